@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages (and, for the tests, the npm oracle) that the
+# build needs, asking apt only for what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
+if [[ "${1:-}" == "test" ]]; then
+  packages+=(libgtest-dev googletest mdbtools nodejs npm libsqlite3-dev libbenchmark-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# mdb-reader, the second independent reader the tests check our files against.
+if [[ "${1:-}" == "test" && -f tests/oracles/package.json && ! -d tests/oracles/node_modules/mdb-reader ]]; then
+  npm install --silent --no-audit --no-fund --prefix tests/oracles >/dev/null
+fi
