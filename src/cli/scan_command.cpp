@@ -1,0 +1,28 @@
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/repair_runner.h"
+#include "format/unicode.h"
+#include "model/table_summary.h"
+
+namespace tarvex::cli {
+namespace {
+
+// The summary uses Windows line breaks; a terminal wants plain ones.
+std::string PlainLines(const std::u16string& text) {
+  std::string out = format::ToUtf8(text);
+  std::erase(out, '\r');
+  return out;
+}
+
+}  // namespace
+
+int RunScan(const ScanOptions& options, bool terminal) {
+  engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
+  if (!RunRepair(manager, {options.dataFile, options.templateFile, terminal})) return kExitFailure;
+  const model::CAccessData& model = *manager.lastResult()->model();
+  std::cout << PlainLines(model::SummariseTables(model).summary) << "\n";
+  return kExitOk;
+}
+
+}  // namespace tarvex::cli

@@ -1,0 +1,92 @@
+#pragma once
+// The small process-wide objects through which job workers report to the
+// interface thread and through which it asks them to stop. Every value is
+// guarded on its own; no code holds two of them at once.
+#include <atomic>
+#include <mutex>
+#include <string>
+
+namespace tarvex::engine {
+
+class CRepairingFileStatus {
+ public:
+  bool IsRepairing() const { return repairing_.load(); }
+  void Set(bool repairing) { repairing_.store(repairing); }
+
+ private:
+  std::atomic<bool> repairing_{false};
+};
+
+class CProgressStatus {
+ public:
+  // A maximum of 0 or less is stored as 1, so that progress never divides by zero.
+  void SetMaximum(int maximum) { maximum_.store(maximum <= 0 ? 1 : maximum); }
+  int Maximum() const { return maximum_.load(); }
+  void SetPosition(int position) { position_.store(position); }
+  int Position() const { return position_.load(); }
+  void Step() { position_.fetch_add(1); }
+
+ private:
+  std::atomic<int> maximum_{1};
+  std::atomic<int> position_{0};
+};
+
+class CStatusProgress {
+ public:
+  void SetCaption(const std::u16string& caption) {
+    std::lock_guard guard(lock_);
+    caption_ = caption;
+  }
+  std::u16string Caption() const {
+    std::lock_guard guard(lock_);
+    return caption_;
+  }
+
+ private:
+  mutable std::mutex lock_;
+  std::u16string caption_;
+};
+
+class CRepairThreadCounter {
+ public:
+  void Increment() { count_.fetch_add(1); }
+  void Decrement() { count_.fetch_sub(1); }
+  int Read() const { return count_.load(); }
+
+ private:
+  std::atomic<int> count_{0};
+};
+
+class CSavingStatus {
+ public:
+  bool IsSaving() const { return saving_.load(); }
+  void SetSaving(bool saving) { saving_.store(saving); }
+  bool StepBack() const { return stepBack_.load(); }
+  void SetStepBack(bool stepBack) { stepBack_.store(stepBack); }
+
+ private:
+  std::atomic<bool> saving_{false};
+  std::atomic<bool> stepBack_{false};
+};
+
+class CPreviewThreadStatus {
+ public:
+  int State() const { return state_.load(); }
+  void SetState(int state) { state_.store(state); }
+  bool Completed() const { return completed_.load(); }
+  void SetCompleted(bool completed) { completed_.store(completed); }
+
+ private:
+  std::atomic<int> state_{0};
+  std::atomic<bool> completed_{false};
+};
+
+// The process-wide instances.
+CRepairingFileStatus& RepairingFileStatus();
+CProgressStatus& ProgressStatus();
+CStatusProgress& StatusProgress();
+CRepairThreadCounter& RepairThreadCounter();
+CSavingStatus& SavingStatus();
+CPreviewThreadStatus& PreviewThreadStatus();
+
+}  // namespace tarvex::engine

@@ -1,0 +1,78 @@
+#pragma once
+// The page scanner: the operations a repair calls, in a fixed order, to fill
+// the recovered model from a damaged file. The Jet 3 and Jet 4 scanners differ
+// only in the page layout they read with.
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "format/jet_layout.h"
+#include "model/access_data.h"
+
+namespace tarvex::engine {
+
+class CAccessProcessFile;
+
+struct ScanSettings {
+  // Pause after a step has shown a full progress bar (the window wants it; the command line does not).
+  std::chrono::milliseconds stepPause{1000};
+  // Makes the scanner for a layout (true: Jet 4); empty for the standard scanners.
+  std::function<std::unique_ptr<CAccessProcessFile>(bool jet4)> makeScanner;
+
+  // For the command line and tests: no pause.
+  static ScanSettings WithoutPause() {
+    ScanSettings settings;
+    settings.stepPause = std::chrono::milliseconds(0);
+    return settings;
+  }
+};
+
+class CAccessProcessFile {
+ public:
+  virtual ~CAccessProcessFile() = default;
+
+  // Every operation tests the repairing flag at its start and at least once
+  // per page or row, and returns at once when it is clear.
+  virtual bool PostProcessComplexColumns(model::CAccessData&) { return true; }
+  virtual bool RemoveContinuationDefinitions(model::CAccessData&) { return true; }
+  virtual void SetDefinitionFile(const std::filesystem::path& path) { definitionFile_ = path; }
+  virtual bool RecoverTableNames(model::CAccessData&) { return true; }
+  virtual bool ExtractRecords(model::CAccessData&) { return true; }
+  virtual bool ParseTableDefinitions(model::CAccessData&) { return true; }
+  virtual bool SortColumns(model::CAccessData&) { return true; }
+  virtual bool ScanDataPages(model::CAccessData&) { return true; }
+  virtual bool ScanTableDefinitions(model::CAccessData&) { return true; }
+  virtual void SetDataFile(const std::filesystem::path& path) { dataFile_ = path; }
+
+  void SetSettings(const ScanSettings& settings) { settings_ = settings; }
+  const std::filesystem::path& definitionFile() const { return definitionFile_; }
+  const std::filesystem::path& dataFile() const { return dataFile_; }
+
+ protected:
+  std::filesystem::path definitionFile_;
+  std::filesystem::path dataFile_;
+  ScanSettings settings_;
+};
+
+// The scanner for one page layout.
+class CAccessProcessFileLayout : public CAccessProcessFile {
+ public:
+  explicit CAccessProcessFileLayout(const format::JetLayout& layout) : layout_(layout) {}
+  const format::JetLayout& layout() const { return layout_; }
+
+ protected:
+  const format::JetLayout& layout_;
+};
+
+class CAccessProcessFileJet3 : public CAccessProcessFileLayout {
+ public:
+  CAccessProcessFileJet3() : CAccessProcessFileLayout(format::kJet3Layout) {}
+};
+
+class CAccessProcessFileJet4 : public CAccessProcessFileLayout {
+ public:
+  CAccessProcessFileJet4() : CAccessProcessFileLayout(format::kJet4Layout) {}
+};
+
+}  // namespace tarvex::engine

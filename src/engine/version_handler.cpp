@@ -1,0 +1,63 @@
+#include "engine/version_handler.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+
+#include "engine/db_file_reader.h"
+
+namespace tarvex::engine {
+namespace {
+
+std::atomic<bool> sourceIsJet4{false};
+
+constexpr size_t kVersionByteOffset = 20;
+constexpr size_t kHeaderProbeLength = 512;
+constexpr int kJet3ProbePages = 10;
+
+}  // namespace
+
+bool SourceIsJet4() { return sourceIsJet4.load(); }
+void SetSourceIsJet4(bool value) { sourceIsJet4.store(value); }
+
+bool CAccessVersionHandler::IsJet4Layout(const std::filesystem::path& path,
+                                         const StopTest& stopRequested) {
+  CDBFileReader reader;
+  reader.SetPath(path);
+  CErrorHandler error;
+  if (!reader.Open(error)) return false;
+  std::array<uint8_t, kHeaderProbeLength> header{};
+  reader.ReadAt(0, header, error);
+  reader.Close();
+  if (header[kVersionByteOffset] != 0) {
+    SetSourceIsJet4(true);
+    return true;
+  }
+  const bool jet4 = !HasJet3DefinitionPage(path, stopRequested);
+  SetSourceIsJet4(jet4);
+  return jet4;
+}
+
+bool CAccessVersionHandler::HasJet3DefinitionPage(const std::filesystem::path& path,
+                                                  const StopTest& stopRequested) {
+  const format::JetLayout& jet3 = format::kJet3Layout;
+  CDBFileReader reader;
+  reader.SetPath(path);
+  CErrorHandler error;
+  if (!reader.Open(error)) return true;
+  const uint64_t size = reader.Size();
+  bool found = false;
+  for (int page = 0; page < kJet3ProbePages && !found; ++page) {
+    const uint64_t offset = jet3.PageOffset(static_cast<uint32_t>(page));
+    if (size < jet3.pageSize || offset > size - jet3.pageSize) break;
+    if (stopRequested && stopRequested()) break;
+    std::array<uint8_t, 4> signature{};
+    size_t got = 0;
+    if (!reader.ReadAt(offset, signature, error, &got) || got != signature.size()) break;
+    found = std::equal(signature.begin(), signature.end(), jet3.tableDefSignature.begin());
+  }
+  reader.Close();
+  return found;
+}
+
+}  // namespace tarvex::engine

@@ -1,0 +1,20 @@
+#pragma once
+// Text stored in a Windows code page: the text and memo values of Jet 3 files,
+// whose database header names the code page.
+#include <cstdint>
+#include <string>
+
+#include "format/data_reader.h"
+
+namespace tarvex::format {
+
+inline constexpr uint16_t kDefaultCodePage = 1252;
+
+// The bytes decoded with the code page, single-byte (1250-1258, 874, ...) or
+// double-byte (932, 936, 949, 950). Code page 0 and code pages the system
+// cannot convert read as Windows-1252. A byte that does not begin a valid
+// character becomes U+FFFD and decoding goes on after it. Converters are
+// cached per thread and code page.
+std::u16string DecodeCodePage(Bytes raw, uint16_t codePage);
+
+}  // namespace tarvex::format

@@ -1,0 +1,131 @@
+// Date texts: CDataConversion::DateText and ExtendedDateText.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "format/value_conversion.h"
+#include "format/value_text.h"
+
+namespace tarvex::format {
+namespace {
+
+// Day numbers relative to 30 December 1899 that Access can show.
+constexpr int64_t kFirstDay = -657434;  // 1 January 100
+constexpr int64_t kLastDay = 2958465;   // 31 December 9999
+constexpr int64_t kDaysBeforeEpoch = 693593;  // from 1 January of year 1 to 30 December 1899
+constexpr int64_t kSecondsPerDay = 86400;
+
+struct CivilDate {
+  int64_t year;
+  int month;  // 1-12
+  int day;    // 1-31
+};
+
+bool IsLeapYear(int64_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+// The proleptic Gregorian date `n` days after 1 January of year 1 (n >= 0).
+CivilDate CivilFromDayNumber(int64_t n) {
+  const int64_t cycles400 = n / 146097;
+  n %= 146097;
+  const int64_t centuries = std::min<int64_t>(n / 36524, 3);
+  n -= centuries * 36524;
+  const int64_t cycles4 = n / 1461;
+  n %= 1461;
+  const int64_t years = std::min<int64_t>(n / 365, 3);
+  n -= years * 365;
+  const int64_t year = cycles400 * 400 + centuries * 100 + cycles4 * 4 + years + 1;
+  constexpr std::array<int, 13> kStarts{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
+  const int leapShift = IsLeapYear(year) ? 1 : 0;
+  int month = 1;
+  while (month < 12 && n >= kStarts[month] + (month >= 2 ? leapShift : 0)) ++month;
+  const int monthStart = kStarts[month - 1] + (month - 1 >= 2 ? leapShift : 0);
+  return {year, month, static_cast<int>(n - monthStart + 1)};
+}
+
+std::string FormatDateTime(const CivilDate& date, int64_t seconds) {
+  const int64_t hour = seconds / 3600;
+  const int64_t hour12 = hour % 12 == 0 ? 12 : hour % 12;
+  std::array<char, 64> text;
+  std::snprintf(text.data(), text.size(), "%02d/%02d/%04lld %02lld:%02lld:%02lld %s", date.month,
+                date.day, static_cast<long long>(date.year), static_cast<long long>(hour12),
+                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60),
+                hour < 12 ? "AM" : "PM");
+  return text.data();
+}
+
+// Reads `count` decimal digits at raw[offset], or nothing when any is not a digit.
+std::optional<uint64_t> ReadDigits(Bytes raw, size_t offset, size_t count) {
+  const auto field = CDataReader::Slice(raw, offset, count);
+  if (!field) return std::nullopt;
+  uint64_t value = 0;  // 19 digits always fit
+  for (uint8_t c : *field) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::u16string CDataConversion::DateText(Bytes raw) {
+  const std::optional<double> days = DoubleFromBytes(raw);
+  return days ? DateText(*days) : std::u16string();
+}
+
+std::u16string CDataConversion::DateText(double days) {
+  if (!std::isfinite(days)) return {};
+  const double whole = std::trunc(days);
+  if (whole < kFirstDay || whole > kLastDay) return {};
+  int64_t day = static_cast<int64_t>(whole);
+  // The time of day is the fraction's magnitude, also for days before 1899.
+  int64_t seconds = static_cast<int64_t>(std::fabs(days - whole) * kSecondsPerDay + 0.5);
+  if (seconds >= kSecondsPerDay) {
+    // Rounded up to midnight: the next day, except on the last day there is.
+    if (day < kLastDay) {
+      ++day;
+      seconds = 0;
+    } else {
+      seconds = kSecondsPerDay - 1;
+    }
+  }
+  std::string text = FormatDateTime(CivilFromDayNumber(day + kDaysBeforeEpoch), seconds);
+  constexpr std::string_view kMidnight = "12:00:00 AM";
+  if (day == 0 && seconds == 0) return AsciiToText(kMidnight);
+  if (seconds == 0) text.erase(text.size() - kMidnight.size());
+  return AsciiToText(text);
+}
+
+std::u16string CDataConversion::ExtendedDateText(Bytes raw) {
+  // "DDDDDDDDDDDDDDDDDDD:TTTTTTTTTTTTTTTTTTT:7": days since 1 January of year 1,
+  // then the time of day in units of 100 nanoseconds.
+  constexpr size_t kFieldDigits = 19;
+  constexpr uint64_t kLastDayNumber = kLastDay + kDaysBeforeEpoch;
+  constexpr uint64_t kTicksPerSecond = 10'000'000;
+  constexpr uint64_t kTicksPerDay = kSecondsPerDay * kTicksPerSecond;
+  const auto days = ReadDigits(raw, 0, kFieldDigits);
+  const auto ticks = ReadDigits(raw, kFieldDigits + 1, kFieldDigits);
+  const bool separated = CDataReader::U8(raw, kFieldDigits) == ':' &&
+                         CDataReader::U8(raw, 2 * kFieldDigits + 1) == ':';
+  if (!days || !ticks || !separated || *days > kLastDayNumber ||
+      *ticks >= kTicksPerDay) {
+    return {};
+  }
+  const CivilDate date = CivilFromDayNumber(static_cast<int64_t>(*days));
+  const uint64_t seconds = *ticks / kTicksPerSecond;
+  std::array<char, 64> text;
+  std::snprintf(text.data(), text.size(), "%04lld-%02d-%02d %02lld:%02lld:%02lld",
+                static_cast<long long>(date.year), date.month, date.day,
+                static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
+                static_cast<long long>(seconds % 60));
+  std::string result = text.data();
+  if (const uint64_t fraction = *ticks % kTicksPerSecond; fraction != 0) {
+    std::snprintf(text.data(), text.size(), ".%07lld", static_cast<long long>(fraction));
+    std::string digits = text.data();
+    result += digits.substr(0, digits.find_last_not_of('0') + 1);
+  }
+  return AsciiToText(result);
+}
+
+}  // namespace tarvex::format

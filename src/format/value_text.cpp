@@ -1,0 +1,166 @@
+#include "format/value_text.h"
+
+namespace tarvex::format {
+namespace {
+
+// One step of UTF-8 decoding at pos: a code point and the bytes it took, or,
+// for an ill-formed sequence, the length of its longest valid prefix (at
+// least 1) so that decoding resumes right after it.
+struct Utf8Step {
+  char32_t codePoint;
+  size_t length;
+  bool valid;
+};
+
+struct LeadByte {
+  size_t continuations;
+  char32_t bits;
+  uint8_t firstLow;   // allowed range of the first continuation byte
+  uint8_t firstHigh;
+};
+
+std::optional<LeadByte> ReadLeadByte(uint8_t b) {
+  if (b >= 0xC2 && b <= 0xDF) return LeadByte{1, b & 0x1Fu, 0x80, 0xBF};
+  if (b == 0xE0) return LeadByte{2, b & 0x0Fu, 0xA0, 0xBF};  // no overlong forms
+  if (b == 0xED) return LeadByte{2, b & 0x0Fu, 0x80, 0x9F};  // no surrogates
+  if (b >= 0xE1 && b <= 0xEF) return LeadByte{2, b & 0x0Fu, 0x80, 0xBF};
+  if (b == 0xF0) return LeadByte{3, b & 0x07u, 0x90, 0xBF};
+  if (b >= 0xF1 && b <= 0xF3) return LeadByte{3, b & 0x07u, 0x80, 0xBF};
+  if (b == 0xF4) return LeadByte{3, b & 0x07u, 0x80, 0x8F};  // nothing above U+10FFFF
+  return std::nullopt;
+}
+
+Utf8Step NextUtf8(Bytes raw, size_t pos) {
+  const uint8_t first = raw[pos];
+  if (first < 0x80) return {first, 1, true};
+  const std::optional<LeadByte> lead = ReadLeadByte(first);
+  if (!lead) return {kReplacementCharacter, 1, false};
+  char32_t codePoint = lead->bits;
+  uint8_t low = lead->firstLow;
+  uint8_t high = lead->firstHigh;
+  for (size_t i = 1; i <= lead->continuations; ++i) {
+    const std::optional<uint8_t> next = CDataReader::U8(raw, pos + i);
+    if (!next || *next < low || *next > high) return {kReplacementCharacter, i, false};
+    codePoint = codePoint << 6 | (*next & 0x3Fu);
+    low = 0x80;
+    high = 0xBF;
+  }
+  return {codePoint, lead->continuations + 1, true};
+}
+
+void AppendCodePoint(std::u16string& out, char32_t codePoint) {
+  if (codePoint < 0x10000) {
+    out.push_back(static_cast<char16_t>(codePoint));
+    return;
+  }
+  codePoint -= 0x10000;
+  out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+  out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+}
+
+void AppendUtf8(std::string& out, char32_t codePoint) {
+  auto put = [&out](uint32_t value) { out.push_back(static_cast<char>(value)); };
+  if (codePoint < 0x80) {
+    put(codePoint);
+  } else if (codePoint < 0x800) {
+    put(0xC0 | codePoint >> 6);
+    put(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    put(0xE0 | codePoint >> 12);
+    put(0x80 | (codePoint >> 6 & 0x3F));
+    put(0x80 | (codePoint & 0x3F));
+  } else {
+    put(0xF0 | codePoint >> 18);
+    put(0x80 | (codePoint >> 12 & 0x3F));
+    put(0x80 | (codePoint >> 6 & 0x3F));
+    put(0x80 | (codePoint & 0x3F));
+  }
+}
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+char16_t UnitAt(Bytes raw, size_t pos) { return static_cast<char16_t>(raw[pos] | raw[pos + 1] << 8); }
+
+}  // namespace
+
+std::u16string Utf16LeToText(Bytes raw) {
+  std::u16string text;
+  text.reserve(raw.size() / 2);
+  for (size_t pos = 0; pos + 1 < raw.size(); pos += 2) text.push_back(UnitAt(raw, pos));
+  return text;
+}
+
+std::vector<uint8_t> TextToUtf16LeBytes(std::u16string_view text) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(text.size() * 2 + 1);
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<uint8_t>(unit));
+    bytes.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  bytes.push_back(0);
+  return bytes;
+}
+
+std::u16string Utf8ToText(Bytes raw) {
+  std::u16string text;
+  for (size_t pos = 0; pos < raw.size() && raw[pos] != 0;) {
+    const Utf8Step step = NextUtf8(raw, pos);
+    AppendCodePoint(text, step.codePoint);
+    pos += step.length;
+  }
+  return text;
+}
+
+std::optional<std::u16string> Utf8ToTextExactly(Bytes raw) {
+  std::u16string text;
+  for (size_t pos = 0; pos < raw.size();) {
+    const Utf8Step step = NextUtf8(raw, pos);
+    if (!step.valid || step.codePoint == 0) return std::nullopt;
+    AppendCodePoint(text, step.codePoint);
+    pos += step.length;
+  }
+  return text;
+}
+
+std::string TextToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      AppendUtf8(out, 0x10000 + ((unit - 0xD800u) << 10) + (text[i + 1] - 0xDC00u));
+      ++i;
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      AppendUtf8(out, kReplacementCharacter);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
+std::u16string DecodeJet4Text(Bytes raw) {
+  const bool compressed = raw.size() >= 2 && raw[0] == 0xFF && raw[1] == 0xFE;
+  if (!compressed) return Utf16LeToText(raw);
+  std::u16string text;
+  bool oneBytePerCharacter = true;
+  for (size_t pos = 2; pos < raw.size();) {
+    if (raw[pos] == 0) {
+      oneBytePerCharacter = !oneBytePerCharacter;
+      ++pos;
+    } else if (oneBytePerCharacter) {
+      text.push_back(raw[pos]);
+      ++pos;
+    } else {
+      if (pos + 1 >= raw.size()) break;  // an odd last byte holds no character
+      text.push_back(UnitAt(raw, pos));
+      pos += 2;
+    }
+  }
+  return text;
+}
+
+std::u16string AsciiToText(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+
+}  // namespace tarvex::format

@@ -1,0 +1,30 @@
+#pragma once
+// The recovered database model: every table the scan found and the saved-query
+// catalogue. It holds the working folder while it lives; deleting it deletes
+// its table data files and OLE object files.
+#include <filesystem>
+
+#include "model/ctlist.h"
+#include "model/query_sys_object.h"
+#include "model/table_list.h"
+
+namespace tarvex::model {
+
+// The file that lists every OLE object file a repair wrote, one path per record.
+std::filesystem::path OleFileNameListPath();
+
+class CAccessData {
+ public:
+  CAccessData();
+  CAccessData(const CAccessData&) = delete;
+  CAccessData& operator=(const CAccessData&) = delete;
+  ~CAccessData();
+
+  CAccessTableList tableList;
+  CTList<CQuerySysObject> queryObjectList;
+
+ private:
+  void RemoveOleObjectFiles();
+};
+
+}  // namespace tarvex::model

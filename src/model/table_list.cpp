@@ -1,0 +1,41 @@
+#include "model/table_list.h"
+
+namespace tarvex::model {
+
+CAccessTable& CAccessTableList::Append(uint64_t tableDefOffset) {
+  tables_.push_back(std::make_unique<CAccessTable>(tableDefOffset));
+  byOffset_.try_emplace(tableDefOffset, tables_.back().get());
+  return *tables_.back();
+}
+
+CAccessTable* CAccessTableList::Find(uint64_t tableDefOffset) {
+  auto found = byOffset_.find(tableDefOffset);
+  return found == byOffset_.end() ? nullptr : found->second;
+}
+
+void CAccessTableList::AppendDataPage(uint64_t tableDefOffset, uint64_t pageOffset) {
+  if (CAccessTable* table = Find(tableDefOffset)) table->dataPageList.push_back(pageOffset);
+}
+
+void CAccessTableList::Purge() {
+  std::erase_if(tables_, [](const auto& table) { return !table->keep; });
+  Reindex();
+}
+
+void CAccessTableList::AttachComplexInfo(const CMSysComplexColumnsData& record) {
+  for (auto& table : tables_) {
+    if (table->IdText() == record.ownerTableId) table->columnList.AttachComplexInfo(record);
+  }
+}
+
+CAccessTable* CAccessTableList::At(int position) const {
+  if (position < 0 || position >= count()) return nullptr;
+  return tables_[static_cast<size_t>(position)].get();
+}
+
+void CAccessTableList::Reindex() {
+  byOffset_.clear();
+  for (const auto& table : tables_) byOffset_.try_emplace(table->tableDefOffset, table.get());
+}
+
+}  // namespace tarvex::model

@@ -1,0 +1,138 @@
+#include "engine/repair_file_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+#include "engine/job_status.h"
+#include "model/repair_log.h"
+#include "support/test_paths.h"
+
+namespace tarvex::engine {
+namespace {
+
+// Records what the driver asked of it; can hold step 1 until the flag falls.
+class RecordingScanner : public CAccessProcessFile {
+ public:
+  explicit RecordingScanner(std::vector<std::string>* calls, bool blockInStep1)
+      : calls_(calls), blockInStep1_(blockInStep1) {}
+  bool ScanTableDefinitions(model::CAccessData& model) override {
+    calls_->push_back("ScanTableDefinitions:" + definitionFile_.filename().string());
+    model.tableList.Append(4096);
+    while (blockInStep1_ && RepairingFileStatus().IsRepairing()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+  bool RemoveContinuationDefinitions(model::CAccessData&) override { return Record("Remove"); }
+  bool ScanDataPages(model::CAccessData&) override {
+    return Record("ScanDataPages:" + dataFile_.filename().string());
+  }
+  bool ParseTableDefinitions(model::CAccessData&) override { return Record("Parse"); }
+  bool SortColumns(model::CAccessData&) override { return Record("Sort"); }
+  bool ExtractRecords(model::CAccessData&) override { return Record("Extract"); }
+  bool RecoverTableNames(model::CAccessData&) override { return Record("Names"); }
+  bool PostProcessComplexColumns(model::CAccessData&) override { return Record("Complex"); }
+
+ private:
+  bool Record(const std::string& call) {
+    calls_->push_back(call);
+    return true;
+  }
+  std::vector<std::string>* calls_;
+  bool blockInStep1_;
+};
+
+class RepairJob : public testing::Test {
+ protected:
+  void SetUp() override {
+    data_ = dir_.path() / "damaged.mdb";
+    template_ = dir_.path() / "template.mdb";
+    for (const auto& path : {data_, template_}) std::ofstream(path) << std::string(8192, '\1');
+  }
+  ScanSettings Settings(bool block) {
+    ScanSettings settings = ScanSettings::WithoutPause();
+    settings.makeScanner = [this, block](bool) { return std::make_unique<RecordingScanner>(&calls_, block); };
+    return settings;
+  }
+
+  test::ScratchDir dir_;
+  std::filesystem::path data_, template_;
+  std::vector<std::string> calls_;
+};
+
+TEST_F(RepairJob, RunsTheStepsInTheirOrderAndKeepsTheModel) {
+  CMTRepairFileManager manager(Settings(false));
+  manager.SetDataFilePath(data_);
+  manager.SetTemplatePath(template_);
+  manager.StartRepair();
+  manager.Wait();
+  EXPECT_EQ(calls_, (std::vector<std::string>{"ScanTableDefinitions:damaged.mdb", "Remove",
+                                              "ScanDataPages:damaged.mdb", "Parse", "Sort", "Extract",
+                                              "Names", "Complex"}));
+  ASSERT_NE(manager.lastResult(), nullptr);
+  EXPECT_EQ(manager.lastResult()->model()->tableList.count(), 1);
+  EXPECT_FALSE(RepairingFileStatus().IsRepairing());
+  EXPECT_EQ(RepairThreadCounter().Read(), 0);
+  EXPECT_EQ(model::CRepairLog::Instance().Get(),
+            u"Scanning file for table definition...\r\nScanning file for table data...\r\n"
+            u"Parsing file data for table fields...\r\nParsing file data for table name...");
+}
+
+TEST_F(RepairJob, TemplateModeTakesDefinitionsFromTheTemplate) {
+  CMTRepairFileManager manager(Settings(false));
+  manager.SetDataFilePath(data_);
+  manager.SetTemplatePath(template_);
+  manager.mode().Set(CRepairModeStatus::kTemplateMode);
+  manager.StartRepair();
+  manager.Wait();
+  ASSERT_GE(calls_.size(), 3u);
+  EXPECT_EQ(calls_[0], "ScanTableDefinitions:template.mdb");
+  EXPECT_EQ(calls_[2], "ScanDataPages:damaged.mdb");
+}
+
+TEST_F(RepairJob, StopDuringStepOneLeavesNoModelAndCountersAtZero) {
+  CMTRepairFileManager manager(Settings(false));
+  manager.SetDataFilePath(data_);
+  manager.StartRepair();
+  manager.Wait();
+  ASSERT_NE(manager.lastResult(), nullptr);  // a previous result, destroyed by the next job
+
+  CMTRepairFileManager blocking(Settings(true));
+  blocking.SetDataFilePath(data_);
+  blocking.StartRepair();
+  while (calls_.size() < 9) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  blocking.StopRepair();
+  EXPECT_EQ(blocking.lastResult(), nullptr);
+  EXPECT_FALSE(RepairingFileStatus().IsRepairing());
+  EXPECT_EQ(RepairThreadCounter().Read(), 0);
+  EXPECT_EQ(calls_.back(), "ScanDataPages:damaged.mdb");  // step 2 runs, nothing after it
+}
+
+TEST_F(RepairJob, EmptyScanStillLeavesAnEmptyModel) {
+  CMTRepairFileManager manager(ScanSettings::WithoutPause());
+  manager.SetDataFilePath(data_);
+  manager.StartRepair();
+  manager.Wait();
+  ASSERT_NE(manager.lastResult(), nullptr);
+  ASSERT_NE(manager.lastResult()->model(), nullptr);
+  EXPECT_EQ(manager.lastResult()->model()->tableList.count(), 0);
+}
+
+TEST(ProgressStatus, MaximumOfZeroOrLessIsStoredAsOne) {
+  CProgressStatus progress;
+  for (int maximum : {0, -5}) {
+    progress.SetMaximum(maximum);
+    EXPECT_EQ(progress.Maximum(), 1);
+  }
+  progress.SetMaximum(40);
+  progress.SetPosition(3);
+  progress.Step();
+  EXPECT_EQ(progress.Maximum(), 40);
+  EXPECT_EQ(progress.Position(), 4);
+}
+
+}  // namespace
+}  // namespace tarvex::engine

@@ -1,0 +1,76 @@
+#include "engine/version_handler.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "support/test_paths.h"
+
+namespace tarvex::engine {
+namespace {
+
+struct DetectionCase {
+  const char* what;
+  size_t fileSize;
+  uint8_t versionByte;
+  size_t jet3SignatureAt;  // 0: none
+  bool expectJet4;
+};
+
+class LayoutDetection : public testing::TestWithParam<DetectionCase> {};
+
+TEST_P(LayoutDetection, ChoosesTheScannerAndSetsTheFlag) {
+  const DetectionCase& c = GetParam();
+  test::ScratchDir dir;
+  std::vector<char> bytes(c.fileSize, 0);
+  bytes[20] = static_cast<char>(c.versionByte);
+  if (c.jet3SignatureAt) {
+    const char signature[] = {0x02, 0x01, 0x56, 0x43};
+    std::copy(std::begin(signature), std::end(signature), bytes.begin() + c.jet3SignatureAt);
+  }
+  const auto path = dir.path() / "file.mdb";
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+  SetSourceIsJet4(!c.expectJet4);
+  EXPECT_EQ(CAccessVersionHandler::IsJet4Layout(path, nullptr), c.expectJet4) << c.what;
+  EXPECT_EQ(SourceIsJet4(), c.expectJet4) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LayoutDetection,
+    testing::Values(DetectionCase{"Jet 4 version byte", 8192, 1, 0, true},
+                    DetectionCase{"ACE 12 version byte", 8192, 2, 0, true},
+                    DetectionCase{"ACE 14 version byte", 8192, 3, 0, true},
+                    DetectionCase{"zero byte, Jet 3 definition at page 1", 8192, 0, 2048, false},
+                    DetectionCase{"zero byte, Jet 3 definition at page 9", 20480, 0, 9 * 2048, false},
+                    DetectionCase{"zero byte, signature beyond the tenth page", 24576, 0, 10 * 2048, true},
+                    DetectionCase{"zero byte, no signature", 8192, 0, 0, true},
+                    DetectionCase{"zero byte, shorter than 4096 bytes", 3000, 0, 0, true}));
+
+TEST(LayoutDetectionFailures, UnopenableFileUsesJet3AndKeepsTheFlag) {
+  test::ScratchDir dir;
+  SetSourceIsJet4(true);
+  EXPECT_FALSE(CAccessVersionHandler::IsJet4Layout(dir.path() / "missing.mdb", nullptr));
+  EXPECT_TRUE(SourceIsJet4());
+}
+
+TEST(LayoutDetectionFailures, StopDuringTheProbeAnswersNotFound) {
+  test::ScratchDir dir;
+  std::vector<char> bytes(8192, 0);
+  bytes[2048] = 0x02, bytes[2049] = 0x01, bytes[2050] = 0x56, bytes[2051] = 0x43;
+  const auto path = dir.path() / "file.mdb";
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  EXPECT_FALSE(CAccessVersionHandler::HasJet3DefinitionPage(path, [] { return true; }));
+  EXPECT_TRUE(CAccessVersionHandler::HasJet3DefinitionPage(path, nullptr));
+}
+
+TEST(LayoutDetectionFixtures, RealFilesGetTheirLayout) {
+  const auto real = test::FixturesDir() / "real";
+  EXPECT_FALSE(CAccessVersionHandler::IsJet4Layout(real / "jet3_types.mdb", nullptr));
+  EXPECT_TRUE(CAccessVersionHandler::IsJet4Layout(real / "jet4_types.mdb", nullptr));
+  EXPECT_TRUE(CAccessVersionHandler::IsJet4Layout(real / "ace12_all_types.accdb", nullptr));
+}
+
+}  // namespace
+}  // namespace tarvex::engine
