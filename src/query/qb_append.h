@@ -1,0 +1,24 @@
+#pragma once
+// Append queries:
+//   INSERT INTO target ( [col1], [col2] )
+//   SELECT expr1, expr2
+//   FROM … and the clauses of a select query
+#include "query/query_builder.h"
+#include "query/select_parts.h"
+
+namespace tarvex::query {
+
+class CQBAppend : public CQB {
+ public:
+  void Build(const QueryRowList& rows, std::u16string& sqlOut) override;
+
+ private:
+  void ProcessRow(const CQueryAttributes& row);
+
+  CSelectParts parts_;
+  std::u16string columnList_;
+  std::u16string targetTable_;
+  std::u16string targetColumns_;
+};
+
+}  // namespace tarvex::query

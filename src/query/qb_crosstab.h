@@ -1,0 +1,28 @@
+#pragma once
+// Crosstab queries:
+//   TRANSFORM value
+//   SELECT row headings
+//   FROM …
+//   [WHERE …] GROUP BY row headings [HAVING …] [ORDER BY …]
+//   PIVOT column heading
+#include "query/query_builder.h"
+#include "query/select_parts.h"
+
+namespace tarvex::query {
+
+class CQBCrosstab : public CQB {
+ public:
+  void Build(const QueryRowList& rows, std::u16string& sqlOut) override;
+
+ private:
+  void ProcessRow(const CQueryAttributes& row);
+  void AddColumn(const CQueryAttributes& row);
+  void AddGroupingKey(const CQueryAttributes& row);
+
+  CSelectParts parts_;
+  std::u16string columnList_;
+  std::u16string transformList_;
+  std::u16string pivotList_;
+};
+
+}  // namespace tarvex::query

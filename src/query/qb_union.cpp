@@ -1,0 +1,31 @@
+#include "query/qb_union.h"
+
+#include "query/query_text.h"
+
+namespace tarvex::query {
+namespace {
+
+constexpr int32_t kUnionAll = 1;
+constexpr int32_t kUnion = 3;
+
+bool EndsInWhiteSpace(const std::u16string& text) {
+  return !text.empty() && (text.back() == u' ' || (text.back() >= u'\t' && text.back() <= u'\r'));
+}
+
+}  // namespace
+
+void CQBUnion::Build(const QueryRowList& rows, std::u16string& sqlOut) {
+  for (const CQueryAttributes* row = rows.head(); row; row = row->next) {
+    const int32_t code = ParseNumber(row->attribute);
+    if (code == 3) unionMode_ = ParseNumber(row->flag);
+    if (code == 5 && row->name2 == u"X7YZ_____1") firstPart_ = row->expression;
+    if (code == 5 && row->name2 == u"X7YZ_____2") secondPart_ = row->expression;
+  }
+  if (unionMode_ != kUnion && unionMode_ != kUnionAll) return;
+  // Access stores the first part with its closing line break; a part without one
+  // must not run into the keyword.
+  const std::u16string gap = firstPart_.empty() || EndsInWhiteSpace(firstPart_) ? u"" : kNewLine;
+  sqlOut = firstPart_ + gap + (unionMode_ == kUnion ? u"UNION" : u"UNION ALL") + kNewLine + secondPart_;
+}
+
+}  // namespace tarvex::query

@@ -1,0 +1,48 @@
+#include "query/qb_update.h"
+
+#include "query/query_text.h"
+
+namespace tarvex::query {
+namespace {
+
+bool FoundAfterStart(size_t position) { return position != std::u16string::npos && position > 0; }
+
+// "Order Info.Qty" names the field Qty of the table Order Info: the table part
+// needs brackets. Targets that already hold brackets, or no blank, stay as they are.
+std::u16string BracketTargetTable(const std::u16string& target) {
+  const size_t dot = target.find(u'.');
+  if (!FoundAfterStart(dot) || !FoundAfterStart(target.find(u' ')) ||
+      target.find(u'[') != std::u16string::npos) {
+    return target;
+  }
+  std::u16string table = target.substr(0, dot);
+  if (FoundAfterStart(table.find(u' '))) table = Bracket(table);
+  return table + target.substr(dot);
+}
+
+}  // namespace
+
+void CQBUpdate::Build(const QueryRowList& rows, std::u16string& sqlOut) {
+  parts_.SetRows(rows);
+  for (const CQueryAttributes* row = rows.head(); row; row = row->next) ProcessRow(*row);
+  sqlOut = u"UPDATE " + parts_.TableList() + kNewLine + u"SET" + setList_ + parts_.TrailingClauses();
+}
+
+void CQBUpdate::ProcessRow(const CQueryAttributes& row) {
+  switch (ParseNumber(row.attribute)) {
+    case 5: parts_.AddTargetTable(row); break;
+    case 6: AddAssignment(row); break;
+    case 7: parts_.AddJoin(row); break;
+    case 8: parts_.SetWhere(row); break;
+    case 10: parts_.SetHaving(row); break;
+    default: break;
+  }
+}
+
+// Each assignment is led by a blank, so that "SET" + list reads "SET t.a = 1, t.b = 2".
+void CQBUpdate::AddAssignment(const CQueryAttributes& row) {
+  if (!setList_.empty()) setList_ += u",";
+  setList_ += u" " + BracketTargetTable(row.name2) + u" = " + row.expression;
+}
+
+}  // namespace tarvex::query
