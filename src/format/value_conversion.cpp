@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <iterator>
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -66,7 +66,7 @@ std::u16string CDataConversion::NumericText(Bytes raw, uint8_t scale) {
 
 std::u16string CDataConversion::GuidText(Bytes raw) {
   if (raw.size() < kGuidSize) return {};
-  constexpr std::array<size_t, kGuidSize> kOrder{3, 2, 1, 0, 5, 4, 7, 6,
+  constexpr std::array<size_t, kGuidSize> kOrder{3, 2, 1,  0,  5,  4,  7,  6,
                                                  8, 9, 10, 11, 12, 13, 14, 15};
   std::string text = "{";
   for (size_t i = 0; i < kOrder.size(); ++i) {
@@ -86,7 +86,8 @@ std::u16string CDataConversion::CurrencyText(Bytes raw) {
   const std::array<uint32_t, 2> words{static_cast<uint32_t>(magnitude >> 32),
                                       static_cast<uint32_t>(magnitude)};
   constexpr size_t kCurrencyScale = 4;
-  return AsciiToText((negative ? "-" : "") + WithDecimalPoint(DecimalDigits(words), kCurrencyScale));
+  return AsciiToText((negative ? "-" : "") +
+                     WithDecimalPoint(DecimalDigits(words), kCurrencyScale));
 }
 
 std::u16string CDataConversion::Jet3Text(Bytes raw, uint16_t codePage) {

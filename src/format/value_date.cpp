@@ -12,8 +12,8 @@ namespace tarvex::format {
 namespace {
 
 // Day numbers relative to 30 December 1899 that Access can show.
-constexpr int64_t kFirstDay = -657434;  // 1 January 100
-constexpr int64_t kLastDay = 2958465;   // 31 December 9999
+constexpr int64_t kFirstDay = -657434;        // 1 January 100
+constexpr int64_t kLastDay = 2958465;         // 31 December 9999
 constexpr int64_t kDaysBeforeEpoch = 693593;  // from 1 January of year 1 to 30 December 1899
 constexpr int64_t kSecondsPerDay = 86400;
 
@@ -108,8 +108,7 @@ std::u16string CDataConversion::ExtendedDateText(Bytes raw) {
   const auto ticks = ReadDigits(raw, kFieldDigits + 1, kFieldDigits);
   const bool separated = CDataReader::U8(raw, kFieldDigits) == ':' &&
                          CDataReader::U8(raw, 2 * kFieldDigits + 1) == ':';
-  if (!days || !ticks || !separated || *days > kLastDayNumber ||
-      *ticks >= kTicksPerDay) {
+  if (!days || !ticks || !separated || *days > kLastDayNumber || *ticks >= kTicksPerDay) {
     return {};
   }
   const CivilDate date = CivilFromDayNumber(static_cast<int64_t>(*days));

@@ -53,27 +53,44 @@ std::u16string MemoValue(const ValueContext& ctx, Bytes raw) {
 // Every type but boolean, whose value is present.
 std::u16string PresentValueText(const ValueContext& ctx, uint8_t type, Bytes raw) {
   switch (static_cast<ColumnType>(type)) {
-    case ColumnType::kByte: return DecimalText(CDataReader::U8(raw, 0));
-    case ColumnType::kInt: return DecimalText(Signed16(raw));
-    case ColumnType::kLong: return DecimalText(CDataReader::I32AsI64(raw, 0));
-    case ColumnType::kCurrency: return CDataConversion::CurrencyText(raw);
-    case ColumnType::kSingle: return SingleValueText(ctx.version, raw);
-    case ColumnType::kDouble: return DoubleValueText(ctx.version, raw);
-    case ColumnType::kDateTime: return CDataConversion::DateText(raw);
-    case ColumnType::kBinary: return BinaryValueText(ctx.version, raw);
-    case ColumnType::kText: return TextValue(ctx, raw);
-    case ColumnType::kOle: return Utf16LeToText(raw);  // the path of the OLE object file
-    case ColumnType::kMemo: return MemoValue(ctx, raw);
-    case ColumnType::kUnknown13: return u"Unknown";
-    case ColumnType::kGuid: return CDataConversion::GuidText(raw);
+    case ColumnType::kByte:
+      return DecimalText(CDataReader::U8(raw, 0));
+    case ColumnType::kInt:
+      return DecimalText(Signed16(raw));
+    case ColumnType::kLong:
+      return DecimalText(CDataReader::I32AsI64(raw, 0));
+    case ColumnType::kCurrency:
+      return CDataConversion::CurrencyText(raw);
+    case ColumnType::kSingle:
+      return SingleValueText(ctx.version, raw);
+    case ColumnType::kDouble:
+      return DoubleValueText(ctx.version, raw);
+    case ColumnType::kDateTime:
+      return CDataConversion::DateText(raw);
+    case ColumnType::kBinary:
+      return BinaryValueText(ctx.version, raw);
+    case ColumnType::kText:
+      return TextValue(ctx, raw);
+    case ColumnType::kOle:
+      return Utf16LeToText(raw);  // the path of the OLE object file
+    case ColumnType::kMemo:
+      return MemoValue(ctx, raw);
+    case ColumnType::kUnknown13:
+      return u"Unknown";
+    case ColumnType::kGuid:
+      return CDataConversion::GuidText(raw);
     case ColumnType::kNumeric:
       return IsJet4(ctx) ? CDataConversion::NumericText(raw, ctx.scale) : DefaultText(type);
-    case ColumnType::kUnknown17: return IsJet4(ctx) ? DefaultText(type) : std::u16string();
+    case ColumnType::kUnknown17:
+      return IsJet4(ctx) ? DefaultText(type) : std::u16string();
     case ColumnType::kComplex:
       return IsJet4(ctx) ? DecimalText(CDataReader::I32AsI64(raw, 0)) : DefaultText(type);
-    case ColumnType::kBigInt: return DecimalText(Signed64(raw));
-    case ColumnType::kExtDateTime: return CDataConversion::ExtendedDateText(raw);
-    case ColumnType::kBoolean: break;
+    case ColumnType::kBigInt:
+      return DecimalText(Signed64(raw));
+    case ColumnType::kExtDateTime:
+      return CDataConversion::ExtendedDateText(raw);
+    case ColumnType::kBoolean:
+      break;
   }
   return DefaultText(type);
 }

@@ -14,7 +14,7 @@ namespace tarvex::format {
 
 struct ValueContext {
   JetVersion version = JetVersion::kJet4;
-  uint8_t scale = 0;  // decimal columns: byte 1 of the column's extra word
+  uint8_t scale = 0;                     // decimal columns: byte 1 of the column's extra word
   uint16_t codePage = kDefaultCodePage;  // Jet 3 text: the database header's code page (0: 1252)
 };
 

@@ -15,7 +15,7 @@ struct Utf8Step {
 struct LeadByte {
   size_t continuations;
   char32_t bits;
-  uint8_t firstLow;   // allowed range of the first continuation byte
+  uint8_t firstLow;  // allowed range of the first continuation byte
   uint8_t firstHigh;
 };
 
@@ -80,7 +80,9 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-char16_t UnitAt(Bytes raw, size_t pos) { return static_cast<char16_t>(raw[pos] | raw[pos + 1] << 8); }
+char16_t UnitAt(Bytes raw, size_t pos) {
+  return static_cast<char16_t>(raw[pos] | raw[pos + 1] << 8);
+}
 
 }  // namespace
 

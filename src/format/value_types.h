@@ -12,8 +12,8 @@ namespace tarvex::format {
 enum class ColumnType : uint8_t {
   kBoolean = 1,  // no bytes: the value is the column's bit in the row's null mask
   kByte = 2,
-  kInt = 3,  // signed 16-bit
-  kLong = 4,  // signed 32-bit
+  kInt = 3,       // signed 16-bit
+  kLong = 4,      // signed 32-bit
   kCurrency = 5,  // signed 64-bit count of 1/10000
   kSingle = 6,
   kDouble = 7,
@@ -26,8 +26,8 @@ enum class ColumnType : uint8_t {
   kGuid = 15,
   kNumeric = 16,  // sign byte, then a 128-bit magnitude
   kUnknown17 = 17,
-  kComplex = 18,  // 32-bit key of the column's rows in its flat table
-  kBigInt = 19,  // signed 64-bit (ACE)
+  kComplex = 18,      // 32-bit key of the column's rows in its flat table
+  kBigInt = 19,       // signed 64-bit (ACE)
   kExtDateTime = 20,  // 42 ASCII bytes "days:ticks:7" (ACE)
 };
 
