@@ -1,13 +1,12 @@
 #include "engine/access_repair.h"
 
 #include "engine/job_status.h"
+#include "engine/step_progress.h"
 #include "engine/version_handler.h"
 #include "model/repair_log.h"
 
 namespace tarvex::engine {
 namespace {
-
-bool Repairing() { return RepairingFileStatus().IsRepairing(); }
 
 void Log(const std::u16string& line) { model::CRepairLog::Instance().AppendLine(line); }
 

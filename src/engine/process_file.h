@@ -55,11 +55,20 @@ class CAccessProcessFile {
   ScanSettings settings_;
 };
 
-// The scanner for one page layout.
+// The scanner for one page layout: the steps are the same code for both,
+// reading their constants from the layout.
 class CAccessProcessFileLayout : public CAccessProcessFile {
  public:
   explicit CAccessProcessFileLayout(const format::JetLayout& layout) : layout_(layout) {}
   const format::JetLayout& layout() const { return layout_; }
+
+  bool RemoveContinuationDefinitions(model::CAccessData& model) override;
+  bool RecoverTableNames(model::CAccessData& model) override;
+  bool ExtractRecords(model::CAccessData& model) override;
+  bool ParseTableDefinitions(model::CAccessData& model) override;
+  bool SortColumns(model::CAccessData& model) override;
+  bool ScanDataPages(model::CAccessData& model) override;
+  bool ScanTableDefinitions(model::CAccessData& model) override;
 
  protected:
   const format::JetLayout& layout_;
@@ -73,6 +82,8 @@ class CAccessProcessFileJet3 : public CAccessProcessFileLayout {
 class CAccessProcessFileJet4 : public CAccessProcessFileLayout {
  public:
   CAccessProcessFileJet4() : CAccessProcessFileLayout(format::kJet4Layout) {}
+  // Gives complex columns the MSysComplexColumns rows that describe them.
+  bool PostProcessComplexColumns(model::CAccessData& model) override;
 };
 
 }  // namespace tarvex::engine

@@ -23,6 +23,7 @@ struct JetLayout {
   size_t tableTypeOffset;       // "S" system table, "N" user table
   size_t tableDefNextPageOffset;
   size_t tableDefRowCountOffset;
+  size_t tableDefLengthOffset;  // u32 length of the whole definition stream
   size_t tableDefMaxColumnsOffset;
   size_t tableDefVariableColumnCountOffset;
   size_t tableDefColumnCountOffset;
@@ -34,6 +35,20 @@ struct JetLayout {
   size_t columnNameLengthSize;  // 1 (one byte per character) or 2 (UTF-16 bytes follow)
   size_t realIndexEntryLength;
   size_t logicalIndexEntryLength;
+  size_t tableDefHeaderWord2Offset;  // 0: the layout has no such field
+  size_t tableDefHeaderWord3Offset;
+  size_t tableDefHeaderWord4Offset;
+  size_t tableDefHeaderWord5Offset;
+
+  // Fields of a column entry, from the entry's start.
+  struct ColumnEntry {
+    size_t type, number, variableIndex, extra, flags, fixedOffset, length;
+  } column;
+  // Fields of a real index entry, and of a logical index entry.
+  size_t realIndexColumnMapOffset;  // 10 × (u16 column number, u8 order)
+  size_t realIndexFlagsOffset;
+  size_t logicalIndexRealNumberOffset;
+  size_t logicalIndexTypeOffset;  // 1: primary key
 
   // Data pages.
   std::array<uint8_t, 2> dataPageSignature;
@@ -63,6 +78,7 @@ inline constexpr JetLayout kJet3Layout{
     .tableTypeOffset = 20,
     .tableDefNextPageOffset = 4,
     .tableDefRowCountOffset = 12,
+    .tableDefLengthOffset = 8,
     .tableDefMaxColumnsOffset = 21,
     .tableDefVariableColumnCountOffset = 23,
     .tableDefColumnCountOffset = 25,
@@ -74,6 +90,16 @@ inline constexpr JetLayout kJet3Layout{
     .columnNameLengthSize = 1,
     .realIndexEntryLength = 39,
     .logicalIndexEntryLength = 20,
+    .tableDefHeaderWord2Offset = 0,
+    .tableDefHeaderWord3Offset = 16,
+    .tableDefHeaderWord4Offset = 35,
+    .tableDefHeaderWord5Offset = 39,
+    .column = {.type = 0, .number = 1, .variableIndex = 3, .extra = 9, .flags = 13, .fixedOffset = 14,
+               .length = 16},
+    .realIndexColumnMapOffset = 0,
+    .realIndexFlagsOffset = 38,
+    .logicalIndexRealNumberOffset = 4,
+    .logicalIndexTypeOffset = 19,
     .dataPageSignature = {0x01, 0x01},
     .dataPageOwnerOffset = 4,
     .dataPageRowCountOffset = 8,
@@ -91,6 +117,7 @@ inline constexpr JetLayout kJet4Layout{
     .tableTypeOffset = 40,
     .tableDefNextPageOffset = 4,
     .tableDefRowCountOffset = 16,
+    .tableDefLengthOffset = 8,
     .tableDefMaxColumnsOffset = 41,
     .tableDefVariableColumnCountOffset = 43,
     .tableDefColumnCountOffset = 45,
@@ -102,6 +129,16 @@ inline constexpr JetLayout kJet4Layout{
     .columnNameLengthSize = 2,
     .realIndexEntryLength = 52,
     .logicalIndexEntryLength = 28,
+    .tableDefHeaderWord2Offset = 12,
+    .tableDefHeaderWord3Offset = 20,
+    .tableDefHeaderWord4Offset = 55,
+    .tableDefHeaderWord5Offset = 59,
+    .column = {.type = 0, .number = 5, .variableIndex = 7, .extra = 11, .flags = 15, .fixedOffset = 21,
+               .length = 23},
+    .realIndexColumnMapOffset = 4,
+    .realIndexFlagsOffset = 46,
+    .logicalIndexRealNumberOffset = 8,
+    .logicalIndexTypeOffset = 23,
     .dataPageSignature = {0x01, 0x01},
     .dataPageOwnerOffset = 4,
     .dataPageRowCountOffset = 12,

@@ -1,0 +1,79 @@
+#include "engine/data_page_scan.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "engine/job_status.h"
+#include "engine/step_progress.h"
+
+namespace tarvex::engine {
+namespace {
+
+using format::CDataReader;
+
+// Answers whether the definition file has a table definition at a page, reading each page once.
+class OwnerCheck {
+ public:
+  OwnerCheck(CDBFileReader& definitions, const format::JetLayout& layout)
+      : definitions_(definitions), layout_(layout) {}
+
+  bool IsDefinition(uint32_t page) {
+    auto [found, inserted] = known_.try_emplace(page, false);
+    if (inserted) {
+      std::array<uint8_t, 2> signature{};
+      CErrorHandler error;
+      size_t got = 0;
+      definitions_.ReadAt(layout_.PageOffset(page), signature, error, &got);
+      found->second = got == 2 && signature[0] == layout_.tableDefSignature[0] &&
+                      signature[1] == layout_.tableDefSignature[1];
+    }
+    return found->second;
+  }
+
+ private:
+  CDBFileReader& definitions_;
+  const format::JetLayout& layout_;
+  std::unordered_map<uint32_t, bool> known_;
+};
+
+}  // namespace
+
+bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
+  const auto& layout = context.layout;
+  if (!Repairing()) return true;
+  CDBFileReader data;
+  CDBFileReader separateDefinitions;
+  CErrorHandler error;
+  data.SetPath(context.dataFile);
+  if (!data.Open(error)) return true;
+  CDBFileReader* definitions = &data;
+  if (context.definitionFile != context.dataFile) {
+    separateDefinitions.SetPath(context.definitionFile);
+    if (!separateDefinitions.Open(error)) return true;
+    definitions = &separateDefinitions;
+  }
+  OwnerCheck owners(*definitions, layout);
+  const uint64_t size = data.Size();
+  const uint64_t pages = size / layout.pageSize;
+  std::vector<uint8_t> header(layout.pageHeaderLength);
+  for (uint64_t page = 0; page < pages; ++page) {
+    ProgressStatus().Step();
+    const uint64_t offset = page * layout.pageSize;
+    size_t got = 0;
+    if (data.ReadAt(offset, header, error, &got) && got == header.size() &&
+        header[0] == layout.dataPageSignature[0] && header[1] == layout.dataPageSignature[1]) {
+      const int32_t owner = *CDataReader::I32(header, layout.dataPageOwnerOffset);
+      const bool plausible = owner > 0 && static_cast<uint64_t>(owner) < pages;
+      if (plausible && (owner == static_cast<int32_t>(format::JetLayout::kCatalogueDefinitionPage) ||
+                        owners.IsDefinition(static_cast<uint32_t>(owner)))) {
+        model.tableList.AppendDataPage(layout.PageOffset(static_cast<uint32_t>(owner)), offset);
+      }
+    }
+    SetCaption(KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize, size));
+    if (!Repairing()) break;
+  }
+  FinishStep(context.settings);
+  return true;
+}
+
+}  // namespace tarvex::engine

@@ -1,0 +1,127 @@
+#include "engine/definition_scan.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_set>
+
+#include "engine/catalogue_definition.h"
+#include "engine/job_status.h"
+#include "engine/step_progress.h"
+
+namespace tarvex::engine {
+namespace {
+
+bool OpenFile(CDBFileReader& reader, const std::filesystem::path& path) {
+  reader.SetPath(path);
+  CErrorHandler error;
+  return reader.Open(error);
+}
+
+uint64_t CataloguePageOffset(const format::JetLayout& layout) {
+  return layout.PageOffset(format::JetLayout::kCatalogueDefinitionPage);
+}
+
+bool IsDefinitionPage(CDBFileReader& reader, const format::JetLayout& layout, uint64_t offset) {
+  std::array<uint8_t, 4> signature{};
+  CErrorHandler error;
+  size_t got = 0;
+  const size_t length = layout.tableDefSignatureLength;
+  if (!reader.ReadAt(offset, std::span(signature).first(length), error, &got) || got != length) return false;
+  if (!std::equal(signature.begin(), signature.begin() + static_cast<long>(length), layout.tableDefSignature.begin())) {
+    return false;
+  }
+  std::array<uint8_t, 1> type{};
+  if (!reader.ReadAt(offset + layout.tableTypeOffset, type, error, &got) || got != 1) return false;
+  return type[0] == format::kSystemTableType || type[0] == format::kUserTableType;
+}
+
+}  // namespace
+
+bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model) {
+  const auto& layout = context.layout;
+  CDBFileReader reader;
+  if (!Repairing() || !OpenFile(reader, context.definitionFile)) return false;
+  const uint64_t size = reader.Size();
+  const uint64_t pages = size / layout.pageSize;
+  ProgressStatus().SetMaximum(static_cast<int>(std::min<uint64_t>(2 * pages, INT32_MAX)));
+  ProgressStatus().SetPosition(0);
+  // The catalogue is always present, whatever page 2 holds.
+  model.tableList.Append(CataloguePageOffset(layout));
+  for (uint64_t page = 0; page < pages; ++page) {
+    ProgressStatus().Step();
+    const uint64_t offset = page * layout.pageSize;
+    if (offset != CataloguePageOffset(layout) && IsDefinitionPage(reader, layout, offset)) {
+      model.tableList.Append(offset);
+    }
+    SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition", offset + layout.pageSize, size));
+    if (!Repairing()) break;
+  }
+  reader.Close();
+  return true;
+}
+
+bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessData& model) {
+  const auto& layout = context.layout;
+  CDBFileReader reader;
+  if (!Repairing() || !OpenFile(reader, context.definitionFile)) return false;
+  const uint64_t size = reader.Size();
+  if (size == 0) return false;
+  // Every page some listed definition continues on is a continuation, not a table of its own.
+  std::unordered_set<uint64_t> continuations;
+  for (const auto& table : model.tableList) {
+    if (!Repairing()) return false;
+    const uint64_t offset = table->tableDefOffset;
+    if (offset == 0) continue;
+    if (offset > size - std::min<uint64_t>(size, layout.tableDefNextPageOffset + 4)) return false;
+    std::array<uint8_t, 4> next{};
+    CErrorHandler error;
+    reader.ReadAt(offset + layout.tableDefNextPageOffset, next, error);
+    continuations.insert(layout.PageOffset(*format::CDataReader::U32(next, 0)));
+  }
+  reader.Close();
+  for (const auto& table : model.tableList) {
+    // The catalogue's own definition is built in, so no damaged page can take it away.
+    if (table->tableDefOffset != CataloguePageOffset(layout) && continuations.contains(table->tableDefOffset)) {
+      table->keep = false;
+    }
+  }
+  if (Repairing()) model.tableList.Purge();
+  return true;
+}
+
+bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model) {
+  const auto& layout = context.layout;
+  CDBFileReader reader;
+  if (!Repairing() || !OpenFile(reader, context.definitionFile)) return false;
+  const uint64_t size = reader.Size();
+  if (size == 0) return false;
+  const bool countTables = layout.version == format::JetVersion::kJet3;
+  if (countTables) {
+    ProgressStatus().SetMaximum(model.tableList.count());
+    ProgressStatus().SetPosition(0);
+  }
+  const std::vector<uint8_t> catalogue = CatalogueDefinitionPage(layout);
+  for (const auto& table : model.tableList) {
+    if (!Repairing()) break;
+    if (countTables) ProgressStatus().Step();
+    if (table->tableDefOffset == CataloguePageOffset(layout)) {
+      ParseDefinition(catalogue, layout, context.decodeJet3Name, *table);
+      continue;
+    }
+    const auto definition = ReadDefinitionChain(reader, size, layout, table->tableDefOffset);
+    if (!definition.empty()) ParseDefinition(definition, layout, context.decodeJet3Name, *table);
+  }
+  reader.Close();
+  if (countTables) FinishStep(context.settings);
+  return true;
+}
+
+bool SortColumns(model::CAccessData& model) {
+  for (const auto& table : model.tableList) {
+    if (!Repairing()) return false;
+    table->columnList.SortByColumnNumber();
+  }
+  return true;
+}
+
+}  // namespace tarvex::engine

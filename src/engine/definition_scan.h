@@ -1,0 +1,27 @@
+#pragma once
+// Step 1 and the definition parse: finding table-definition pages in the
+// definition file, dropping continuation pages, and reading each definition
+// into the model.
+#include <filesystem>
+
+#include "engine/process_file.h"
+#include "engine/table_definition.h"
+#include "format/jet_layout.h"
+#include "model/access_data.h"
+
+namespace tarvex::engine {
+
+struct ScanContext {
+  const format::JetLayout& layout;
+  const ScanSettings& settings;
+  std::filesystem::path dataFile;
+  std::filesystem::path definitionFile;
+  NameDecoder decodeJet3Name;
+};
+
+bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model);
+bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessData& model);
+bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model);
+bool SortColumns(model::CAccessData& model);
+
+}  // namespace tarvex::engine

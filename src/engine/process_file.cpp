@@ -1,0 +1,72 @@
+#include "engine/process_file.h"
+
+#include <array>
+
+#include "engine/data_page_scan.h"
+#include "engine/definition_scan.h"
+#include "engine/record_extraction.h"
+#include "engine/step_progress.h"
+#include "engine/table_names.h"
+#include "format/code_page.h"
+#include "format/header_mask.h"
+#include "model/complex_columns.h"
+
+namespace tarvex::engine {
+namespace {
+
+uint16_t FileCodePage(const std::filesystem::path& path) {
+  CDBFileReader reader;
+  reader.SetPath(path);
+  CErrorHandler error;
+  std::array<uint8_t, format::kHeaderCodePageOffset + 2> header{};
+  size_t got = 0;
+  if (!reader.Open(error) || !reader.ReadAt(0, header, error, &got) || got != header.size()) {
+    return format::kDefaultCodePage;
+  }
+  return format::HeaderCodePage(header).value_or(format::kDefaultCodePage);
+}
+
+ScanContext Context(const format::JetLayout& layout, const ScanSettings& settings,
+                    const std::filesystem::path& data, const std::filesystem::path& definitions) {
+  ScanContext context{layout, settings, data, definitions, {}};
+  if (layout.version == format::JetVersion::kJet3) {
+    const uint16_t codePage = FileCodePage(definitions);
+    context.decodeJet3Name = [codePage](format::Bytes bytes) { return format::DecodeCodePage(bytes, codePage); };
+  }
+  return context;
+}
+
+}  // namespace
+
+bool CAccessProcessFileLayout::ScanTableDefinitions(model::CAccessData& model) {
+  return engine::ScanTableDefinitions(Context(layout_, settings_, dataFile_, definitionFile_), model);
+}
+
+bool CAccessProcessFileLayout::RemoveContinuationDefinitions(model::CAccessData& model) {
+  return engine::RemoveContinuationDefinitions(Context(layout_, settings_, dataFile_, definitionFile_), model);
+}
+
+bool CAccessProcessFileLayout::ScanDataPages(model::CAccessData& model) {
+  return engine::ScanDataPages(Context(layout_, settings_, dataFile_, definitionFile_), model);
+}
+
+bool CAccessProcessFileLayout::ParseTableDefinitions(model::CAccessData& model) {
+  return engine::ParseTableDefinitions(Context(layout_, settings_, dataFile_, definitionFile_), model);
+}
+
+bool CAccessProcessFileLayout::SortColumns(model::CAccessData& model) { return engine::SortColumns(model); }
+
+bool CAccessProcessFileLayout::ExtractRecords(model::CAccessData& model) {
+  return engine::ExtractRecords(Context(layout_, settings_, dataFile_, definitionFile_), model);
+}
+
+bool CAccessProcessFileLayout::RecoverTableNames(model::CAccessData& model) {
+  return engine::RecoverTableNames(Context(layout_, settings_, dataFile_, definitionFile_), model);
+}
+
+bool CAccessProcessFileJet4::PostProcessComplexColumns(model::CAccessData& model) {
+  if (!Repairing()) return false;
+  return model::ApplyComplexColumns(model);
+}
+
+}  // namespace tarvex::engine

@@ -1,0 +1,186 @@
+#include "engine/record_extraction.h"
+
+#include <algorithm>
+
+#include "engine/job_status.h"
+#include "engine/row_values.h"
+#include "engine/step_progress.h"
+#include "format/header_mask.h"
+#include "model/table_data_file.h"
+
+namespace tarvex::engine {
+namespace {
+
+using format::CDataReader;
+using format::JetLayout;
+
+constexpr uint16_t kDeletedRow = 0x8000;
+constexpr uint16_t kPointerRow = 0x4000;
+constexpr uint16_t kRowOffsetMask = 0x0FFF;
+// A previous row's start at or below this cannot end a row (it lies in the page header).
+constexpr uint32_t kSmallestRowEnd = 14;
+
+struct RowBounds {
+  uint32_t start;
+  uint32_t end;
+};
+
+bool IsDataPage(format::Bytes page, const JetLayout& layout) {
+  return page.size() >= 2 && page[0] == layout.dataPageSignature[0] && page[1] == layout.dataPageSignature[1];
+}
+
+// The number of rows whose offsets fit on the page; nothing for an impossible count.
+std::optional<uint32_t> RowCount(format::Bytes page, const JetLayout& layout) {
+  auto count = CDataReader::U16(page, layout.dataPageRowCountOffset);
+  if (!count || layout.dataPageRowTableOffset + 2 * uint64_t{*count} > page.size()) return std::nullopt;
+  return *count;
+}
+
+uint16_t RowEntry(format::Bytes page, const JetLayout& layout, uint32_t row) {
+  return CDataReader::U16(page, layout.dataPageRowTableOffset + 2 * size_t{row}).value_or(0);
+}
+
+// Where row `index` lies: from its own offset to the previous row's offset (the page end for row 0).
+std::optional<RowBounds> LocateRow(format::Bytes page, const JetLayout& layout, uint32_t index) {
+  auto count = RowCount(page, layout);
+  if (!count || index >= *count) return std::nullopt;
+  const uint32_t start = RowEntry(page, layout, index) & kRowOffsetMask;
+  uint32_t end = layout.pageSize;
+  if (index > 0) {
+    const uint32_t previous = RowEntry(page, layout, index - 1) & kRowOffsetMask;
+    if (previous != 0 || layout.version == format::JetVersion::kJet3) end = previous;
+  }
+  if (start >= end || end > page.size()) return std::nullopt;
+  return RowBounds{start, end};
+}
+
+bool ReadPage(CDBFileReader& file, uint64_t fileSize, const JetLayout& layout, uint64_t offset,
+              std::vector<uint8_t>& page) {
+  if (fileSize < layout.pageSize || offset > fileSize - layout.pageSize) return false;
+  page.resize(layout.pageSize);
+  CErrorHandler error;
+  size_t got = 0;
+  return file.ReadAt(offset, page, error, &got) && got == page.size();
+}
+
+uint16_t DatabaseCodePage(CDBFileReader& file) {
+  std::vector<uint8_t> header(format::kHeaderCodePageOffset + 2);
+  CErrorHandler error;
+  size_t got = 0;
+  file.ReadAt(0, header, error, &got);
+  header.resize(got);
+  return format::HeaderCodePage(header).value_or(format::kDefaultCodePage);
+}
+
+class TableExtractor {
+ public:
+  TableExtractor(const ScanContext& context, CDBFileReader& file, uint64_t fileSize)
+      : layout_(context.layout),
+        file_(file),
+        fileSize_(fileSize),
+        longValues_(file, fileSize, context.layout),
+        cutter_(context.layout, DatabaseCodePage(file), longValues_) {}
+
+  // Writes the table's rows into its data file; false when a stop was requested.
+  bool Extract(model::CAccessTable& table) {
+    model::CAccessTableDataFile output;
+    if (!output.Create(table.tableDefOffset)) return true;
+    uint32_t accepted = 0;
+    std::vector<uint8_t> page;
+    for (uint64_t pageOffset : table.dataPageList) {
+      if (!ReadPage(file_, fileSize_, layout_, pageOffset, page)) break;
+      if (!ExtractPage(page, table, output, accepted)) return false;
+    }
+    table.tableDefInfo.rowCount = accepted;
+    output.Close();
+    return true;
+  }
+
+ private:
+  bool ExtractPage(format::Bytes page, const model::CAccessTable& table, model::CAccessTableDataFile& output,
+                   uint32_t& accepted) {
+    auto count = RowCount(page, layout_);
+    if (!count) return true;
+    uint32_t end = layout_.pageSize;
+    uint32_t previousStart = 0;
+    for (uint32_t n = 0; n < *count; ++n) {
+      if (!Repairing()) return false;
+      if (n > 0 && previousStart > kSmallestRowEnd && previousStart < layout_.pageSize) end = previousStart;
+      const uint16_t entry = RowEntry(page, layout_, n);
+      const uint32_t start = entry & kRowOffsetMask;
+      previousStart = start;
+      if (entry & kDeletedRow) continue;
+      std::optional<std::vector<uint8_t>> target;
+      format::Bytes row;
+      if (entry & kPointerRow) {
+        if (start + 4 > end) continue;
+        target = FollowPointer(page.subspan(start, 4));
+        if (!target) continue;
+        row = *target;
+      } else {
+        if (start >= end) continue;
+        row = page.subspan(start, end - start);
+      }
+      auto texts = cutter_.Cut(row, table);
+      if (!texts) continue;
+      for (const auto& text : *texts) output.AppendValueText(text);
+      ++accepted;
+      ProgressStatus().Step();
+    }
+    return true;
+  }
+
+  // The row a pointer row points at: byte 0 its index, bytes 1 to 3 its page.
+  std::optional<std::vector<uint8_t>> FollowPointer(format::Bytes pointer) {
+    const uint32_t page = *CDataReader::U24(pointer, 1);
+    return ReadRow(file_, fileSize_, layout_, layout_.PageOffset(page), pointer[0]);
+  }
+
+  const JetLayout& layout_;
+  CDBFileReader& file_;
+  uint64_t fileSize_;
+  CLongValueReader longValues_;
+  RowValueCutter cutter_;
+};
+
+int ClampedRowTotal(const model::CAccessData& model) {
+  uint64_t total = 0;
+  for (const auto& table : model.tableList) total += table->tableDefInfo.rowCount;
+  return static_cast<int>(std::min<uint64_t>(total, INT32_MAX));
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize, const JetLayout& layout,
+                                            uint64_t pageOffset, uint32_t rowIndex) {
+  std::vector<uint8_t> page;
+  if (!ReadPage(file, fileSize, layout, pageOffset, page) || !IsDataPage(page, layout)) return std::nullopt;
+  auto bounds = LocateRow(page, layout, rowIndex);
+  if (!bounds) return std::nullopt;
+  return std::vector<uint8_t>(page.begin() + bounds->start, page.begin() + bounds->end);
+}
+
+bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
+  if (!Repairing()) return false;
+  CDBFileReader file;
+  file.SetPath(context.dataFile);
+  CErrorHandler error;
+  if (!file.Open(error)) return true;
+  const uint64_t size = file.Size();
+  if (size == 0) return false;
+  ProgressStatus().SetMaximum(ClampedRowTotal(model));
+  ProgressStatus().SetPosition(0);
+  TableExtractor extractor(context, file, size);
+  const int tables = model.tableList.count();
+  int number = 0;
+  for (const auto& table : model.tableList) {
+    if (!Repairing()) return false;
+    SetCaption("(Step 3/4) Parsing table records from raw table data: table - " + std::to_string(++number) +
+               " / " + std::to_string(tables));
+    if (!extractor.Extract(*table)) return false;
+  }
+  FinishStep(context.settings);
+  return true;
+}
+
+}  // namespace tarvex::engine

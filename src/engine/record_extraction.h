@@ -1,0 +1,20 @@
+#pragma once
+// Step 3: cuts every row of every table from its data pages and writes the
+// text of each column value into the table's data file.
+#include <optional>
+#include <vector>
+
+#include "engine/db_file_reader.h"
+#include "engine/definition_scan.h"
+
+namespace tarvex::engine {
+
+bool ExtractRecords(const ScanContext& context, model::CAccessData& model);
+
+// The bytes of row `rowIndex` of the data page at `pageOffset`, or nothing when
+// the page is outside the file, is not a data page, or the row's bounds are unusable.
+std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize,
+                                            const format::JetLayout& layout, uint64_t pageOffset,
+                                            uint32_t rowIndex);
+
+}  // namespace tarvex::engine

@@ -1,0 +1,27 @@
+#pragma once
+// Turns one stored row into one value text per column of its table.
+#include <string>
+#include <vector>
+
+#include "engine/long_value_reader.h"
+#include "format/value_format.h"
+#include "model/access_table.h"
+
+namespace tarvex::engine {
+
+class RowValueCutter {
+ public:
+  RowValueCutter(const format::JetLayout& layout, uint16_t codePage, CLongValueReader& longValues)
+      : layout_(layout), codePage_(codePage), longValues_(longValues) {}
+
+  // The value texts of the row, one per column in column-list order; nothing
+  // when the row is rejected.
+  std::optional<std::vector<std::u16string>> Cut(format::Bytes row, const model::CAccessTable& table);
+
+ private:
+  const format::JetLayout& layout_;
+  uint16_t codePage_;
+  CLongValueReader& longValues_;
+};
+
+}  // namespace tarvex::engine

@@ -1,0 +1,17 @@
+#pragma once
+// Progress reporting shared by the scanning steps.
+#include <cstdint>
+#include <string>
+
+#include "engine/process_file.h"
+
+namespace tarvex::engine {
+
+bool Repairing();
+void SetCaption(const std::string& caption);
+// "PREFIX: A(kb) / B(kb)" with both byte counts divided by 1000.
+std::string KilobyteCaption(const std::string& prefix, uint64_t done, uint64_t total);
+// Fills the bar and pauses so that the full bar is seen.
+void FinishStep(const ScanSettings& settings);
+
+}  // namespace tarvex::engine

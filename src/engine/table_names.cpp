@@ -1,0 +1,118 @@
+#include "engine/table_names.h"
+
+#include <unordered_map>
+
+#include "engine/job_status.h"
+#include "engine/step_progress.h"
+#include "format/unicode.h"
+#include "model/table_data_file.h"
+
+namespace tarvex::engine {
+namespace {
+
+// Positions of the catalogue columns used here (the column number of each).
+constexpr int kIdColumn = 0;
+constexpr int kNameColumn = 2;
+constexpr int kTypeColumn = 3;
+constexpr int kFlagsColumn = 7;
+constexpr char16_t kQueryType[] = u"5";
+
+struct CatalogueRow {
+  std::u16string id, name, type, flags;
+};
+
+std::u16string Decimal(uint64_t value) {
+  const std::string text = std::to_string(value);
+  return {text.begin(), text.end()};
+}
+
+// Reads one catalogue row; false at the end of the file (or when stopped).
+bool ReadCatalogueRow(model::CDataFileReader& reader, int columnCount, CatalogueRow& row) {
+  row = {};
+  std::u16string value;
+  for (int position = 0; position < columnCount; ++position) {
+    if (!Repairing()) return false;
+    ProgressStatus().Step();
+    if (!reader.ReadTextRecord(value)) return false;
+    switch (position) {
+      case kIdColumn: row.id = value; break;
+      case kNameColumn: row.name = value; break;
+      case kTypeColumn: row.type = value; break;
+      case kFlagsColumn: row.flags = value; break;
+      default: break;
+    }
+  }
+  return true;
+}
+
+bool NameFromCatalogue(const ScanContext& context, model::CAccessData& model) {
+  const auto& layout = context.layout;
+  model::CAccessTable* catalogue = model.tableList.Find(layout.PageOffset(format::JetLayout::kCatalogueDefinitionPage));
+  if (!catalogue) return false;
+  model::CDataFileReader reader(catalogue->DataFilePath());
+  if (!reader.Open()) return false;
+  // The first table of each definition page; the catalogue's Id is that page's number.
+  std::unordered_map<std::u16string, model::CAccessTable*> byId;
+  for (const auto& table : model.tableList) byId.try_emplace(Decimal(table->tableDefOffset / layout.pageSize), table.get());
+
+  const uint32_t rows = catalogue->tableDefInfo.rowCount;
+  ProgressStatus().SetMaximum(static_cast<int>(std::min<uint64_t>(uint64_t{rows} * catalogue->columnList.count(), INT32_MAX)));
+  ProgressStatus().SetPosition(0);
+  CatalogueRow row;
+  for (uint32_t read = 0; read < rows && ReadCatalogueRow(reader, catalogue->columnList.count(), row); ++read) {
+    if (auto found = byId.find(row.id); found != byId.end()) found->second->name = row.name;
+    if (row.type == kQueryType) {
+      auto* entry = new model::CQuerySysObject;
+      entry->name = row.name;
+      entry->id = row.id;
+      entry->flags = row.flags;
+      model.queryObjectList.Append(entry);
+    }
+    SetCaption("(Step 4/4)Scanning table name from raw table data... " + format::ToUtf8(row.name));
+  }
+  FinishStep(context.settings);
+  return true;
+}
+
+void NameTheRest(const format::JetLayout& layout, model::CAccessData& model) {
+  int recovered = 0;
+  for (const auto& table : model.tableList) {
+    if (!Repairing()) return;
+    if (!table->name.empty()) continue;
+    table->name = FixedSystemTableName(layout, table->tableDefOffset);
+    if (table->name.empty()) {
+      const std::string name = "RecoveredTable###" + std::to_string(recovered++);
+      table->name.assign(name.begin(), name.end());
+    }
+  }
+}
+
+}  // namespace
+
+std::u16string FixedSystemTableName(const format::JetLayout& layout, uint64_t tableDefOffset) {
+  struct Known {
+    uint32_t page;
+    bool jet3, jet4;
+    const char16_t* name;
+  };
+  static constexpr Known kKnown[] = {
+      {2, true, true, u"MSysObjects"},        {3, true, true, u"MSysACEs"},
+      {4, true, true, u"MSysQueries"},        {5, true, true, u"MSysRelationships"},
+      {22, true, false, u"MSysModules2"},     {25, true, false, u"MSysModules"},
+      {16, false, true, u"MSysAccessObjects"}, {29, true, false, u"MSysAccessObjects"},
+  };
+  const bool jet4 = layout.version == format::JetVersion::kJet4;
+  for (const Known& known : kKnown) {
+    if ((jet4 ? known.jet4 : known.jet3) && layout.PageOffset(known.page) == tableDefOffset) return known.name;
+  }
+  return {};
+}
+
+bool RecoverTableNames(const ScanContext& context, model::CAccessData& model) {
+  if (!Repairing()) return false;
+  NameFromCatalogue(context, model);
+  NameTheRest(context.layout, model);
+  return Repairing();
+}
+
+}  // namespace tarvex::engine
