@@ -16,7 +16,7 @@ void CQBAppend::Build(const QueryRowList& rows, std::u16string& sqlOut) {
 void CQBAppend::ProcessRow(const CQueryAttributes& row) {
   switch (ParseNumber(row.attribute)) {
     case 1: targetTable_ = BracketIfBlank(row.name1); break;
-    case 3: parts_.SetDistinctMode(row); break;
+    case 3: parts_.SetOptions(row); break;
     case 5: parts_.AddInputTable(row); break;
     case 6:
       AppendListItem(columnList_, row.expression);

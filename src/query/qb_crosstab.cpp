@@ -16,6 +16,11 @@ void AppendKey(std::u16string& list, const char16_t* keyword, const std::u16stri
   list += item;
 }
 
+bool StartsWithInList(const std::u16string& rest) {
+  return rest.size() > 4 && rest[0] == u' ' && (rest[1] == u'I' || rest[1] == u'i') &&
+         (rest[2] == u'n' || rest[2] == u'N') && rest[3] == u' ';
+}
+
 }  // namespace
 
 void CQBCrosstab::Build(const QueryRowList& rows, std::u16string& sqlOut) {
@@ -24,13 +29,13 @@ void CQBCrosstab::Build(const QueryRowList& rows, std::u16string& sqlOut) {
   std::u16string text = parts_.SelectKeyword() + u" " + columnList_ + kNewLine + parts_.FromClause();
   if (!transformList_.empty()) text = transformList_ + kNewLine + text;
   text += parts_.TrailingClauses();
-  if (!pivotList_.empty()) text += kNewLine + pivotList_;
+  if (!pivotKeys_.empty()) text += kNewLine + PivotClause();
   sqlOut = text;
 }
 
 void CQBCrosstab::ProcessRow(const CQueryAttributes& row) {
   switch (ParseNumber(row.attribute)) {
-    case 3: parts_.SetDistinctMode(row); break;
+    case 3: parts_.SetOptions(row); break;
     case 5: parts_.AddInputTable(row); break;
     case 6: AddColumn(row); break;
     case 7: parts_.AddJoin(row); break;
@@ -49,6 +54,8 @@ void CQBCrosstab::AddColumn(const CQueryAttributes& row) {
     AppendListItem(columnList_, item);
   } else if (row.flag == kValueRole) {
     AppendKey(transformList_, u"TRANSFORM", item);
+  } else if (row.flag == kColumnHeadingRole) {
+    columnHeadings_.push_back(row.expression);
   }
 }
 
@@ -56,8 +63,27 @@ void CQBCrosstab::AddGroupingKey(const CQueryAttributes& row) {
   if (row.flag == kRowHeadingRole) {
     parts_.AddGroupBy(row.expression, kKeySeparator);
   } else if (row.flag == kColumnHeadingRole) {
-    AppendKey(pivotList_, u"PIVOT", row.expression);
+    pivotKeys_.push_back(row.expression);
   }
+}
+
+// A crosstab with fixed column headings keeps them only on its column-heading
+// output row ("key In (…)"), not on the grouping row that names the key; the
+// heading row's fuller text is used for the key it extends.
+std::u16string CQBCrosstab::PivotClause() const {
+  std::u16string clause;
+  for (const std::u16string& key : pivotKeys_) {
+    std::u16string term = key;
+    for (const std::u16string& heading : columnHeadings_) {
+      if (heading.size() > key.size() && heading.compare(0, key.size(), key) == 0 &&
+          StartsWithInList(heading.substr(key.size()))) {
+        term = heading;
+        break;
+      }
+    }
+    AppendKey(clause, u"PIVOT", term);
+  }
+  return clause;
 }
 
 }  // namespace tarvex::query

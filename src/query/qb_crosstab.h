@@ -5,6 +5,9 @@
 //   FROM …
 //   [WHERE …] GROUP BY row headings [HAVING …] [ORDER BY …]
 //   PIVOT column heading
+#include <string>
+#include <vector>
+
 #include "query/query_builder.h"
 #include "query/select_parts.h"
 
@@ -18,11 +21,13 @@ class CQBCrosstab : public CQB {
   void ProcessRow(const CQueryAttributes& row);
   void AddColumn(const CQueryAttributes& row);
   void AddGroupingKey(const CQueryAttributes& row);
+  std::u16string PivotClause() const;
 
   CSelectParts parts_;
   std::u16string columnList_;
   std::u16string transformList_;
-  std::u16string pivotList_;
+  std::vector<std::u16string> pivotKeys_;
+  std::vector<std::u16string> columnHeadings_;
 };
 
 }  // namespace tarvex::query

@@ -14,7 +14,7 @@ void CQBSelect::Build(const QueryRowList& rows, std::u16string& sqlOut) {
 
 void CQBSelect::ProcessRow(const CQueryAttributes& row) {
   switch (ParseNumber(row.attribute)) {
-    case 3: parts_.SetDistinctMode(row); break;
+    case 3: parts_.SetOptions(row); break;
     case 5: parts_.AddInputTable(row); break;
     case 6: {
       std::u16string item = row.expression;

@@ -20,12 +20,15 @@ void CQBUnion::Build(const QueryRowList& rows, std::u16string& sqlOut) {
     if (code == 3) unionMode_ = ParseNumber(row->flag);
     if (code == 5 && row->name2 == u"X7YZ_____1") firstPart_ = row->expression;
     if (code == 5 && row->name2 == u"X7YZ_____2") secondPart_ = row->expression;
+    // The sort order of a union is stored in rows of its own, not in the parts.
+    if (code == 11) parts_.AddOrderBy(*row);
   }
   if (unionMode_ != kUnion && unionMode_ != kUnionAll) return;
   // Access stores the first part with its closing line break; a part without one
   // must not run into the keyword.
   const std::u16string gap = firstPart_.empty() || EndsInWhiteSpace(firstPart_) ? u"" : kNewLine;
-  sqlOut = firstPart_ + gap + (unionMode_ == kUnion ? u"UNION" : u"UNION ALL") + kNewLine + secondPart_;
+  sqlOut = firstPart_ + gap + (unionMode_ == kUnion ? u"UNION" : u"UNION ALL") + kNewLine + secondPart_ +
+           parts_.TrailingClauses();
 }
 
 }  // namespace tarvex::query

@@ -1,8 +1,10 @@
 #pragma once
-// Union queries: the two stored parts joined by UNION or UNION ALL.
+// Union queries: the two stored parts joined by UNION or UNION ALL, then the
+// ORDER BY of the whole union.
 #include <cstdint>
 
 #include "query/query_builder.h"
+#include "query/select_parts.h"
 
 namespace tarvex::query {
 
@@ -16,6 +18,7 @@ class CQBUnion : public CQB {
   std::u16string firstPart_;
   std::u16string secondPart_;
   int32_t unionMode_ = 0;
+  CSelectParts parts_;  // only its ORDER BY is used
 };
 
 }  // namespace tarvex::query

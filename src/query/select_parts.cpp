@@ -7,8 +7,21 @@
 namespace tarvex::query {
 namespace {
 
-constexpr int32_t kDistinct = 2;
-constexpr int32_t kDistinctRow = 8;
+// Bits of the options row's flag.
+constexpr int32_t kDistinct = 0x2;
+constexpr int32_t kDistinctRow = 0x8;
+constexpr int32_t kTop = 0x10;
+constexpr int32_t kTopPercent = 0x20;
+
+bool IsDigits(const std::u16string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
+// The table an input-table row reads: its name, or the SELECT of a derived table.
+std::u16string InputTableTerm(const CQueryAttributes& row, bool alwaysBracket) {
+  if (row.name1.empty() && !row.expression.empty()) return u"(" + row.expression + u")";
+  return alwaysBracket ? Bracket(row.name1) : BracketIfBlank(row.name1);
+}
 
 const CQueryJoinStatement* GroupOf(const JoinStatementList& groups, const std::u16string& name) {
   for (const CQueryJoinStatement* group = groups.head(); group; group = group->next) {
@@ -21,14 +34,17 @@ const CQueryJoinStatement* GroupOf(const JoinStatementList& groups, const std::u
 
 void CSelectParts::SetRows(const QueryRowList& rows) {
   for (const CQueryAttributes* row = rows.head(); row; row = row->next) {
-    if (row->attribute == u"5") tableOfAlias_.emplace(row->name2, row->name1);  // the first one counts
+    if (row->attribute == u"5") tableOfAlias_.emplace(row->name2, InputTableTerm(*row, false));  // the first one counts
   }
 }
 
-void CSelectParts::SetDistinctMode(const CQueryAttributes& row) { distinctMode_ = ParseNumber(row.flag); }
+void CSelectParts::SetOptions(const CQueryAttributes& row) {
+  options_ = ParseNumber(row.flag);
+  topValue_ = row.name1;
+}
 
 void CSelectParts::AddInputTable(const CQueryAttributes& row) {
-  std::u16string item = Bracket(row.name1);
+  std::u16string item = InputTableTerm(row, true);
   if (!row.name2.empty()) item += u" AS " + BracketIfBlank(row.name2);
   inputs_.push_back({row.name2.empty() ? row.name1 : row.name2, item});
 }
@@ -61,9 +77,18 @@ void CSelectParts::AddOrderBy(const CQueryAttributes& row) {
 }
 
 std::u16string CSelectParts::SelectKeyword() const {
-  if (distinctMode_ == kDistinct) return u"SELECT DISTINCT";
-  if (distinctMode_ == kDistinctRow) return u"SELECT DISTINCTROW";
-  return u"SELECT";
+  // The flag is a set of bits: the hidden queries behind forms carry 9 (all
+  // fields, DISTINCTROW) and TOP comes as 16 or 24. Both uniqueness bits at once
+  // contradict each other and ask for neither.
+  std::u16string keyword = u"SELECT";
+  const int32_t uniqueness = options_ & (kDistinct | kDistinctRow);
+  if (uniqueness == kDistinct) keyword += u" DISTINCT";
+  if (uniqueness == kDistinctRow) keyword += u" DISTINCTROW";
+  if ((options_ & kTop) && IsDigits(topValue_)) {
+    keyword += u" TOP " + topValue_;
+    if (options_ & kTopPercent) keyword += u" PERCENT";
+  }
+  return keyword;
 }
 
 std::u16string CSelectParts::TableList() {
@@ -114,7 +139,7 @@ std::u16string CSelectParts::ResolveOnFirstSight(const std::u16string& name) {
 std::u16string CSelectParts::ResolveTableReference(const std::u16string& name) const {
   auto table = tableOfAlias_.find(name);
   if (table == tableOfAlias_.end()) return BracketIfBlank(name);
-  return BracketIfBlank(table->second) + u" AS " + BracketIfBlank(name);
+  return table->second + u" AS " + BracketIfBlank(name);
 }
 
 }  // namespace tarvex::query

@@ -18,8 +18,10 @@ class CSelectParts {
   // Learns the aliases of the query's input tables, which joins name tables by.
   void SetRows(const QueryRowList& rows);
 
-  void SetDistinctMode(const CQueryAttributes& row);
-  // An input table as the FROM list writes it: [table], then " AS alias" if any.
+  // The options row: its flag bits and, for TOP, the row count in name1.
+  void SetOptions(const CQueryAttributes& row);
+  // An input table as the FROM list writes it: [table], or (subquery) for a
+  // derived table, then " AS alias" if any.
   void AddInputTable(const CQueryAttributes& row);
   // An input table named without its alias: [table] (the target of an update).
   void AddTargetTable(const CQueryAttributes& row);
@@ -29,7 +31,8 @@ class CSelectParts {
   void SetHaving(const CQueryAttributes& row);
   void AddOrderBy(const CQueryAttributes& row);
 
-  // "SELECT", "SELECT DISTINCT" or "SELECT DISTINCTROW" by the options row.
+  // "SELECT", then DISTINCT or DISTINCTROW and TOP n [PERCENT] as the options row
+  // asks.
   std::u16string SelectKeyword() const;
   // Every table the query reads, in input order: each join group's expression at
   // the place of its first input table, tables outside any join as they are, and
@@ -54,7 +57,8 @@ class CSelectParts {
   std::vector<InputTable> inputs_;
   std::set<std::u16string> seenTables_;
   CQueryJoinBuilder joinBuilder_;
-  int32_t distinctMode_ = 0;
+  int32_t options_ = 0;
+  std::u16string topValue_;
   std::u16string whereClause_;
   std::u16string groupByClause_;
   std::u16string havingClause_;

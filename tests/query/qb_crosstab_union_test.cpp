@@ -34,6 +34,15 @@ const BuilderCase kCrosstabCases[] = {
      u"TRANSFORM Sum(a) AS [Total],\nAvg(a)\nSELECT DISTINCT r AS [R], q\nFROM [S] AS s1\nWHERE w\n"
      u"GROUP BY r,\nq\nHAVING h\nORDER BY r DESC\nPIVOT k1,\nk2"},
     {"NoColumnsNoStar", {{.attribute = u"5", .name1 = u"S"}}, u"SELECT \nFROM [S]"},
+    // Fixed column headings live only on the column-heading output row.
+    {"FixedColumnHeadings",
+     {{.attribute = u"5", .name1 = u"S"},
+      {.attribute = u"6", .expression = u"k In (\"a\",\"b\")", .flag = u"1"},
+      {.attribute = u"6", .expression = u"kx", .flag = u"1"},
+      {.attribute = u"9", .expression = u"kx", .flag = u"1"},
+      {.attribute = u"9", .expression = u"k", .flag = u"1"}},
+     u"SELECT \nFROM [S]\nPIVOT kx,\nk In (\"a\",\"b\")"},
+
     {"Joins",
      {{.attribute = u"6", .expression = u"v", .flag = u"0"},
       {.attribute = u"7", .name1 = u"A", .name2 = u"B", .expression = u"j", .flag = u"1"}},
@@ -76,6 +85,13 @@ const UnionCase kUnionCases[] = {
       {.attribute = u"5", .name2 = u"X7YZ_____1", .expression = u"old\n"},
       {.attribute = u"5", .name2 = u"X7YZ_____1", .expression = u"new\n"}},
      u"new\nUNION\n"},
+    // The sort order of the whole union is kept in rows of its own.
+    {"OrderOfWholeUnion",
+     {{.attribute = u"3", .flag = u"3"},
+      {.attribute = u"5", .name2 = u"X7YZ_____1", .expression = u"SELECT a FROM T\r\n"},
+      {.attribute = u"5", .name2 = u"X7YZ_____2", .expression = u"SELECT a FROM U"},
+      {.attribute = u"11", .expression = u"a"}, {.attribute = u"11", .name1 = u"D", .expression = u"b"}},
+     u"SELECT a FROM T\r\nUNION\nSELECT a FROM U\nORDER BY a, b DESC"},
     {"NoOptionsRow", {{.attribute = u"5", .name2 = u"X7YZ_____1", .expression = u"a"}}, u"untouched"},
     {"OtherMode", {{.attribute = u"3", .flag = u"2"}}, u"untouched"},
 };
