@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -20,26 +21,36 @@ using format::TypeCode;
 
 // ---- floats ----
 
-std::string PlainShortest(const std::string& text, bool single) {
-  std::array<char, 400> buffer;
-  std::to_chars_result result{};
-  const char* end = text.data() + text.size();
-  if (single) {
-    float value = 0;
-    if (std::from_chars(text.data(), end, value).ptr != end) return "unparsed " + text;
-    result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                           std::chars_format::fixed);
+// Shortest digits and exponent ("1.2345e+20") written out in plain notation.
+std::string PlainFromScientific(const std::string& scientific) {
+  const size_t e = scientific.find('e');
+  const bool negative = scientific[0] == '-';
+  std::string digits = scientific.substr(negative ? 1 : 0, e - (negative ? 1 : 0));
+  digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+  const int exponent = std::stoi(scientific.substr(e + 1));
+  const int pointAfter = exponent + 1;  // digits before the decimal point
+  std::string plain;
+  if (pointAfter <= 0) {
+    plain = "0." + std::string(static_cast<size_t>(-pointAfter), '0') + digits;
+  } else if (static_cast<size_t>(pointAfter) >= digits.size()) {
+    plain = digits + std::string(pointAfter - digits.size(), '0');
   } else {
-    double value = 0;
-    if (std::from_chars(text.data(), end, value).ptr != end) return "unparsed " + text;
-    result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                           std::chars_format::fixed);
+    plain = digits.substr(0, pointAfter) + "." + digits.substr(pointAfter);
   }
-  const std::string plain(buffer.data(), result.ptr);
-  if (plain == "nan" || plain == "-nan") return "NaN";
-  if (plain == "inf") return "Infinity";
-  if (plain == "-inf") return "-Infinity";
-  return plain;
+  return (negative ? "-" : "") + plain;
+}
+
+template <typename T>
+std::string PlainShortest(const std::string& text) {
+  T value{};
+  const char* end = text.data() + text.size();
+  if (std::from_chars(text.data(), end, value).ptr != end) return "unparsed " + text;
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+  std::array<char, 64> buffer;
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                    std::chars_format::scientific);
+  return PlainFromScientific(std::string(buffer.data(), result.ptr));
 }
 
 // ---- dates ----
@@ -225,9 +236,9 @@ std::string NormaliseOurValue(uint8_t type, const std::u16string& ourText,
     case ColumnType::kBoolean:
       return text == "True" ? "true" : text == "False" ? "false" : text;
     case ColumnType::kSingle:
-      return PlainShortest(text, true);
+      return PlainShortest<float>(text);
     case ColumnType::kDouble:
-      return PlainShortest(text, false);
+      return PlainShortest<double>(text);
     case ColumnType::kDateTime:
       return OurDateToIso(text);
     case ColumnType::kExtDateTime: {
@@ -251,9 +262,9 @@ std::string NormaliseOurValue(uint8_t type, const std::u16string& ourText,
 std::string NormaliseTruthValue(uint8_t type, const std::string& truthText) {
   switch (static_cast<ColumnType>(type)) {
     case ColumnType::kSingle:
-      return PlainShortest(truthText, true);
+      return PlainShortest<float>(truthText);
     case ColumnType::kDouble:
-      return PlainShortest(truthText, false);
+      return PlainShortest<double>(truthText);
     case ColumnType::kDateTime:
       return TruthDateToWholeSeconds(truthText);
     case ColumnType::kGuid:

@@ -4,7 +4,9 @@
 // is the one documented normalisation between them, type by type:
 // - boolean: "True"/"False" -> "true"/"false";
 // - single and double: both sides read as the column's type and written as the
-//   shortest text that reads back, in plain notation ("NaN", "Infinity");
+//   shortest text that reads back, in plain notation ("NaN", "Infinity"); the
+//   dumps' own digits are not always the shortest (the smallest subnormal
+//   single is "1.4E-45" there), so they are re-rendered too;
 // - date/time: our "MM/DD/YYYY hh:mm:ss AM" (or "MM/DD/YYYY " for midnight, or
 //   "12:00:00 AM" for the value 0) -> "yyyy-MM-ddTHH:mm:ss"; the dump's
 //   fraction of a second is rounded to the nearest second (half up), because
