@@ -1,0 +1,53 @@
+#include "dao/database.h"
+
+#include "dao/database_file.h"
+#include "dao/header_page.h"
+#include "dao/jet4_constants.h"
+
+namespace tarvex::dao {
+
+Database::Database() = default;
+
+Database::~Database() {
+  try {
+    Close();
+  } catch (const DaoException&) {
+    // A destructor cannot report; Close() called explicitly does.
+  }
+}
+
+void Database::Create(const std::filesystem::path& path, const std::string& locale, int options) {
+  if (file_) throw DaoException("The database object is already open.");
+  if (options & kDbVersion30) throw DaoException("Creating Jet 3 (Access 97) databases is not supported.");
+  if (!(options & kDbVersion40)) throw DaoException("Unknown database format option " + std::to_string(options) + ".");
+  file_ = DatabaseFile::CreateNew(path, CodePageOfLocale(locale));
+}
+
+void Database::Open(const std::filesystem::path& path, bool exclusive, bool readOnly, const std::string& connect) {
+  if (file_) throw DaoException("The database object is already open.");
+  if (!connect.empty() && connect.find(";PWD=") != std::string::npos)
+    throw DaoException("Password-protected databases are not supported.");
+  file_ = DatabaseFile::OpenExisting(path, exclusive, readOnly);
+}
+
+void Database::Close() {
+  if (!file_) return;
+  auto file = std::move(file_);
+  file->Close();
+}
+
+std::vector<std::u16string> Database::TableNames() const {
+  std::vector<std::u16string> names;
+  for (const auto& entry : file().catalogue())
+    if (entry.type == jet4::kTableObjectType && entry.parentId == jet4::kTablesContainerId &&
+        (static_cast<uint32_t>(entry.flags) & 0x80000002u) == 0)
+      names.push_back(entry.name);
+  return names;
+}
+
+DatabaseFile& Database::file() const {
+  if (!file_) throw DaoException("The database is not open.");
+  return *file_;
+}
+
+}  // namespace tarvex::dao

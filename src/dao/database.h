@@ -1,0 +1,88 @@
+#pragma once
+// The database engine's entry points, shaped like the Data Access Objects
+// calls the writer makes: Database (create, open, close), TableDef (fields,
+// append) and Recordset (add rows). Every failure throws DaoException.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "dao/dao_exception.h"
+
+namespace tarvex::dao {
+
+class DatabaseFile;
+
+// Database format options of Create.
+inline constexpr int kDbVersion30 = 32;
+inline constexpr int kDbVersion40 = 64;
+
+// Field attributes.
+inline constexpr long kDbFixedField = 1;
+inline constexpr long kDbVariableField = 2;
+inline constexpr long kDbAutoIncrField = 16;
+inline constexpr long kDbUpdatableField = 32;
+inline constexpr long kDbSystemField = 8192;
+
+// Table attributes.
+inline constexpr long kDbAttachExclusive = 65536;
+
+struct FieldInfo {
+  std::u16string name;
+  int type = 0;
+  long size = 0;
+  long attributes = 0;
+  int ordinalPosition = 0;
+  bool required = false;
+  bool allowZeroLength = false;
+  std::u16string validationRule;
+  std::u16string validationText;
+  std::u16string defaultValue;
+};
+
+struct IndexFieldInfo {
+  std::u16string name;
+  bool descending = false;
+};
+
+struct IndexInfo {
+  std::u16string name;
+  std::vector<IndexFieldInfo> fields;
+  bool primary = false;
+  bool unique = false;
+  bool clustered = false;
+  bool ignoreNulls = false;
+  bool required = false;
+  bool foreign = false;
+  long distinctCount = 0;
+};
+
+class Database {
+ public:
+  Database();
+  ~Database();  // closes an open database, dropping any error
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // A new, empty database at `path` (which must not exist). Options 64 make a
+  // Jet 4 file; 32 (Jet 3) is not supported yet.
+  void Create(const std::filesystem::path& path, const std::string& locale, int options);
+  // Opens an existing Jet 4 database to add tables and rows.
+  void Open(const std::filesystem::path& path, bool exclusive, bool readOnly, const std::string& connect);
+  // Writes everything and releases the file; harmless when not open.
+  void Close();
+  bool IsOpen() const { return file_ != nullptr; }
+  // The user tables, in catalogue order.
+  std::vector<std::u16string> TableNames() const;
+
+ private:
+  friend class TableDef;
+  friend class Recordset;
+  DatabaseFile& file() const;
+
+  std::unique_ptr<DatabaseFile> file_;
+};
+
+}  // namespace tarvex::dao

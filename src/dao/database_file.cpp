@@ -1,0 +1,302 @@
+#include "dao/database_file.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "dao/dao_exception.h"
+#include "dao/field_type.h"
+#include "dao/header_page.h"
+#include "dao/jet4_constants.h"
+#include "dao/security_ids.h"
+#include "dao/system_tables.h"
+#include "dao/text_codec.h"
+#include "format/data_reader.h"
+#include "format/jet_layout.h"
+
+namespace tarvex::dao {
+namespace {
+
+using format::CDataReader;
+using format::kJet4Layout;
+
+constexpr uint32_t kGlobalMapPage = 1;
+constexpr int32_t kInheritedAccess = 983294;
+constexpr int16_t kTypeMask = 0x7F;
+
+// ACE rows of an empty database (object, who, access, inheritable).
+struct InitialAce {
+  int32_t objectId;
+  const SecurityId* sid;
+  int32_t access;
+  bool inheritable;
+};
+constexpr InitialAce kInitialAces[] = {
+    {2, &kAdminSid, 393216, false}, {2, &kUsersSid, 20, false},
+    {3, &kAdminSid, 393216, false},
+    {4, &kAdminSid, 393216, false}, {4, &kUsersSid, 20, false},
+    {5, &kAdminSid, 917504, false}, {5, &kUsersSid, 20, false},
+    {jet4::kTablesContainerId, &kInheritSid, kInheritedAccess, true},
+    {jet4::kTablesContainerId, &kAdminSid, 393217, false},
+    {jet4::kTablesContainerId, &kUsersSid, 1048319, true},
+    {jet4::kDatabasesContainerId, &kAdminSid, 393216, false},
+    {jet4::kRelationshipsContainerId, &kInheritSid, kInheritedAccess, true},
+    {jet4::kRelationshipsContainerId, &kAdminSid, 393217, false},
+    {jet4::kRelationshipsContainerId, &kUsersSid, 1048575, true},
+    {jet4::kDatabaseObjectId, &kAdminSid, 393230, false},
+    {jet4::kDatabaseObjectId, &kUsersSid, 14, false},
+};
+
+double NowAsDays() {
+  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                     std::chrono::system_clock::now().time_since_epoch()).count();
+  constexpr double kDaysFrom1899To1970 = 25569.0;
+  return kDaysFrom1899To1970 + static_cast<double>(seconds) / 86400.0;
+}
+
+std::vector<uint8_t> LongBytes(int32_t value) {
+  std::vector<uint8_t> out(4);
+  format::PutU32(out, 0, static_cast<uint32_t>(value));
+  return out;
+}
+
+std::vector<uint8_t> DoubleBytes(double value) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof(bits));
+  std::vector<uint8_t> out(8);
+  format::PutU64(out, 0, bits);
+  return out;
+}
+
+bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  auto fold = [](char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; };
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fold(a[i]) != fold(b[i])) return false;
+  return true;
+}
+
+template <typename Int>
+Int FixedValue(const RowView& row, size_t column) {
+  auto bytes = row.Value(column);
+  if (!bytes || bytes->size() < sizeof(Int)) return 0;
+  uint32_t value = sizeof(Int) == 2 ? *CDataReader::U16(*bytes, 0) : *CDataReader::U32(*bytes, 0);
+  return static_cast<Int>(value);
+}
+
+}  // namespace
+
+DatabaseFile::DatabaseFile(std::unique_ptr<PageFile> file) : file_(std::move(file)), now_(NowAsDays()) {}
+
+std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::path& path, uint16_t codePage) {
+  auto file = std::make_unique<PageFile>(path, PageFile::Mode::kCreateNew, true, kJet4Layout.pageSize);
+  std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
+  try {
+    db->CreateSystemTables(codePage);
+  } catch (...) {
+    db->file_.reset();
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    throw;
+  }
+  return db;
+}
+
+void DatabaseFile::CreateSystemTables(uint16_t codePage) {
+  file_->Allocate();  // page 0: header
+  file_->Write(0, BuildHeaderPage(codePage));
+  DataPage global(jet4::kGlobalMapPageOwner);
+  std::vector<uint8_t> emptyMap(jet4::kUsageMapRowLength, 0);
+  global.Add(emptyMap);
+  global.Add(emptyMap);
+  file_->Allocate();
+  file_->Write(kGlobalMapPage, global.bytes());
+  const SystemTable order[] = {SystemTable::kObjects, SystemTable::kAces, SystemTable::kQueries,
+                               SystemTable::kRelationships};
+  std::vector<std::pair<uint32_t, TableDefinition>> definitions;
+  for (SystemTable table : order) definitions.emplace_back(file_->Allocate(), SystemTableDefinition(table));
+  for (auto& [page, definition] : definitions) {
+    PlaceMaps(definition);
+    tables_.emplace(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
+  }
+  ownerSid_.assign(kAdminSid.begin(), kAdminSid.end());
+  std::vector<uint8_t> engine(kEngineSid.begin(), kEngineSid.end());
+  const int32_t system = jet4::kSystemObjectFlags;
+  AddCatalogueRow({jet4::kTablesContainerId, jet4::kRootId, u"Tables", jet4::kContainerObjectType, system}, engine, {});
+  AddCatalogueRow({jet4::kDatabasesContainerId, jet4::kRootId, u"Databases", jet4::kContainerObjectType, system},
+                  engine, {});
+  AddCatalogueRow(
+      {jet4::kRelationshipsContainerId, jet4::kRootId, u"Relationships", jet4::kContainerObjectType, system}, engine,
+      {});
+  AddCatalogueRow({jet4::kDatabaseObjectId, jet4::kDatabasesContainerId, u"MSysDb", jet4::kDatabaseObjectType, system},
+                  ownerSid_, {});
+  for (size_t i = 0; i < definitions.size(); ++i)
+    AddCatalogueRow({static_cast<int32_t>(definitions[i].first), jet4::kTablesContainerId, SystemTableName(order[i]),
+                     jet4::kTableObjectType, system},
+                    engine, {});
+  for (const auto& ace : kInitialAces)
+    AddAceRow(ace.objectId, {ace.sid->begin(), ace.sid->end()}, ace.access, ace.inheritable);
+  tableGrantSids_ = {ownerSid_, {kUsersSid.begin(), kUsersSid.end()}};
+}
+
+std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::path& path, bool exclusive,
+                                                        bool readOnly) {
+  if (!std::filesystem::exists(path)) throw DaoException("Could not find file '" + path.string() + "'.");
+  auto mode = readOnly ? PageFile::Mode::kReadOnly : PageFile::Mode::kReadWrite;
+  auto file = std::make_unique<PageFile>(path, mode, exclusive, kJet4Layout.pageSize);
+  if (file->pageCount() <= kObjectsPage) throw DaoException("'" + path.string() + "' is not a database file.");
+  CheckHeaderPage(file->Read(0));
+  std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
+  db->ReadCatalogue();
+  db->ReadSecurityIds();
+  auto global = ReadMapRow(*db->file_, {kGlobalMapPage, 0});
+  db->freePages_ = ReadUsageMap(global, *db->file_, db->file_->pageCount());
+  return db;
+}
+
+void DatabaseFile::ReadCatalogue() {
+  TableStore& objects = Table(kObjectsPage);
+  const auto& d = objects.definition();
+  auto position = [&](const char16_t* name) -> size_t {
+    for (size_t i = 0; i < d.columns.size(); ++i)
+      if (d.columns[i].name == name) return i;
+    throw DaoException("The catalogue lacks its column '" + ToUtf8(name) + "'.");
+  };
+  size_t id = position(u"Id"), parent = position(u"ParentId"), name = position(u"Name"), type = position(u"Type"),
+         flags = position(u"Flags"), owner = position(u"Owner");
+  objects.ForEachRow([&](RowPointer, const RowView& row) {
+    CatalogueEntry entry{FixedValue<int32_t>(row, id), FixedValue<int32_t>(row, parent), {},
+                         FixedValue<int16_t>(row, type), FixedValue<int32_t>(row, flags)};
+    if (auto text = row.Value(name)) entry.name = DecodeText(*text);
+    if (entry.id == jet4::kDatabaseObjectId)
+      if (auto sid = row.Value(owner)) ownerSid_.assign(sid->begin(), sid->end());
+    catalogue_.push_back(std::move(entry));
+  });
+}
+
+void DatabaseFile::ReadSecurityIds() {
+  if (ownerSid_.empty()) ownerSid_.assign(kAdminSid.begin(), kAdminSid.end());
+  tableGrantSids_ = {ownerSid_};
+  auto aces = FindTable(SystemTableName(SystemTable::kAces));
+  if (!aces) return;
+  TableStore& store = Table(*aces);
+  if (store.definition().columns.size() < 3) return;
+  store.ForEachRow([&](RowPointer, const RowView& row) {
+    auto sid = row.Value(aces_column::kSid);
+    if (FixedValue<int32_t>(row, aces_column::kObjectId) != jet4::kTablesContainerId || !sid ||
+        FixedValue<int32_t>(row, aces_column::kAcm) == kInheritedAccess)
+      return;
+    std::vector<uint8_t> bytes(sid->begin(), sid->end());
+    if (std::find(tableGrantSids_.begin(), tableGrantSids_.end(), bytes) == tableGrantSids_.end())
+      tableGrantSids_.push_back(bytes);
+  });
+}
+
+std::optional<uint32_t> DatabaseFile::FindTable(std::u16string_view name) const {
+  for (const auto& entry : catalogue_)
+    if ((entry.type & kTypeMask) == jet4::kTableObjectType && entry.parentId == jet4::kTablesContainerId &&
+        SameNameNoCase(entry.name, name))
+      return static_cast<uint32_t>(entry.id) & jet4::kObjectIdMask;
+  return std::nullopt;
+}
+
+bool DatabaseFile::NameInUse(std::u16string_view name) const {
+  return std::any_of(catalogue_.begin(), catalogue_.end(), [&](const CatalogueEntry& e) {
+    return e.parentId == jet4::kTablesContainerId && SameNameNoCase(e.name, name);
+  });
+}
+
+TableStore& DatabaseFile::Table(uint32_t definitionPage) {
+  auto found = tables_.find(definitionPage);
+  if (found != tables_.end()) return *found->second;
+  if (definitionPage >= file_->pageCount())
+    throw DaoException("The catalogue names a table at page " + std::to_string(definitionPage) + " past the end.");
+  return *tables_.emplace(definitionPage, TableStore::Load(*file_, definitionPage)).first->second;
+}
+
+RowPointer DatabaseFile::AddMapRow() {
+  std::vector<uint8_t> row(jet4::kUsageMapRowLength, 0);
+  if (!mapPage_ || !mapPage_->CanAdd(row.size())) {
+    mapPage_.emplace(jet4::kUsageMapPageOwner);
+    mapPageNumber_ = file_->Allocate();
+  }
+  RowPointer at{mapPageNumber_, mapPage_->Add(row)};
+  file_->Write(mapPageNumber_, mapPage_->bytes());
+  return at;
+}
+
+void DatabaseFile::PlaceMaps(TableDefinition& definition) {
+  definition.ownedMap = AddMapRow();
+  definition.freeMap = AddMapRow();
+  for (auto& real : definition.realIndexes) real.usageMap = AddMapRow();
+  for (auto& maps : definition.longValueMaps) {
+    maps.owned = AddMapRow();
+    maps.free = AddMapRow();
+  }
+}
+
+void DatabaseFile::AddCatalogueRow(const CatalogueEntry& entry, const std::vector<uint8_t>& owner,
+                                   const std::vector<uint8_t>& properties) {
+  TableStore& objects = Table(kObjectsPage);
+  std::vector<StoredValue> values(objects.definition().columns.size());
+  values[objects_column::kId] = LongBytes(entry.id);
+  values[objects_column::kParentId] = LongBytes(entry.parentId);
+  values[objects_column::kName] = EncodeText(entry.name, false);
+  values[objects_column::kType] = std::vector<uint8_t>{static_cast<uint8_t>(entry.type),
+                                                       static_cast<uint8_t>(static_cast<uint16_t>(entry.type) >> 8)};
+  values[objects_column::kDateCreate] = DoubleBytes(now_);
+  values[objects_column::kDateUpdate] = DoubleBytes(now_);
+  values[objects_column::kOwner] = owner;
+  values[objects_column::kFlags] = LongBytes(entry.flags);
+  if (!properties.empty()) values[objects_column::kLvProp] = objects.StoreLongValue(objects_column::kLvProp, properties, true);
+  objects.AppendRow(values);
+  catalogue_.push_back(entry);
+}
+
+void DatabaseFile::AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access, bool inheritable) {
+  auto aces = FindTable(SystemTableName(SystemTable::kAces));
+  if (!aces) return;  // a file without permissions table keeps none
+  TableStore& store = Table(*aces);
+  std::vector<StoredValue> values(store.definition().columns.size());
+  values[aces_column::kObjectId] = LongBytes(objectId);
+  values[aces_column::kSid] = sid;
+  values[aces_column::kAcm] = LongBytes(access);
+  if (inheritable) values[aces_column::kInheritable] = std::vector<uint8_t>{};
+  store.AppendRow(values);
+}
+
+uint32_t DatabaseFile::AddTable(const std::u16string& name, TableDefinition definition,
+                                const std::vector<uint8_t>& properties) {
+  if (readOnly()) throw DaoException("The database is opened read-only.");
+  uint32_t page = file_->Allocate();
+  PlaceMaps(definition);
+  tables_.emplace(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
+  AddCatalogueRow({static_cast<int32_t>(page), jet4::kTablesContainerId, name, jet4::kTableObjectType, 0}, ownerSid_,
+                  properties);
+  for (const auto& sid : tableGrantSids_) AddAceRow(static_cast<int32_t>(page), sid, jet4::kNewTableAccess, false);
+  return page;
+}
+
+void DatabaseFile::WriteGlobalMap() {
+  UpdateMapRow(*file_, {kGlobalMapPage, 0},
+               [&](std::span<uint8_t> row) { WriteGlobalUsageMap(row, freePages_, *file_); });
+}
+
+void DatabaseFile::Close() {
+  if (!file_) return;
+  if (!readOnly()) {
+    std::vector<uint32_t> freed;
+    // The catalogue last: finishing other tables never adds catalogue rows,
+    // but its own long values and indexes must see every row.
+    for (auto& [page, store] : tables_)
+      if (page != kObjectsPage) store->Finish(freed);
+    Table(kObjectsPage).Finish(freed);
+    for (uint32_t page : freed) freePages_.Add(page);
+    WriteGlobalMap();
+  }
+  tables_.clear();
+  file_->Close();
+  file_.reset();
+}
+
+}  // namespace tarvex::dao

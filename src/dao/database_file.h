@@ -1,0 +1,75 @@
+#pragma once
+// An open Jet 4 file: its pages, the catalogue (MSysObjects) read into
+// memory, the storage of every table touched so far, and the page 1 map of
+// free pages. Database, TableDef and Recordset work through it.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dao/data_page.h"
+#include "dao/page_file.h"
+#include "dao/property_blob.h"
+#include "dao/row_pointer.h"
+#include "dao/table_definition.h"
+#include "dao/table_store.h"
+#include "dao/usage_map.h"
+
+namespace tarvex::dao {
+
+struct CatalogueEntry {
+  int32_t id = 0;
+  int32_t parentId = 0;
+  std::u16string name;
+  int16_t type = 0;
+  int32_t flags = 0;
+};
+
+class DatabaseFile {
+ public:
+  static std::unique_ptr<DatabaseFile> CreateNew(const std::filesystem::path& path, uint16_t codePage);
+  static std::unique_ptr<DatabaseFile> OpenExisting(const std::filesystem::path& path, bool exclusive, bool readOnly);
+
+  bool readOnly() const { return file_->readOnly(); }
+  const std::vector<CatalogueEntry>& catalogue() const { return catalogue_; }
+  // The definition page of the user or system table `name` (case-insensitive).
+  std::optional<uint32_t> FindTable(std::u16string_view name) const;
+  // True when a table or query already has this name (case-insensitive).
+  bool NameInUse(std::u16string_view name) const;
+  TableStore& Table(uint32_t definitionPage);
+
+  // Creates a user table: places its maps, writes its catalogue and
+  // permission rows; returns its definition page (its object id).
+  uint32_t AddTable(const std::u16string& name, TableDefinition definition, const std::vector<uint8_t>& properties);
+
+  // Writes every change and closes the file.
+  void Close();
+
+ private:
+  explicit DatabaseFile(std::unique_ptr<PageFile> file);
+  void CreateSystemTables(uint16_t codePage);
+  void PlaceMaps(TableDefinition& definition);
+  RowPointer AddMapRow();
+  void AddCatalogueRow(const CatalogueEntry& entry, const std::vector<uint8_t>& owner,
+                       const std::vector<uint8_t>& properties);
+  void AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access, bool inheritable);
+  void ReadCatalogue();
+  void ReadSecurityIds();
+  void WriteGlobalMap();
+
+  std::unique_ptr<PageFile> file_;
+  std::map<uint32_t, std::unique_ptr<TableStore>> tables_;
+  std::vector<CatalogueEntry> catalogue_;
+  PageSet freePages_;  // free in page 1's map when the file was opened
+  std::optional<DataPage> mapPage_;
+  uint32_t mapPageNumber_ = 0;
+  std::vector<uint8_t> ownerSid_;
+  std::vector<std::vector<uint8_t>> tableGrantSids_;
+  double now_ = 0;
+};
+
+}  // namespace tarvex::dao

@@ -1,0 +1,153 @@
+#include "dao/index_builder.h"
+
+#include <algorithm>
+
+#include "dao/jet4_constants.h"
+#include "format/data_reader.h"
+#include "format/jet_layout.h"
+
+namespace tarvex::dao {
+namespace {
+
+using format::kJet4Layout;
+
+constexpr size_t kChildPointerLength = 4;
+constexpr uint8_t kNodePageMarker = 0x01;  // Access marks node pages at the byte after the prefix length
+
+// One page of the tree before page numbers are known: a run of items of the
+// level below (entries for leaves, child pages for nodes).
+struct PagePlan {
+  size_t first = 0;
+  size_t count = 0;
+  std::vector<uint8_t> lastEntry;  // the last leaf entry under this page
+};
+
+using Level = std::vector<PagePlan>;
+
+Level PlanLeaves(const std::vector<std::vector<uint8_t>>& entries) {
+  Level level;
+  size_t bytes = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (level.empty() || bytes + entries[i].size() > jet4::kIndexUsableBytes) {
+      level.push_back({i, 0, {}});
+      bytes = 0;
+    }
+    level.back().count++;
+    level.back().lastEntry = entries[i];
+    bytes += entries[i].size();
+  }
+  if (level.empty()) level.push_back({0, 0, {}});
+  return level;
+}
+
+// Node pages over `children`: every child but a page's last one is an entry.
+Level PlanNodes(const Level& children) {
+  Level level;
+  size_t bytes = 0;
+  for (size_t i = 0; i < children.size(); ++i) {
+    size_t grown = level.empty() ? 0 : bytes + children[i - 1].lastEntry.size() + kChildPointerLength;
+    if (level.empty() || grown > jet4::kIndexUsableBytes) {
+      level.push_back({i, 0, {}});
+      bytes = 0;
+    } else {
+      bytes = grown;
+    }
+    level.back().count++;
+    level.back().lastEntry = children[i].lastEntry;
+  }
+  return level;
+}
+
+std::vector<uint8_t> BlankIndexPage(uint8_t type, uint32_t owner) {
+  std::vector<uint8_t> page(kJet4Layout.pageSize, 0);
+  page[0] = type;
+  page[1] = 0x01;
+  format::PutU32(page, kJet4Layout.dataPageOwnerOffset, owner);
+  if (type == jet4::kIndexNodePageType) page[jet4::kIndexPrefixLengthOffset + 2] = kNodePageMarker;
+  return page;
+}
+
+void PutEntries(std::vector<uint8_t>& page, const std::vector<std::vector<uint8_t>>& entries) {
+  size_t at = 0;
+  for (const auto& entry : entries) {
+    std::copy(entry.begin(), entry.end(), page.begin() + static_cast<std::ptrdiff_t>(jet4::kIndexEntriesOffset + at));
+    at += entry.size();
+    page[jet4::kIndexEntryMaskOffset + at / 8] |= static_cast<uint8_t>(1u << (at % 8));
+  }
+  format::PutU16(page, jet4::kDataPageFreeSpaceOffset, static_cast<uint16_t>(jet4::kIndexUsableBytes - at));
+}
+
+void PutBigEndian(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
+  for (size_t i = bytes; i-- > 0;) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+}  // namespace
+
+std::vector<uint8_t> IndexEntry::Bytes() const {
+  std::vector<uint8_t> out = key;
+  PutBigEndian(out, page, 3);
+  out.push_back(row);
+  return out;
+}
+
+bool IndexEntry::operator<(const IndexEntry& other) const {
+  if (key != other.key) return key < other.key;  // lexicographic on unsigned bytes
+  if (page != other.page) return page < other.page;
+  return row < other.row;
+}
+
+BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const PageSet& reusable, PageFile& file,
+                      std::vector<uint32_t>& unused) {
+  std::sort(entries.begin(), entries.end());
+  std::vector<std::vector<uint8_t>> leafEntries;
+  leafEntries.reserve(entries.size());
+  for (const auto& e : entries) leafEntries.push_back(e.Bytes());
+  entries.clear();
+
+  std::vector<Level> levels{PlanLeaves(leafEntries)};
+  while (levels.back().size() > 1) levels.push_back(PlanNodes(levels.back()));
+
+  // Number the pages, root first, taking reusable pages before new ones.
+  std::vector<uint32_t> pool(reusable.pages().begin(), reusable.pages().end());
+  size_t taken = 0;
+  auto next = [&]() { return taken < pool.size() ? pool[taken++] : file.Allocate(); };
+  std::vector<std::vector<uint32_t>> numbers(levels.size());
+  for (size_t l = levels.size(); l-- > 0;)
+    for (size_t p = 0; p < levels[l].size(); ++p) numbers[l].push_back(next());
+
+  BuiltIndex built;
+  for (size_t l = 0; l < levels.size(); ++l) {
+    for (size_t p = 0; p < levels[l].size(); ++p) {
+      const PagePlan& plan = levels[l][p];
+      auto page = BlankIndexPage(l == 0 ? jet4::kIndexLeafPageType : jet4::kIndexNodePageType, owner);
+      format::PutU32(page, jet4::kIndexPrevPageOffset, p > 0 ? numbers[l][p - 1] : 0);
+      format::PutU32(page, jet4::kIndexNextPageOffset, p + 1 < levels[l].size() ? numbers[l][p + 1] : 0);
+      std::vector<std::vector<uint8_t>> pageEntries;
+      if (l == 0) {
+        pageEntries.assign(leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first),
+                           leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first + plan.count));
+      } else {
+        const Level& below = levels[l - 1];
+        size_t entriesHere = plan.count > 1 ? plan.count - 1 : 1;
+        for (size_t c = plan.first; c < plan.first + entriesHere; ++c) {
+          auto entry = below[c].lastEntry;
+          PutBigEndian(entry, numbers[l - 1][c], 4);
+          pageEntries.push_back(std::move(entry));
+        }
+        if (plan.count > 1) format::PutU32(page, jet4::kIndexTailPageOffset, numbers[l - 1][plan.first + plan.count - 1]);
+      }
+      PutEntries(page, pageEntries);
+      file.Write(numbers[l][p], page);
+      built.pages.Add(numbers[l][p]);
+    }
+  }
+  built.rootPage = numbers.back().front();
+  std::vector<uint8_t> zero(kJet4Layout.pageSize, 0);
+  for (size_t i = taken; i < pool.size(); ++i) {
+    file.Write(pool[i], zero);
+    unused.push_back(pool[i]);
+  }
+  return built;
+}
+
+}  // namespace tarvex::dao

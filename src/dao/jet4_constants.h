@@ -1,0 +1,148 @@
+#pragma once
+// Numbers only a Jet 4 writer needs. Page geometry shared with the scanner
+// lives in format::kJet4Layout; everything here is about producing the bytes
+// Access writes (magic numbers, map and index page layouts, catalogue ids).
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace tarvex::dao::jet4 {
+
+// Page types (first byte of a page).
+inline constexpr uint8_t kHeaderPageType = 0x00;
+inline constexpr uint8_t kDataPageType = 0x01;
+inline constexpr uint8_t kTableDefPageType = 0x02;
+inline constexpr uint8_t kIndexNodePageType = 0x03;
+inline constexpr uint8_t kIndexLeafPageType = 0x04;
+inline constexpr uint8_t kUsageBitmapPageType = 0x05;
+
+// Page 0.
+inline constexpr size_t kEngineNameOffset = 0x04;
+inline constexpr size_t kVersionOffset = 0x14;
+inline constexpr uint8_t kVersionByte = 0x01;
+inline constexpr size_t kMaskedRegionOffset = 0x18;
+inline constexpr size_t kMaskedRegionLength = 128;
+inline constexpr std::array<uint8_t, 4> kHeaderMaskKey{0xC7, 0xDA, 0x39, 0x6B};
+inline constexpr size_t kCodePageOffset = 0x3C;
+inline constexpr size_t kDatabaseKeyOffset = 0x3E;
+inline constexpr size_t kPasswordOffset = 0x42;
+inline constexpr size_t kPasswordLength = 40;
+inline constexpr size_t kHeaderUnknown6AOffset = 0x6A;
+inline constexpr size_t kSortOrderOffset = 0x6E;
+inline constexpr size_t kCreationDateOffset = 0x72;
+inline constexpr size_t kHeaderTrailerOffset = 0x98;
+inline constexpr size_t kHeaderTailPairsLength = 512;
+
+// Sort order "General" (Legacy), the one every text column and the header carry.
+inline constexpr uint16_t kGeneralSortOrder = 1033;
+inline constexpr uint8_t kGeneralLegacySortVersion = 0;
+
+// Table definitions.
+inline constexpr uint32_t kTableDefMagic = 1625;
+inline constexpr uint32_t kRealIndexMagic = 1923;
+inline constexpr size_t kTableDefFreeSpaceOffset = 2;
+inline constexpr size_t kTableDefLengthOffset = 8;
+inline constexpr size_t kTableDefMagicOffset = 12;
+inline constexpr size_t kTableDefAutoNumberOffset = 20;
+inline constexpr size_t kTableDefAutoNumberFlagOffset = 24;
+inline constexpr size_t kTableDefUserMarkerOffset = 36;  // Access writes FF FF FF FF here for user tables
+inline constexpr size_t kTableDefOwnedMapOffset = 55;
+inline constexpr size_t kTableDefFreeMapOffset = 59;
+inline constexpr size_t kContinuationHeaderLength = 8;
+inline constexpr uint16_t kTableDefTerminator = 0xFFFF;
+
+// Column descriptor fields (relative to the descriptor).
+inline constexpr size_t kColumnTypeOffset = 0;
+inline constexpr size_t kColumnMagicOffset = 1;
+inline constexpr size_t kColumnNumberOffset = 5;
+inline constexpr size_t kColumnVarIndexOffset = 7;
+inline constexpr size_t kColumnIndexOffset = 9;
+inline constexpr size_t kColumnSortOrderOffset = 11;
+inline constexpr size_t kColumnSortVersionOffset = 14;
+inline constexpr size_t kColumnFlagsOffset = 15;
+inline constexpr size_t kColumnExtraFlagsOffset = 16;
+inline constexpr size_t kColumnFixedOffsetOffset = 21;
+inline constexpr size_t kColumnLengthOffset = 23;
+
+inline constexpr uint8_t kColumnFixed = 0x01;
+inline constexpr uint8_t kColumnUpdatable = 0x02;
+inline constexpr uint8_t kColumnAutoNumber = 0x04;
+inline constexpr uint8_t kColumnSystem = 0x10;
+inline constexpr uint8_t kColumnSecurityId = 0x20;
+inline constexpr uint8_t kColumnAutoGuid = 0x40;
+inline constexpr uint8_t kColumnCompressedText = 0x01;  // in the extra flags
+
+// Real-index descriptor fields.
+inline constexpr size_t kIndexKeyColumnsOffset = 4;
+inline constexpr size_t kIndexKeyColumnSlots = 10;
+inline constexpr size_t kIndexUsageMapOffset = 34;
+inline constexpr size_t kIndexRootPageOffset = 38;
+inline constexpr size_t kIndexFlagsOffset = 46;
+inline constexpr uint8_t kIndexUnique = 0x01;
+inline constexpr uint8_t kIndexIgnoreNulls = 0x02;
+inline constexpr uint8_t kIndexRequired = 0x08;
+inline constexpr uint8_t kIndexAlwaysSet = 0x80;
+inline constexpr size_t kRealIndexCountUniqueOffset = 4;  // inside the row-count block
+
+// Logical-index descriptor.
+inline constexpr uint8_t kLogicalIndexPrimaryKey = 1;
+inline constexpr uint8_t kLogicalIndexForeignKey = 2;
+
+// Data pages and rows.
+inline constexpr size_t kDataPageFreeSpaceOffset = 2;
+inline constexpr uint16_t kRowOffsetMask = 0x1FFF;
+inline constexpr uint16_t kRowDeletedFlag = 0x8000;
+inline constexpr uint16_t kRowOverflowFlag = 0x4000;
+inline constexpr size_t kMaxRowsPerPage = 255;
+inline constexpr size_t kMaxRowSize = 4060;
+inline constexpr uint32_t kLongValuePageOwner = 0x4C41564C;  // "LVAL"
+inline constexpr uint32_t kGlobalMapPageOwner = 1;
+inline constexpr uint32_t kUsageMapPageOwner = 0;
+
+// Usage maps.
+inline constexpr size_t kUsageMapRowLength = 69;
+inline constexpr uint8_t kInlineMapType = 0x00;
+inline constexpr uint8_t kReferenceMapType = 0x01;
+inline constexpr size_t kInlineMapHeaderLength = 5;
+inline constexpr size_t kBitmapPageHeaderLength = 4;
+
+// Long values (memo and OLE).
+inline constexpr size_t kLongValueHeaderLength = 12;
+inline constexpr size_t kLongValueInlineMax = 64;
+inline constexpr size_t kLongValueSingleRowMax = 4076;
+inline constexpr size_t kLongValueChunkMax = 4072;
+inline constexpr uint32_t kLongValueInlineFlag = 0x80000000;
+inline constexpr uint32_t kLongValueSingleRowFlag = 0x40000000;
+inline constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
+
+// Text.
+inline constexpr size_t kMaxTextCharacters = 255;
+inline constexpr size_t kCompressedTextMinCharacters = 3;
+inline constexpr size_t kCompressedTextMaxCharacters = 1024;
+inline constexpr size_t kMaxNameCharacters = 64;
+
+// Index pages.
+inline constexpr size_t kIndexPrevPageOffset = 12;
+inline constexpr size_t kIndexNextPageOffset = 16;
+inline constexpr size_t kIndexTailPageOffset = 20;
+inline constexpr size_t kIndexPrefixLengthOffset = 24;
+inline constexpr size_t kIndexEntryMaskOffset = 27;
+inline constexpr size_t kIndexEntriesOffset = 480;
+inline constexpr size_t kIndexUsableBytes = 4096 - kIndexEntriesOffset;
+
+// Catalogue object ids and types.
+inline constexpr int32_t kRootId = 0x0F000000;
+inline constexpr int32_t kTablesContainerId = 0x0F000001;
+inline constexpr int32_t kDatabasesContainerId = 0x0F000002;
+inline constexpr int32_t kRelationshipsContainerId = 0x0F000003;
+inline constexpr int32_t kDatabaseObjectId = 0x10000000;
+inline constexpr int16_t kTableObjectType = 1;
+inline constexpr int16_t kDatabaseObjectType = 2;
+inline constexpr int16_t kContainerObjectType = 3;
+inline constexpr int32_t kSystemObjectFlags = static_cast<int32_t>(0x80000000u);
+inline constexpr uint32_t kObjectIdMask = 0x00FFFFFF;
+
+// Permissions a new user table gets for the owner and the Users group.
+inline constexpr int32_t kNewTableAccess = 1048319;
+
+}  // namespace tarvex::dao::jet4

@@ -1,0 +1,124 @@
+#include "dao/page_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "dao/dao_exception.h"
+
+namespace tarvex::dao {
+namespace {
+
+// Jet keeps page numbers in 24-bit row pointers.
+constexpr uint32_t kMaxPages = 1u << 24;
+
+[[noreturn]] void ThrowIo(const std::string& what, const std::filesystem::path& path) {
+  throw DaoException(what + " '" + path.string() + "': " + std::strerror(errno));
+}
+
+int OpenFlags(PageFile::Mode mode) {
+  switch (mode) {
+    case PageFile::Mode::kCreateNew: return O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC;
+    case PageFile::Mode::kReadWrite: return O_RDWR | O_CLOEXEC;
+    case PageFile::Mode::kReadOnly: return O_RDONLY | O_CLOEXEC;
+  }
+  return O_RDONLY;
+}
+
+}  // namespace
+
+PageFile::PageFile(const std::filesystem::path& path, Mode mode, bool exclusive, uint32_t pageSize)
+    : mode_(mode), pageSize_(pageSize), path_(path) {
+  if (mode == Mode::kCreateNew && std::filesystem::exists(path))
+    throw DaoException("Database '" + path.string() + "' already exists.");
+  fd_ = ::open(path.c_str(), OpenFlags(mode), 0644);
+  if (fd_ < 0) ThrowIo("Cannot open database", path);
+  int lock = (exclusive || mode != Mode::kReadOnly) ? LOCK_EX : LOCK_SH;
+  if (::flock(fd_, lock | LOCK_NB) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    throw DaoException("Database '" + path.string() + "' is opened exclusively by someone else.");
+  }
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) ThrowIo("Cannot read size of", path);
+  uint64_t size = static_cast<uint64_t>(info.st_size);
+  if (size % pageSize_ != 0 || size / pageSize_ >= kMaxPages) {
+    ::close(fd_);
+    fd_ = -1;
+    throw DaoException("'" + path.string() + "' is not a database file of whole pages.");
+  }
+  pageCount_ = static_cast<uint32_t>(size / pageSize_);
+}
+
+PageFile::~PageFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void PageFile::RequireOpen() const {
+  if (fd_ < 0) throw DaoException("The database file is closed.");
+}
+
+void PageFile::Read(uint32_t page, std::span<uint8_t> out) const {
+  RequireOpen();
+  if (page >= pageCount_ || out.size() != pageSize_)
+    throw DaoException("Page " + std::to_string(page) + " lies outside the database file.");
+  size_t done = 0;
+  off_t base = static_cast<off_t>(page) * pageSize_;
+  while (done < out.size()) {
+    ssize_t got = ::pread(fd_, out.data() + done, out.size() - done, base + static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ThrowIo("Cannot read", path_);
+    if (got == 0) {  // an allocated page not yet written reads as zeros
+      std::memset(out.data() + done, 0, out.size() - done);
+      break;
+    }
+    done += static_cast<size_t>(got);
+  }
+}
+
+std::vector<uint8_t> PageFile::Read(uint32_t page) const {
+  std::vector<uint8_t> bytes(pageSize_);
+  Read(page, bytes);
+  return bytes;
+}
+
+void PageFile::Write(uint32_t page, std::span<const uint8_t> bytes) {
+  RequireOpen();
+  if (mode_ == Mode::kReadOnly) throw DaoException("The database is opened read-only.");
+  if (page >= pageCount_ || bytes.size() != pageSize_)
+    throw DaoException("Page " + std::to_string(page) + " lies outside the database file.");
+  size_t done = 0;
+  off_t base = static_cast<off_t>(page) * pageSize_;
+  while (done < bytes.size()) {
+    ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, base + static_cast<off_t>(done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) ThrowIo("Cannot write", path_);
+    done += static_cast<size_t>(put);
+  }
+}
+
+uint32_t PageFile::Allocate() {
+  RequireOpen();
+  if (mode_ == Mode::kReadOnly) throw DaoException("The database is opened read-only.");
+  if (pageCount_ + 1 >= kMaxPages) throw DaoException("The database file is full.");
+  return pageCount_++;
+}
+
+void PageFile::Close() {
+  if (fd_ < 0) return;
+  int fd = fd_;
+  fd_ = -1;
+  bool ok = true;
+  if (mode_ != Mode::kReadOnly) {
+    ok = ::ftruncate(fd, static_cast<off_t>(pageCount_) * pageSize_) == 0 && ::fsync(fd) == 0;
+  }
+  ok = (::close(fd) == 0) && ok;
+  if (!ok) ThrowIo("Cannot finish writing", path_);
+}
+
+}  // namespace tarvex::dao

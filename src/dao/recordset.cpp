@@ -1,0 +1,163 @@
+#include "dao/recordset.h"
+
+#include <random>
+
+#include "dao/database_file.h"
+#include "dao/field_type.h"
+#include "dao/jet4_constants.h"
+#include "dao/table_store.h"
+#include "dao/text_codec.h"
+#include "dao/value_conversion.h"
+#include "format/data_reader.h"
+
+namespace tarvex::dao {
+namespace {
+
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    char16_t c = text[i];
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+// The table name of "SELECT * FROM [name]" (brackets optional, ';' allowed).
+std::u16string TableOfQuery(std::u16string_view sql) {
+  auto trim = [](std::u16string_view s) {
+    while (!s.empty() && (s.front() == u' ' || s.front() == u'\t' || s.front() == u'\r' || s.front() == u'\n'))
+      s.remove_prefix(1);
+    while (!s.empty() && (s.back() == u' ' || s.back() == u'\t' || s.back() == u'\r' || s.back() == u'\n' ||
+                          s.back() == u';'))
+      s.remove_suffix(1);
+    return s;
+  };
+  std::u16string_view rest = trim(sql);
+  for (std::u16string_view word : {u"SELECT", u"*", u"FROM"}) {
+    if (!StartsWithNoCase(rest, word)) throw DaoException("Only \"SELECT * FROM [table]\" can be opened.");
+    rest = trim(rest.substr(word.size()));
+  }
+  if (rest.size() >= 2 && rest.front() == u'[' && rest.back() == u']') rest = rest.substr(1, rest.size() - 2);
+  if (rest.empty() || rest.find_first_of(u"[] ") != std::u16string_view::npos)
+    throw DaoException("Only \"SELECT * FROM [table]\" can be opened.");
+  return std::u16string(rest);
+}
+
+std::vector<uint8_t> RandomGuid() {
+  static thread_local std::mt19937_64 generator{std::random_device{}()};
+  std::vector<uint8_t> bytes(16);
+  format::PutU64(bytes, 0, generator());
+  format::PutU64(bytes, 8, generator());
+  bytes[7] = static_cast<uint8_t>((bytes[7] & 0x0F) | 0x40);  // version 4 (Data3 is little-endian)
+  bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);
+  return bytes;
+}
+
+}  // namespace
+
+Recordset::Recordset(Database& database) : database_(database) {}
+
+void Recordset::Open(int type, const std::u16string& sql, int options) {
+  (void)type;  // every kind of recordset this engine opens is an appendable table
+  (void)options;
+  if (table_) throw DaoException("The recordset is already open.");
+  auto name = TableOfQuery(sql);
+  DatabaseFile& file = database_.file();
+  auto page = file.FindTable(name);
+  if (!page) throw DaoException("Could not find table '" + ToUtf8(name) + "'.");
+  table_ = &file.Table(*page);
+  editing_ = false;
+}
+
+void Recordset::RequireOpen() const {
+  if (!table_) throw DaoException("The recordset is not open.");
+}
+
+void Recordset::RequireEditing(int index) const {
+  RequireOpen();
+  if (!editing_) throw DaoException("Update or CancelUpdate without AddNew or Edit.");
+  if (index < 0 || static_cast<size_t>(index) >= values_.size())
+    throw DaoException("Item " + std::to_string(index) + " not found in this collection.");
+}
+
+void Recordset::AddNew() {
+  RequireOpen();
+  if (database_.file().readOnly()) throw DaoException("The database is opened read-only.");
+  size_t columns = table_->definition().columns.size();
+  values_.assign(columns, std::nullopt);
+  assigned_.assign(columns, false);
+  editing_ = true;
+}
+
+void Recordset::SetFieldValue(int index, std::u16string_view text) {
+  RequireEditing(index);
+  const auto& column = table_->definition().columns[static_cast<size_t>(index)];
+  values_[static_cast<size_t>(index)] = ConvertText(column, text);
+  assigned_[static_cast<size_t>(index)] = true;
+}
+
+void Recordset::SetFieldValue(int index, std::span<const uint8_t> bytes) {
+  RequireEditing(index);
+  const auto& column = table_->definition().columns[static_cast<size_t>(index)];
+  values_[static_cast<size_t>(index)] = ConvertBytes(column, bytes);
+  assigned_[static_cast<size_t>(index)] = true;
+}
+
+void Recordset::FillAutomaticValues() {
+  TableDefinition& definition = table_->mutableDefinition();
+  for (size_t i = 0; i < definition.columns.size(); ++i) {
+    const auto& c = definition.columns[i];
+    if ((c.flags & jet4::kColumnAutoNumber) && c.type == static_cast<uint8_t>(FieldType::kLong)) {
+      if (!assigned_[i] || !values_[i]) {
+        uint32_t next = definition.autoNumber + 1;
+        std::vector<uint8_t> bytes(4);
+        format::PutU32(bytes, 0, next);
+        values_[i] = bytes;
+      } else {
+        auto given = static_cast<int32_t>(*format::CDataReader::U32(*values_[i], 0));
+        if (given > static_cast<int32_t>(definition.autoNumber)) definition.autoNumber = static_cast<uint32_t>(given);
+      }
+    }
+    if ((c.flags & jet4::kColumnAutoGuid) && !assigned_[i]) values_[i] = RandomGuid();
+  }
+}
+
+std::vector<StoredValue> Recordset::StoreLongValues(bool inlineAllowed) {
+  std::vector<StoredValue> stored = values_;
+  const auto& columns = table_->definition().columns;
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].IsLongValue() && stored[i]) stored[i] = table_->StoreLongValue(i, *stored[i], inlineAllowed);
+  return stored;
+}
+
+void Recordset::Update() {
+  RequireOpen();
+  if (!editing_) throw DaoException("Update or CancelUpdate without AddNew or Edit.");
+  FillAutomaticValues();
+  // Estimate the row with long values in the row first; when it would not
+  // fit a page, keep every long value out of the row instead.
+  std::vector<StoredValue> estimate = values_;
+  const auto& columns = table_->definition().columns;
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].IsLongValue() && estimate[i] && estimate[i]->size() > jet4::kLongValueInlineMax)
+      estimate[i]->resize(0);
+  size_t length = EncodeRow(table_->definition(), estimate).size() + jet4::kLongValueHeaderLength * columns.size();
+  auto stored = StoreLongValues(length <= jet4::kMaxRowSize);
+  table_->AppendRow(stored);
+  auto& definition = table_->mutableDefinition();
+  for (size_t i = 0; i < columns.size(); ++i)
+    if ((columns[i].flags & jet4::kColumnAutoNumber) && values_[i]) {
+      auto value = *format::CDataReader::U32(*values_[i], 0);
+      if (static_cast<int32_t>(value) > static_cast<int32_t>(definition.autoNumber)) definition.autoNumber = value;
+    }
+  editing_ = false;
+}
+
+void Recordset::Close() {
+  table_ = nullptr;
+  editing_ = false;
+  values_.clear();
+}
+
+}  // namespace tarvex::dao

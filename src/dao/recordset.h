@@ -1,0 +1,46 @@
+#pragma once
+// Adds rows to one table: Open on "SELECT * FROM [name]", then per row
+// AddNew, SetFieldValue by field position, Update.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "dao/database.h"
+#include "dao/row_codec.h"
+
+namespace tarvex::dao {
+
+class TableStore;
+
+class Recordset {
+ public:
+  explicit Recordset(Database& database);
+
+  // Only "SELECT * FROM [table]" (or the name without brackets) is accepted.
+  void Open(int type, const std::u16string& sql, int options);
+  void AddNew();
+  // Converts `text` to the field's type; on failure throws and the field
+  // keeps its earlier value.
+  void SetFieldValue(int index, std::u16string_view text);
+  void SetFieldValue(int index, std::span<const uint8_t> bytes);
+  // Stores the new record; throws when AddNew was not called.
+  void Update();
+  void Close();
+  bool IsOpen() const { return table_ != nullptr; }
+
+ private:
+  void RequireOpen() const;
+  void RequireEditing(int index) const;
+  void FillAutomaticValues();
+  std::vector<StoredValue> StoreLongValues(bool inlineAllowed);
+
+  Database& database_;
+  TableStore* table_ = nullptr;
+  bool editing_ = false;
+  std::vector<StoredValue> values_;
+  std::vector<bool> assigned_;
+};
+
+}  // namespace tarvex::dao

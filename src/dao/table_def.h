@@ -1,0 +1,43 @@
+#pragma once
+// A new table definition: Create, then CreateField per column (fields are
+// numbered from 0 in creation order), then Append writes it to the database.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dao/database.h"
+#include "dao/property_blob.h"
+#include "dao/table_definition.h"
+
+namespace tarvex::dao {
+
+class TableDef {
+ public:
+  explicit TableDef(Database& database);
+
+  // Starts a definition; throws for a name Access refuses or one in use.
+  void Create(const std::u16string& name, long attributes);
+  // Throws for an unknown type, a bad or duplicate name, or a bad size.
+  void CreateField(const std::u16string& name, int type, long size, long attributes);
+  void CreateField(const FieldInfo& info);
+  // Indexes come with a later version of the engine: throws "not supported".
+  void CreateIndex(const IndexInfo& info);
+  // Writes the table; throws when it has no fields or was not created.
+  void Append();
+  void Close();
+
+ private:
+  void RequireCreated() const;
+
+  Database& database_;
+  bool created_ = false;
+  bool appended_ = false;
+  std::u16string name_;
+  TableDefinition definition_;
+  std::vector<ColumnProperties> properties_;
+};
+
+// Throws DaoException when Access would refuse `name` for a table or field.
+void CheckObjectName(const std::u16string& name, const char* what);
+
+}  // namespace tarvex::dao

@@ -1,0 +1,255 @@
+#include "dao/table_store.h"
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "dao/dao_exception.h"
+#include "dao/index_builder.h"
+#include "dao/index_key.h"
+#include "dao/jet4_constants.h"
+#include "format/data_reader.h"
+#include "format/jet_layout.h"
+
+namespace tarvex::dao {
+namespace {
+
+using format::CDataReader;
+using format::kJet4Layout;
+
+constexpr size_t kUsefulFreeSpace = 64;
+constexpr size_t kMaxDefinitionPages = 64;
+
+std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, RowPointer at) {
+  auto slots = ReadRowSlots(page);
+  if (at.row >= slots.size() || slots[at.row].deleted)
+    throw DaoException("A usage map points at a missing row (page " + std::to_string(at.page) + ").");
+  return std::span<uint8_t>(page).subspan(slots[at.row].start, slots[at.row].end - slots[at.row].start);
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadMapRow(const PageFile& file, RowPointer at) {
+  auto page = file.Read(at.page);
+  auto row = SlotBytes(page, at);
+  return {row.begin(), row.end()};
+}
+
+void UpdateMapRow(PageFile& file, RowPointer at, const std::function<void(std::span<uint8_t>)>& update) {
+  auto page = file.Read(at.page);
+  update(SlotBytes(page, at));
+  file.Write(at.page, page);
+}
+
+std::unique_ptr<TableStore> TableStore::Load(PageFile& file, uint32_t definitionPage) {
+  std::vector<uint32_t> pages{definitionPage};
+  std::vector<uint8_t> stream = file.Read(definitionPage);
+  if (stream[0] != jet4::kTableDefPageType)
+    throw DaoException("Page " + std::to_string(definitionPage) + " is not a table definition.");
+  auto next = *CDataReader::U32(stream, kJet4Layout.tableDefNextPageOffset);
+  while (next != 0) {
+    if (pages.size() >= kMaxDefinitionPages || std::find(pages.begin(), pages.end(), next) != pages.end())
+      throw DaoException("The table definition at page " + std::to_string(definitionPage) + " is damaged.");
+    auto page = file.Read(next);
+    if (page[0] != jet4::kTableDefPageType)
+      throw DaoException("The table definition at page " + std::to_string(definitionPage) + " is damaged.");
+    pages.push_back(next);
+    stream.insert(stream.end(), page.begin() + jet4::kContinuationHeaderLength, page.end());
+    next = *CDataReader::U32(page, kJet4Layout.tableDefNextPageOffset);
+  }
+  auto definition = DecodeTableDefinition(stream);
+  return std::unique_ptr<TableStore>(new TableStore(file, std::move(pages), std::move(definition)));
+}
+
+TableStore::TableStore(PageFile& file, uint32_t definitionPage, TableDefinition definition)
+    : TableStore(file, std::vector<uint32_t>{definitionPage}, std::move(definition)) {
+  dirty_ = true;
+  mapsLoaded_ = true;
+}
+
+TableStore::TableStore(PageFile& file, std::vector<uint32_t> definitionPages, TableDefinition definition)
+    : file_(file), definitionPages_(std::move(definitionPages)), definition_(std::move(definition)) {}
+
+void TableStore::LoadMapsOnce() {
+  if (mapsLoaded_) return;
+  mapsLoaded_ = true;
+  owned_ = ReadUsageMap(ReadMapRow(file_, definition_.ownedMap), file_, file_.pageCount());
+  free_ = ReadUsageMap(ReadMapRow(file_, definition_.freeMap), file_, file_.pageCount());
+}
+
+void TableStore::StartAppendPage() {
+  LoadMapsOnce();
+  if (!appendPage_ && !owned_.empty()) {
+    // Go on filling the table's last page when it has room.
+    auto bytes = file_.Read(owned_.back());
+    if (CDataReader::U32(bytes, kJet4Layout.dataPageOwnerOffset) == definitionPage() &&
+        bytes[0] == jet4::kDataPageType) {
+      try {
+        appendPage_ = DataPage::FromBytes(std::move(bytes));
+        appendPageNumber_ = owned_.back();
+        return;
+      } catch (const DaoException&) {
+        // A page we cannot continue is left as it is; rows go to a new page.
+      }
+    }
+  }
+  appendPage_.emplace(definitionPage());
+  appendPageNumber_ = file_.Allocate();
+  owned_.Add(appendPageNumber_);
+}
+
+RowPointer TableStore::AppendRow(std::span<const StoredValue> values) {
+  auto row = EncodeRow(definition_, values);
+  if (row.size() > jet4::kMaxRowSize) throw DaoException("The record is too large.");
+  if (!appendPage_) StartAppendPage();
+  if (!appendPage_->CanAdd(row.size())) {
+    file_.Write(appendPageNumber_, appendPage_->bytes());
+    free_.Remove(appendPageNumber_);
+    appendPage_.emplace(definitionPage());
+    appendPageNumber_ = file_.Allocate();
+    owned_.Add(appendPageNumber_);
+  }
+  RowPointer at{appendPageNumber_, appendPage_->Add(row)};
+  definition_.rowCount++;
+  dirty_ = true;
+  return at;
+}
+
+LongValueStore& TableStore::LongValues(uint16_t columnNumber) {
+  auto found = longValues_.find(columnNumber);
+  if (found != longValues_.end()) return *found->second;
+  auto maps = std::find_if(definition_.longValueMaps.begin(), definition_.longValueMaps.end(),
+                           [&](const LongValueMaps& m) { return m.columnNumber == columnNumber; });
+  if (maps == definition_.longValueMaps.end())
+    throw DaoException("The table definition has no long-value maps for column " + std::to_string(columnNumber) + ".");
+  auto owned = ReadUsageMap(ReadMapRow(file_, maps->owned), file_, file_.pageCount());
+  auto free = ReadUsageMap(ReadMapRow(file_, maps->free), file_, file_.pageCount());
+  auto store = std::make_unique<LongValueStore>(file_, std::move(owned), std::move(free));
+  return *longValues_.emplace(columnNumber, std::move(store)).first->second;
+}
+
+std::vector<uint8_t> TableStore::StoreLongValue(size_t columnIndex, std::span<const uint8_t> data, bool inlineAllowed) {
+  dirty_ = true;
+  return LongValues(definition_.columns.at(columnIndex).number).Store(data, inlineAllowed);
+}
+
+void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit) {
+  LoadMapsOnce();
+  if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
+  for (uint32_t number : owned_.pages()) {
+    auto page = file_.Read(number);
+    if (page[0] != jet4::kDataPageType || CDataReader::U32(page, kJet4Layout.dataPageOwnerOffset) != definitionPage())
+      continue;
+    auto slots = ReadRowSlots(page);
+    for (size_t r = 0; r < slots.size(); ++r) {
+      if (slots[r].deleted) continue;
+      std::span<const uint8_t> row = std::span<const uint8_t>(page).subspan(slots[r].start, slots[r].end - slots[r].start);
+      std::vector<uint8_t> moved;
+      if (slots[r].overflow) {
+        auto target = CDataReader::U32(row, 0);
+        if (!target) continue;
+        RowPointer where = RowPointer::FromU32(*target);
+        if (where.page >= file_.pageCount()) continue;
+        moved = file_.Read(where.page);
+        auto movedSlots = ReadRowSlots(moved);
+        if (where.row >= movedSlots.size() || movedSlots[where.row].deleted) continue;
+        row = std::span<const uint8_t>(moved).subspan(movedSlots[where.row].start,
+                                                      movedSlots[where.row].end - movedSlots[where.row].start);
+      }
+      visit({number, static_cast<uint8_t>(r)}, RowView(definition_, row));
+    }
+  }
+}
+
+void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
+  for (auto& real : definition_.realIndexes) {
+    std::vector<IndexEntry> entries;
+    std::vector<std::pair<size_t, bool>> keyColumns;
+    for (const auto& key : real.keys) {
+      auto column = std::find_if(definition_.columns.begin(), definition_.columns.end(),
+                                 [&](const ColumnDefinition& c) { return c.number == key.columnNumber; });
+      if (column == definition_.columns.end()) throw DaoException("An index names a missing column.");
+      keyColumns.emplace_back(static_cast<size_t>(column - definition_.columns.begin()), key.ascending);
+    }
+    ForEachRow([&](RowPointer at, const RowView& row) {
+      IndexEntry entry{{}, at.page, at.row};
+      bool allNull = true;
+      for (auto [index, ascending] : keyColumns) {
+        uint8_t type = definition_.columns[index].type;
+        auto value = type == 1 ? (row.BooleanValue(index) ? std::optional<std::span<const uint8_t>>(std::span<const uint8_t>())
+                                                          : std::nullopt)
+                               : row.Value(index);
+        allNull = allNull && !value && type != 1;
+        AppendKeyColumn(entry.key, type, value, ascending);
+      }
+      if (!(allNull && (real.flags & jet4::kIndexIgnoreNulls))) entries.push_back(std::move(entry));
+    });
+    std::set<std::vector<uint8_t>> distinct;
+    for (const auto& e : entries) distinct.insert(e.key);
+    real.uniqueCount = static_cast<uint32_t>(distinct.size());
+    PageSet oldPages = ReadUsageMap(ReadMapRow(file_, real.usageMap), file_, file_.pageCount());
+    PageSet reusable;
+    for (uint32_t page : oldPages.pages()) {
+      auto bytes = file_.Read(page);
+      if ((bytes[0] == jet4::kIndexLeafPageType || bytes[0] == jet4::kIndexNodePageType) &&
+          CDataReader::U32(bytes, kJet4Layout.dataPageOwnerOffset) == definitionPage())
+        reusable.Add(page);
+    }
+    auto built = BuildIndex(std::move(entries), definitionPage(), reusable, file_, freedPages);
+    real.rootPage = built.rootPage;
+    UpdateMapRow(file_, real.usageMap, [&](std::span<uint8_t> row) { WriteUsageMap(row, built.pages, file_); });
+  }
+}
+
+void TableStore::WriteMaps() {
+  LoadMapsOnce();
+  PageSet free = free_;
+  if (appendPage_) {
+    if (appendPage_->freeSpace() >= kUsefulFreeSpace) free.Add(appendPageNumber_);
+    else free.Remove(appendPageNumber_);
+  }
+  UpdateMapRow(file_, definition_.ownedMap, [&](std::span<uint8_t> row) { WriteUsageMap(row, owned_, file_); });
+  UpdateMapRow(file_, definition_.freeMap, [&](std::span<uint8_t> row) { WriteUsageMap(row, free, file_); });
+  for (auto& [number, store] : longValues_) {
+    auto maps = std::find_if(definition_.longValueMaps.begin(), definition_.longValueMaps.end(),
+                             [&](const LongValueMaps& m) { return m.columnNumber == number; });
+    UpdateMapRow(file_, maps->owned, [&](std::span<uint8_t> row) { WriteUsageMap(row, store->ownedPages(), file_); });
+    UpdateMapRow(file_, maps->free, [&](std::span<uint8_t> row) { WriteUsageMap(row, store->FreePages(), file_); });
+  }
+}
+
+void TableStore::WriteDefinition() {
+  auto stream = EncodeTableDefinition(definition_);
+  const size_t pageSize = kJet4Layout.pageSize;
+  const size_t body = pageSize - jet4::kContinuationHeaderLength;
+  size_t needed = stream.size() <= pageSize ? 1 : 1 + (stream.size() - pageSize + body - 1) / body;
+  while (definitionPages_.size() < needed) definitionPages_.push_back(file_.Allocate());
+  size_t at = 0;
+  for (size_t i = 0; i < definitionPages_.size(); ++i) {
+    std::vector<uint8_t> page(pageSize, 0);
+    size_t headerLength = i == 0 ? 0 : jet4::kContinuationHeaderLength;
+    size_t chunk = std::min(pageSize - headerLength, stream.size() - std::min(at, stream.size()));
+    std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(at), chunk,
+                page.begin() + static_cast<std::ptrdiff_t>(headerLength));
+    at += chunk;
+    page[0] = jet4::kTableDefPageType;
+    page[1] = 0x01;
+    size_t unused = pageSize - headerLength - chunk;
+    format::PutU16(page, jet4::kTableDefFreeSpaceOffset, static_cast<uint16_t>(unused >= 8 ? unused - 8 : 0));
+    uint32_t next = i + 1 < definitionPages_.size() ? definitionPages_[i + 1] : 0;
+    format::PutU32(page, kJet4Layout.tableDefNextPageOffset, next);
+    file_.Write(definitionPages_[i], page);
+  }
+}
+
+void TableStore::Finish(std::vector<uint32_t>& freedPages) {
+  if (!dirty_) return;
+  if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
+  for (auto& [number, store] : longValues_) store->Flush();
+  RebuildIndexes(freedPages);
+  WriteMaps();
+  WriteDefinition();
+  dirty_ = false;
+}
+
+}  // namespace tarvex::dao

@@ -1,0 +1,68 @@
+#pragma once
+// One table's storage while a database is open: its definition pages, the
+// data page being filled, its usage maps and long-value columns. Rows are
+// appended; Finish writes everything that changed (pages, maps, rebuilt
+// indexes, definition) back to the file.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "dao/data_page.h"
+#include "dao/long_value_store.h"
+#include "dao/page_file.h"
+#include "dao/row_codec.h"
+#include "dao/table_definition.h"
+#include "dao/usage_map.h"
+
+namespace tarvex::dao {
+
+class TableStore {
+ public:
+  // A table whose definition is at `definitionPage` (continuations followed).
+  static std::unique_ptr<TableStore> Load(PageFile& file, uint32_t definitionPage);
+  // A new table; its definition (maps already placed) is written by Finish.
+  TableStore(PageFile& file, uint32_t definitionPage, TableDefinition definition);
+
+  uint32_t definitionPage() const { return definitionPages_.front(); }
+  const TableDefinition& definition() const { return definition_; }
+  TableDefinition& mutableDefinition() { dirty_ = true; return definition_; }
+
+  // Throws DaoException when the row cannot fit on a page.
+  RowPointer AppendRow(std::span<const StoredValue> values);
+  // Stores long-value data for column `columnIndex`; returns the column's bytes.
+  std::vector<uint8_t> StoreLongValue(size_t columnIndex, std::span<const uint8_t> data, bool inlineAllowed);
+  // Calls `visit` for every live row (moved rows followed, deleted rows skipped).
+  void ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit);
+  // Writes all changes; pages freed by index rebuilding are added to `freedPages`.
+  void Finish(std::vector<uint32_t>& freedPages);
+
+ private:
+  TableStore(PageFile& file, std::vector<uint32_t> definitionPages, TableDefinition definition);
+  void LoadMapsOnce();
+  void StartAppendPage();
+  LongValueStore& LongValues(uint16_t columnNumber);
+  void RebuildIndexes(std::vector<uint32_t>& freedPages);
+  void WriteMaps();
+  void WriteDefinition();
+
+  PageFile& file_;
+  std::vector<uint32_t> definitionPages_;
+  TableDefinition definition_;
+  bool dirty_ = false;
+  bool mapsLoaded_ = false;
+  PageSet owned_;
+  PageSet free_;
+  std::optional<DataPage> appendPage_;
+  uint32_t appendPageNumber_ = 0;
+  std::map<uint16_t, std::unique_ptr<LongValueStore>> longValues_;
+};
+
+// Reads or rewrites one usage-map row in place.
+std::vector<uint8_t> ReadMapRow(const PageFile& file, RowPointer at);
+void UpdateMapRow(PageFile& file, RowPointer at, const std::function<void(std::span<uint8_t>)>& update);
+
+}  // namespace tarvex::dao

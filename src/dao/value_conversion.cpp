@@ -1,0 +1,403 @@
+#include "dao/value_conversion.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "dao/dao_exception.h"
+#include "dao/field_type.h"
+#include "dao/jet4_constants.h"
+#include "dao/text_codec.h"
+#include "format/data_reader.h"
+
+namespace tarvex::dao {
+namespace {
+
+constexpr int64_t kCurrencyScale = 10000;
+// Wide enough for any currency text before its range is checked.
+__extension__ typedef __int128 Int128;
+constexpr double kSecondsPerDay = 86400.0;
+constexpr int kDaysFrom1970To1899_12_30 = 25569;
+
+[[noreturn]] void Refuse(const ColumnDefinition& column, std::u16string_view text, const char* why) {
+  throw DaoException("Cannot store '" + ToUtf8(text.substr(0, 64)) + "' in field '" + ToUtf8(column.name) + "': " +
+                     why + ".");
+}
+
+std::u16string_view Trim(std::u16string_view text) {
+  while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
+  return text;
+}
+
+// ASCII text for number parsing; nothing when a character is not ASCII.
+std::optional<std::string> Ascii(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (c > 0x7F) return std::nullopt;
+    out += static_cast<char>(c);
+  }
+  return out;
+}
+
+bool EqualsNoCase(std::u16string_view text, const char* word) {
+  size_t length = std::strlen(word);
+  if (text.size() != length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    char16_t c = text[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c != static_cast<char16_t>(word[i])) return false;
+  }
+  return true;
+}
+
+std::optional<bool> ParseBooleanWord(std::u16string_view text) {
+  for (const char* word : {"true", "yes", "on"})
+    if (EqualsNoCase(text, word)) return true;
+  for (const char* word : {"false", "no", "off"})
+    if (EqualsNoCase(text, word)) return false;
+  return std::nullopt;
+}
+
+template <typename Float>
+std::optional<Float> ParseFloat(std::u16string_view text, bool& outOfRange) {
+  auto ascii = Ascii(Trim(text));
+  if (!ascii || ascii->empty()) return std::nullopt;
+  const char* first = ascii->data();
+  const char* last = first + ascii->size();
+  if (*first == '+') ++first;
+  Float value{};
+  auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+  if (end != last) return std::nullopt;
+  if (error == std::errc::result_out_of_range) {
+    outOfRange = true;
+    return std::nullopt;
+  }
+  if (error != std::errc() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// A number from text or a Boolean word (True is -1, as in Access).
+std::optional<double> ParseNumber(const ColumnDefinition& column, std::u16string_view text) {
+  if (auto word = ParseBooleanWord(Trim(text))) return *word ? -1.0 : 0.0;
+  bool outOfRange = false;
+  auto value = ParseFloat<double>(text, outOfRange);
+  if (outOfRange) Refuse(column, text, "the value is out of range");
+  return value;
+}
+
+template <typename Int>
+std::vector<uint8_t> IntegerBytes(const ColumnDefinition& column, std::u16string_view text) {
+  auto value = ParseNumber(column, text);
+  if (!value) Refuse(column, text, "it is not a number");
+  double rounded = std::nearbyint(*value);  // halves to even, as Access rounds
+  if (rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
+      rounded > static_cast<double>(std::numeric_limits<Int>::max()))
+    Refuse(column, text, "the value is out of range");
+  auto integer = static_cast<Int>(rounded);
+  std::vector<uint8_t> out(sizeof(Int));
+  using Unsigned = std::make_unsigned_t<Int>;
+  auto bits = static_cast<Unsigned>(integer);
+  for (size_t i = 0; i < sizeof(Int); ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
+  return out;
+}
+
+std::vector<uint8_t> U64Bytes(uint64_t bits) {
+  std::vector<uint8_t> out(8);
+  format::PutU64(out, 0, bits);
+  return out;
+}
+
+// Exact decimal to units of 1/10000, halves rounded to even; nothing when the
+// text is not a plain decimal (exponent forms are handled by the caller).
+std::optional<Int128> ParseCurrencyUnits(std::string_view s) {
+  bool negative = false;
+  if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+    negative = s[0] == '-';
+    s.remove_prefix(1);
+  }
+  Int128 units = 0;
+  int fractionDigits = -1;
+  int roundDigit = -1;
+  bool sticky = false;
+  bool anyDigit = false;
+  for (char c : s) {
+    if (c == '.' && fractionDigits < 0) { fractionDigits = 0; continue; }
+    if (c < '0' || c > '9') return std::nullopt;
+    anyDigit = true;
+    if (fractionDigits >= 4) {
+      if (roundDigit < 0) roundDigit = c - '0'; else sticky = sticky || c != '0';
+      continue;
+    }
+    if (units > static_cast<Int128>(1) << 100) return std::nullopt;
+    units = units * 10 + (c - '0');
+    if (fractionDigits >= 0) ++fractionDigits;
+  }
+  if (!anyDigit) return std::nullopt;
+  for (int i = std::max(fractionDigits, 0); i < 4; ++i) units *= 10;
+  if (roundDigit > 5 || (roundDigit == 5 && (sticky || (units & 1)))) ++units;
+  return negative ? -units : units;
+}
+
+std::vector<uint8_t> CurrencyBytes(const ColumnDefinition& column, std::u16string_view text) {
+  auto ascii = Ascii(Trim(text));
+  std::optional<Int128> units = ascii ? ParseCurrencyUnits(*ascii) : std::nullopt;
+  if (!units) {
+    auto value = ParseNumber(column, text);
+    if (!value) Refuse(column, text, "it is not a number");
+    long double scaled = std::nearbyint(static_cast<long double>(*value) * kCurrencyScale);
+    if (std::fabs(scaled) > 9.3e18L) Refuse(column, text, "the value is out of range");
+    units = static_cast<Int128>(static_cast<int64_t>(scaled));
+  }
+  if (*units < std::numeric_limits<int64_t>::min() || *units > std::numeric_limits<int64_t>::max())
+    Refuse(column, text, "the value is out of range");
+  return U64Bytes(static_cast<uint64_t>(static_cast<int64_t>(*units)));
+}
+
+std::vector<uint8_t> SingleBytes(const ColumnDefinition& column, std::u16string_view text) {
+  bool outOfRange = false;
+  auto value = ParseFloat<float>(text, outOfRange);
+  if (!value && !outOfRange) {
+    if (auto word = ParseBooleanWord(Trim(text))) value = *word ? -1.0f : 0.0f;
+  }
+  if (outOfRange) {
+    // Underflow to zero is what Access does with tiny values; overflow is refused.
+    auto wide = ParseFloat<double>(text, outOfRange);
+    if (wide && std::fabs(*wide) < 1.0) value = 0.0f;
+  }
+  if (!value) Refuse(column, text, outOfRange ? "the value is out of range" : "it is not a number");
+  uint32_t bits = 0;
+  std::memcpy(&bits, &*value, sizeof(bits));
+  std::vector<uint8_t> out(4);
+  format::PutU32(out, 0, bits);
+  return out;
+}
+
+std::vector<uint8_t> DoubleBytes(const ColumnDefinition& column, std::u16string_view text) {
+  auto value = ParseNumber(column, text);
+  if (!value) Refuse(column, text, "it is not a number");
+  uint64_t bits = 0;
+  std::memcpy(&bits, &*value, sizeof(bits));
+  return U64Bytes(bits);
+}
+
+// Reads an unsigned decimal of 1..maxDigits digits at `at`.
+std::optional<int> Digits(std::u16string_view text, size_t& at, size_t maxDigits) {
+  size_t start = at;
+  int value = 0;
+  while (at < text.size() && at - start < maxDigits && text[at] >= u'0' && text[at] <= u'9')
+    value = value * 10 + (text[at++] - u'0');
+  if (at == start) return std::nullopt;
+  return value;
+}
+
+bool Expect(std::u16string_view text, size_t& at, char16_t c) {
+  if (at < text.size() && text[at] == c) { ++at; return true; }
+  return false;
+}
+
+void SkipBlanks(std::u16string_view text, size_t& at) {
+  while (at < text.size() && text[at] == u' ') ++at;
+}
+
+struct CivilDate { int year = 1899, month = 12, day = 30; };
+struct TimeOfDay { int hour = 0, minute = 0, second = 0; };
+
+int ExpandYear(int year, size_t digits) {
+  if (digits > 2) return year;
+  return year < 30 ? 2000 + year : 1900 + year;
+}
+
+std::optional<CivilDate> ParseDatePart(std::u16string_view text, size_t& at) {
+  size_t start = at;
+  auto first = Digits(text, at, 4);
+  if (!first) return std::nullopt;
+  CivilDate date;
+  if (at - start == 4 && Expect(text, at, u'-')) {  // ISO year-month-day
+    auto month = Digits(text, at, 2);
+    if (!month || !Expect(text, at, u'-')) return std::nullopt;
+    auto day = Digits(text, at, 2);
+    if (!day) return std::nullopt;
+    return CivilDate{*first, *month, *day};
+  }
+  if (!Expect(text, at, u'/')) return std::nullopt;  // month/day/year, the US order of the locale
+  auto day = Digits(text, at, 2);
+  if (!day || !Expect(text, at, u'/')) return std::nullopt;
+  size_t yearStart = at;
+  auto year = Digits(text, at, 4);
+  if (!year) return std::nullopt;
+  date = {ExpandYear(*year, at - yearStart), *first, *day};
+  return date;
+}
+
+std::optional<TimeOfDay> ParseTimePart(std::u16string_view text, size_t& at) {
+  TimeOfDay time;
+  auto hour = Digits(text, at, 2);
+  if (!hour || !Expect(text, at, u':')) return std::nullopt;
+  auto minute = Digits(text, at, 2);
+  if (!minute) return std::nullopt;
+  std::optional<int> second = 0;
+  if (Expect(text, at, u':')) second = Digits(text, at, 2);
+  if (!second) return std::nullopt;
+  time = {*hour, *minute, *second};
+  SkipBlanks(text, at);
+  std::u16string_view rest = text.substr(at);
+  if (EqualsNoCase(rest, "am") || EqualsNoCase(rest, "pm")) {
+    if (time.hour < 1 || time.hour > 12) return std::nullopt;
+    time.hour = time.hour % 12 + (EqualsNoCase(rest, "pm") ? 12 : 0);
+    at = text.size();
+  }
+  if (time.hour > 23 || time.minute > 59 || time.second > 59) return std::nullopt;
+  return time;
+}
+
+bool LooksLikeTime(std::u16string_view text, size_t at) {
+  while (at < text.size() && text[at] >= u'0' && text[at] <= u'9') ++at;
+  return at < text.size() && text[at] == u':';
+}
+
+std::vector<uint8_t> DateBytes(const ColumnDefinition& column, std::u16string_view raw) {
+  std::u16string_view text = Trim(raw);
+  size_t at = 0;
+  CivilDate date;
+  TimeOfDay time;
+  bool any = false;
+  if (!LooksLikeTime(text, 0)) {
+    auto parsed = ParseDatePart(text, at);
+    if (!parsed) Refuse(column, raw, "it is not a date");
+    date = *parsed;
+    any = true;
+    if (at < text.size() && (text[at] == u'T' || text[at] == u' ')) ++at;
+    SkipBlanks(text, at);
+  }
+  if (at < text.size()) {
+    auto parsed = ParseTimePart(text, at);
+    if (!parsed) Refuse(column, raw, "it is not a date");
+    time = *parsed;
+    any = true;
+  }
+  if (!any || at != text.size()) Refuse(column, raw, "it is not a date");
+  double days = 0;
+  try {
+    days = DateToDays(date.year, date.month, date.day, time.hour, time.minute, time.second);
+  } catch (const DaoException&) {
+    Refuse(column, raw, "the date is out of range");
+  }
+  uint64_t bits = 0;
+  std::memcpy(&bits, &days, sizeof(bits));
+  return U64Bytes(bits);
+}
+
+std::optional<uint8_t> HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return static_cast<uint8_t>(c - u'0');
+  if (c >= u'a' && c <= u'f') return static_cast<uint8_t>(c - u'a' + 10);
+  if (c >= u'A' && c <= u'F') return static_cast<uint8_t>(c - u'A' + 10);
+  return std::nullopt;
+}
+
+std::vector<uint8_t> GuidBytes(const ColumnDefinition& column, std::u16string_view raw) {
+  std::u16string_view text = Trim(raw);
+  if (text.size() == 38 && text.front() == u'{' && text.back() == u'}') text = text.substr(1, 36);
+  if (text.size() != 36) Refuse(column, raw, "it is not a GUID");
+  std::vector<uint8_t> textOrder;
+  for (size_t i = 0; i < text.size(); ++i) {
+    bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    if (dash) {
+      if (text[i] != u'-') Refuse(column, raw, "it is not a GUID");
+      continue;
+    }
+    auto high = HexDigit(text[i]);
+    auto low = i + 1 < text.size() ? HexDigit(text[i + 1]) : std::nullopt;
+    if (!high || !low) Refuse(column, raw, "it is not a GUID");
+    textOrder.push_back(static_cast<uint8_t>(*high << 4 | *low));
+    ++i;
+  }
+  const auto& t = textOrder;
+  return {t[3], t[2], t[1], t[0], t[5], t[4], t[7], t[6], t[8], t[9], t[10], t[11], t[12], t[13], t[14], t[15]};
+}
+
+// Long binary given as text: one byte per character when every character is
+// below 256, else the text's UTF-8 bytes.
+std::vector<uint8_t> BinaryFromText(std::u16string_view text) {
+  bool bytewise = std::all_of(text.begin(), text.end(), [](char16_t c) { return c <= 0xFF; });
+  if (!bytewise) {
+    std::string utf8 = ToUtf8(text);
+    return {utf8.begin(), utf8.end()};
+  }
+  return {text.begin(), text.end()};
+}
+
+void CheckBinaryLength(const ColumnDefinition& column, std::u16string_view text, size_t length) {
+  if (column.type == static_cast<uint8_t>(FieldType::kBinary) && length > column.length)
+    Refuse(column, text, "the value is longer than the field");
+}
+
+}  // namespace
+
+double DateToDays(int year, int month, int day, int hour, int minute, int second) {
+  static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > kMonthDays[month - 1] + (month == 2 && leap ? 1 : 0))
+    throw DaoException("Invalid date.");
+  // Days from 1970-01-01 in the proleptic Gregorian calendar.
+  int y = year - (month <= 2 ? 1 : 0);
+  int era = y / 400;
+  int yearOfEra = y - era * 400;
+  int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  int64_t days = static_cast<int64_t>(era) * 146097 + dayOfEra - 719468 + kDaysFrom1970To1899_12_30;
+  double fraction = (hour * 3600 + minute * 60 + second) / kSecondsPerDay;
+  // Before the epoch the time of day is still counted away from zero.
+  return days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;
+}
+
+StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text) {
+  switch (static_cast<FieldType>(column.type)) {
+    case FieldType::kBoolean: {
+      auto word = ParseBooleanWord(Trim(text));
+      if (!word) {
+        auto number = ParseNumber(column, text);
+        if (!number) Refuse(column, text, "it is not a Yes/No value");
+        word = *number != 0;
+      }
+      return *word ? StoredValue(std::vector<uint8_t>{}) : StoredValue();
+    }
+    case FieldType::kByte: return IntegerBytes<uint8_t>(column, text);
+    case FieldType::kInteger: return IntegerBytes<int16_t>(column, text);
+    case FieldType::kLong: return IntegerBytes<int32_t>(column, text);
+    case FieldType::kCurrency: return CurrencyBytes(column, text);
+    case FieldType::kSingle: return SingleBytes(column, text);
+    case FieldType::kDouble: return DoubleBytes(column, text);
+    case FieldType::kDate: return DateBytes(column, text);
+    case FieldType::kGuid: return GuidBytes(column, text);
+    case FieldType::kText:
+      if (text.size() > column.length / 2u) Refuse(column, text, "the text is longer than the field");
+      return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
+    case FieldType::kMemo:
+      return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
+    case FieldType::kBinary:
+    case FieldType::kLongBinary: {
+      auto bytes = BinaryFromText(text);
+      CheckBinaryLength(column, text, bytes.size());
+      return bytes;
+    }
+    default: Refuse(column, text, "the field type is not supported");
+  }
+}
+
+StoredValue ConvertBytes(const ColumnDefinition& column, std::span<const uint8_t> bytes) {
+  auto type = static_cast<FieldType>(column.type);
+  if (type != FieldType::kBinary && type != FieldType::kLongBinary)
+    throw DaoException("Field '" + ToUtf8(column.name) + "' does not take binary data.");
+  if (type == FieldType::kBinary && bytes.size() > column.length)
+    throw DaoException("The value is longer than field '" + ToUtf8(column.name) + "'.");
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+}  // namespace tarvex::dao

@@ -1,0 +1,29 @@
+#pragma once
+// Text and bytes to the stored form of a column's type, the way Access
+// converts a value assigned to a field: numbers in the usual decimal and
+// exponent forms, "True"/"False"/"Yes"/"No"/"On"/"Off", dates as
+// "MM/DD/YYYY hh:mm:ss AM", date-only, time-only and ISO forms, GUIDs with or
+// without braces. A value that does not convert, lies out of range or is too
+// long for the field throws DaoException.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "dao/row_codec.h"
+#include "dao/table_definition.h"
+
+namespace tarvex::dao {
+
+// The stored bytes for a fixed-size or short variable column; for Booleans
+// an empty vector (True) or nullopt (False). Memo and long binary columns get
+// their raw data here (text encoded, bytes as given), which the caller then
+// stores as a long value.
+StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text);
+StoredValue ConvertBytes(const ColumnDefinition& column, std::span<const uint8_t> bytes);
+
+// Days since 1899-12-30 (the Date/Time encoding) of a civil date and time;
+// throws for a year outside 100..9999 or an invalid day.
+double DateToDays(int year, int month, int day, int hour, int minute, int second);
+
+}  // namespace tarvex::dao

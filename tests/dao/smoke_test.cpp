@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "dao/database.h"
+TEST(Smoke, Compiles) { SUCCEED(); }
