@@ -67,6 +67,30 @@ std::optional<uint64_t> ReadDigits(Bytes raw, size_t offset, size_t count) {
   return value;
 }
 
+constexpr uint64_t kTicksPerSecond = 10'000'000;
+
+struct ExtendedDate {
+  uint64_t days;   // since 1 January of year 1
+  uint64_t ticks;  // time of day in units of 100 nanoseconds
+};
+
+// "DDDDDDDDDDDDDDDDDDD:TTTTTTTTTTTTTTTTTTT:7" (the last digit is the precision),
+// or nothing when the bytes do not follow it or name no time of a valid day.
+std::optional<ExtendedDate> ReadExtendedDate(Bytes raw) {
+  constexpr size_t kFieldDigits = 19;
+  constexpr uint64_t kLastDayNumber = kLastDay + kDaysBeforeEpoch;
+  constexpr uint64_t kTicksPerDay = kSecondsPerDay * kTicksPerSecond;
+  const auto days = ReadDigits(raw, 0, kFieldDigits);
+  const auto ticks = ReadDigits(raw, kFieldDigits + 1, kFieldDigits);
+  const bool separated = CDataReader::U8(raw, kFieldDigits) == ':' &&
+                         CDataReader::U8(raw, 2 * kFieldDigits + 1) == ':' &&
+                         ReadDigits(raw, 2 * kFieldDigits + 2, 1);
+  if (!days || !ticks || !separated || *days > kLastDayNumber || *ticks >= kTicksPerDay) {
+    return std::nullopt;
+  }
+  return ExtendedDate{*days, *ticks};
+}
+
 }  // namespace
 
 std::u16string CDataConversion::DateText(Bytes raw) {
@@ -98,30 +122,20 @@ std::u16string CDataConversion::DateText(double days) {
 }
 
 std::u16string CDataConversion::ExtendedDateText(Bytes raw) {
-  // "DDDDDDDDDDDDDDDDDDD:TTTTTTTTTTTTTTTTTTT:7": days since 1 January of year 1,
-  // then the time of day in units of 100 nanoseconds.
-  constexpr size_t kFieldDigits = 19;
-  constexpr uint64_t kLastDayNumber = kLastDay + kDaysBeforeEpoch;
-  constexpr uint64_t kTicksPerSecond = 10'000'000;
-  constexpr uint64_t kTicksPerDay = kSecondsPerDay * kTicksPerSecond;
-  const auto days = ReadDigits(raw, 0, kFieldDigits);
-  const auto ticks = ReadDigits(raw, kFieldDigits + 1, kFieldDigits);
-  const bool separated = CDataReader::U8(raw, kFieldDigits) == ':' &&
-                         CDataReader::U8(raw, 2 * kFieldDigits + 1) == ':';
-  if (!days || !ticks || !separated || *days > kLastDayNumber || *ticks >= kTicksPerDay) {
-    return {};
-  }
-  const CivilDate date = CivilFromDayNumber(static_cast<int64_t>(*days));
-  const uint64_t seconds = *ticks / kTicksPerSecond;
+  const std::optional<ExtendedDate> value = ReadExtendedDate(raw);
+  if (!value) return {};
+  const CivilDate date = CivilFromDayNumber(static_cast<int64_t>(value->days));
+  const uint64_t seconds = value->ticks / kTicksPerSecond;
   std::array<char, 64> text;
-  std::snprintf(text.data(), text.size(), "%04lld-%02d-%02d %02lld:%02lld:%02lld",
+  std::snprintf(text.data(), text.size(), "%04lld-%02d-%02d %02llu:%02llu:%02llu",
                 static_cast<long long>(date.year), date.month, date.day,
-                static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
-                static_cast<long long>(seconds % 60));
+                static_cast<unsigned long long>(seconds / 3600),
+                static_cast<unsigned long long>(seconds / 60 % 60),
+                static_cast<unsigned long long>(seconds % 60));
   std::string result = text.data();
-  if (const uint64_t fraction = *ticks % kTicksPerSecond; fraction != 0) {
-    std::snprintf(text.data(), text.size(), ".%07lld", static_cast<long long>(fraction));
-    std::string digits = text.data();
+  if (const uint64_t fraction = value->ticks % kTicksPerSecond; fraction != 0) {
+    std::snprintf(text.data(), text.size(), ".%07llu", static_cast<unsigned long long>(fraction));
+    const std::string digits = text.data();
     result += digits.substr(0, digits.find_last_not_of('0') + 1);
   }
   return AsciiToText(result);

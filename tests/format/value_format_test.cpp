@@ -210,6 +210,8 @@ TEST(FormatValue, ExtendedDates) {
        Ascii("0000000000000000000:0000000864000000000:7"), u""},
       {"not digits", kJet4, ColumnType::kExtDateTime,
        Ascii("00000000000000-0001:0000000000000000000:7"), u""},
+      {"no precision digit", kJet4, ColumnType::kExtDateTime,
+       Ascii("0000000000000000000:0000000000000000000:"), u""},
       {"no separator", kJet4, ColumnType::kExtDateTime,
        Ascii("0000000000000000000-0000000000000000000:7"), u""},
   });
@@ -317,6 +319,20 @@ TEST(FormatValue, OtherTypes) {
   });
   EXPECT_EQ(FormatValue({}, 99, Hex("01"), true), u"Default 99");
   EXPECT_EQ(FormatValue({kJet3}, 0, {}, true), u"Default 0");
+}
+
+// The type table's fixed sizes are the sizes the conversions need.
+TEST(FormatValue, FixedSizesOfTheTypeTable) {
+  for (const ColumnTypeInfo& info : kColumnTypes) {
+    EXPECT_EQ(FindColumnType(TypeCode(info.type))->name, info.name);
+    // Extended dates are ASCII text whose 42nd byte is a terminator; tested above.
+    if (info.fixedSize == 0 || info.type == ColumnType::kExtDateTime) continue;
+    const std::vector<uint8_t> zeros(info.fixedSize, 0);
+    const Bytes oneShort(zeros.data(), zeros.size() - 1);
+    EXPECT_EQ(FormatValue({}, TypeCode(info.type), oneShort, true), u"") << info.name;
+    EXPECT_NE(FormatValue({}, TypeCode(info.type), zeros, true), u"") << info.name;
+  }
+  EXPECT_FALSE(FindColumnType(14));
 }
 
 }  // namespace
