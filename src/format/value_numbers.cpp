@@ -3,7 +3,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -31,11 +30,16 @@ std::string Shortest(T value) {
   return text;
 }
 
-std::string Printed(const char* format, double value) {
-  const int length = std::snprintf(nullptr, 0, format, value);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, value);
-  text.pop_back();
+// printf's "%.<precision>f" (fixed) or "%G" (general) in the "C" locale,
+// whatever locale the process runs in.
+std::string Printed(double value, std::chars_format format, int precision) {
+  std::array<char, 400> buffer;  // "%.5f" of the largest double takes 316
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format, precision);
+  std::string text(buffer.data(), result.ptr);
+  for (char& c : text) {
+    if (c == 'e') c = 'E';
+  }
   return text;
 }
 
@@ -80,12 +84,15 @@ std::string RoundToSevenCharacters(std::string digits) {
 }
 
 std::u16string SingleText(JetVersion version, float value) {
-  if (version == JetVersion::kJet4) return ExactText(Printed("%.5f", value), value);
-  return ExactText(RoundToSevenCharacters(Printed("%.0f", value)), value);
+  if (version == JetVersion::kJet4)
+    return ExactText(Printed(value, std::chars_format::fixed, 5), value);
+  return ExactText(RoundToSevenCharacters(Printed(value, std::chars_format::fixed, 0)), value);
 }
 
 std::u16string DoubleText(JetVersion version, double value) {
-  return ExactText(Printed(version == JetVersion::kJet4 ? "%.5f" : "%G", value), value);
+  return ExactText(version == JetVersion::kJet4 ? Printed(value, std::chars_format::fixed, 5)
+                                                : Printed(value, std::chars_format::general, 6),
+                   value);
 }
 
 }  // namespace tarvex::format
