@@ -19,15 +19,18 @@ bool ReadsBackAs(const std::string& text, T value) {
          std::memcmp(&parsed, &value, sizeof value) == 0;
 }
 
-template <typename T>
-std::string Shortest(T value) {
-  std::array<char, 64> buffer;
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  std::string text(buffer.data(), result.ptr);
+std::string WithUpperCaseExponent(std::string text) {
   for (char& c : text) {
     if (c == 'e') c = 'E';
   }
   return text;
+}
+
+template <typename T>
+std::string Shortest(T value) {
+  std::array<char, 64> buffer;
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  return WithUpperCaseExponent(std::string(buffer.data(), result.ptr));
 }
 
 // printf's "%.<precision>f" (fixed) or "%G" (general) in the "C" locale,
@@ -36,11 +39,7 @@ std::string Printed(double value, std::chars_format format, int precision) {
   std::array<char, 400> buffer;  // "%.5f" of the largest double takes 316
   const auto result =
       std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format, precision);
-  std::string text(buffer.data(), result.ptr);
-  for (char& c : text) {
-    if (c == 'e') c = 'E';
-  }
-  return text;
+  return WithUpperCaseExponent(std::string(buffer.data(), result.ptr));
 }
 
 // "NaN", "Infinity" or "-Infinity", or nothing for a finite value.
