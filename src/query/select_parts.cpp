@@ -34,7 +34,8 @@ const CQueryJoinStatement* GroupOf(const JoinStatementList& groups, const std::u
 
 void CSelectParts::SetRows(const QueryRowList& rows) {
   for (const CQueryAttributes* row = rows.head(); row; row = row->next) {
-    if (row->attribute == u"5") tableOfAlias_.emplace(row->name2, InputTableTerm(*row, false));  // the first one counts
+    // The first input table that uses a name as its alias counts.
+    if (row->attribute == u"5" && !row->name2.empty()) tableOfAlias_.emplace(row->name2, InputTableTerm(*row, false));
   }
 }
 
