@@ -1,0 +1,28 @@
+#pragma once
+// The independent readers our files are checked against: mdb-reader (npm,
+// through tests/oracles/dump_mdb.mjs) and the mdbtools command-line tools.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace tarvex::dao::test {
+
+// Runs a shell command and returns what it printed on standard output;
+// `exitCode` gets its exit status.
+std::string RunCommand(const std::string& command, int& exitCode);
+
+// True when node and the mdb-reader package are installed.
+bool MdbReaderAvailable();
+// mdb-reader's view of the file: {"tables":[{"name","columns","rowCount","rows"}]}.
+nlohmann::json MdbReaderDump(const std::filesystem::path& file, bool systemTables = false);
+// The table named `name` in a dump (null json when absent).
+nlohmann::json DumpTable(const nlohmann::json& dump, const std::string& name);
+
+// mdb-export's rows of a table (header row excluded), fields unquoted.
+std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path& file, const std::string& table);
+// mdb-tables' list of user tables.
+std::vector<std::string> MdbTables(const std::filesystem::path& file);
+
+}  // namespace tarvex::dao::test

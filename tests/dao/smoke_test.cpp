@@ -1,3 +1,0 @@
-#include <gtest/gtest.h>
-#include "dao/database.h"
-TEST(Smoke, Compiles) { SUCCEED(); }
