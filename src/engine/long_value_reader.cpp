@@ -1,0 +1,209 @@
+#include "engine/long_value_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <unordered_set>
+
+#include "format/value_text.h"
+#include "model/working_folder.h"
+
+namespace tarvex::engine {
+namespace {
+
+using format::Bytes;
+using format::CDataReader;
+
+// A row offset word keeps the row's start in its low 13 bits; the high bits are
+// the deleted and overflow flags.
+constexpr uint16_t kRowOffsetMask = 0x1FFF;
+// Each row of a chain starts with a row pointer to the next: row number, then a 3-byte page number.
+constexpr size_t kChainLinkSize = 4;
+
+std::vector<uint8_t> PathValue(const std::filesystem::path& path) {
+  return format::TextToUtf16LeBytes(path.u16string());
+}
+
+}  // namespace
+
+std::optional<LongValueHeader> LongValueHeader::Parse(Bytes header) {
+  const auto length = CDataReader::U24(header, 0);
+  const auto kind = CDataReader::U8(header, 3);
+  const auto row = CDataReader::U8(header, 4);
+  const auto page = CDataReader::U24(header, 5);
+  if (!length || !kind || !row || !page || header.size() < kSize) return std::nullopt;
+  return LongValueHeader{*length, *kind, *row, *page};
+}
+
+// An OLE object file being written: removed again unless the value is kept.
+class CLongValueReader::OleFile {
+ public:
+  explicit OleFile(std::filesystem::path path)
+      : path_(std::move(path)), file_(std::fopen(path_.c_str(), "wb")) {}
+  OleFile(const OleFile&) = delete;
+  OleFile& operator=(const OleFile&) = delete;
+  ~OleFile() {
+    if (file_) std::fclose(file_);
+    std::error_code ignored;
+    if (!kept_) std::filesystem::remove(path_, ignored);
+  }
+
+  bool Write(Bytes bytes) {
+    if (!file_) return false;
+    return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+  }
+  // Closes the file and keeps it: the value is its path. Nothing (and the file goes) when
+  // anything written was lost.
+  std::optional<std::vector<uint8_t>> Keep() {
+    if (!file_) return std::nullopt;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!closed) return std::nullopt;
+    kept_ = true;
+    return PathValue(path_);
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::FILE* file_;
+  bool kept_ = false;
+};
+
+CLongValueReader::CLongValueReader(CDBFileReader& file, uint64_t fileSize,
+                                   const format::JetLayout& layout)
+    : file_(file), fileSize_(fileSize), layout_(layout), page_(layout.pageSize) {}
+
+std::optional<std::vector<uint8_t>> CLongValueReader::MemoValue(Bytes header, Bytes afterHeader) {
+  const auto fields = LongValueHeader::Parse(header);
+  if (!fields) return std::nullopt;
+  switch (fields->kind) {
+    case LongValueHeader::kInline: return InlineBytes(*fields, afterHeader);
+    case LongValueHeader::kSingleRow: return SingleRowBytes(*fields);
+    case LongValueHeader::kChain: {
+      std::vector<uint8_t> value;
+      const auto end = WalkChain(*fields, true, [&value](Bytes segment) {
+        value.insert(value.end(), segment.begin(), segment.end());
+        return true;
+      });
+      if (end == ChainEnd::kAbsent) return std::nullopt;
+      return value;
+    }
+    default: return std::nullopt;
+  }
+}
+
+std::optional<std::vector<uint8_t>> CLongValueReader::OleValue(Bytes header, Bytes afterHeader) {
+  const auto fields = LongValueHeader::Parse(header);
+  if (!fields) return std::nullopt;
+  switch (fields->kind) {
+    case LongValueHeader::kInline: return OleInline(*fields, afterHeader);
+    case LongValueHeader::kSingleRow: return OleSingleRow(*fields);
+    case LongValueHeader::kChain: return OleChain(*fields);
+    default: return std::nullopt;
+  }
+}
+
+// Inline data whose length runs past the row keeps its length as zero bytes.
+std::optional<std::vector<uint8_t>> CLongValueReader::InlineBytes(const LongValueHeader& header,
+                                                                  Bytes afterHeader) const {
+  if (const auto data = CDataReader::Slice(afterHeader, 0, header.length)) {
+    return std::vector<uint8_t>(data->begin(), data->end());
+  }
+  return std::vector<uint8_t>(header.length, 0);
+}
+
+// The header's length of the row's bytes, or the whole row when it is shorter.
+std::optional<std::vector<uint8_t>> CLongValueReader::SingleRowBytes(const LongValueHeader& header) {
+  if (!ReadPage(header.page) || !IsDataPage()) return std::nullopt;
+  const auto row = RowBytes(header.row);
+  if (!row) return std::nullopt;
+  const auto data = row->first(std::min<size_t>(row->size(), header.length));
+  return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+// Follows the chain until the header's length is gathered, the links end, or a
+// page lies outside the file or comes round again; then the value is what was
+// gathered. A page that is not a data page makes the whole value absent; so does
+// a row without data unless `keepPartial` (memo text cut short still helps).
+template <typename Take>
+CLongValueReader::ChainEnd CLongValueReader::WalkChain(const LongValueHeader& header,
+                                                       bool keepPartial, Take take) {
+  std::unordered_set<uint32_t> visited;
+  uint64_t remaining = header.length;
+  uint32_t page = header.page;
+  uint8_t row = header.row;
+  while (page != 0 && remaining > 0 && visited.insert(page).second && ReadPage(page)) {
+    if (!IsDataPage()) return ChainEnd::kAbsent;
+    const auto rowBytes = RowBytes(row);
+    if (!rowBytes || rowBytes->size() < kChainLinkSize ||
+        (!keepPartial && rowBytes->size() == kChainLinkSize)) {
+      return keepPartial ? ChainEnd::kValue : ChainEnd::kAbsent;
+    }
+    const auto segment = rowBytes->subspan(kChainLinkSize);
+    const auto taken = segment.first(static_cast<size_t>(std::min<uint64_t>(segment.size(), remaining)));
+    if (!take(taken)) return ChainEnd::kAbsent;
+    remaining -= taken.size();
+    row = (*rowBytes)[0];
+    page = *CDataReader::U24(*rowBytes, 1);
+  }
+  return ChainEnd::kValue;
+}
+
+std::optional<std::vector<uint8_t>> CLongValueReader::OleInline(const LongValueHeader& header,
+                                                                Bytes afterHeader) {
+  if (header.length == 0 || header.length >= layout_.pageSize) return std::nullopt;
+  OleFile file(NewOleFilePath(""));
+  const auto data = InlineBytes(header, afterHeader);
+  if (!file.Write(*data)) return std::nullopt;
+  return file.Keep();
+}
+
+std::optional<std::vector<uint8_t>> CLongValueReader::OleSingleRow(const LongValueHeader& header) {
+  OleFile file(NewOleFilePath(layout_.version == format::JetVersion::kJet3 ? "1_" : ""));
+  const auto data = SingleRowBytes(header);
+  if (!data || data->empty() || !file.Write(*data)) return std::nullopt;
+  return file.Keep();
+}
+
+std::optional<std::vector<uint8_t>> CLongValueReader::OleChain(const LongValueHeader& header) {
+  if (!PageLiesInFile(header.page)) return std::nullopt;
+  OleFile file(NewOleFilePath("ole_temp_"));
+  const auto end = WalkChain(header, false, [&file](Bytes segment) { return file.Write(segment); });
+  if (end == ChainEnd::kAbsent) return std::nullopt;
+  return file.Keep();
+}
+
+bool CLongValueReader::PageLiesInFile(uint32_t page) const {
+  const uint64_t offset = layout_.PageOffset(page);
+  return offset <= fileSize_ && layout_.pageSize <= fileSize_ - offset;
+}
+
+bool CLongValueReader::ReadPage(uint32_t page) {
+  if (!PageLiesInFile(page)) return false;
+  model::CErrorHandler error;
+  size_t bytesRead = 0;
+  return file_.ReadAt(layout_.PageOffset(page), page_, error, &bytesRead) && bytesRead == page_.size();
+}
+
+bool CLongValueReader::IsDataPage() const {
+  return std::equal(layout_.dataPageSignature.begin(), layout_.dataPageSignature.end(), page_.begin());
+}
+
+std::optional<Bytes> CLongValueReader::RowBytes(uint8_t row) const {
+  const Bytes page(page_);
+  const auto rowCount = CDataReader::U16(page, layout_.dataPageRowCountOffset);
+  const size_t tableEnd = layout_.dataPageRowTableOffset + 2 * size_t{rowCount.value_or(0)};
+  if (!rowCount || row >= *rowCount || tableEnd > page.size()) return std::nullopt;
+  const size_t slot = layout_.dataPageRowTableOffset + 2 * size_t{row};
+  const size_t start = *CDataReader::U16(page, slot) & kRowOffsetMask;
+  size_t end = row == 0 ? page.size() : *CDataReader::U16(page, slot - 2) & kRowOffsetMask;
+  if (end <= start || end > page.size()) end = page.size();  // a damaged neighbour: to the page end
+  if (start < tableEnd || start >= page.size()) return std::nullopt;
+  return page.subspan(start, end - start);
+}
+
+std::filesystem::path CLongValueReader::NewOleFilePath(const char* prefix) {
+  return model::WorkingFolder::Path() / (prefix + std::to_string(oleCounter_++) + ".Ole");
+}
+
+}  // namespace tarvex::engine
