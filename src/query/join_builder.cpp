@@ -66,8 +66,8 @@ void CQueryJoinBuilder::AddJoin(const CQueryAttributes& row) {
     // Both tables already belong to one group: the row only adds a condition.
     statement->text = left + u" AND " + Parenthesize(row.expression);
   } else {
-    statement->text = Parenthesize(left) + u" " + JoinKeyword(row.flag) + u" " + Parenthesize(right) +
-                      u" ON " + Parenthesize(row.expression);
+    statement->text = Parenthesize(left) + u" " + JoinKeyword(row.flag) + u" " +
+                      Parenthesize(right) + u" ON " + Parenthesize(row.expression);
   }
   Register(std::move(statement), row);
 }

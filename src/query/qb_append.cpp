@@ -15,19 +15,36 @@ void CQBAppend::Build(const QueryRowList& rows, std::u16string& sqlOut) {
 
 void CQBAppend::ProcessRow(const CQueryAttributes& row) {
   switch (ParseNumber(row.attribute)) {
-    case 1: targetTable_ = BracketIfBlank(row.name1); break;
-    case 3: parts_.SetOptions(row); break;
-    case 5: parts_.AddInputTable(row); break;
+    case 1:
+      targetTable_ = BracketIfBlank(row.name1);
+      break;
+    case 3:
+      parts_.SetOptions(row);
+      break;
+    case 5:
+      parts_.AddInputTable(row);
+      break;
     case 6:
       AppendListItem(columnList_, row.expression);
       AppendListItem(targetColumns_, Bracket(row.name2));
       break;
-    case 7: parts_.AddJoin(row); break;
-    case 8: parts_.SetWhere(row); break;
-    case 9: parts_.AddGroupBy(row.expression, u", "); break;
-    case 10: parts_.SetHaving(row); break;
-    case 11: parts_.AddOrderBy(row); break;
-    default: break;
+    case 7:
+      parts_.AddJoin(row);
+      break;
+    case 8:
+      parts_.SetWhere(row);
+      break;
+    case 9:
+      parts_.AddGroupBy(row.expression, u", ");
+      break;
+    case 10:
+      parts_.SetHaving(row);
+      break;
+    case 11:
+      parts_.AddOrderBy(row);
+      break;
+    default:
+      break;
   }
 }
 

@@ -26,7 +26,8 @@ bool StartsWithInList(const std::u16string& rest) {
 void CQBCrosstab::Build(const QueryRowList& rows, std::u16string& sqlOut) {
   parts_.SetRows(rows);
   for (const CQueryAttributes* row = rows.head(); row; row = row->next) ProcessRow(*row);
-  std::u16string text = parts_.SelectKeyword() + u" " + columnList_ + kNewLine + parts_.FromClause();
+  std::u16string text =
+      parts_.SelectKeyword() + u" " + columnList_ + kNewLine + parts_.FromClause();
   if (!transformList_.empty()) text = transformList_ + kNewLine + text;
   text += parts_.TrailingClauses();
   if (!pivotKeys_.empty()) text += kNewLine + PivotClause();
@@ -35,15 +36,32 @@ void CQBCrosstab::Build(const QueryRowList& rows, std::u16string& sqlOut) {
 
 void CQBCrosstab::ProcessRow(const CQueryAttributes& row) {
   switch (ParseNumber(row.attribute)) {
-    case 3: parts_.SetOptions(row); break;
-    case 5: parts_.AddInputTable(row); break;
-    case 6: AddColumn(row); break;
-    case 7: parts_.AddJoin(row); break;
-    case 8: parts_.SetWhere(row); break;
-    case 9: AddGroupingKey(row); break;
-    case 10: parts_.SetHaving(row); break;
-    case 11: parts_.AddOrderBy(row); break;
-    default: break;
+    case 3:
+      parts_.SetOptions(row);
+      break;
+    case 5:
+      parts_.AddInputTable(row);
+      break;
+    case 6:
+      AddColumn(row);
+      break;
+    case 7:
+      parts_.AddJoin(row);
+      break;
+    case 8:
+      parts_.SetWhere(row);
+      break;
+    case 9:
+      AddGroupingKey(row);
+      break;
+    case 10:
+      parts_.SetHaving(row);
+      break;
+    case 11:
+      parts_.AddOrderBy(row);
+      break;
+    default:
+      break;
   }
 }
 

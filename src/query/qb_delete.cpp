@@ -11,10 +11,17 @@ void CQBDelete::Build(const QueryRowList& rows, std::u16string& sqlOut) {
 
 void CQBDelete::ProcessRow(const CQueryAttributes& row) {
   switch (ParseNumber(row.attribute)) {
-    case 5: targetTable_ = Bracket(row.name1); break;  // the last input table is the target
-    case 8: parts_.SetWhere(row); break;
-    case 10: parts_.SetHaving(row); break;
-    default: break;
+    case 5:
+      targetTable_ = Bracket(row.name1);
+      break;  // the last input table is the target
+    case 8:
+      parts_.SetWhere(row);
+      break;
+    case 10:
+      parts_.SetHaving(row);
+      break;
+    default:
+      break;
   }
 }
 

@@ -27,8 +27,8 @@ void CQBUnion::Build(const QueryRowList& rows, std::u16string& sqlOut) {
   // Access stores the first part with its closing line break; a part without one
   // must not run into the keyword.
   const std::u16string gap = firstPart_.empty() || EndsInWhiteSpace(firstPart_) ? u"" : kNewLine;
-  sqlOut = firstPart_ + gap + (unionMode_ == kUnion ? u"UNION" : u"UNION ALL") + kNewLine + secondPart_ +
-           parts_.TrailingClauses();
+  sqlOut = firstPart_ + gap + (unionMode_ == kUnion ? u"UNION" : u"UNION ALL") + kNewLine +
+           secondPart_ + parts_.TrailingClauses();
 }
 
 }  // namespace tarvex::query

@@ -25,17 +25,29 @@ std::u16string BracketTargetTable(const std::u16string& target) {
 void CQBUpdate::Build(const QueryRowList& rows, std::u16string& sqlOut) {
   parts_.SetRows(rows);
   for (const CQueryAttributes* row = rows.head(); row; row = row->next) ProcessRow(*row);
-  sqlOut = u"UPDATE " + parts_.TableList() + kNewLine + u"SET" + setList_ + parts_.TrailingClauses();
+  sqlOut =
+      u"UPDATE " + parts_.TableList() + kNewLine + u"SET" + setList_ + parts_.TrailingClauses();
 }
 
 void CQBUpdate::ProcessRow(const CQueryAttributes& row) {
   switch (ParseNumber(row.attribute)) {
-    case 5: parts_.AddTargetTable(row); break;
-    case 6: AddAssignment(row); break;
-    case 7: parts_.AddJoin(row); break;
-    case 8: parts_.SetWhere(row); break;
-    case 10: parts_.SetHaving(row); break;
-    default: break;
+    case 5:
+      parts_.AddTargetTable(row);
+      break;
+    case 6:
+      AddAssignment(row);
+      break;
+    case 7:
+      parts_.AddJoin(row);
+      break;
+    case 8:
+      parts_.SetWhere(row);
+      break;
+    case 10:
+      parts_.SetHaving(row);
+      break;
+    default:
+      break;
   }
 }
 

@@ -5,7 +5,8 @@
 namespace tarvex::query {
 
 std::u16string CQuery::BuildSQL() {
-  if (std::unique_ptr<CQB> builder = CQueryEngine().CreateBuilder(typeText)) builder->Build(rows, sql);
+  if (std::unique_ptr<CQB> builder = CQueryEngine().CreateBuilder(typeText))
+    builder->Build(rows, sql);
   return sql;
 }
 

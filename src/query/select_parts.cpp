@@ -14,7 +14,8 @@ constexpr int32_t kTop = 0x10;
 constexpr int32_t kTopPercent = 0x20;
 
 bool IsDigits(const std::u16string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
 // The table an input-table row reads: its name, or the SELECT of a derived table.
@@ -35,7 +36,8 @@ const CQueryJoinStatement* GroupOf(const JoinStatementList& groups, const std::u
 void CSelectParts::SetRows(const QueryRowList& rows) {
   for (const CQueryAttributes* row = rows.head(); row; row = row->next) {
     // The first input table that uses a name as its alias counts.
-    if (row->attribute == u"5" && !row->name2.empty()) tableOfAlias_.emplace(row->name2, InputTableTerm(*row, false));
+    if (row->attribute == u"5" && !row->name2.empty())
+      tableOfAlias_.emplace(row->name2, InputTableTerm(*row, false));
   }
 }
 
@@ -70,7 +72,9 @@ void CSelectParts::AddGroupBy(const std::u16string& expression, const std::u16st
   groupByClause_ += expression;
 }
 
-void CSelectParts::SetHaving(const CQueryAttributes& row) { havingClause_ = u"HAVING " + row.expression; }
+void CSelectParts::SetHaving(const CQueryAttributes& row) {
+  havingClause_ = u"HAVING " + row.expression;
+}
 
 void CSelectParts::AddOrderBy(const CQueryAttributes& row) {
   AppendListItem(orderByList_, row.expression);

@@ -22,21 +22,26 @@ class RowGarbler {
 
   // Values of one MSysQueries row, sometimes cut short.
   std::vector<std::u16string> Values() {
-    std::vector<std::u16string> values = {Pick(kIds), Pick(kCodes), u"", Pick(kNames),
+    std::vector<std::u16string> values = {Pick(kIds),   Pick(kCodes), u"",          Pick(kNames),
                                           Pick(kNames), Expression(), Pick(kFlags), u""};
     values.resize(Below(20) == 0 ? Below(8) : 8);
     return values;
   }
 
   void Fill(QueryRowList& rows, size_t count) {
-    for (size_t i = 0; i < count; ++i) rows.Append(CQueryAttributes::FromRowValues(Values()).release());
+    for (size_t i = 0; i < count; ++i)
+      rows.Append(CQueryAttributes::FromRowValues(Values()).release());
   }
 
-  size_t Below(size_t bound) { return std::uniform_int_distribution<size_t>(0, bound - 1)(random_); }
+  size_t Below(size_t bound) {
+    return std::uniform_int_distribution<size_t>(0, bound - 1)(random_);
+  }
 
  private:
   template <size_t N>
-  std::u16string Pick(const std::u16string (&pool)[N]) { return pool[Below(N)]; }
+  std::u16string Pick(const std::u16string (&pool)[N]) {
+    return pool[Below(N)];
+  }
 
   std::u16string Expression() {
     std::u16string text = Pick(kExpressions);
@@ -44,14 +49,18 @@ class RowGarbler {
     return text;
   }
 
-  static inline const std::u16string kIds[] = {u"1", u"2", u"-2147483640", u"", u" 1", u"abc", u"1e9", u"\u0000"};
-  static inline const std::u16string kCodes[] = {u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9",
-                                                 u"10", u"11", u"12", u"255", u"", u"x", u"-5", u" 7", u"99999999999",
-                                                 u"5"};
-  static inline const std::u16string kNames[] = {u"",  u"A", u"B", u"C", u"Order Details", u"X7YZ_____1",
-                                                 u"X7YZ_____2", u"D", u"[", u"#<<A>>#", u"a.b c", u"Ünïcode"};
-  static inline const std::u16string kFlags[] = {u"0", u"1", u"2", u"3", u"8", u"9", u"16", u"24", u"", u"-1", u"x"};
-  static inline const std::u16string kExpressions[] = {u"", u"A.x=B.x", u"Sum(q)", u"SELECT 1", u"(", u"\r\n"};
+  static inline const std::u16string kIds[] = {u"1",  u"2",   u"-2147483640", u"",
+                                               u" 1", u"abc", u"1e9",         u"\u0000"};
+  static inline const std::u16string kCodes[] = {
+      u"0",  u"1",  u"2",  u"3",   u"4", u"5", u"6",  u"7",  u"8",           u"9",
+      u"10", u"11", u"12", u"255", u"",  u"x", u"-5", u" 7", u"99999999999", u"5"};
+  static inline const std::u16string kNames[] = {
+      u"",           u"A", u"B", u"C",       u"Order Details", u"X7YZ_____1",
+      u"X7YZ_____2", u"D", u"[", u"#<<A>>#", u"a.b c",         u"Ünïcode"};
+  static inline const std::u16string kFlags[] = {u"0",  u"1",  u"2", u"3",  u"8", u"9",
+                                                 u"16", u"24", u"",  u"-1", u"x"};
+  static inline const std::u16string kExpressions[] = {u"",         u"A.x=B.x", u"Sum(q)",
+                                                       u"SELECT 1", u"(",       u"\r\n"};
 
   std::mt19937 random_;
 };
@@ -112,7 +121,11 @@ TEST(GarbledRows, JoinCyclesSelfJoinsAndUnknownTables) {
   };
   const std::u16string sql = BuildWith<CQBSelect>(rows);
   // The cycle closes with a condition on the group it joined; no condition is lost.
-  EXPECT_EQ(sql.rfind(u"SELECT *\nFROM ((A) INNER JOIN (B) ON (1)) LEFT JOIN (C) ON (2) AND (3) AND (4), ", 0), 0u) << ToUtf8(sql);
+  EXPECT_EQ(
+      sql.rfind(
+          u"SELECT *\nFROM ((A) INNER JOIN (B) ON (1)) LEFT JOIN (C) ON (2) AND (3) AND (4), ", 0),
+      0u)
+      << ToUtf8(sql);
   EXPECT_NE(sql.find(u"(5)"), std::u16string::npos);
   EXPECT_NE(sql.find(u"(6)"), std::u16string::npos);
 }
@@ -121,9 +134,12 @@ TEST(GarbledRows, JoinCyclesSelfJoinsAndUnknownTables) {
 TEST(GarbledRows, LongJoinChainStaysBounded) {
   QueryRowList rows;
   for (int i = 0; i < 20000; ++i) {
-    AppendRows(rows, {{.attribute = u"7", .name1 = u"T" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
-                                                   std::u16string(1, static_cast<char16_t>(u'0' + i / 26 % 10)),
-                       .name2 = u"N", .expression = u"x", .flag = u"1"}});
+    AppendRows(rows, {{.attribute = u"7",
+                       .name1 = u"T" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
+                                std::u16string(1, static_cast<char16_t>(u'0' + i / 26 % 10)),
+                       .name2 = u"N",
+                       .expression = u"x",
+                       .flag = u"1"}});
   }
   CQBSelect builder;
   std::u16string sql;

@@ -8,7 +8,9 @@ namespace tarvex::query::test {
 namespace {
 
 class CrosstabBuilder : public ::testing::TestWithParam<BuilderCase> {};
-TEST_P(CrosstabBuilder, BuildsText) { EXPECT_EQ(BuildWith<CQBCrosstab>(GetParam().rows), GetParam().expected); }
+TEST_P(CrosstabBuilder, BuildsText) {
+  EXPECT_EQ(BuildWith<CQBCrosstab>(GetParam().rows), GetParam().expected);
+}
 
 const BuilderCase kCrosstabCases[] = {
     {"Example",
@@ -20,16 +22,20 @@ const BuilderCase kCrosstabCases[] = {
       {.attribute = u"9", .expression = u"Year", .flag = u"1"}},
      u"TRANSFORM Sum(Qty)\nSELECT Region\nFROM [Sales]\nGROUP BY Region\nPIVOT Year"},
     {"TwoValuesTwoHeadingsAndAllClauses",
-     {{.attribute = u"3", .flag = u"2"}, {.attribute = u"5", .name1 = u"S", .name2 = u"s1"},
+     {{.attribute = u"3", .flag = u"2"},
+      {.attribute = u"5", .name1 = u"S", .name2 = u"s1"},
       {.attribute = u"6", .name1 = u"Total", .expression = u"Sum(a)", .flag = u"0"},
       {.attribute = u"6", .expression = u"Avg(a)", .flag = u"0"},
       {.attribute = u"6", .name1 = u"R", .expression = u"r", .flag = u"2"},
       {.attribute = u"6", .expression = u"q", .flag = u"2"},
       {.attribute = u"6", .expression = u"dropped", .flag = u"3"},
-      {.attribute = u"9", .expression = u"r", .flag = u"2"}, {.attribute = u"9", .expression = u"q", .flag = u"2"},
-      {.attribute = u"9", .expression = u"k1", .flag = u"1"}, {.attribute = u"9", .expression = u"k2", .flag = u"1"},
+      {.attribute = u"9", .expression = u"r", .flag = u"2"},
+      {.attribute = u"9", .expression = u"q", .flag = u"2"},
+      {.attribute = u"9", .expression = u"k1", .flag = u"1"},
+      {.attribute = u"9", .expression = u"k2", .flag = u"1"},
       {.attribute = u"9", .expression = u"dropped", .flag = u"0"},
-      {.attribute = u"8", .expression = u"w"}, {.attribute = u"10", .expression = u"h"},
+      {.attribute = u"8", .expression = u"w"},
+      {.attribute = u"10", .expression = u"h"},
       {.attribute = u"11", .name1 = u"D", .expression = u"r"}},
      u"TRANSFORM Sum(a) AS [Total],\nAvg(a)\nSELECT DISTINCT r AS [R], q\nFROM [S] AS s1\nWHERE w\n"
      u"GROUP BY r,\nq\nHAVING h\nORDER BY r DESC\nPIVOT k1,\nk2"},
@@ -71,7 +77,8 @@ const UnionCase kUnionCases[] = {
     {"UnionAllPartsInAnyOrder",
      {{.attribute = u"5", .name2 = u"X7YZ_____2", .expression = u"SELECT b FROM U"},
       {.attribute = u"5", .name2 = u"X7YZ_____1", .expression = u"SELECT a FROM T "},
-      {.attribute = u"3", .flag = u"1"}, {.attribute = u"5", .name2 = u"other", .expression = u"x"},
+      {.attribute = u"3", .flag = u"1"},
+      {.attribute = u"5", .name2 = u"other", .expression = u"x"},
       {.attribute = u"8", .expression = u"ignored"}},
      u"SELECT a FROM T UNION ALL\nSELECT b FROM U"},
     // A first part stored without its closing line break must not run into the keyword.
@@ -90,9 +97,12 @@ const UnionCase kUnionCases[] = {
      {{.attribute = u"3", .flag = u"3"},
       {.attribute = u"5", .name2 = u"X7YZ_____1", .expression = u"SELECT a FROM T\r\n"},
       {.attribute = u"5", .name2 = u"X7YZ_____2", .expression = u"SELECT a FROM U"},
-      {.attribute = u"11", .expression = u"a"}, {.attribute = u"11", .name1 = u"D", .expression = u"b"}},
+      {.attribute = u"11", .expression = u"a"},
+      {.attribute = u"11", .name1 = u"D", .expression = u"b"}},
      u"SELECT a FROM T\r\nUNION\nSELECT a FROM U\nORDER BY a, b DESC"},
-    {"NoOptionsRow", {{.attribute = u"5", .name2 = u"X7YZ_____1", .expression = u"a"}}, u"untouched"},
+    {"NoOptionsRow",
+     {{.attribute = u"5", .name2 = u"X7YZ_____1", .expression = u"a"}},
+     u"untouched"},
     {"OtherMode", {{.attribute = u"3", .flag = u"2"}}, u"untouched"},
 };
 INSTANTIATE_TEST_SUITE_P(Cases, UnionBuilder, ::testing::ValuesIn(kUnionCases),

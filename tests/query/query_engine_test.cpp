@@ -10,8 +10,8 @@
 #include "query/qb_select.h"
 #include "query/qb_union.h"
 #include "query/qb_update.h"
-#include "query/recovered_queries.h"
 #include "query/query_text.h"
+#include "query/recovered_queries.h"
 #include "query_test_rows.h"
 
 namespace tarvex::query::test {
@@ -29,7 +29,8 @@ std::vector<std::vector<std::u16string>> Grouping(const QueryList& queries) {
   return groups;
 }
 
-void AddEntry(QueryCatalogue& catalogue, std::u16string name, std::u16string id, std::u16string flags) {
+void AddEntry(QueryCatalogue& catalogue, std::u16string name, std::u16string id,
+              std::u16string flags) {
   auto* entry = new model::CQuerySysObject();
   entry->name = std::move(name);
   entry->id = std::move(id);
@@ -39,9 +40,12 @@ void AddEntry(QueryCatalogue& catalogue, std::u16string name, std::u16string id,
 
 TEST(QueryEngine, GroupsRowsByObjectIdInOrderOfFirstRows) {
   QueryRowList rows;
-  AppendRows(rows, {{.name1 = u"a1", .objectId = u"7"}, {.name1 = u"b1", .objectId = u"-3"},
-                    {.name1 = u"a2", .objectId = u"7"}, {.name1 = u"c1", .objectId = u" 7"},
-                    {.name1 = u"e1", .objectId = u""}, {.name1 = u"b2", .objectId = u"-3"},
+  AppendRows(rows, {{.name1 = u"a1", .objectId = u"7"},
+                    {.name1 = u"b1", .objectId = u"-3"},
+                    {.name1 = u"a2", .objectId = u"7"},
+                    {.name1 = u"c1", .objectId = u" 7"},
+                    {.name1 = u"e1", .objectId = u""},
+                    {.name1 = u"b2", .objectId = u"-3"},
                     {.name1 = u"a3", .objectId = u"7"}});
   QueryList queries;
   CQueryEngine().GroupRows(queries, rows);
@@ -106,19 +110,25 @@ TEST_P(BuilderChoice, PicksBuilderAndKindText) {
 // Beside the kind, real catalogues carry attribute bits in Flags: 3 marks the
 // hidden "~sq_" queries behind forms and reports, and 8, 262144, 262147,
 // 134217731 and 268435456 all occur on select queries.
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, BuilderChoice,
-    ::testing::Values(KindCase{u"", &typeid(CQBSelect), u"Select"}, KindCase{u"0", &typeid(CQBSelect), u"Select"},
-                      KindCase{u"8", &typeid(CQBSelect), u"Select"}, KindCase{u"3", &typeid(CQBSelect), u"Select"},
-                      KindCase{u"262147", &typeid(CQBSelect), u"Select"},
-                      KindCase{u"134217731", &typeid(CQBSelect), u"Select"},
-                      KindCase{u"268435456", &typeid(CQBSelect), u"Select"},
-                      KindCase{u"16", &typeid(CQBCrosstab), u"Crosstab"},
-                      KindCase{u"32", &typeid(CQBDelete), u"Delete"}, KindCase{u"48", &typeid(CQBUpdate), u"Update"},
-                      KindCase{u"64", &typeid(CQBAppend), u"Append"}, KindCase{u"128", &typeid(CQBUnion), u"Union"},
-                      KindCase{u" +72", &typeid(CQBAppend), u"Append"}, KindCase{u"80", nullptr, u"Make-Table"},
-                      KindCase{u"96", nullptr, u"DDL"}, KindCase{u"112", nullptr, u"Pass-Through"},
-                      KindCase{u"144", nullptr, u"144"}, KindCase{u"-1", nullptr, u"-1"}));
+INSTANTIATE_TEST_SUITE_P(Kinds, BuilderChoice,
+                         ::testing::Values(KindCase{u"", &typeid(CQBSelect), u"Select"},
+                                           KindCase{u"0", &typeid(CQBSelect), u"Select"},
+                                           KindCase{u"8", &typeid(CQBSelect), u"Select"},
+                                           KindCase{u"3", &typeid(CQBSelect), u"Select"},
+                                           KindCase{u"262147", &typeid(CQBSelect), u"Select"},
+                                           KindCase{u"134217731", &typeid(CQBSelect), u"Select"},
+                                           KindCase{u"268435456", &typeid(CQBSelect), u"Select"},
+                                           KindCase{u"16", &typeid(CQBCrosstab), u"Crosstab"},
+                                           KindCase{u"32", &typeid(CQBDelete), u"Delete"},
+                                           KindCase{u"48", &typeid(CQBUpdate), u"Update"},
+                                           KindCase{u"64", &typeid(CQBAppend), u"Append"},
+                                           KindCase{u"128", &typeid(CQBUnion), u"Union"},
+                                           KindCase{u" +72", &typeid(CQBAppend), u"Append"},
+                                           KindCase{u"80", nullptr, u"Make-Table"},
+                                           KindCase{u"96", nullptr, u"DDL"},
+                                           KindCase{u"112", nullptr, u"Pass-Through"},
+                                           KindCase{u"144", nullptr, u"144"},
+                                           KindCase{u"-1", nullptr, u"-1"}));
 
 TEST(QueryEngine, BuildSqlWithAndWithoutBuilder) {
   CQuery query;
@@ -155,16 +165,25 @@ TEST(RecoverQueries, NamesKindsAndTextInOrderOfFirstRows) {
 }
 
 TEST(QueryText, ParsesNumbersLikeTheRuntime) {
-  const std::pair<std::u16string, int32_t> cases[] = {
-      {u"", 0},          {u"abc", 0},        {u"12", 12},     {u"  -7x", -7},        {u"\t+5", 5},
-      {u"- 5", 0},       {u"3.9", 3},        {u"0x10", 0},    {u"-2147483648", INT32_MIN},
-      {u"2147483647", INT32_MAX},            {u"99999999999999999999", INT32_MAX},
-      {u"-99999999999999999999", INT32_MIN}, {u"\u0661", 0}};
+  const std::pair<std::u16string, int32_t> cases[] = {{u"", 0},
+                                                      {u"abc", 0},
+                                                      {u"12", 12},
+                                                      {u"  -7x", -7},
+                                                      {u"\t+5", 5},
+                                                      {u"- 5", 0},
+                                                      {u"3.9", 3},
+                                                      {u"0x10", 0},
+                                                      {u"-2147483648", INT32_MIN},
+                                                      {u"2147483647", INT32_MAX},
+                                                      {u"99999999999999999999", INT32_MAX},
+                                                      {u"-99999999999999999999", INT32_MIN},
+                                                      {u"\u0661", 0}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseNumber(text), value) << ToUtf8(text);
 }
 
 TEST(QueryAttributes, FromRowValuesByPositionAndShortRows) {
-  auto row = CQueryAttributes::FromRowValues({u"id", u"6", u"ord", u"n1", u"n2", u"expr", u"fl", u"lv", u"extra"});
+  auto row = CQueryAttributes::FromRowValues(
+      {u"id", u"6", u"ord", u"n1", u"n2", u"expr", u"fl", u"lv", u"extra"});
   EXPECT_EQ(row->objectId, u"id");
   EXPECT_EQ(row->attribute, u"6");
   EXPECT_EQ(row->spare2, u"ord");

@@ -22,7 +22,8 @@ namespace {
 using nlohmann::json;
 
 // MSysQueries columns in table order.
-const char* const kRowColumns[] = {"ObjectId", "Attribute", "Order", "Name1", "Name2", "Expression", "Flag", "LvExtra"};
+const char* const kRowColumns[] = {"ObjectId", "Attribute",  "Order", "Name1",
+                                   "Name2",    "Expression", "Flag",  "LvExtra"};
 
 // The dump's query types, the MSysObjects Flags that Access writes for them and
 // our kind text.
@@ -49,29 +50,44 @@ const std::vector<std::string> kQueryKindFiles = {"ace12_query_kinds.accdb", "je
                                                   "jet4_query_kinds.mdb"};
 
 const KnownDifference kKnownDifferences[] = {
-    {kQueryKindFiles, "DeleteQuery", u"DELETE Table1.col1,Table1.col2,Table1.col3 FROM", u"DELETE FROM",
-     "same meaning: the column list of a one-table DELETE selects nothing"},
+    {kQueryKindFiles, "DeleteQuery", u"DELETE Table1.col1,Table1.col2,Table1.col3 FROM",
+     u"DELETE FROM", "same meaning: the column list of a one-table DELETE selects nothing"},
     {kQueryKindFiles, "SelectQuery", u"ON Table3.col1 = Table2.col2 AND Table3.col1 = Table2.col1",
      u"ON Table3.col1 = Table2.col1 AND Table3.col1 = Table2.col2",
      "same meaning: the conditions of one join in stored order, the reference lists them reversed"},
-    {{"jet4_action_queries.mdb"}, "qry_ins_Categories",
+    {{"jet4_action_queries.mdb"},
+     "qry_ins_Categories",
      u"pCategoryName AS pCategoryName,pDescription AS pDescription,pPicture AS pPicture",
-     u"pCategoryName,pDescription,pPicture", "same meaning: output names of an append's SELECT are not written"},
-    {{"jet4_action_queries.mdb"}, "qry_ins_Customers",
+     u"pCategoryName,pDescription,pPicture",
+     "same meaning: output names of an append's SELECT are not written"},
+    {{"jet4_action_queries.mdb"},
+     "qry_ins_Customers",
      u"pCustomerID AS pCustomerID,pCompanyName AS pCompanyName,pContactName AS pContactName,"
      u"pContactTitle AS pContactTitle,pAddress AS pAddress,pCity AS pCity,pRegion AS pRegion,"
      u"pPostalCode AS pPostalCode,pCountry AS pCountry,pPhone AS pPhone,pFax AS pFax",
-     u"pCustomerID,pCompanyName,pContactName,pContactTitle,pAddress,pCity,pRegion,pPostalCode,pCountry,pPhone,pFax", "same meaning: output names of an append's SELECT are not written"},
-    {{"ace12_tysql.accdb"}, "查询5", u" VALUES ", u" SELECT ",
+     u"pCustomerID,pCompanyName,pContactName,pContactTitle,pAddress,pCity,pRegion,pPostalCode,"
+     u"pCountry,pPhone,pFax",
+     "same meaning: output names of an append's SELECT are not written"},
+    {{"ace12_tysql.accdb"},
+     "查询5",
+     u" VALUES ",
+     u" SELECT ",
      "same meaning: an append without tables is written INSERT INTO … SELECT values"},
-    {{"jet3_northwind97.mdb"}, "Ten Most Expensive Products", u"SELECT DISTINCTROW ", u"SELECT DISTINCTROW TOP 10 ",
+    {{"jet3_northwind97.mdb"},
+     "Ten Most Expensive Products",
+     u"SELECT DISTINCTROW ",
+     u"SELECT DISTINCTROW TOP 10 ",
      "the reference drops TOP when DISTINCTROW is also set (options flag 24, TOP value 10)"},
-    {{"ace12_northwind2007.accdb"}, "Top Ten Orders by Sales Amount", u"SELECT DISTINCTROW ",
+    {{"ace12_northwind2007.accdb"},
+     "Top Ten Orders by Sales Amount",
+     u"SELECT DISTINCTROW ",
      u"SELECT DISTINCTROW TOP 10 ",
      "the reference drops TOP when DISTINCTROW is also set (options flag 24, TOP value 10)"},
 };
 
-std::u16string Text(const json& value) { return value.is_string() ? FromUtf8(value.get<std::string>()) : u""; }
+std::u16string Text(const json& value) {
+  return value.is_string() ? FromUtf8(value.get<std::string>()) : u"";
+}
 
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
@@ -85,7 +101,8 @@ std::u16string Normalise(const std::u16string& sql) {
   for (size_t i = 0; i < sql.size(); ++i) {
     const char16_t c = sql[i];
     if (c == u'[' || c == u']' || c == u'(' || c == u')') continue;
-    if (c == u'.' && i > 0 && sql[i - 1] == u']' && i + 1 < sql.size() && IsBlank(sql[i + 1])) continue;
+    if (c == u'.' && i > 0 && sql[i - 1] == u']' && i + 1 < sql.size() && IsBlank(sql[i + 1]))
+      continue;
     if (IsBlank(c)) {
       pendingBlank = true;
       continue;
@@ -110,7 +127,8 @@ bool CutParameters(std::u16string& normalisedTruth) {
 
 const KnownDifference* KnownDifferenceOf(const std::string& file, const std::string& query) {
   for (const KnownDifference& known : kKnownDifferences) {
-    if (known.query == query && std::find(known.files.begin(), known.files.end(), file) != known.files.end()) {
+    if (known.query == query &&
+        std::find(known.files.begin(), known.files.end(), file) != known.files.end()) {
       return &known;
     }
   }
@@ -133,7 +151,8 @@ void Load(const std::string& file, TruthFile& truth) {
     truth.queries.push_back(query);
     for (const json& raw : query.at("rawRows")) {
       std::vector<std::u16string> values;
-      for (const char* column : kRowColumns) values.push_back(raw.contains(column) ? Text(raw.at(column)) : u"");
+      for (const char* column : kRowColumns)
+        values.push_back(raw.contains(column) ? Text(raw.at(column)) : u"");
       truth.rows.Append(CQueryAttributes::FromRowValues(values).release());
     }
     auto* entry = new model::CQuerySysObject();
@@ -149,17 +168,21 @@ void CompareText(const std::string& file, const json& query, const std::u16strin
   const std::string type = query.at("type");
   if (kKindsNotRebuilt.count(type)) {
     EXPECT_EQ(ours, u"") << "kinds without a builder get no text";
-    if (ReportDifferences()) std::cout << "NOT BUILT\t" << file << "\t" << name << "\t" << type << "\n";
+    if (ReportDifferences())
+      std::cout << "NOT BUILT\t" << file << "\t" << name << "\t" << type << "\n";
     return;
   }
   std::u16string truth = Normalise(Text(query.at("sql")));
   const std::u16string actual = Normalise(ours);
-  if (CutParameters(truth) && ReportDifferences()) std::cout << "NO PARAMETERS\t" << file << "\t" << name << "\n";
+  if (CutParameters(truth) && ReportDifferences())
+    std::cout << "NO PARAMETERS\t" << file << "\t" << name << "\n";
   if (const KnownDifference* known = KnownDifferenceOf(file, name)) {
     const size_t at = truth.find(known->truthText);
-    ASSERT_NE(at, std::u16string::npos) << "known difference no longer in the reference: " << known->cause;
+    ASSERT_NE(at, std::u16string::npos)
+        << "known difference no longer in the reference: " << known->cause;
     truth.replace(at, known->truthText.size(), known->ourText);
-    if (ReportDifferences()) std::cout << "KNOWN\t" << file << "\t" << name << "\t" << known->cause << "\n";
+    if (ReportDifferences())
+      std::cout << "KNOWN\t" << file << "\t" << name << "\t" << known->cause << "\n";
   }
   EXPECT_EQ(ToUtf8(actual), ToUtf8(truth));
 }
@@ -182,10 +205,12 @@ TEST_P(RealQueries, MatchIndependentReader) {
 
 std::vector<std::string> FilesWithQueries() {
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(tarvex::test::FixturesDir() / "real" / "truth")) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(tarvex::test::FixturesDir() / "real" / "truth")) {
     std::ifstream in(entry.path());
     const json dump = json::parse(in);
-    if (dump.contains("queries") && !dump.at("queries").empty()) files.push_back(entry.path().stem().string());
+    if (dump.contains("queries") && !dump.at("queries").empty())
+      files.push_back(entry.path().stem().string());
   }
   std::sort(files.begin(), files.end());
   return files;
