@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "engine/free_page_map.h"
 #include "engine/job_status.h"
 #include "engine/step_progress.h"
 
@@ -55,12 +56,13 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   OwnerCheck owners(*definitions, layout);
   const uint64_t size = data.Size();
   const uint64_t pages = size / layout.pageSize;
+  const FreePageMap freePages = FreePageMap::Read(data, size, layout);
   std::vector<uint8_t> header(layout.pageHeaderLength);
   for (uint64_t page = 0; page < pages; ++page) {
     ProgressStatus().Step();
     const uint64_t offset = page * layout.pageSize;
     size_t got = 0;
-    if (data.ReadAt(offset, header, error, &got) && got == header.size() &&
+    if (!freePages.IsFree(page) && data.ReadAt(offset, header, error, &got) && got == header.size() &&
         header[0] == layout.dataPageSignature[0] && header[1] == layout.dataPageSignature[1]) {
       const int32_t owner = *CDataReader::I32(header, layout.dataPageOwnerOffset);
       const bool plausible = owner > 0 && static_cast<uint64_t>(owner) < pages;

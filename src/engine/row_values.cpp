@@ -23,22 +23,41 @@ struct Cell {
 
 bool IsLongValue(uint8_t type) { return type == TypeCode(ColumnType::kMemo) || type == TypeCode(ColumnType::kOle); }
 
-Cell FixedCell(Bytes row, const RowLayout& parts, const model::CAccessColInfo& column, size_t countWidth) {
+// Bytes a fixed column takes: the model keeps a Jet 4 text column's length in characters.
+uint32_t FixedByteLength(const model::CAccessColInfo& column, const format::JetLayout& layout) {
+  const bool wideText = layout.version == format::JetVersion::kJet4 && column.type == TypeCode(ColumnType::kText);
+  return wideText ? 2u * column.length : column.length;
+}
+
+Cell FixedCell(Bytes row, const RowLayout& parts, const model::CAccessColInfo& column,
+               const format::JetLayout& layout) {
+  const size_t countWidth = layout.rowColumnCountSize;
+  const uint32_t length = FixedByteLength(column, layout);
   Cell cell;
-  uint64_t dataEnd = row.size();
-  if (!parts.variableOffsets.empty() && parts.variableOffsets[0]) dataEnd = *parts.variableOffsets[0];
-  if (uint64_t{column.fixedOffset} + column.length + countWidth > dataEnd) return cell;
-  if (!parts.Present(column.columnNumber)) return cell;
+  // A boolean occupies no bytes: its value is its null-mask bit, wherever its entry says it lies.
   if (column.type == TypeCode(ColumnType::kBoolean)) {
-    cell.present = true;
+    cell.present = parts.Present(column.columnNumber);
     return cell;
   }
-  if (column.length == 0) return cell;
-  if (auto bytes = CDataReader::Slice(row, countWidth + column.fixedOffset, column.length)) {
+  uint64_t dataEnd = row.size();
+  if (!parts.variableOffsets.empty() && parts.variableOffsets[0]) dataEnd = *parts.variableOffsets[0];
+  if (uint64_t{column.fixedOffset} + length + countWidth > dataEnd) return cell;
+  if (!parts.Present(column.columnNumber)) return cell;
+  if (length == 0) return cell;
+  if (auto bytes = CDataReader::Slice(row, countWidth + column.fixedOffset, length)) {
     cell.bytes = *bytes;
     cell.present = true;
   }
   return cell;
+}
+
+// A calculated column's stored value: a 16-byte prefix, the result's length, then the result.
+Bytes CalculatedResult(Bytes stored) {
+  constexpr size_t kLengthOffset = 16;
+  constexpr size_t kResultOffset = 20;
+  auto length = CDataReader::U32(stored, kLengthOffset);
+  if (!length) return {};
+  return CDataReader::Slice(stored, kResultOffset, *length).value_or(Bytes{});
 }
 
 }  // namespace
@@ -46,19 +65,19 @@ Cell FixedCell(Bytes row, const RowLayout& parts, const model::CAccessColInfo& c
 std::optional<std::vector<std::u16string>> RowValueCutter::Cut(Bytes row, const model::CAccessTable& table) {
   auto parts = ReadRowLayout(row, layout_, table);
   if (!parts) return std::nullopt;
-  const bool jet4 = layout_.version == format::JetVersion::kJet4;
   std::vector<std::u16string> texts;
   texts.reserve(static_cast<size_t>(table.columnList.count()));
   for (const auto& column : table.columnList) {
     const auto& info = column.colInfo;
     Cell cell;
     if (!info.IsVariable()) {
-      cell = FixedCell(row, *parts, info, layout_.rowColumnCountSize);
+      cell = FixedCell(row, *parts, info, layout_);
     } else if (info.variableIndex < parts->variableCount && parts->variableOffsets[info.variableIndex] &&
                parts->variableOffsets[info.variableIndex + 1]) {
       const uint32_t start = *parts->variableOffsets[info.variableIndex];
       const uint32_t end = *parts->variableOffsets[info.variableIndex + 1];
-      const bool bigEnough = start < end && end - start >= (jet4 ? 2u : 1u);
+      // A one-byte value is a value in both layouts: a binary column may hold a single byte.
+      const bool bigEnough = start < end;
       if (bigEnough && IsLongValue(info.type) && CDataReader::Fits(row, start, kLongValueHeaderLength)) {
         const Bytes header = row.subspan(start, kLongValueHeaderLength);
         const Bytes rest = row.subspan(start + kLongValueHeaderLength);
@@ -71,6 +90,7 @@ std::optional<std::vector<std::u16string>> RowValueCutter::Cut(Bytes row, const 
         cell.present = true;
       }
     }
+    if (info.IsCalculated() && cell.present) cell.bytes = CalculatedResult(cell.bytes);
     const format::ValueContext context{layout_.version, info.Scale(), codePage_};
     texts.push_back(format::FormatValue(context, info.type, cell.bytes, cell.present));
     if (info.type == TypeCode(ColumnType::kOle) && cell.present) model::AppendOleFileName(texts.back());

@@ -44,6 +44,7 @@ model::CAccessColInfo ParseColumnEntry(Bytes entry, const JetLayout& layout) {
   info.variableIndex = Field(CDataReader::U16(entry, at.variableIndex));
   info.extra = Field(CDataReader::U32(entry, at.extra));
   info.flags = Field(CDataReader::U8(entry, at.flags));
+  if (at.extraFlags) info.extraFlags = Field(CDataReader::U8(entry, at.extraFlags));
   info.fixedOffset = Field(CDataReader::U16(entry, at.fixedOffset));
   info.length = Field(CDataReader::U16(entry, at.length));
   // Jet 4 stores a text column's length in bytes of UTF-16; the model keeps characters.

@@ -42,7 +42,7 @@ struct JetLayout {
 
   // Fields of a column entry, from the entry's start.
   struct ColumnEntry {
-    size_t type, number, variableIndex, extra, flags, fixedOffset, length;
+    size_t type, number, variableIndex, extra, flags, extraFlags, fixedOffset, length;  // extraFlags 0: none
   } column;
   // Fields of a real index entry, and of a logical index entry.
   size_t realIndexColumnMapOffset;  // 10 × (u16 column number, u8 order)
@@ -94,7 +94,7 @@ inline constexpr JetLayout kJet3Layout{
     .tableDefHeaderWord3Offset = 16,
     .tableDefHeaderWord4Offset = 35,
     .tableDefHeaderWord5Offset = 39,
-    .column = {.type = 0, .number = 1, .variableIndex = 3, .extra = 9, .flags = 13, .fixedOffset = 14,
+    .column = {.type = 0, .number = 1, .variableIndex = 3, .extra = 9, .flags = 13, .extraFlags = 0, .fixedOffset = 14,
                .length = 16},
     .realIndexColumnMapOffset = 0,
     .realIndexFlagsOffset = 38,
@@ -133,7 +133,7 @@ inline constexpr JetLayout kJet4Layout{
     .tableDefHeaderWord3Offset = 20,
     .tableDefHeaderWord4Offset = 55,
     .tableDefHeaderWord5Offset = 59,
-    .column = {.type = 0, .number = 5, .variableIndex = 7, .extra = 11, .flags = 15, .fixedOffset = 21,
+    .column = {.type = 0, .number = 5, .variableIndex = 7, .extra = 11, .flags = 15, .extraFlags = 16, .fixedOffset = 21,
                .length = 23},
     .realIndexColumnMapOffset = 4,
     .realIndexFlagsOffset = 46,

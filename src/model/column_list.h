@@ -17,12 +17,15 @@ struct CAccessColInfo {
   uint16_t variableIndex = 0;   // slot in the row's variable-column offset table
   uint32_t extra = 0;           // type-specific word; byte 1 is a numeric column's scale
   uint8_t flags = 0;            // bit 0 set: fixed-length column
+  uint8_t extraFlags = 0;       // Jet 4 and later: 0xC0 marks a calculated column
   uint16_t fixedOffset = 0;     // offset of the value inside the row's fixed part
   uint16_t length = 0;          // bytes; characters for text columns
   std::u16string name;          // at most kMaxColumnNameLength units
 
   bool IsVariable() const { return (flags & 0x01) == 0; }
   uint8_t Scale() const { return static_cast<uint8_t>(extra >> 8); }
+  // A calculated column stores its result behind a 20-byte prefix (its length at byte 16).
+  bool IsCalculated() const { return (extraFlags & 0xC0) == 0xC0; }
 };
 
 // One row of MSysComplexColumns: which flat table holds a complex column's values.
