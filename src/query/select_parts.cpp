@@ -1,6 +1,8 @@
 #include "query/select_parts.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "query/query_text.h"
 
@@ -22,13 +24,6 @@ bool IsDigits(const std::u16string& text) {
 std::u16string InputTableTerm(const CQueryAttributes& row, bool alwaysBracket) {
   if (row.name1.empty() && !row.expression.empty()) return u"(" + row.expression + u")";
   return alwaysBracket ? Bracket(row.name1) : BracketIfBlank(row.name1);
-}
-
-const CQueryJoinStatement* GroupOf(const JoinStatementList& groups, const std::u16string& name) {
-  for (const CQueryJoinStatement* group = groups.head(); group; group = group->next) {
-    if (group->Contains(name)) return group;
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -98,16 +93,20 @@ std::u16string CSelectParts::SelectKeyword() const {
 
 std::u16string CSelectParts::TableList() {
   const JoinStatementList& groups = joinBuilder_.BuildJoinGroups();
-  std::vector<const CQueryJoinStatement*> written;
+  // A table belongs to one group at most: a group absorbs every group it touches.
+  std::map<std::u16string, const CQueryJoinStatement*> groupOfTable;
+  for (const CQueryJoinStatement* group = groups.head(); group; group = group->next) {
+    for (const std::u16string& name : group->tableNames) groupOfTable.emplace(name, group);
+  }
+  std::set<const CQueryJoinStatement*> written;
   std::u16string list;
   auto writeGroupOnce = [&](const CQueryJoinStatement* group) {
-    if (std::find(written.begin(), written.end(), group) != written.end()) return;
-    written.push_back(group);
-    AppendListItem(list, group->text);
+    if (written.insert(group).second) AppendListItem(list, group->text);
   };
   for (const InputTable& input : inputs_) {
-    if (const CQueryJoinStatement* group = GroupOf(groups, input.key)) {
-      writeGroupOnce(group);
+    auto group = groupOfTable.find(input.key);
+    if (group != groupOfTable.end()) {
+      writeGroupOnce(group->second);
     } else {
       AppendListItem(list, input.item);
     }
