@@ -1,0 +1,132 @@
+// Creating, reopening and extending databases: what the readers see after
+// each step, for our own files and for the Jet 4 fixtures.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "dao/text_codec.h"
+#include "dao_test_util.h"
+#include "oracle_readers.h"
+#include "support/test_paths.h"
+
+namespace tarvex::dao::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::optional<std::u16string>>>;
+
+const std::vector<FieldSpec> kMixedFields = {
+    {u"Id", 4, 4, kDbAutoIncrField | kDbFixedField}, {u"Name", 10, 40}, {u"When", 8, 8}, {u"Done", 1, 1},
+    {u"Notes", 12, 0}};
+
+Rows MixedRows(int first, int count) {
+  Rows rows;
+  for (int i = first; i < first + count; ++i)
+    rows.push_back({std::nullopt, FromUtf8("name " + std::to_string(i)), u"03/04/2021 05:06:07 AM",
+                    i % 2 ? u"True" : u"False", std::u16string(static_cast<size_t>(i % 5) * 900, u'm')});
+  return rows;
+}
+
+TEST(Create, EmptyDatabaseHoldsTheSystemCatalogue) {
+  tarvex::test::ScratchDir scratch;
+  auto file = scratch.path() / "empty.mdb";
+  Database db;
+  db.Create(file, kLocale, kDbVersion40);
+  db.Close();
+  int code = 0;
+  EXPECT_EQ(RunCommand("mdb-ver '" + file.string() + "'", code), "JET4\n");
+  EXPECT_TRUE(MdbTables(file).empty());
+  EXPECT_EQ(std::filesystem::file_size(file) % 4096, 0u);
+  if (!MdbReaderAvailable()) GTEST_SKIP() << "mdb-reader is not installed";
+  auto dump = MdbReaderDump(file, true);
+  auto objects = DumpTable(dump, "MSysObjects");
+  std::vector<std::string> names;
+  for (const auto& row : objects["rows"]) names.push_back(row[2]);
+  EXPECT_EQ(names, (std::vector<std::string>{"Tables", "Databases", "Relationships", "MSysDb", "MSysObjects",
+                                             "MSysACEs", "MSysQueries", "MSysRelationships"}));
+  EXPECT_EQ(DumpTable(dump, "MSysACEs")["rows"].size(), 16u);
+  EXPECT_EQ(DumpTable(dump, "MSysQueries")["columns"].size(), 8u);
+  EXPECT_EQ(DumpTable(dump, "MSysRelationships")["columns"].size(), 8u);
+}
+
+TEST(Create, RefusesWhatItCannotMake) {
+  tarvex::test::ScratchDir scratch;
+  Database db;
+  EXPECT_THROW(db.Create(scratch.path() / "jet3.mdb", kLocale, kDbVersion30), DaoException);
+  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "jet3.mdb"));
+  EXPECT_THROW(db.Create(scratch.path() / "x.mdb", ";CP=abc", kDbVersion40), DaoException);
+  std::ofstream(scratch.path() / "taken.mdb") << "x";
+  EXPECT_THROW(db.Create(scratch.path() / "taken.mdb", kLocale, kDbVersion40), DaoException);
+  EXPECT_THROW(db.Open(scratch.path() / "missing.mdb", false, false, ""), DaoException);
+  EXPECT_THROW(db.Open(scratch.path() / "taken.mdb", false, false, ""), DaoException);
+  EXPECT_FALSE(db.IsOpen());
+}
+
+TEST(Reopen, AddsTablesAndRowsToAClosedDatabase) {
+  tarvex::test::ScratchDir scratch;
+  auto file = scratch.path() / "reopen.mdb";
+  {
+    Database db;
+    db.Create(file, kLocale, kDbVersion40);
+    MakeTable(db, u"First", kMixedFields);
+    AddRows(db, u"First", MixedRows(0, 300));
+    db.Close();
+  }
+  {
+    Database db;
+    db.Open(file, false, false, "");
+    EXPECT_EQ(db.TableNames(), std::vector<std::u16string>{u"First"});
+    MakeTable(db, u"Second", kMixedFields);
+    AddRows(db, u"Second", MixedRows(0, 10));
+    AddRows(db, u"First", MixedRows(300, 200));
+    db.Close();
+  }
+  EXPECT_EQ(MdbTables(file), (std::vector<std::string>{"First", "Second"}));
+  auto first = MdbExportRows(file, "First");
+  ASSERT_EQ(first.size(), 500u);
+  EXPECT_EQ(first[499][0], "500");  // the auto-increment counter went on after reopening
+  EXPECT_EQ(first[499][1], "name 499");
+  EXPECT_EQ(MdbExportRows(file, "Second").size(), 10u);
+  if (!MdbReaderAvailable()) GTEST_SKIP() << "mdb-reader is not installed";
+  auto dump = MdbReaderDump(file);
+  EXPECT_EQ(DumpTable(dump, "First")["rowCount"], 500);
+  EXPECT_EQ(DumpTable(dump, "First")["rows"][450][4], std::string(450 % 5 * 900, 'm'));
+  EXPECT_EQ(DumpTable(dump, "Second")["rows"].size(), 10u);
+}
+
+class SyntheticFixture : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SyntheticFixture, GainsATableAndKeepsEveryOldRow) {
+  if (!MdbReaderAvailable()) GTEST_SKIP() << "mdb-reader is not installed";
+  auto source = tarvex::test::FixturesDir() / "synthetic" / GetParam();
+  if (!std::filesystem::exists(source)) GTEST_SKIP() << "fixture missing";
+  tarvex::test::ScratchDir scratch;
+  auto file = scratch.path() / GetParam();
+  std::filesystem::copy_file(source, file);
+  std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+  auto before = MdbReaderDump(file);
+  {
+    Database db;
+    db.Open(file, false, false, "");
+    MakeTable(db, u"Added", kMixedFields);
+    AddRows(db, u"Added", MixedRows(0, 1000));
+    db.Close();
+  }
+  auto after = MdbReaderDump(file);
+  for (const auto& table : before["tables"]) {
+    SCOPED_TRACE(table["name"].get<std::string>());
+    EXPECT_EQ(DumpTable(after, table["name"]), table);
+  }
+  auto added = DumpTable(after, "Added");
+  ASSERT_FALSE(added.is_null());
+  EXPECT_EQ(added["rows"].size(), 1000u);
+  EXPECT_EQ(added["rows"][999][1], "name 999");
+  EXPECT_EQ(MdbExportRows(file, "Added").size(), 1000u);
+  auto tables = MdbTables(file);
+  EXPECT_EQ(tables.size(), before["tables"].size() + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jet4, SyntheticFixture, ::testing::Values("synthetic-V2000.mdb", "synthetic-V2003.mdb",
+                                                                   "empty-V2000.mdb", "empty-V2003.mdb"));
+
+}  // namespace
+}  // namespace tarvex::dao::test
