@@ -1,7 +1,9 @@
 #pragma once
 // The subcommands of the tarvex command line. Each returns the process exit status.
 #include <filesystem>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 namespace tarvex::cli {
 
@@ -14,6 +16,15 @@ struct ScanOptions {
   bool json = false;
 };
 
+struct PreviewOptions {
+  std::filesystem::path dataFile;
+  std::string table;
+  std::optional<std::filesystem::path> templateFile;
+  int64_t limit = -1;  // rows to show; negative: all
+  bool csv = false;
+};
+
 int RunScan(const ScanOptions& options, bool terminal);
+int RunPreview(const PreviewOptions& options, bool terminal);
 
 }  // namespace tarvex::cli

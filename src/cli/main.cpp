@@ -16,6 +16,15 @@ int main(int argc, char** argv) {
                           "A healthy file with the same structure, whose table definitions are used");
   scanCommand->add_flag("--json", scan.json, "Print a machine-readable report of every table");
 
+  tarvex::cli::PreviewOptions preview;
+  auto* previewCommand = app.add_subcommand("preview", "Show the recovered rows of one table");
+  previewCommand->add_option("FILE", preview.dataFile, "The damaged .mdb or .accdb file")->required();
+  previewCommand->add_option("TABLE", preview.table, "The table's name, as tarvex scan lists it")->required();
+  previewCommand->add_option("--template", preview.templateFile,
+                             "A healthy file with the same structure, whose table definitions are used");
+  previewCommand->add_option("--limit", preview.limit, "Show at most this many rows")->check(CLI::NonNegativeNumber);
+  previewCommand->add_flag("--csv", preview.csv, "Print CSV (RFC 4180) instead of tab-separated text");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -23,5 +32,6 @@ int main(int argc, char** argv) {
   }
   const bool terminal = isatty(STDERR_FILENO) != 0;
   if (*scanCommand) return tarvex::cli::RunScan(scan, terminal);
+  if (*previewCommand) return tarvex::cli::RunPreview(preview, terminal);
   return 2;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/repair_runner.h"
+#include "cli/scan_report.h"
 #include "format/unicode.h"
 #include "model/table_summary.h"
 
@@ -21,7 +22,11 @@ int RunScan(const ScanOptions& options, bool terminal) {
   engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
   if (!RunRepair(manager, {options.dataFile, options.templateFile, terminal})) return kExitFailure;
   const model::CAccessData& model = *manager.lastResult()->model();
-  std::cout << PlainLines(model::SummariseTables(model).summary) << "\n";
+  if (options.json) {
+    std::cout << ScanReport(model).dump(2) << "\n";
+  } else {
+    std::cout << PlainLines(model::SummariseTables(model).summary) << "\n";
+  }
   return kExitOk;
 }
 
