@@ -24,7 +24,13 @@ struct PreviewOptions {
   bool csv = false;
 };
 
+struct QueriesOptions {
+  std::filesystem::path dataFile;
+  std::optional<std::filesystem::path> templateFile;
+};
+
 int RunScan(const ScanOptions& options, bool terminal);
+int RunQueries(const QueriesOptions& options, bool terminal);
 int RunPreview(const PreviewOptions& options, bool terminal);
 
 }  // namespace tarvex::cli

@@ -25,6 +25,12 @@ int main(int argc, char** argv) {
   previewCommand->add_option("--limit", preview.limit, "Show at most this many rows")->check(CLI::NonNegativeNumber);
   previewCommand->add_flag("--csv", preview.csv, "Print CSV (RFC 4180) instead of tab-separated text");
 
+  tarvex::cli::QueriesOptions queries;
+  auto* queriesCommand = app.add_subcommand("queries", "Show the saved queries a repair would write, as SQL");
+  queriesCommand->add_option("FILE", queries.dataFile, "The damaged .mdb or .accdb file")->required();
+  queriesCommand->add_option("--template", queries.templateFile,
+                             "A healthy file with the same structure, whose table definitions are used");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -32,6 +38,7 @@ int main(int argc, char** argv) {
   }
   const bool terminal = isatty(STDERR_FILENO) != 0;
   if (*scanCommand) return tarvex::cli::RunScan(scan, terminal);
+  if (*queriesCommand) return tarvex::cli::RunQueries(queries, terminal);
   if (*previewCommand) return tarvex::cli::RunPreview(preview, terminal);
   return 2;
 }

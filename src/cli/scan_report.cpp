@@ -32,7 +32,7 @@ json TableReport(const model::CAccessTable& table) {
   for (const auto& index : table.indexList) indexes.push_back(IndexReport(index, table.columnList));
   return {{"name", format::ToUtf8(table.name)},
           {"visible", model::IsVisibleTable(table.name)},
-          {"definitionPage", table.tableDefOffset},
+          {"definitionOffset", table.tableDefOffset},
           {"rowCount", table.tableDefInfo.rowCount},
           {"dataPages", table.dataPageList.size()},
           {"columns", columns},
