@@ -86,6 +86,7 @@ std::vector<RowSlot> ReadRowSlots(std::span<const uint8_t> page) {
     slot.overflow = (word & jet4::kRowOverflowFlag) != 0;
     if (slot.start < tableEnd || slot.start > end) {
       slot.deleted = true;
+      slot.valid = false;
       slot.start = slot.end = end;
     }
     end = slot.start;

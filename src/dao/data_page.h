@@ -37,12 +37,13 @@ class DataPage {
 struct RowSlot {
   size_t start = 0;
   size_t end = 0;
-  bool deleted = false;
+  bool deleted = false;   // also set on the place a moved row went to
   bool overflow = false;  // the row holds a 4-byte pointer to where it lives
+  bool valid = true;      // false when the slot's offset lies outside the page
 };
 
 // The row slots of a data page, bounds-checked: a slot that does not lie inside
-// the page is reported deleted. Empty when `page` is not a data page.
+// the page is reported deleted and not valid. Empty when `page` is not a data page.
 std::vector<RowSlot> ReadRowSlots(std::span<const uint8_t> page);
 
 }  // namespace tarvex::dao

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "dao/dao_exception.h"
-#include "dao/index_builder.h"
+#include "dao/field_type.h"
 #include "dao/index_key.h"
 #include "dao/jet4_constants.h"
 #include "format/data_reader.h"
@@ -152,7 +152,8 @@ void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)
         if (where.page >= file_.pageCount()) continue;
         moved = file_.Read(where.page);
         auto movedSlots = ReadRowSlots(moved);
-        if (where.row >= movedSlots.size() || movedSlots[where.row].deleted) continue;
+        // The place a moved row went to carries the deleted flag, so scans skip it.
+        if (where.row >= movedSlots.size() || !movedSlots[where.row].valid) continue;
         row = std::span<const uint8_t>(moved).subspan(movedSlots[where.row].start,
                                                       movedSlots[where.row].end - movedSlots[where.row].start);
       }
@@ -161,29 +162,35 @@ void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)
   }
 }
 
+std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinition& real) {
+  const uint8_t booleanType = static_cast<uint8_t>(FieldType::kBoolean);
+  std::vector<std::pair<size_t, bool>> keyColumns;
+  for (const auto& key : real.keys) {
+    auto column = std::find_if(definition_.columns.begin(), definition_.columns.end(),
+                               [&](const ColumnDefinition& c) { return c.number == key.columnNumber; });
+    if (column == definition_.columns.end()) throw DaoException("An index names a missing column.");
+    keyColumns.emplace_back(static_cast<size_t>(column - definition_.columns.begin()), key.ascending);
+  }
+  std::vector<IndexEntry> entries;
+  ForEachRow([&](RowPointer at, const RowView& row) {
+    IndexEntry entry{{}, at.page, at.row};
+    bool allNull = true;
+    for (auto [index, ascending] : keyColumns) {
+      uint8_t type = definition_.columns[index].type;
+      std::optional<std::span<const uint8_t>> value;
+      if (type != booleanType) value = row.Value(index);
+      else if (row.BooleanValue(index)) value = std::span<const uint8_t>();
+      allNull = allNull && !value && type != booleanType;
+      AppendKeyColumn(entry.key, type, value, ascending);
+    }
+    if (!(allNull && (real.flags & jet4::kIndexIgnoreNulls))) entries.push_back(std::move(entry));
+  });
+  return entries;
+}
+
 void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
   for (auto& real : definition_.realIndexes) {
-    std::vector<IndexEntry> entries;
-    std::vector<std::pair<size_t, bool>> keyColumns;
-    for (const auto& key : real.keys) {
-      auto column = std::find_if(definition_.columns.begin(), definition_.columns.end(),
-                                 [&](const ColumnDefinition& c) { return c.number == key.columnNumber; });
-      if (column == definition_.columns.end()) throw DaoException("An index names a missing column.");
-      keyColumns.emplace_back(static_cast<size_t>(column - definition_.columns.begin()), key.ascending);
-    }
-    ForEachRow([&](RowPointer at, const RowView& row) {
-      IndexEntry entry{{}, at.page, at.row};
-      bool allNull = true;
-      for (auto [index, ascending] : keyColumns) {
-        uint8_t type = definition_.columns[index].type;
-        auto value = type == 1 ? (row.BooleanValue(index) ? std::optional<std::span<const uint8_t>>(std::span<const uint8_t>())
-                                                          : std::nullopt)
-                               : row.Value(index);
-        allNull = allNull && !value && type != 1;
-        AppendKeyColumn(entry.key, type, value, ascending);
-      }
-      if (!(allNull && (real.flags & jet4::kIndexIgnoreNulls))) entries.push_back(std::move(entry));
-    });
+    std::vector<IndexEntry> entries = CollectIndexEntries(real);
     std::set<std::vector<uint8_t>> distinct;
     for (const auto& e : entries) distinct.insert(e.key);
     real.uniqueCount = static_cast<uint32_t>(distinct.size());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dao/data_page.h"
+#include "dao/index_builder.h"
 #include "dao/long_value_store.h"
 #include "dao/page_file.h"
 #include "dao/row_codec.h"
@@ -37,6 +38,8 @@ class TableStore {
   std::vector<uint8_t> StoreLongValue(size_t columnIndex, std::span<const uint8_t> data, bool inlineAllowed);
   // Calls `visit` for every live row (moved rows followed, deleted rows skipped).
   void ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit);
+  // The entries of real index `realIndex` for every live row, unsorted.
+  std::vector<IndexEntry> CollectIndexEntries(const RealIndexDefinition& realIndex);
   // Writes all changes; pages freed by index rebuilding are added to `freedPages`.
   void Finish(std::vector<uint32_t>& freedPages);
 

@@ -1,0 +1,122 @@
+// Text to stored bytes, field type by field type: the forms the value texts
+// take, Access's other usual forms, and the values it refuses.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "dao/dao_exception.h"
+#include "dao/field_type.h"
+#include "dao/jet4_constants.h"
+#include "dao/value_conversion.h"
+#include "format/data_reader.h"
+
+namespace tarvex::dao {
+namespace {
+
+ColumnDefinition Column(FieldType type, uint16_t length = 0) {
+  ColumnDefinition c;
+  c.name.assign(1, u'F');
+  c.type = static_cast<uint8_t>(type);
+  c.length = length;
+  c.extraFlags = jet4::kColumnCompressedText;
+  return c;
+}
+
+double StoredDouble(const StoredValue& value) {
+  double d = 0;
+  uint64_t bits = *format::CDataReader::U64(*value, 0);
+  std::memcpy(&d, &bits, sizeof(d));
+  return d;
+}
+
+struct DateCase {
+  std::u16string text;
+  double days;
+};
+
+TEST(ConvertText, DatesInEveryForm) {
+  const std::vector<DateCase> cases = {
+      {u"12:00:00 AM", 0.0},
+      {u"12/30/1899 12:00:00 PM", 0.5},
+      {u"12/29/1899 06:00:00 AM", -1.25},  // the time of day counts away from zero
+      {u"01/01/1900 ", 2.0},
+      {u"01/15/2020", 43845.0},
+      {u"06:00:00 PM", 0.75},
+      {u"18:00", 0.75},
+      {u"2020-01-15 12:00:00", 43845.5},
+      {u"2020-01-15T06:00:00", 43845.25},
+      {u"1/2/99", 36162.0},  // two-digit years below 30 are 20xx, others 19xx
+      {u"12/31/9999 11:59:59 PM", 2958465.0 + 86399.0 / 86400.0},
+      {u"01/01/0100", -657434.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+    EXPECT_DOUBLE_EQ(StoredDouble(ConvertText(Column(FieldType::kDate), c.text)), c.days);
+  }
+}
+
+TEST(ConvertText, CurrencyIsExactAndRoundsHalvesToEven) {
+  const std::vector<std::pair<std::u16string, int64_t>> cases = {
+      {u"1.2345", 12345},     {u"-0.0001", -1},     {u"2.00005", 20000}, {u"2.00015", 20002},
+      {u"2.000051", 20001},   {u"1E2", 1000000},    {u"  7 ", 70000},    {u"True", -10000},
+      {u"922337203685477.5807", INT64_MAX},         {u"-922337203685477.5808", INT64_MIN},
+  };
+  for (const auto& [text, units] : cases) {
+    SCOPED_TRACE(std::string(text.begin(), text.end()));
+    auto stored = ConvertText(Column(FieldType::kCurrency), text);
+    EXPECT_EQ(static_cast<int64_t>(*format::CDataReader::U64(*stored, 0)), units);
+  }
+}
+
+struct Refusal {
+  FieldType type;
+  uint16_t length;
+  std::u16string text;
+};
+
+TEST(ConvertText, RefusesWhatAccessRefuses) {
+  const std::vector<Refusal> cases = {
+      {FieldType::kByte, 0, u"256"},          {FieldType::kByte, 0, u"-1"},
+      {FieldType::kInteger, 0, u"32768"},     {FieldType::kLong, 0, u"2147483648"},
+      {FieldType::kLong, 0, u"12abc"},        {FieldType::kLong, 0, u""},
+      {FieldType::kCurrency, 0, u"922337203685477.5808"},
+      {FieldType::kSingle, 0, u"1E39"},       {FieldType::kDouble, 0, u"1E309"},
+      {FieldType::kDouble, 0, u"nan"},        {FieldType::kBoolean, 0, u"maybe"},
+      {FieldType::kDate, 0, u"02/30/2020"},   {FieldType::kDate, 0, u"13/01/2020"},
+      {FieldType::kDate, 0, u"25:00:00"},     {FieldType::kDate, 0, u"01/01/10000"},
+      {FieldType::kDate, 0, u"yesterday"},    {FieldType::kGuid, 0, u"{0102}"},
+      {FieldType::kGuid, 0, u"{01020304-0506-0708-090A-0B0C0D0E0F1G}"},
+      {FieldType::kText, 10, u"sixchr"},      {FieldType::kBinary, 2, u"abc"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+    EXPECT_THROW(ConvertText(Column(c.type, c.length), c.text), DaoException);
+  }
+}
+
+TEST(ConvertText, IntegersRoundHalvesToEvenAndAcceptWords) {
+  const std::vector<std::pair<std::u16string, int16_t>> cases = {
+      {u"2.5", 2}, {u"3.5", 4}, {u"-2.5", -2}, {u"1e2", 100}, {u"True", -1}, {u"no", 0}, {u" +12 ", 12}};
+  for (const auto& [text, value] : cases) {
+    auto stored = ConvertText(Column(FieldType::kInteger), text);
+    EXPECT_EQ(static_cast<int16_t>(*format::CDataReader::U16(*stored, 0)), value);
+  }
+}
+
+TEST(ConvertText, TextAndBinaryBytes) {
+  auto compressed = ConvertText(Column(FieldType::kText, 20), u"abc");
+  EXPECT_EQ(*compressed, (std::vector<uint8_t>{0xFF, 0xFE, 'a', 'b', 'c'}));
+  auto wide = ConvertText(Column(FieldType::kText, 20), u"a\u0416");
+  EXPECT_EQ(*wide, (std::vector<uint8_t>{'a', 0, 0x16, 0x04}));
+  auto bom = ConvertText(Column(FieldType::kMemo), u"\uFEFFx");
+  EXPECT_EQ(*bom, (std::vector<uint8_t>{0xFF, 0xFE, 0x00, 0xFF, 0xFE, 'x', 0}));
+  auto bytes = ConvertText(Column(FieldType::kLongBinary), u"\x01\xFF");
+  EXPECT_EQ(*bytes, (std::vector<uint8_t>{0x01, 0xFF}));
+  auto guid = ConvertText(Column(FieldType::kGuid), u"{01020304-0506-0708-090A-0B0C0D0E0F10}");
+  EXPECT_EQ(*guid, (std::vector<uint8_t>{4, 3, 2, 1, 6, 5, 8, 7, 9, 10, 11, 12, 13, 14, 15, 16}));
+  EXPECT_TRUE(ConvertText(Column(FieldType::kBoolean), u"On").has_value());
+  EXPECT_FALSE(ConvertText(Column(FieldType::kBoolean), u"False").has_value());
+}
+
+}  // namespace
+}  // namespace tarvex::dao
