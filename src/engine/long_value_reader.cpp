@@ -27,12 +27,9 @@ std::vector<uint8_t> PathValue(const std::filesystem::path& path) {
 }  // namespace
 
 std::optional<LongValueHeader> LongValueHeader::Parse(Bytes header) {
-  const auto length = CDataReader::U24(header, 0);
-  const auto kind = CDataReader::U8(header, 3);
-  const auto row = CDataReader::U8(header, 4);
-  const auto page = CDataReader::U24(header, 5);
-  if (!length || !kind || !row || !page || header.size() < kSize) return std::nullopt;
-  return LongValueHeader{*length, *kind, *row, *page};
+  if (header.size() < kSize) return std::nullopt;
+  return LongValueHeader{*CDataReader::U24(header, 0), *CDataReader::U8(header, 3),
+                         *CDataReader::U8(header, 4), *CDataReader::U24(header, 5)};
 }
 
 // An OLE object file being written: removed again unless the value is kept.

@@ -38,6 +38,7 @@ struct LongValueHeader {
 class CLongValueReader {
  public:
   // `file` is open on the data file and outlives the reader; `fileSize` bounds every page read.
+  // Reads move the file's read position: callers read their own pages with ReadAt.
   CLongValueReader(CDBFileReader& file, uint64_t fileSize, const format::JetLayout& layout);
 
   // The memo's bytes. header: the long-value header; afterHeader: the row's

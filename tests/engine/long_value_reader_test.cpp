@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 
 #include "format/value_text.h"
 #include "model/access_data.h"
@@ -255,6 +256,42 @@ TEST_P(LongValueReaderTest, LengthsOf64KilobytesAndMoreComeBackWhole) {
   const auto ole = reader.OleValue(header, {});
   ASSERT_TRUE(ole);
   EXPECT_EQ(FileBytes(PathOf(*ole)), expected);
+}
+
+// Pages of random bytes, most of them with the data-page signature, and random
+// headers pointing into them: nothing may read outside a page, and no value may
+// be longer than its header says.
+TEST_P(LongValueReaderTest, RandomPagesAndHeadersGiveBoundedValues) {
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<int> byte(0, 255);
+  constexpr uint32_t kPages = 24;
+  PageFile file(layout());
+  for (uint32_t page = 0; page < kPages; ++page) {
+    Blob bytes(layout().pageSize);
+    for (auto& b : bytes) b = static_cast<uint8_t>(byte(random));
+    if (page % 5 != 0) {
+      bytes[0] = layout().dataPageSignature[0];
+      bytes[1] = layout().dataPageSignature[1];
+    }
+    file.Set(page, bytes);
+  }
+  auto& reader = file.Open();
+  for (int i = 0; i < 3000; ++i) {
+    const uint8_t kinds[] = {0x80, 0x40, 0x00};
+    const uint32_t length = static_cast<uint32_t>(byte(random)) << (i % 3 * 8);
+    const Blob header = Header(length, kinds[i % 3], static_cast<uint8_t>(byte(random) % 8),
+                               static_cast<uint32_t>(byte(random)) % (kPages + 4));
+    const Blob after = Pattern(static_cast<size_t>(byte(random)), 0);
+    if (const auto memo = reader.MemoValue(header, after)) {
+      EXPECT_LE(memo->size(), length);
+    }
+    if (const auto ole = reader.OleValue(header, after)) {
+      const auto path = PathOf(*ole);
+      EXPECT_EQ(path.parent_path() / "", model::WorkingFolder::Path());
+      EXPECT_LE(std::filesystem::file_size(path), length);
+      std::filesystem::remove(path);
+    }
+  }
 }
 
 // Long values of files made by Access: where their headers lie was found by
