@@ -146,9 +146,10 @@ CLongValueReader::ChainEnd CLongValueReader::WalkChain(const LongValueHeader& he
   return ChainEnd::kValue;
 }
 
+// An inline length of 0 is an empty object, not a null one: it gets an empty file.
 std::optional<std::vector<uint8_t>> CLongValueReader::OleInline(const LongValueHeader& header,
                                                                 Bytes afterHeader) {
-  if (header.length == 0 || header.length >= layout_.pageSize) return std::nullopt;
+  if (header.length >= layout_.pageSize) return std::nullopt;
   OleFile file(NewOleFilePath(""));
   const auto data = InlineBytes(header, afterHeader);
   if (!file.Write(*data)) return std::nullopt;

@@ -200,7 +200,7 @@ TEST_P(LongValueReaderTest, OleObjectsBecomeFilesWithNamesNumberedAcrossKinds) {
   const std::vector<OleCase> cases{
       {"inline", Header(5, 0x80), kSeven, Blob{'a', 'b', 'c', 'd', 'e'}},
       {"inline past the row: zeros", Header(10, 0x80), Prefix(kSeven, 3), Blob(10, 0)},
-      {"inline, empty", Header(0, 0x80), kSeven, std::nullopt},
+      {"inline, empty: an empty object, not a null one", Header(0, 0x80), kSeven, Blob{}},
       {"inline, a page or longer", Header(layout().pageSize, 0x80), kSeven, std::nullopt},
       {"one row", Header(40, 0x40, 1, 1), {}, kRowB},
       {"one row, longer than the row", Header(100, 0x40, 1, 1), {}, kRowB},
@@ -227,12 +227,12 @@ TEST_P(LongValueReaderTest, OleObjectsBecomeFilesWithNamesNumberedAcrossKinds) {
   }
   const std::string row = layout().pageSize == 2048 ? "1_" : "";
   // Names that were made for values that came to nothing are used up all the same.
-  std::vector<std::string> expected{"0.Ole", "1.Ole", row + "2.Ole", row + "3.Ole",
-                                    "ole_temp_6.Ole", "ole_temp_8.Ole"};
+  std::vector<std::string> expected{"0.Ole", "1.Ole", "2.Ole", row + "3.Ole", row + "4.Ole",
+                                    "ole_temp_7.Ole", "ole_temp_9.Ole"};
   EXPECT_EQ(kept, expected);
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(OleFilesInWorkingFolder(), expected);  // nothing left of the failed ones
-  EXPECT_EQ(reader.oleCounter(), 9);
+  EXPECT_EQ(reader.oleCounter(), 10);
   EXPECT_FALSE(std::filesystem::exists(model::OleFileNameListPath()));
 }
 
