@@ -110,7 +110,7 @@ void Recordset::FillAutomaticValues() {
     const auto& c = definition.columns[i];
     if ((c.flags & jet4::kColumnAutoNumber) && c.type == static_cast<uint8_t>(FieldType::kLong)) {
       if (!assigned_[i] || !values_[i]) {
-        uint32_t next = definition.autoNumber + 1;
+        uint32_t next = ++definition.autoNumber;
         std::vector<uint8_t> bytes(4);
         format::PutU32(bytes, 0, next);
         values_[i] = bytes;
@@ -123,35 +123,32 @@ void Recordset::FillAutomaticValues() {
   }
 }
 
-std::vector<StoredValue> Recordset::StoreLongValues(bool inlineAllowed) {
-  std::vector<StoredValue> stored = values_;
+bool Recordset::LongValuesFitInRow() const {
+  // Estimate the row with short long values in it; when that would not fit
+  // a page, every long value goes out of the row instead.
   const auto& columns = table_->definition().columns;
-  for (size_t i = 0; i < columns.size(); ++i)
-    if (columns[i].IsLongValue() && stored[i]) stored[i] = table_->StoreLongValue(i, *stored[i], inlineAllowed);
-  return stored;
+  size_t length = jet4::kMaxRowsPerPage;  // generous room for offsets and the null mask
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (!values_[i]) continue;
+    size_t size = values_[i]->size();
+    length += columns[i].IsLongValue() ? jet4::kLongValueHeaderLength + (size <= jet4::kLongValueInlineMax ? size : 0)
+                                       : size;
+  }
+  return length <= jet4::kMaxRowSize;
 }
 
 void Recordset::Update() {
   RequireOpen();
   if (!editing_) throw DaoException("Update or CancelUpdate without AddNew or Edit.");
   FillAutomaticValues();
-  // Estimate the row with long values in the row first; when it would not
-  // fit a page, keep every long value out of the row instead.
-  std::vector<StoredValue> estimate = values_;
   const auto& columns = table_->definition().columns;
-  for (size_t i = 0; i < columns.size(); ++i)
-    if (columns[i].IsLongValue() && estimate[i] && estimate[i]->size() > jet4::kLongValueInlineMax)
-      estimate[i]->resize(0);
-  size_t length = EncodeRow(table_->definition(), estimate).size() + jet4::kLongValueHeaderLength * columns.size();
-  auto stored = StoreLongValues(length <= jet4::kMaxRowSize);
-  table_->AppendRow(stored);
-  auto& definition = table_->mutableDefinition();
-  for (size_t i = 0; i < columns.size(); ++i)
-    if ((columns[i].flags & jet4::kColumnAutoNumber) && values_[i]) {
-      auto value = *format::CDataReader::U32(*values_[i], 0);
-      if (static_cast<int32_t>(value) > static_cast<int32_t>(definition.autoNumber)) definition.autoNumber = value;
-    }
+  bool inlineAllowed = LongValuesFitInRow();
+  // The record is used up whether or not it can be stored; a new one needs AddNew.
   editing_ = false;
+  std::vector<StoredValue> row = std::move(values_);
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].IsLongValue() && row[i]) row[i] = table_->StoreLongValue(i, *row[i], inlineAllowed);
+  table_->AppendRow(row);
 }
 
 void Recordset::Close() {

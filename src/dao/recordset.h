@@ -25,7 +25,8 @@ class Recordset {
   // keeps its earlier value.
   void SetFieldValue(int index, std::u16string_view text);
   void SetFieldValue(int index, std::span<const uint8_t> bytes);
-  // Stores the new record; throws when AddNew was not called.
+  // Stores the new record; throws when AddNew was not called or the record
+  // cannot be stored (then it is dropped).
   void Update();
   void Close();
   bool IsOpen() const { return table_ != nullptr; }
@@ -34,7 +35,7 @@ class Recordset {
   void RequireOpen() const;
   void RequireEditing(int index) const;
   void FillAutomaticValues();
-  std::vector<StoredValue> StoreLongValues(bool inlineAllowed);
+  bool LongValuesFitInRow() const;
 
   Database& database_;
   TableStore* table_ = nullptr;
