@@ -1,0 +1,107 @@
+#include "support/damage.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "format/jet_layout.h"
+
+namespace tarvex::test {
+namespace {
+
+constexpr size_t kVersionByteOffset = 20;
+
+std::vector<uint8_t> ReadAll(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + file.string());
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+uint32_t PageSizeOfBytes(const std::vector<uint8_t>& bytes) {
+  const bool jet3 = bytes.size() <= kVersionByteOffset || bytes[kVersionByteOffset] == 0;
+  return jet3 ? format::kJet3Layout.pageSize : format::kJet4Layout.pageSize;
+}
+
+void ZeroPage(std::vector<uint8_t>& bytes, uint32_t pageSize, uint32_t page, std::set<uint32_t>& zeroed) {
+  const uint64_t start = static_cast<uint64_t>(page) * pageSize;
+  if (start >= bytes.size()) return;
+  const uint64_t end = std::min<uint64_t>(start + pageSize, bytes.size());
+  std::fill(bytes.begin() + static_cast<ptrdiff_t>(start), bytes.begin() + static_cast<ptrdiff_t>(end), 0);
+  zeroed.insert(page);
+}
+
+// The seed's choice of `count` distinct pages outside `protectedPages`.
+std::vector<uint32_t> PickPages(uint32_t pages, const DamagePlan& plan, std::mt19937& random) {
+  std::vector<uint32_t> candidates;
+  for (uint32_t page = 0; page < pages; ++page) {
+    if (!plan.protectedPages.contains(page)) candidates.push_back(page);
+  }
+  // mt19937's output is fixed by the standard; the library's distributions are not.
+  for (size_t i = candidates.size(); i > 1; --i) std::swap(candidates[i - 1], candidates[random() % i]);
+  candidates.resize(std::min(candidates.size(), static_cast<size_t>(std::max(plan.zeroRandomPages, 0))));
+  return candidates;
+}
+
+void FlipBytes(std::vector<uint8_t>& bytes, int count, std::mt19937& random) {
+  for (int i = 0; i < count && !bytes.empty(); ++i) {
+    const size_t at = random() % bytes.size();
+    bytes[at] ^= static_cast<uint8_t>(1 + random() % 255);
+  }
+}
+
+}  // namespace
+
+std::string DamagePlan::Describe() const {
+  std::ostringstream text;
+  text << "seed" << seed;
+  if (zeroHeader) text << "_header";
+  if (zeroCatalogue) text << "_catalogue";
+  if (zeroRandomPages > 0) text << "_pages" << zeroRandomPages;
+  if (keepFraction < 1.0) text << "_keep" << static_cast<int>(keepFraction * 100) << "pct";
+  if (flipBytes > 0) text << "_flip" << flipBytes;
+  return text.str();
+}
+
+uint32_t PageSizeOf(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<uint8_t> head(kVersionByteOffset + 1);
+  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  return PageSizeOfBytes(head);
+}
+
+DamagedFile MakeDamagedCopy(const std::filesystem::path& original, const std::filesystem::path& folder,
+                            const std::string& name, const DamagePlan& plan) {
+  DamagedFile damaged;
+  damaged.path = folder / name;
+  if (std::filesystem::weakly_canonical(damaged.path) == std::filesystem::weakly_canonical(original)) {
+    throw std::invalid_argument("a damaged copy may not replace its original");
+  }
+  std::vector<uint8_t> bytes = ReadAll(original);
+  damaged.pageSize = PageSizeOfBytes(bytes);
+  const auto pages = static_cast<uint32_t>(bytes.size() / damaged.pageSize);
+  std::mt19937 random(plan.seed);
+  std::set<uint32_t> zeroed;
+  if (plan.zeroHeader) ZeroPage(bytes, damaged.pageSize, 0, zeroed);
+  if (plan.zeroCatalogue) ZeroPage(bytes, damaged.pageSize, format::JetLayout::kCatalogueDefinitionPage, zeroed);
+  for (uint32_t page : PickPages(pages, plan, random)) ZeroPage(bytes, damaged.pageSize, page, zeroed);
+  FlipBytes(bytes, plan.flipBytes, random);
+  if (plan.keepFraction < 1.0) {
+    bytes.resize(static_cast<size_t>(static_cast<double>(bytes.size()) * std::max(plan.keepFraction, 0.0)));
+  }
+  WriteAll(damaged.path, bytes);
+  damaged.zeroedPages.assign(zeroed.begin(), zeroed.end());
+  damaged.size = bytes.size();
+  return damaged;
+}
+
+}  // namespace tarvex::test

@@ -1,0 +1,40 @@
+#pragma once
+// Damaged copies of a healthy fixture, made at test time in a scratch folder.
+// Every kind of damage is chosen from a seed, so a failing case can be made
+// again byte for byte; the original file is only ever read.
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tarvex::test {
+
+struct DamagePlan {
+  bool zeroHeader = false;      // page 0
+  bool zeroCatalogue = false;   // page 2, the catalogue's definition
+  int zeroRandomPages = 0;      // pages chosen by the seed among those not protected
+  double keepFraction = 1.0;    // below 1: the tail is cut off at this share of the bytes
+  int flipBytes = 0;            // bytes XOR-ed with a non-zero value, anywhere in the file
+  uint32_t seed = 0;
+  std::set<uint32_t> protectedPages;  // never zeroed at random
+
+  // A short description for test names and failure messages.
+  std::string Describe() const;
+};
+
+struct DamagedFile {
+  std::filesystem::path path;
+  uint32_t pageSize = 0;
+  std::vector<uint32_t> zeroedPages;  // ascending
+  uint64_t size = 0;                  // after truncation
+};
+
+// The page size of a healthy file: 2048 when the version byte of page 0 is 0 (Jet 3), else 4096.
+uint32_t PageSizeOf(const std::filesystem::path& file);
+
+// Copies `original` into `folder` under `name` and applies `plan` to the copy.
+DamagedFile MakeDamagedCopy(const std::filesystem::path& original, const std::filesystem::path& folder,
+                            const std::string& name, const DamagePlan& plan);
+
+}  // namespace tarvex::test
