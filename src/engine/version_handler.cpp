@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <string_view>
 
 #include "engine/db_file_reader.h"
 
@@ -14,6 +15,8 @@ std::atomic<bool> sourceIsJet4{false};
 constexpr size_t kVersionByteOffset = 20;
 constexpr size_t kHeaderProbeLength = 512;
 constexpr int kJet3ProbePages = 10;
+constexpr size_t kEngineNameOffset = 4;
+constexpr std::string_view kJetEngineName = "Standard Jet DB";
 
 }  // namespace
 
@@ -32,6 +35,12 @@ bool CAccessVersionHandler::IsJet4Layout(const std::filesystem::path& path,
   if (header[kVersionByteOffset] != 0) {
     SetSourceIsJet4(true);
     return true;
+  }
+  // An intact Jet header with version 0 is a Jet 3 file, even when its first
+  // definition pages are lost; only a damaged header needs the probe.
+  if (std::equal(kJetEngineName.begin(), kJetEngineName.end(), header.begin() + kEngineNameOffset)) {
+    SetSourceIsJet4(false);
+    return false;
   }
   const bool jet4 = !HasJet3DefinitionPage(path, stopRequested);
   SetSourceIsJet4(jet4);

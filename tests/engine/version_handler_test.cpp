@@ -74,3 +74,20 @@ TEST(LayoutDetectionFixtures, RealFilesGetTheirLayout) {
 
 }  // namespace
 }  // namespace tarvex::engine
+
+namespace tarvex::engine {
+namespace {
+
+TEST(LayoutDetectionHeader, IntactJet3HeaderNeedsNoDefinitionPage) {
+  test::ScratchDir dir;
+  std::vector<char> bytes(8192, 0);
+  const std::string name = "Standard Jet DB";
+  std::copy(name.begin(), name.end(), bytes.begin() + 4);
+  const auto path = dir.path() / "file.mdb";
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  EXPECT_FALSE(CAccessVersionHandler::IsJet4Layout(path, nullptr));
+  EXPECT_FALSE(SourceIsJet4());
+}
+
+}  // namespace
+}  // namespace tarvex::engine

@@ -1,0 +1,18 @@
+#pragma once
+// Runs a whole repair of one file on the calling thread, as the worker would.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/access_repair.h"
+
+namespace tarvex::test {
+
+std::unique_ptr<engine::CAccessRepair> ScanFile(const std::filesystem::path& data,
+                                                const std::filesystem::path& definitions = {});
+
+// Every value text of a table's data file, row by row.
+std::vector<std::vector<std::u16string>> ReadRows(const model::CAccessTable& table);
+
+}  // namespace tarvex::test
