@@ -46,4 +46,29 @@ TEST(Cli, ScanPrintsTheSummary) {
   EXPECT_NE(outcome.output.find("Tables."), std::string::npos) << outcome.output;
 }
 
+std::string Fixture(const char* name) { return "'" + (tarvex::test::FixturesDir() / "real" / name).string() + "'"; }
+
+TEST(Cli, JsonReportListsTablesColumnsAndIndexes) {
+  const auto outcome = RunTarvex("scan --json " + Fixture("jet4_northwind2000.mdb"));
+  ASSERT_EQ(outcome.status, 0) << outcome.output;
+  EXPECT_NE(outcome.output.find("\"name\": \"Order Details\""), std::string::npos);
+  EXPECT_NE(outcome.output.find("\"rowCount\": 2155"), std::string::npos);
+  EXPECT_NE(outcome.output.find("\"primaryKey\": true"), std::string::npos);
+}
+
+TEST(Cli, PreviewPrintsHeaderAndRowsAsCsv) {
+  const auto outcome = RunTarvex("preview --csv --limit 1 " + Fixture("jet4_northwind2000.mdb") + " Shippers");
+  ASSERT_EQ(outcome.status, 0) << outcome.output;
+  EXPECT_EQ(outcome.output, "ShipperID,CompanyName,Phone\r\n1,Speedy Express,(503) 555-9831\r\n");
+  EXPECT_EQ(RunTarvex("preview " + Fixture("jet4_northwind2000.mdb") + " Nowhere").status, 1);
+}
+
+TEST(Cli, QueriesPrintsEveryKindWithItsSql) {
+  const auto outcome = RunTarvex("queries " + Fixture("jet4_query_kinds.mdb"));
+  ASSERT_EQ(outcome.status, 0) << outcome.output;
+  for (const char* expected : {"-- DeleteQuery (Delete)", "DELETE FROM [Table1]", "TRANSFORM Count(", "UNION ALL"}) {
+    EXPECT_NE(outcome.output.find(expected), std::string::npos) << expected;
+  }
+}
+
 }  // namespace
