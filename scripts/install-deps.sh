@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
 if [[ "${1:-}" == "test" ]]; then
-  packages+=(libgtest-dev googletest mdbtools nodejs npm libsqlite3-dev libbenchmark-dev)
+  packages+=(libgtest-dev googletest mdbtools libsqlite3-dev libbenchmark-dev)
+  # A machine may carry its own Node.js (with npm inside); Debian's npm conflicts with it.
+  command -v node >/dev/null || packages+=(nodejs)
+  command -v npm >/dev/null || packages+=(npm)
 fi
 
 missing=()
