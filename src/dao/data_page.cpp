@@ -58,13 +58,6 @@ uint8_t DataPage::Add(std::span<const uint8_t> row) {
   return number;
 }
 
-void DataPage::Replace(uint8_t row, std::span<const uint8_t> bytes) {
-  auto slots = ReadRowSlots(bytes_);
-  if (row >= slots.size() || slots[row].end - slots[row].start != bytes.size())
-    throw DaoException("Internal error: a usage-map row has an unexpected size.");
-  std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(slots[row].start));
-}
-
 void DataPage::UpdateHeader() {
   format::PutU16(bytes_, jet4::kDataPageFreeSpaceOffset, static_cast<uint16_t>(freeSpace()));
   format::PutU16(bytes_, kJet4Layout.dataPageRowCountOffset, static_cast<uint16_t>(rowCount_));

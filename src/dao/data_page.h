@@ -22,8 +22,6 @@ class DataPage {
   // checks CanAdd first.
   uint8_t Add(std::span<const uint8_t> row);
   const std::vector<uint8_t>& bytes() const { return bytes_; }
-  // Overwrites the row `row` (same length) in place.
-  void Replace(uint8_t row, std::span<const uint8_t> bytes);
 
  private:
   DataPage() = default;

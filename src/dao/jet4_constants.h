@@ -86,7 +86,6 @@ inline constexpr size_t kRealIndexCountUniqueOffset = 4;  // inside the row-coun
 
 // Logical-index descriptor.
 inline constexpr uint8_t kLogicalIndexPrimaryKey = 1;
-inline constexpr uint8_t kLogicalIndexForeignKey = 2;
 
 // Data pages and rows.
 inline constexpr size_t kDataPageFreeSpaceOffset = 2;

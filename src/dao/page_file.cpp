@@ -38,11 +38,12 @@ PageFile::PageFile(const std::filesystem::path& path, Mode mode, bool exclusive,
     throw DaoException("Database '" + path.string() + "' already exists.");
   fd_ = ::open(path.c_str(), OpenFlags(mode), 0644);
   if (fd_ < 0) ThrowIo("Cannot open database", path);
+  // Writers hold the file alone (pages are cached nowhere else); readers share it.
   int lock = (exclusive || mode != Mode::kReadOnly) ? LOCK_EX : LOCK_SH;
   if (::flock(fd_, lock | LOCK_NB) != 0) {
     ::close(fd_);
     fd_ = -1;
-    throw DaoException("Database '" + path.string() + "' is opened exclusively by someone else.");
+    throw DaoException("Database '" + path.string() + "' is in use by another process.");
   }
   struct stat info {};
   if (::fstat(fd_, &info) != 0) ThrowIo("Cannot read size of", path);

@@ -9,6 +9,7 @@
 #include "dao/text_codec.h"
 #include "dao/value_conversion.h"
 #include "format/data_reader.h"
+#include "format/jet_layout.h"
 
 namespace tarvex::dao {
 namespace {
@@ -84,6 +85,8 @@ void Recordset::RequireEditing(int index) const {
 void Recordset::AddNew() {
   RequireOpen();
   if (database_.file().readOnly()) throw DaoException("The database is opened read-only.");
+  if (table_->definition().tableType == format::kSystemTableType)
+    throw DaoException("System tables cannot be changed through a recordset.");
   size_t columns = table_->definition().columns.size();
   values_.assign(columns, std::nullopt);
   assigned_.assign(columns, false);

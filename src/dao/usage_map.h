@@ -18,7 +18,6 @@ class PageSet {
   void Remove(uint32_t page);
   bool Contains(uint32_t page) const;
   bool empty() const { return pages_.empty(); }
-  size_t size() const { return pages_.size(); }
   uint32_t back() const { return pages_.back(); }
   const std::vector<uint32_t>& pages() const { return pages_; }
 

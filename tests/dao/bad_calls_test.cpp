@@ -80,6 +80,11 @@ const std::vector<BadCall> kBadCalls = {
        });
      }},
     {"add to a closed recordset", [](Database& db) { Recordset(db).AddNew(); }},
+    {"add to the catalogue", [](Database& db) {
+       Recordset rs(db);
+       rs.Open(-1, u"SELECT * FROM MSysObjects", 0);
+       rs.AddNew();
+     }},
 };
 
 TEST(BadCalls, ThrowAndLeaveTheDatabaseWhole) {
