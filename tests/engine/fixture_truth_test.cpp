@@ -10,7 +10,7 @@
 
 #include "format/unicode.h"
 #include "format/value_types.h"
-#include "scan_file.h"
+#include "support/scan_file.h"
 #include "support/test_paths.h"
 #include "support/truth_values.h"
 

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "format/unicode.h"
-#include "scan_file.h"
+#include "support/scan_file.h"
 #include "support/test_paths.h"
 
 namespace tarvex::test {

@@ -1,4 +1,4 @@
-#include "scan_file.h"
+#include "support/scan_file.h"
 
 #include "engine/job_status.h"
 #include "model/table_data_file.h"
