@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "format/value_text.h"
+#include "format/data_page.h"
 #include "model/working_folder.h"
 
 namespace tarvex::engine {
@@ -14,9 +15,6 @@ namespace {
 using format::Bytes;
 using format::CDataReader;
 
-// A row offset word keeps the row's start in its low 13 bits; the high bits are
-// the deleted and overflow flags.
-constexpr uint16_t kRowOffsetMask = 0x1FFF;
 // Each row of a chain starts with a row pointer to the next: row number, then a 3-byte page number.
 constexpr size_t kChainLinkSize = 4;
 
@@ -183,18 +181,15 @@ bool CLongValueReader::ReadPage(uint32_t page) {
   return file_.ReadAt(layout_.PageOffset(page), page_, error, &bytesRead) && bytesRead == page_.size();
 }
 
-bool CLongValueReader::IsDataPage() const {
-  return std::equal(layout_.dataPageSignature.begin(), layout_.dataPageSignature.end(), page_.begin());
-}
+bool CLongValueReader::IsDataPage() const { return format::IsDataPage(page_, layout_); }
 
 std::optional<Bytes> CLongValueReader::RowBytes(uint8_t row) const {
   const Bytes page(page_);
-  const auto rowCount = CDataReader::U16(page, layout_.dataPageRowCountOffset);
-  const size_t tableEnd = layout_.dataPageRowTableOffset + 2 * size_t{rowCount.value_or(0)};
-  if (!rowCount || row >= *rowCount || tableEnd > page.size()) return std::nullopt;
-  const size_t slot = layout_.dataPageRowTableOffset + 2 * size_t{row};
-  const size_t start = *CDataReader::U16(page, slot) & kRowOffsetMask;
-  size_t end = row == 0 ? page.size() : *CDataReader::U16(page, slot - 2) & kRowOffsetMask;
+  const auto rowCount = format::DataPageRowCount(page, layout_);
+  if (!rowCount || row >= *rowCount) return std::nullopt;
+  const size_t tableEnd = layout_.dataPageRowTableOffset + 2 * size_t{*rowCount};
+  const size_t start = format::RowOffsetWord(page, layout_, row) & format::kRowOffsetMask;
+  size_t end = row == 0 ? page.size() : format::RowOffsetWord(page, layout_, row - 1u) & format::kRowOffsetMask;
   if (end <= start || end > page.size()) end = page.size();  // a damaged neighbour: to the page end
   if (start < tableEnd || start >= page.size()) return std::nullopt;
   return page.subspan(start, end - start);

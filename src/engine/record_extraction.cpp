@@ -5,6 +5,7 @@
 #include "engine/job_status.h"
 #include "engine/row_values.h"
 #include "engine/step_progress.h"
+#include "format/data_page.h"
 #include "format/header_mask.h"
 #include "model/table_data_file.h"
 
@@ -14,9 +15,6 @@ namespace {
 using format::CDataReader;
 using format::JetLayout;
 
-constexpr uint16_t kDeletedRow = 0x8000;
-constexpr uint16_t kPointerRow = 0x4000;
-constexpr uint16_t kRowOffsetMask = 0x0FFF;
 // A previous row's start at or below this cannot end a row (it lies in the page header).
 constexpr uint32_t kSmallestRowEnd = 14;
 
@@ -25,29 +23,14 @@ struct RowBounds {
   uint32_t end;
 };
 
-bool IsDataPage(format::Bytes page, const JetLayout& layout) {
-  return page.size() >= 2 && page[0] == layout.dataPageSignature[0] && page[1] == layout.dataPageSignature[1];
-}
-
-// The number of rows whose offsets fit on the page; nothing for an impossible count.
-std::optional<uint32_t> RowCount(format::Bytes page, const JetLayout& layout) {
-  auto count = CDataReader::U16(page, layout.dataPageRowCountOffset);
-  if (!count || layout.dataPageRowTableOffset + 2 * uint64_t{*count} > page.size()) return std::nullopt;
-  return *count;
-}
-
-uint16_t RowEntry(format::Bytes page, const JetLayout& layout, uint32_t row) {
-  return CDataReader::U16(page, layout.dataPageRowTableOffset + 2 * size_t{row}).value_or(0);
-}
-
 // Where row `index` lies: from its own offset to the previous row's offset (the page end for row 0).
 std::optional<RowBounds> LocateRow(format::Bytes page, const JetLayout& layout, uint32_t index) {
-  auto count = RowCount(page, layout);
+  auto count = format::DataPageRowCount(page, layout);
   if (!count || index >= *count) return std::nullopt;
-  const uint32_t start = RowEntry(page, layout, index) & kRowOffsetMask;
+  const uint32_t start = format::RowOffsetWord(page, layout, index) & format::kRowOffsetMask;
   uint32_t end = layout.pageSize;
   if (index > 0) {
-    const uint32_t previous = RowEntry(page, layout, index - 1) & kRowOffsetMask;
+    const uint32_t previous = format::RowOffsetWord(page, layout, index - 1) & format::kRowOffsetMask;
     if (previous != 0 || layout.version == format::JetVersion::kJet3) end = previous;
   }
   if (start >= end || end > page.size()) return std::nullopt;
@@ -99,20 +82,20 @@ class TableExtractor {
  private:
   bool ExtractPage(format::Bytes page, const model::CAccessTable& table, model::CAccessTableDataFile& output,
                    uint32_t& accepted) {
-    auto count = RowCount(page, layout_);
+    auto count = format::DataPageRowCount(page, layout_);
     if (!count) return true;
     uint32_t end = layout_.pageSize;
     uint32_t previousStart = 0;
     for (uint32_t n = 0; n < *count; ++n) {
       if (!Repairing()) return false;
       if (n > 0 && previousStart > kSmallestRowEnd && previousStart < layout_.pageSize) end = previousStart;
-      const uint16_t entry = RowEntry(page, layout_, n);
-      const uint32_t start = entry & kRowOffsetMask;
+      const uint16_t entry = format::RowOffsetWord(page, layout_, n);
+      const uint32_t start = entry & format::kRowOffsetMask;
       previousStart = start;
-      if (entry & kDeletedRow) continue;
+      if (entry & format::kRowDeletedFlag) continue;
       std::optional<std::vector<uint8_t>> target;
       format::Bytes row;
-      if (entry & kPointerRow) {
+      if (entry & format::kRowPointerFlag) {
         if (start + 4 > end) continue;
         target = FollowPointer(page.subspan(start, 4));
         if (!target) continue;
@@ -154,7 +137,7 @@ int ClampedRowTotal(const model::CAccessData& model) {
 std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize, const JetLayout& layout,
                                             uint64_t pageOffset, uint32_t rowIndex) {
   std::vector<uint8_t> page;
-  if (!ReadPage(file, fileSize, layout, pageOffset, page) || !IsDataPage(page, layout)) return std::nullopt;
+  if (!ReadPage(file, fileSize, layout, pageOffset, page) || !format::IsDataPage(page, layout)) return std::nullopt;
   auto bounds = LocateRow(page, layout, rowIndex);
   if (!bounds) return std::nullopt;
   return std::vector<uint8_t>(page.begin() + bounds->start, page.begin() + bounds->end);
