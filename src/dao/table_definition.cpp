@@ -185,13 +185,16 @@ LogicalIndexDefinition DecodeLogicalIndex(std::span<const uint8_t> raw) {
   return l;
 }
 
-void CheckCounts(const TableDefinition& d, size_t streamLength) {
-  // Every descriptor takes at least its fixed size; counts beyond what the
-  // stream can hold mean damage, and refusing them bounds the loops below.
-  size_t least = kJet4Layout.tableDefHeaderLength + d.columns.capacity() * kJet4Layout.columnEntryLength +
-                 d.realIndexes.capacity() * (kJet4Layout.realIndexCountBlockEntryLength + kJet4Layout.realIndexEntryLength) +
-                 d.logicalIndexes.capacity() * kJet4Layout.logicalIndexEntryLength;
-  if (least > streamLength) throw DaoException("The table definition is damaged (its counts do not fit).");
+// Every descriptor takes at least its fixed size: counts beyond what the
+// stream can hold mean damage, and refusing them bounds the loops that follow.
+void CheckCounts(size_t columns, size_t realIndexes, size_t logicalIndexes, size_t streamLength) {
+  size_t perReal = kJet4Layout.realIndexCountBlockEntryLength + kJet4Layout.realIndexEntryLength;
+  if (columns > streamLength / kJet4Layout.columnEntryLength || realIndexes > streamLength / perReal ||
+      logicalIndexes > streamLength / kJet4Layout.logicalIndexEntryLength ||
+      kJet4Layout.tableDefHeaderLength + columns * kJet4Layout.columnEntryLength + realIndexes * perReal +
+              logicalIndexes * kJet4Layout.logicalIndexEntryLength >
+          streamLength)
+    throw DaoException("The table definition is damaged (its counts do not fit).");
 }
 
 }  // namespace
@@ -255,12 +258,7 @@ TableDefinition DecodeTableDefinition(std::span<const uint8_t> stream) {
   uint16_t columnCount = U16At(header, kJet4Layout.tableDefColumnCountOffset);
   uint32_t logicalCount = U32At(header, kJet4Layout.tableDefIndexCountOffset);
   uint32_t realCount = U32At(header, kJet4Layout.tableDefRealIndexCountOffset);
-  if (logicalCount > stream.size() || realCount > stream.size())
-    throw DaoException("The table definition is damaged (its counts do not fit).");
-  d.columns.reserve(columnCount);
-  d.realIndexes.reserve(realCount);
-  d.logicalIndexes.reserve(logicalCount);
-  CheckCounts(d, stream.size());
+  CheckCounts(columnCount, realCount, logicalCount, stream.size());
   d.ownedMap = RowPointer::FromU32(U32At(header, jet4::kTableDefOwnedMapOffset));
   d.freeMap = RowPointer::FromU32(U32At(header, jet4::kTableDefFreeMapOffset));
 

@@ -22,8 +22,4 @@ namespace tarvex::dao {
 StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text);
 StoredValue ConvertBytes(const ColumnDefinition& column, std::span<const uint8_t> bytes);
 
-// Days since 1899-12-30 (the Date/Time encoding) of a civil date and time;
-// throws for a year outside 100..9999 or an invalid day.
-double DateToDays(int year, int month, int day, int hour, int minute, int second);
-
 }  // namespace tarvex::dao

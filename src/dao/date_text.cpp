@@ -1,0 +1,150 @@
+#include "dao/date_text.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "dao/dao_exception.h"
+
+namespace tarvex::dao {
+namespace {
+
+constexpr double kSecondsPerDay = 86400.0;
+constexpr int kDaysFrom1970To1899_12_30 = 25569;
+
+std::u16string_view Trim(std::u16string_view text) {
+  while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool EqualsNoCase(std::u16string_view text, const char* word) {
+  size_t length = std::strlen(word);
+  if (text.size() != length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    char16_t c = text[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c != static_cast<char16_t>(word[i])) return false;
+  }
+  return true;
+}
+
+// Reads an unsigned decimal of 1..maxDigits digits at `at`.
+std::optional<int> Digits(std::u16string_view text, size_t& at, size_t maxDigits) {
+  size_t start = at;
+  int value = 0;
+  while (at < text.size() && at - start < maxDigits && text[at] >= u'0' && text[at] <= u'9')
+    value = value * 10 + (text[at++] - u'0');
+  if (at == start) return std::nullopt;
+  return value;
+}
+
+bool Expect(std::u16string_view text, size_t& at, char16_t c) {
+  if (at < text.size() && text[at] == c) { ++at; return true; }
+  return false;
+}
+
+void SkipBlanks(std::u16string_view text, size_t& at) {
+  while (at < text.size() && text[at] == u' ') ++at;
+}
+
+struct CivilDate { int year = 1899, month = 12, day = 30; };
+struct TimeOfDay { int hour = 0, minute = 0, second = 0; };
+
+int ExpandYear(int year, size_t digits) {
+  if (digits > 2) return year;
+  return year < 30 ? 2000 + year : 1900 + year;
+}
+
+std::optional<CivilDate> ParseDatePart(std::u16string_view text, size_t& at) {
+  size_t start = at;
+  auto first = Digits(text, at, 4);
+  if (!first) return std::nullopt;
+  CivilDate date;
+  if (at - start == 4 && Expect(text, at, u'-')) {  // ISO year-month-day
+    auto month = Digits(text, at, 2);
+    if (!month || !Expect(text, at, u'-')) return std::nullopt;
+    auto day = Digits(text, at, 2);
+    if (!day) return std::nullopt;
+    return CivilDate{*first, *month, *day};
+  }
+  if (!Expect(text, at, u'/')) return std::nullopt;  // month/day/year, the US order of the locale
+  auto day = Digits(text, at, 2);
+  if (!day || !Expect(text, at, u'/')) return std::nullopt;
+  size_t yearStart = at;
+  auto year = Digits(text, at, 4);
+  if (!year) return std::nullopt;
+  date = {ExpandYear(*year, at - yearStart), *first, *day};
+  return date;
+}
+
+std::optional<TimeOfDay> ParseTimePart(std::u16string_view text, size_t& at) {
+  TimeOfDay time;
+  auto hour = Digits(text, at, 2);
+  if (!hour || !Expect(text, at, u':')) return std::nullopt;
+  auto minute = Digits(text, at, 2);
+  if (!minute) return std::nullopt;
+  std::optional<int> second = 0;
+  if (Expect(text, at, u':')) second = Digits(text, at, 2);
+  if (!second) return std::nullopt;
+  time = {*hour, *minute, *second};
+  SkipBlanks(text, at);
+  std::u16string_view rest = text.substr(at);
+  if (EqualsNoCase(rest, "am") || EqualsNoCase(rest, "pm")) {
+    if (time.hour < 1 || time.hour > 12) return std::nullopt;
+    time.hour = time.hour % 12 + (EqualsNoCase(rest, "pm") ? 12 : 0);
+    at = text.size();
+  }
+  if (time.hour > 23 || time.minute > 59 || time.second > 59) return std::nullopt;
+  return time;
+}
+
+bool LooksLikeTime(std::u16string_view text, size_t at) {
+  while (at < text.size() && text[at] >= u'0' && text[at] <= u'9') ++at;
+  return at < text.size() && text[at] == u':';
+}
+
+}  // namespace
+
+double DateToDays(int year, int month, int day, int hour, int minute, int second) {
+  static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > kMonthDays[month - 1] + (month == 2 && leap ? 1 : 0))
+    throw DaoException("Invalid date.");
+  // Days from 1970-01-01 in the proleptic Gregorian calendar.
+  int y = year - (month <= 2 ? 1 : 0);
+  int era = y / 400;
+  int yearOfEra = y - era * 400;
+  int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  int64_t days = static_cast<int64_t>(era) * 146097 + dayOfEra - 719468 + kDaysFrom1970To1899_12_30;
+  double fraction = (hour * 3600 + minute * 60 + second) / kSecondsPerDay;
+  // Before the epoch the time of day is still counted away from zero.
+  return days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;
+}
+
+std::optional<double> ParseDateText(std::u16string_view raw) {
+  std::u16string_view text = Trim(raw);
+  size_t at = 0;
+  CivilDate date;
+  TimeOfDay time;
+  bool any = false;
+  if (!LooksLikeTime(text, 0)) {
+    auto parsed = ParseDatePart(text, at);
+    if (!parsed) return std::nullopt;
+    date = *parsed;
+    any = true;
+    if (at < text.size() && (text[at] == u'T' || text[at] == u' ')) ++at;
+    SkipBlanks(text, at);
+  }
+  if (at < text.size()) {
+    auto parsed = ParseTimePart(text, at);
+    if (!parsed) return std::nullopt;
+    time = *parsed;
+    any = true;
+  }
+  if (!any || at != text.size()) return std::nullopt;
+  return DateToDays(date.year, date.month, date.day, time.hour, time.minute, time.second);
+}
+
+}  // namespace tarvex::dao

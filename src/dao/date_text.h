@@ -1,0 +1,18 @@
+#pragma once
+// Dates and times as text, to the Date/Time encoding: days since 1899-12-30
+// with the time of day as a fraction (counted away from zero before that day).
+#include <optional>
+#include <string_view>
+
+namespace tarvex::dao {
+
+// "MM/DD/YYYY hh:mm:ss AM", "MM/DD/YYYY" (also with a trailing blank),
+// "hh:mm:ss AM", 24-hour "hh:mm[:ss]", ISO "YYYY-MM-DD[ T]hh:mm:ss" and
+// two-digit years (below 30: 20xx). Nothing when the text is not a date;
+// throws DaoException for a date outside the years 100..9999.
+std::optional<double> ParseDateText(std::u16string_view text);
+
+// Throws DaoException for a year outside 100..9999 or an invalid day.
+double DateToDays(int year, int month, int day, int hour, int minute, int second);
+
+}  // namespace tarvex::dao
