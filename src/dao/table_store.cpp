@@ -136,6 +136,7 @@ std::vector<uint8_t> TableStore::StoreLongValue(size_t columnIndex, std::span<co
 void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit) {
   LoadMapsOnce();
   if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
+  std::vector<uint8_t> moved;
   for (uint32_t number : owned_.pages()) {
     auto page = file_.Read(number);
     if (page[0] != jet4::kDataPageType || CDataReader::U32(page, kJet4Layout.dataPageOwnerOffset) != definitionPage())
@@ -143,23 +144,28 @@ void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)
     auto slots = ReadRowSlots(page);
     for (size_t r = 0; r < slots.size(); ++r) {
       if (slots[r].deleted) continue;
-      std::span<const uint8_t> row = std::span<const uint8_t>(page).subspan(slots[r].start, slots[r].end - slots[r].start);
-      std::vector<uint8_t> moved;
+      auto row = std::span<const uint8_t>(page).subspan(slots[r].start, slots[r].end - slots[r].start);
       if (slots[r].overflow) {
-        auto target = CDataReader::U32(row, 0);
+        auto target = MovedRow(row, moved);
         if (!target) continue;
-        RowPointer where = RowPointer::FromU32(*target);
-        if (where.page >= file_.pageCount()) continue;
-        moved = file_.Read(where.page);
-        auto movedSlots = ReadRowSlots(moved);
-        // The place a moved row went to carries the deleted flag, so scans skip it.
-        if (where.row >= movedSlots.size() || !movedSlots[where.row].valid) continue;
-        row = std::span<const uint8_t>(moved).subspan(movedSlots[where.row].start,
-                                                      movedSlots[where.row].end - movedSlots[where.row].start);
+        row = *target;
       }
       visit({number, static_cast<uint8_t>(r)}, RowView(definition_, row));
     }
   }
+}
+
+std::optional<std::span<const uint8_t>> TableStore::MovedRow(std::span<const uint8_t> pointer,
+                                                             std::vector<uint8_t>& page) const {
+  auto target = CDataReader::U32(pointer, 0);
+  if (!target) return std::nullopt;
+  RowPointer where = RowPointer::FromU32(*target);
+  if (where.page >= file_.pageCount()) return std::nullopt;
+  page = file_.Read(where.page);
+  auto slots = ReadRowSlots(page);
+  // The place a moved row went to carries the deleted flag, so scans skip it.
+  if (where.row >= slots.size() || !slots[where.row].valid) return std::nullopt;
+  return std::span<const uint8_t>(page).subspan(slots[where.row].start, slots[where.row].end - slots[where.row].start);
 }
 
 std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinition& real) {

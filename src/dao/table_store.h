@@ -48,6 +48,8 @@ class TableStore {
   void LoadMapsOnce();
   void StartAppendPage();
   LongValueStore& LongValues(uint16_t columnNumber);
+  // The row a moved-row pointer leads to, read into `page`; nothing when it leads nowhere.
+  std::optional<std::span<const uint8_t>> MovedRow(std::span<const uint8_t> pointer, std::vector<uint8_t>& page) const;
   void RebuildIndexes(std::vector<uint32_t>& freedPages);
   void WriteMaps();
   void WriteDefinition();
