@@ -1,0 +1,258 @@
+// Scan benchmark: times the four scanning steps on a large Jet 4 file against
+// reading the same file sequentially and against mdb-export of every table,
+// and reports the scan's peak memory.
+//
+//   scan_bench [--file PATH] [--size-mb N]
+//
+// The file (default scan_bench.mdb in the current folder, at least 500 MB) is
+// written by the project's database engine when it is missing or too small.
+// Every measurement runs on a warm page cache: the file is read once first.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench_database.h"
+#include "engine/access_repair.h"
+#include "engine/job_status.h"
+#include "model/table_data_file.h"
+#include "model/table_summary.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr uint64_t kMegabyte = 1000 * 1000;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+// The steps a scan runs, in order; the parse and sort between steps 2 and 3 are `kParse`.
+enum Step { kStep1, kStep2, kParse, kStep3, kStep4, kStepCount };
+constexpr std::array<const char*, kStepCount> kStepNames = {
+    "step 1 (table definitions)", "step 2 (data pages)", "parse definitions", "step 3 (records)",
+    "step 4 (table names)"};
+
+// The standard scanner with a stopwatch around each step.
+template <typename Scanner>
+class TimedScanner : public Scanner {
+ public:
+  explicit TimedScanner(std::array<double, kStepCount>& seconds) : seconds_(seconds) {}
+
+  bool ScanTableDefinitions(tarvex::model::CAccessData& m) override {
+    return Time(kStep1, [&] { return Scanner::ScanTableDefinitions(m); });
+  }
+  bool RemoveContinuationDefinitions(tarvex::model::CAccessData& m) override {
+    return Time(kStep1, [&] { return Scanner::RemoveContinuationDefinitions(m); });
+  }
+  bool ScanDataPages(tarvex::model::CAccessData& m) override {
+    return Time(kStep2, [&] { return Scanner::ScanDataPages(m); });
+  }
+  bool ParseTableDefinitions(tarvex::model::CAccessData& m) override {
+    return Time(kParse, [&] { return Scanner::ParseTableDefinitions(m); });
+  }
+  bool SortColumns(tarvex::model::CAccessData& m) override {
+    return Time(kParse, [&] { return Scanner::SortColumns(m); });
+  }
+  bool ExtractRecords(tarvex::model::CAccessData& m) override {
+    return Time(kStep3, [&] { return Scanner::ExtractRecords(m); });
+  }
+  bool RecoverTableNames(tarvex::model::CAccessData& m) override {
+    return Time(kStep4, [&] { return Scanner::RecoverTableNames(m); });
+  }
+  bool PostProcessComplexColumns(tarvex::model::CAccessData& m) override {
+    return Time(kStep4, [&] { return Scanner::PostProcessComplexColumns(m); });
+  }
+
+ private:
+  template <typename Fn>
+  bool Time(Step step, Fn fn) {
+    const auto start = Clock::now();
+    const bool result = fn();
+    seconds_[step] += Seconds(start);
+    return result;
+  }
+
+  std::array<double, kStepCount>& seconds_;
+};
+
+struct ScanResult {
+  std::array<double, kStepCount> seconds{};
+  long peakKilobytes = 0;
+  int tables = 0;
+  uint64_t userRows = 0;
+  bool ok = false;
+};
+
+// Runs `work` in a child process, so that its memory is measured alone; the
+// child hands back `size` bytes of its result through a pipe.
+template <typename Fn>
+bool InChild(Fn work, void* result, size_t size, rusage* usage) {
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    work();
+    const bool written = write(fds[1], result, size) == static_cast<ssize_t>(size);
+    _exit(written ? 0 : 1);
+  }
+  close(fds[1]);
+  const bool read_ok = pid > 0 && read(fds[0], result, size) == static_cast<ssize_t>(size);
+  close(fds[0]);
+  int status = 0;
+  if (pid > 0) wait4(pid, &status, 0, usage);
+  return read_ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Rows the scan wrote for the visible tables (read back after the clock stopped).
+uint64_t UserRows(const tarvex::model::CAccessData& model) {
+  uint64_t records = 0;
+  for (const auto* table : tarvex::model::SummariseTables(model).visibleTables) {
+    const int columns = table->columnList.count();
+    tarvex::model::CDataFileReader reader(table->DataFilePath());
+    if (columns == 0 || !reader.Open()) continue;
+    uint64_t values = 0;
+    std::u16string value;
+    while (reader.ReadTextRecord(value)) ++values;
+    records += values / static_cast<uint64_t>(columns);
+  }
+  return records;
+}
+
+ScanResult Scan(const fs::path& file) {
+  ScanResult result;
+  rusage usage{};
+  result.ok = InChild(
+      [&] {
+        using namespace tarvex::engine;
+        ScanSettings settings = ScanSettings::WithoutPause();
+        settings.makeScanner = [&](bool jet4) -> std::unique_ptr<CAccessProcessFile> {
+          if (jet4) return std::make_unique<TimedScanner<CAccessProcessFileJet4>>(result.seconds);
+          return std::make_unique<TimedScanner<CAccessProcessFileJet3>>(result.seconds);
+        };
+        RepairingFileStatus().Set(true);
+        CAccessRepair repair(settings);
+        repair.Repair(file, file);
+        if (!repair.model()) return;
+        result.tables = repair.model()->tableList.count();
+        result.userRows = UserRows(*repair.model());
+      },
+      &result, sizeof result, &usage);
+  result.peakKilobytes = usage.ru_maxrss;
+  return result;
+}
+
+double ReadSequentially(const fs::path& file) {
+  const auto start = Clock::now();
+  std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(file.c_str(), "rb"), std::fclose);
+  if (!in) return -1;
+  std::vector<char> buffer(1 << 20);
+  uint64_t checksum = 0;
+  size_t got = 0;
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) checksum += buffer[got - 1];
+  const double seconds = Seconds(start);
+  std::printf("  (read checksum %llu)\n", static_cast<unsigned long long>(checksum % 997));
+  return seconds;
+}
+
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::vector<std::string> MdbTables(const fs::path& file) {
+  std::vector<std::string> tables;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("mdb-tables -1 " + ShellQuoted(file) + " 2>/dev/null").c_str(), "r"),
+                                             pclose);
+  if (!pipe) return tables;
+  std::array<char, 4096> line{};
+  while (std::fgets(line.data(), line.size(), pipe.get())) {
+    std::string name(line.data());
+    while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+    if (!name.empty()) tables.push_back(name);
+  }
+  return tables;
+}
+
+// Seconds mdb-export takes for every user table, or a negative value when it fails.
+double ExportWithMdbtools(const fs::path& file) {
+  const auto tables = MdbTables(file);
+  if (tables.empty()) return -1;
+  const auto start = Clock::now();
+  for (const auto& table : tables) {
+    const std::string command = "mdb-export " + ShellQuoted(file) + " " + ShellQuoted(table) + " >/dev/null";
+    if (std::system(command.c_str()) != 0) return -1;
+  }
+  return Seconds(start);
+}
+
+bool EnsureFile(const fs::path& file, uint64_t minimumBytes) {
+  std::error_code error;
+  if (fs::exists(file, error) && fs::file_size(file, error) >= minimumBytes) return true;
+  fs::remove(file, error);
+  std::printf("writing %s (at least %llu MB) ...\n", file.c_str(), static_cast<unsigned long long>(minimumBytes / kMegabyte));
+  std::fflush(stdout);
+  const auto start = Clock::now();
+  uint64_t rows = 0;
+  rusage usage{};
+  // In a child: the writer's memory must not count as the scan's.
+  const bool ok = InChild([&] { rows = tarvex::bench::WriteBenchDatabase(file, minimumBytes); }, &rows, sizeof rows,
+                          &usage);
+  std::printf("  %llu rows in %.1f s\n", static_cast<unsigned long long>(rows), Seconds(start));
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fs::path file = "scan_bench.mdb";
+  uint64_t minimumBytes = 500 * kMegabyte;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--file") == 0) file = argv[i + 1];
+    if (std::strcmp(argv[i], "--size-mb") == 0) minimumBytes = std::strtoull(argv[i + 1], nullptr, 10) * kMegabyte;
+  }
+  if (!EnsureFile(file, minimumBytes)) {
+    std::fprintf(stderr, "could not write %s\n", file.c_str());
+    return 1;
+  }
+  const double megabytes = static_cast<double>(fs::file_size(file)) / kMegabyte;
+  std::printf("file %s: %.0f MB\n", file.c_str(), megabytes);
+
+  ReadSequentially(file);  // warms the page cache for every measurement below
+  const double read = ReadSequentially(file);
+  std::printf("sequential read: %.2f s (%.0f MB/s)\n", read, megabytes / read);
+
+  const ScanResult scan = Scan(file);
+  if (!scan.ok) {
+    std::fprintf(stderr, "the scan failed\n");
+    return 1;
+  }
+  double total = 0;
+  for (int step = 0; step < kStepCount; ++step) {
+    std::printf("  %-28s %8.2f s\n", kStepNames[step], scan.seconds[step]);
+    total += scan.seconds[step];
+  }
+  std::printf("scan, steps 1 to 4: %.2f s, %d tables, %llu rows in user tables, peak memory %.1f MB\n", total,
+              scan.tables, static_cast<unsigned long long>(scan.userRows),
+              static_cast<double>(scan.peakKilobytes) / 1024);
+
+  const double exported = ExportWithMdbtools(file);
+  if (exported > 0) std::printf("mdb-export of every table: %.2f s\n", exported);
+  else std::printf("mdb-export failed or is not installed\n");
+
+  std::printf("\nscan / sequential read: %.2f (target at most 4)\n", total / read);
+  if (exported > 0) std::printf("scan / mdb-export:      %.2f (target at most 0.5)\n", total / exported);
+  std::printf("peak memory of the scan: %.1f MB (target under 64)\n", static_cast<double>(scan.peakKilobytes) / 1024);
+  return 0;
+}
