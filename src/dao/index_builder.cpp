@@ -24,11 +24,16 @@ struct PagePlan {
 
 using Level = std::vector<PagePlan>;
 
+// A page is never filled to its last byte: an entry ending exactly at the end
+// of the entry area would need the mask bit just past it, a corner readers
+// may not expect.
+constexpr size_t kPageCapacity = jet4::kIndexUsableBytes - 1;
+
 Level PlanLeaves(const std::vector<std::vector<uint8_t>>& entries) {
   Level level;
   size_t bytes = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (level.empty() || bytes + entries[i].size() > jet4::kIndexUsableBytes) {
+    if (level.empty() || bytes + entries[i].size() > kPageCapacity) {
       level.push_back({i, 0, {}});
       bytes = 0;
     }
@@ -46,7 +51,7 @@ Level PlanNodes(const Level& children) {
   size_t bytes = 0;
   for (size_t i = 0; i < children.size(); ++i) {
     size_t grown = level.empty() ? 0 : bytes + children[i - 1].lastEntry.size() + kChildPointerLength;
-    if (level.empty() || grown > jet4::kIndexUsableBytes) {
+    if (level.empty() || grown > kPageCapacity) {
       level.push_back({i, 0, {}});
       bytes = 0;
     } else {

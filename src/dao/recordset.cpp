@@ -87,6 +87,8 @@ void Recordset::AddNew() {
   if (database_.file().readOnly()) throw DaoException("The database is opened read-only.");
   if (table_->definition().tableType == format::kSystemTableType)
     throw DaoException("System tables cannot be changed through a recordset.");
+  if (!table_->IndexesRebuildable())
+    throw DaoException("Adding rows to a table indexed on a memo, OLE or decimal field is not supported.");
   size_t columns = table_->definition().columns.size();
   values_.assign(columns, std::nullopt);
   assigned_.assign(columns, false);

@@ -168,6 +168,15 @@ std::optional<std::span<const uint8_t>> TableStore::MovedRow(std::span<const uin
   return std::span<const uint8_t>(page).subspan(slots[where.row].start, slots[where.row].end - slots[where.row].start);
 }
 
+bool TableStore::IndexesRebuildable() const {
+  for (const auto& real : definition_.realIndexes)
+    for (const auto& key : real.keys) {
+      const ColumnDefinition* column = definition_.ColumnByNumber(key.columnNumber);
+      if (!column || !IsIndexableType(column->type)) return false;
+    }
+  return true;
+}
+
 std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinition& real) {
   const uint8_t booleanType = static_cast<uint8_t>(FieldType::kBoolean);
   std::vector<std::pair<size_t, bool>> keyColumns;

@@ -38,6 +38,9 @@ class TableStore {
   std::vector<uint8_t> StoreLongValue(size_t columnIndex, std::span<const uint8_t> data, bool inlineAllowed);
   // Calls `visit` for every live row (moved rows followed, deleted rows skipped).
   void ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit);
+  // True when every index of the table can be rebuilt here (no key on a
+  // memo, long binary or decimal column), so rows may be added.
+  bool IndexesRebuildable() const;
   // The entries of real index `realIndex` for every live row, unsorted.
   std::vector<IndexEntry> CollectIndexEntries(const RealIndexDefinition& realIndex);
   // Writes all changes; pages freed by index rebuilding are added to `freedPages`.

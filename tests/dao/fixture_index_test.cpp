@@ -11,6 +11,7 @@
 #include "dao/jet4_constants.h"
 #include "dao/text_codec.h"
 #include "format/data_reader.h"
+#include "index_tree_reader.h"
 #include "support/test_paths.h"
 
 namespace tarvex::dao {
@@ -27,49 +28,6 @@ std::string Hex(const Entry& bytes) {
     out += buffer;
   }
   return out;
-}
-
-// The entries of one index page, prefix compression undone.
-std::vector<Entry> PageEntries(const std::vector<uint8_t>& page) {
-  std::vector<Entry> entries;
-  size_t prefix = *CDataReader::U16(page, jet4::kIndexPrefixLengthOffset);
-  size_t start = 0;
-  size_t area = page.size() - jet4::kIndexEntriesOffset;
-  for (size_t bit = 0; bit < area; ++bit) {
-    if (!((page[jet4::kIndexEntryMaskOffset + bit / 8] >> (bit % 8)) & 1)) continue;
-    Entry entry;
-    if (!entries.empty()) entry.assign(entries.front().begin(), entries.front().begin() + static_cast<long>(prefix));
-    entry.insert(entry.end(), page.begin() + static_cast<long>(jet4::kIndexEntriesOffset + start),
-                 page.begin() + static_cast<long>(jet4::kIndexEntriesOffset + bit));
-    entries.push_back(std::move(entry));
-    start = bit;
-  }
-  return entries;
-}
-
-// Every leaf entry of the tree at `root`, in leaf order (bounded walks).
-std::vector<Entry> LeafEntries(const PageFile& file, uint32_t root) {
-  uint32_t page = root;
-  for (int depth = 0; depth < 16; ++depth) {
-    auto bytes = file.Read(page);
-    if (bytes[0] == jet4::kIndexLeafPageType) break;
-    auto entries = PageEntries(bytes);
-    if (entries.empty()) {
-      page = *CDataReader::U32(bytes, jet4::kIndexTailPageOffset);
-    } else {
-      const Entry& first = entries.front();
-      size_t n = first.size();
-      page = static_cast<uint32_t>(first[n - 4]) << 24 | first[n - 3] << 16 | first[n - 2] << 8 | first[n - 1];
-    }
-  }
-  std::vector<Entry> all;
-  for (size_t guard = 0; page != 0 && guard < file.pageCount(); ++guard) {
-    auto bytes = file.Read(page);
-    auto entries = PageEntries(bytes);
-    all.insert(all.end(), entries.begin(), entries.end());
-    page = *CDataReader::U32(bytes, jet4::kIndexNextPageOffset);
-  }
-  return all;
 }
 
 // True when a text key column of `real` holds a character beyond Latin-1,
@@ -111,7 +69,8 @@ TEST_P(FixtureIndexes, OurKeysEqualTheStoredOnes) {
       std::sort(ours.begin(), ours.end());
       std::vector<Entry> ourBytes;
       for (const auto& e : ours) ourBytes.push_back(e.Bytes());
-      auto stored = LeafEntries(file, real.rootPage);
+      int depth = 0;
+      auto stored = test::TreeEntries(file, real.rootPage, depth);
       EXPECT_EQ(ourBytes.size(), stored.size());
       auto [mine, theirs] = std::mismatch(ourBytes.begin(), ourBytes.end(), stored.begin(), stored.end());
       if (mine != ourBytes.end() && theirs != stored.end())

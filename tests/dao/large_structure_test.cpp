@@ -8,6 +8,7 @@
 #include "dao/jet4_constants.h"
 #include "dao/system_tables.h"
 #include "dao/text_codec.h"
+#include "index_tree_reader.h"
 #include "dao_test_util.h"
 #include "format/data_reader.h"
 #include "oracle_readers.h"
@@ -43,32 +44,6 @@ TEST(LargeStructures, WideTableDefinitionSpansPages) {
   ASSERT_EQ(table["columns"].size(), 255u);
   EXPECT_EQ(table["columns"][254]["name"], "Field number 254 with a long descriptive name");
   EXPECT_EQ(table["rows"][0][3], "w");
-}
-
-// The leaf entries of an index tree, walked from its root (bounded).
-std::vector<std::vector<uint8_t>> TreeEntries(const PageFile& file, uint32_t root, int& depth) {
-  uint32_t page = root;
-  for (depth = 1; depth < 8; ++depth) {
-    auto bytes = file.Read(page);
-    if (bytes[0] == jet4::kIndexLeafPageType) break;
-    size_t end = 0;
-    while (!((bytes[jet4::kIndexEntryMaskOffset + end / 8] >> (end % 8)) & 1)) ++end;
-    size_t at = jet4::kIndexEntriesOffset + end - 4;
-    page = static_cast<uint32_t>(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
-  }
-  std::vector<std::vector<uint8_t>> entries;
-  for (size_t guard = 0; page != 0 && guard < file.pageCount(); ++guard) {
-    auto bytes = file.Read(page);
-    size_t start = 0;
-    for (size_t bit = 0; bit < jet4::kIndexUsableBytes; ++bit)
-      if ((bytes[jet4::kIndexEntryMaskOffset + bit / 8] >> (bit % 8)) & 1) {
-        entries.emplace_back(bytes.begin() + static_cast<long>(jet4::kIndexEntriesOffset + start),
-                             bytes.begin() + static_cast<long>(jet4::kIndexEntriesOffset + bit));
-        start = bit;
-      }
-    page = *CDataReader::U32(bytes, jet4::kIndexNextPageOffset);
-  }
-  return entries;
 }
 
 TEST(LargeStructures, CatalogueIndexGrowsIntoATree) {
