@@ -31,18 +31,19 @@ using WideRowTexts = std::array<std::u16string, kColumns>;
 // Date, Yes/No, Memo, Single, Byte.
 RowTexts MakeRow(size_t i) {
   char date[32];
-  std::snprintf(date, sizeof(date), "%02zu/%02zu/%04zu %02zu:%02zu:%02zu %s", i % 12 + 1, i % 28 + 1, 1950 + i % 100,
-                i % 12 + 1, i % 60, (i * 7) % 60, i % 2 ? "PM" : "AM");
-  return {std::to_string(i + 1),
-          "Customer name " + std::to_string(i),
-          std::to_string(static_cast<int>(i % 65536) - 32768),
-          std::to_string(static_cast<double>(i) / 7.0),
-          std::to_string(i % 100000) + "." + std::to_string(i % 10000),
-          date,
-          i % 3 ? "True" : "False",
-          "Notes for row " + std::to_string(i) + (i % 10 == 0 ? std::string(200, 'n') : std::string()),
-          std::to_string(static_cast<float>(i) / 3.0f),
-          std::to_string(i % 256)};
+  std::snprintf(date, sizeof(date), "%02zu/%02zu/%04zu %02zu:%02zu:%02zu %s", i % 12 + 1,
+                i % 28 + 1, 1950 + i % 100, i % 12 + 1, i % 60, (i * 7) % 60, i % 2 ? "PM" : "AM");
+  return {
+      std::to_string(i + 1),
+      "Customer name " + std::to_string(i),
+      std::to_string(static_cast<int>(i % 65536) - 32768),
+      std::to_string(static_cast<double>(i) / 7.0),
+      std::to_string(i % 100000) + "." + std::to_string(i % 10000),
+      date,
+      i % 3 ? "True" : "False",
+      "Notes for row " + std::to_string(i) + (i % 10 == 0 ? std::string(200, 'n') : std::string()),
+      std::to_string(static_cast<float>(i) / 3.0f),
+      std::to_string(i % 256)};
 }
 
 struct PreparedRows {
@@ -65,15 +66,22 @@ double Seconds(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double WriteWithEngine(const std::filesystem::path& file, size_t rows, const PreparedRows& prepared) {
+double WriteWithEngine(const std::filesystem::path& file, size_t rows,
+                       const PreparedRows& prepared) {
   auto start = std::chrono::steady_clock::now();
   tarvex::dao::Database db;
   db.Create(file, ";LANGID=0x0409;CP=1252;COUNTRY=0", tarvex::dao::kDbVersion40);
   tarvex::dao::TableDef table(db);
   table.Create(u"Bench", tarvex::dao::kDbAttachExclusive);
-  const std::array<std::pair<const char16_t*, int>, kColumns> fields{{{u"Id", 4}, {u"Name", 10}, {u"Small", 3},
-                                                                      {u"Ratio", 7}, {u"Amount", 5}, {u"Stamp", 8},
-                                                                      {u"Active", 1}, {u"Notes", 12}, {u"Score", 6},
+  const std::array<std::pair<const char16_t*, int>, kColumns> fields{{{u"Id", 4},
+                                                                      {u"Name", 10},
+                                                                      {u"Small", 3},
+                                                                      {u"Ratio", 7},
+                                                                      {u"Amount", 5},
+                                                                      {u"Stamp", 8},
+                                                                      {u"Active", 1},
+                                                                      {u"Notes", 12},
+                                                                      {u"Score", 6},
                                                                       {u"Level", 2}}};
   for (const auto& [name, type] : fields) table.CreateField(name, type, type == 10 ? 50 : 0, 0);
   table.Append();
@@ -95,12 +103,14 @@ double WriteWithEngine(const std::filesystem::path& file, size_t rows, const Pre
   return Seconds(start);
 }
 
-double WriteWithSqlite(const std::filesystem::path& file, size_t rows, const PreparedRows& prepared) {
+double WriteWithSqlite(const std::filesystem::path& file, size_t rows,
+                       const PreparedRows& prepared) {
   auto start = std::chrono::steady_clock::now();
   sqlite3* db = nullptr;
   sqlite3_open(file.c_str(), &db);
   sqlite3_exec(db,
-               "CREATE TABLE Bench (Id INTEGER, Name TEXT, Small INTEGER, Ratio REAL, Amount NUMERIC, Stamp TEXT, "
+               "CREATE TABLE Bench (Id INTEGER, Name TEXT, Small INTEGER, Ratio REAL, Amount "
+               "NUMERIC, Stamp TEXT, "
                "Active TEXT, Notes TEXT, Score REAL, Level INTEGER); BEGIN;",
                nullptr, nullptr, nullptr);
   sqlite3_stmt* insert = nullptr;
@@ -110,8 +120,8 @@ double WriteWithSqlite(const std::filesystem::path& file, size_t rows, const Pre
     std::string id = std::to_string(i + 1);
     sqlite3_bind_text(insert, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
     for (size_t c = 1; c < kColumns; ++c)
-      sqlite3_bind_text(insert, static_cast<int>(c + 1), texts[c].c_str(), static_cast<int>(texts[c].size()),
-                        SQLITE_TRANSIENT);
+      sqlite3_bind_text(insert, static_cast<int>(c + 1), texts[c].c_str(),
+                        static_cast<int>(texts[c].size()), SQLITE_TRANSIENT);
     sqlite3_step(insert);
     sqlite3_reset(insert);
   }
@@ -141,9 +151,11 @@ int main(int argc, char** argv) {
     double ours = WriteWithEngine(mdb, rows, prepared);
     long peak = PeakMegabytes();
     double theirs = WriteWithSqlite(sqlite, rows, prepared);
-    std::printf("rows %zu\nengine %.2f s (%.1f MB file)\nsqlite %.2f s (%.1f MB file)\n", rows, ours,
-                std::filesystem::file_size(mdb) / 1e6, theirs, std::filesystem::file_size(sqlite) / 1e6);
-    std::printf("ratio engine/sqlite %.2f\npeak memory during the engine run %ld MB\n", ours / theirs, peak);
+    std::printf("rows %zu\nengine %.2f s (%.1f MB file)\nsqlite %.2f s (%.1f MB file)\n", rows,
+                ours, std::filesystem::file_size(mdb) / 1e6, theirs,
+                std::filesystem::file_size(sqlite) / 1e6);
+    std::printf("ratio engine/sqlite %.2f\npeak memory during the engine run %ld MB\n",
+                ours / theirs, peak);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "benchmark failed: %s\n", e.what());
     return 1;

@@ -17,7 +17,8 @@ constexpr size_t kSlotSize = 2;
 
 }  // namespace
 
-DataPage::DataPage(uint32_t owner) : bytes_(kJet4Layout.pageSize, 0), lowestRowStart_(kJet4Layout.pageSize) {
+DataPage::DataPage(uint32_t owner)
+    : bytes_(kJet4Layout.pageSize, 0), lowestRowStart_(kJet4Layout.pageSize) {
   bytes_[0] = jet4::kDataPageType;
   bytes_[1] = 0x01;
   format::PutU32(bytes_, kJet4Layout.dataPageOwnerOffset, owner);
@@ -51,7 +52,8 @@ bool DataPage::CanAdd(size_t rowLength) const {
 uint8_t DataPage::Add(std::span<const uint8_t> row) {
   size_t start = lowestRowStart_ - row.size();
   std::copy(row.begin(), row.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(start));
-  format::PutU16(bytes_, kJet4Layout.dataPageRowTableOffset + kSlotSize * rowCount_, static_cast<uint16_t>(start));
+  format::PutU16(bytes_, kJet4Layout.dataPageRowTableOffset + kSlotSize * rowCount_,
+                 static_cast<uint16_t>(start));
   lowestRowStart_ = start;
   auto number = static_cast<uint8_t>(rowCount_++);
   UpdateHeader();

@@ -18,12 +18,15 @@ Database::~Database() {
 
 void Database::Create(const std::filesystem::path& path, const std::string& locale, int options) {
   if (file_) throw DaoException("The database object is already open.");
-  if (options & kDbVersion30) throw DaoException("Creating Jet 3 (Access 97) databases is not supported.");
-  if (!(options & kDbVersion40)) throw DaoException("Unknown database format option " + std::to_string(options) + ".");
+  if (options & kDbVersion30)
+    throw DaoException("Creating Jet 3 (Access 97) databases is not supported.");
+  if (!(options & kDbVersion40))
+    throw DaoException("Unknown database format option " + std::to_string(options) + ".");
   file_ = DatabaseFile::CreateNew(path, CodePageOfLocale(locale));
 }
 
-void Database::Open(const std::filesystem::path& path, bool exclusive, bool readOnly, const std::string& connect) {
+void Database::Open(const std::filesystem::path& path, bool exclusive, bool readOnly,
+                    const std::string& connect) {
   if (file_) throw DaoException("The database object is already open.");
   if (!connect.empty() && connect.find(";PWD=") != std::string::npos)
     throw DaoException("Password-protected databases are not supported.");

@@ -70,7 +70,8 @@ class Database {
   // Jet 4 file; 32 (Jet 3) is not supported yet.
   void Create(const std::filesystem::path& path, const std::string& locale, int options);
   // Opens an existing Jet 4 database to add tables and rows.
-  void Open(const std::filesystem::path& path, bool exclusive, bool readOnly, const std::string& connect);
+  void Open(const std::filesystem::path& path, bool exclusive, bool readOnly,
+            const std::string& connect);
   // Writes everything and releases the file; harmless when not open.
   void Close();
   bool IsOpen() const { return file_ != nullptr; }

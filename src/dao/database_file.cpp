@@ -32,10 +32,13 @@ struct InitialAce {
   bool inheritable;
 };
 constexpr InitialAce kInitialAces[] = {
-    {2, &kAdminSid, 393216, false}, {2, &kUsersSid, 20, false},
+    {2, &kAdminSid, 393216, false},
+    {2, &kUsersSid, 20, false},
     {3, &kAdminSid, 393216, false},
-    {4, &kAdminSid, 393216, false}, {4, &kUsersSid, 20, false},
-    {5, &kAdminSid, 917504, false}, {5, &kUsersSid, 20, false},
+    {4, &kAdminSid, 393216, false},
+    {4, &kUsersSid, 20, false},
+    {5, &kAdminSid, 917504, false},
+    {5, &kUsersSid, 20, false},
     {jet4::kTablesContainerId, &kInheritSid, kInheritedAccess, true},
     {jet4::kTablesContainerId, &kAdminSid, 393217, false},
     {jet4::kTablesContainerId, &kUsersSid, 1048319, true},
@@ -49,7 +52,8 @@ constexpr InitialAce kInitialAces[] = {
 
 double NowAsDays() {
   auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                     std::chrono::system_clock::now().time_since_epoch()).count();
+                     std::chrono::system_clock::now().time_since_epoch())
+                     .count();
   constexpr double kDaysFrom1899To1970 = 25569.0;
   return kDaysFrom1899To1970 + static_cast<double>(seconds) / 86400.0;
 }
@@ -70,7 +74,9 @@ std::vector<uint8_t> DoubleBytes(double value) {
 
 bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
-  auto fold = [](char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; };
+  auto fold = [](char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  };
   for (size_t i = 0; i < a.size(); ++i)
     if (fold(a[i]) != fold(b[i])) return false;
   return true;
@@ -86,10 +92,13 @@ Int FixedValue(const RowView& row, size_t column) {
 
 }  // namespace
 
-DatabaseFile::DatabaseFile(std::unique_ptr<PageFile> file) : file_(std::move(file)), now_(NowAsDays()) {}
+DatabaseFile::DatabaseFile(std::unique_ptr<PageFile> file)
+    : file_(std::move(file)), now_(NowAsDays()) {}
 
-std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::path& path, uint16_t codePage) {
-  auto file = std::make_unique<PageFile>(path, PageFile::Mode::kCreateNew, true, kJet4Layout.pageSize);
+std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::path& path,
+                                                      uint16_t codePage) {
+  auto file =
+      std::make_unique<PageFile>(path, PageFile::Mode::kCreateNew, true, kJet4Layout.pageSize);
   std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
   try {
     db->CreateSystemTables(codePage);
@@ -114,7 +123,8 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   const SystemTable order[] = {SystemTable::kObjects, SystemTable::kAces, SystemTable::kQueries,
                                SystemTable::kRelationships};
   std::vector<std::pair<uint32_t, TableDefinition>> definitions;
-  for (SystemTable table : order) definitions.emplace_back(file_->Allocate(), SystemTableDefinition(table));
+  for (SystemTable table : order)
+    definitions.emplace_back(file_->Allocate(), SystemTableDefinition(table));
   for (auto& [page, definition] : definitions) {
     PlaceMaps(definition);
     tables_.emplace(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
@@ -122,29 +132,35 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   ownerSid_.assign(kAdminSid.begin(), kAdminSid.end());
   std::vector<uint8_t> engine(kEngineSid.begin(), kEngineSid.end());
   const int32_t system = jet4::kSystemObjectFlags;
-  AddCatalogueRow({jet4::kTablesContainerId, jet4::kRootId, u"Tables", jet4::kContainerObjectType, system}, engine, {});
-  AddCatalogueRow({jet4::kDatabasesContainerId, jet4::kRootId, u"Databases", jet4::kContainerObjectType, system},
-                  engine, {});
   AddCatalogueRow(
-      {jet4::kRelationshipsContainerId, jet4::kRootId, u"Relationships", jet4::kContainerObjectType, system}, engine,
-      {});
-  AddCatalogueRow({jet4::kDatabaseObjectId, jet4::kDatabasesContainerId, u"MSysDb", jet4::kDatabaseObjectType, system},
+      {jet4::kTablesContainerId, jet4::kRootId, u"Tables", jet4::kContainerObjectType, system},
+      engine, {});
+  AddCatalogueRow({jet4::kDatabasesContainerId, jet4::kRootId, u"Databases",
+                   jet4::kContainerObjectType, system},
+                  engine, {});
+  AddCatalogueRow({jet4::kRelationshipsContainerId, jet4::kRootId, u"Relationships",
+                   jet4::kContainerObjectType, system},
+                  engine, {});
+  AddCatalogueRow({jet4::kDatabaseObjectId, jet4::kDatabasesContainerId, u"MSysDb",
+                   jet4::kDatabaseObjectType, system},
                   ownerSid_, {});
   for (size_t i = 0; i < definitions.size(); ++i)
-    AddCatalogueRow({static_cast<int32_t>(definitions[i].first), jet4::kTablesContainerId, SystemTableName(order[i]),
-                     jet4::kTableObjectType, system},
+    AddCatalogueRow({static_cast<int32_t>(definitions[i].first), jet4::kTablesContainerId,
+                     SystemTableName(order[i]), jet4::kTableObjectType, system},
                     engine, {});
   for (const auto& ace : kInitialAces)
     AddAceRow(ace.objectId, {ace.sid->begin(), ace.sid->end()}, ace.access, ace.inheritable);
   tableGrantSids_ = {ownerSid_, {kUsersSid.begin(), kUsersSid.end()}};
 }
 
-std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::path& path, bool exclusive,
-                                                        bool readOnly) {
-  if (!std::filesystem::exists(path)) throw DaoException("Could not find file '" + path.string() + "'.");
+std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::path& path,
+                                                         bool exclusive, bool readOnly) {
+  if (!std::filesystem::exists(path))
+    throw DaoException("Could not find file '" + path.string() + "'.");
   auto mode = readOnly ? PageFile::Mode::kReadOnly : PageFile::Mode::kReadWrite;
   auto file = std::make_unique<PageFile>(path, mode, exclusive, kJet4Layout.pageSize);
-  if (file->pageCount() <= kObjectsPage) throw DaoException("'" + path.string() + "' is not a database file.");
+  if (file->pageCount() <= kObjectsPage)
+    throw DaoException("'" + path.string() + "' is not a database file.");
   CheckHeaderPage(file->Read(0));
   std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
   db->ReadCatalogue();
@@ -162,11 +178,14 @@ void DatabaseFile::ReadCatalogue() {
       if (d.columns[i].name == name) return i;
     throw DaoException("The catalogue lacks its column '" + ToUtf8(name) + "'.");
   };
-  size_t id = position(u"Id"), parent = position(u"ParentId"), name = position(u"Name"), type = position(u"Type"),
-         flags = position(u"Flags"), owner = position(u"Owner");
+  size_t id = position(u"Id"), parent = position(u"ParentId"), name = position(u"Name"),
+         type = position(u"Type"), flags = position(u"Flags"), owner = position(u"Owner");
   objects.ForEachRow([&](RowPointer, const RowView& row) {
-    CatalogueEntry entry{FixedValue<int32_t>(row, id), FixedValue<int32_t>(row, parent), {},
-                         FixedValue<int16_t>(row, type), FixedValue<int32_t>(row, flags)};
+    CatalogueEntry entry{FixedValue<int32_t>(row, id),
+                         FixedValue<int32_t>(row, parent),
+                         {},
+                         FixedValue<int16_t>(row, type),
+                         FixedValue<int32_t>(row, flags)};
     if (auto text = row.Value(name)) entry.name = DecodeText(*text);
     if (entry.id == jet4::kDatabaseObjectId)
       if (auto sid = row.Value(owner)) ownerSid_.assign(sid->begin(), sid->end());
@@ -194,8 +213,8 @@ void DatabaseFile::ReadSecurityIds() {
 
 std::optional<uint32_t> DatabaseFile::FindTable(std::u16string_view name) const {
   for (const auto& entry : catalogue_)
-    if ((entry.type & kTypeMask) == jet4::kTableObjectType && entry.parentId == jet4::kTablesContainerId &&
-        SameNameNoCase(entry.name, name))
+    if ((entry.type & kTypeMask) == jet4::kTableObjectType &&
+        entry.parentId == jet4::kTablesContainerId && SameNameNoCase(entry.name, name))
       return static_cast<uint32_t>(entry.id) & jet4::kObjectIdMask;
   return std::nullopt;
 }
@@ -210,7 +229,8 @@ TableStore& DatabaseFile::Table(uint32_t definitionPage) {
   auto found = tables_.find(definitionPage);
   if (found != tables_.end()) return *found->second;
   if (definitionPage >= file_->pageCount())
-    throw DaoException("The catalogue names a table at page " + std::to_string(definitionPage) + " past the end.");
+    throw DaoException("The catalogue names a table at page " + std::to_string(definitionPage) +
+                       " past the end.");
   return *tables_.emplace(definitionPage, TableStore::Load(*file_, definitionPage)).first->second;
 }
 
@@ -242,18 +262,22 @@ void DatabaseFile::AddCatalogueRow(const CatalogueEntry& entry, const std::vecto
   values[objects_column::kId] = LongBytes(entry.id);
   values[objects_column::kParentId] = LongBytes(entry.parentId);
   values[objects_column::kName] = EncodeText(entry.name, false);
-  values[objects_column::kType] = std::vector<uint8_t>{static_cast<uint8_t>(entry.type),
-                                                       static_cast<uint8_t>(static_cast<uint16_t>(entry.type) >> 8)};
+  values[objects_column::kType] =
+      std::vector<uint8_t>{static_cast<uint8_t>(entry.type),
+                           static_cast<uint8_t>(static_cast<uint16_t>(entry.type) >> 8)};
   values[objects_column::kDateCreate] = DoubleBytes(now_);
   values[objects_column::kDateUpdate] = DoubleBytes(now_);
   values[objects_column::kOwner] = owner;
   values[objects_column::kFlags] = LongBytes(entry.flags);
-  if (!properties.empty()) values[objects_column::kLvProp] = objects.StoreLongValue(objects_column::kLvProp, properties, true);
+  if (!properties.empty())
+    values[objects_column::kLvProp] =
+        objects.StoreLongValue(objects_column::kLvProp, properties, true);
   objects.AppendRow(values);
   catalogue_.push_back(entry);
 }
 
-void DatabaseFile::AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access, bool inheritable) {
+void DatabaseFile::AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access,
+                             bool inheritable) {
   auto aces = FindTable(SystemTableName(SystemTable::kAces));
   if (!aces) return;  // a file without permissions table keeps none
   TableStore& store = Table(*aces);
@@ -271,9 +295,11 @@ uint32_t DatabaseFile::AddTable(const std::u16string& name, TableDefinition defi
   uint32_t page = file_->Allocate();
   PlaceMaps(definition);
   tables_.emplace(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
-  AddCatalogueRow({static_cast<int32_t>(page), jet4::kTablesContainerId, name, jet4::kTableObjectType, 0}, ownerSid_,
-                  properties);
-  for (const auto& sid : tableGrantSids_) AddAceRow(static_cast<int32_t>(page), sid, jet4::kNewTableAccess, false);
+  AddCatalogueRow(
+      {static_cast<int32_t>(page), jet4::kTablesContainerId, name, jet4::kTableObjectType, 0},
+      ownerSid_, properties);
+  for (const auto& sid : tableGrantSids_)
+    AddAceRow(static_cast<int32_t>(page), sid, jet4::kNewTableAccess, false);
   return page;
 }
 

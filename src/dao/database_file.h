@@ -31,8 +31,10 @@ struct CatalogueEntry {
 
 class DatabaseFile {
  public:
-  static std::unique_ptr<DatabaseFile> CreateNew(const std::filesystem::path& path, uint16_t codePage);
-  static std::unique_ptr<DatabaseFile> OpenExisting(const std::filesystem::path& path, bool exclusive, bool readOnly);
+  static std::unique_ptr<DatabaseFile> CreateNew(const std::filesystem::path& path,
+                                                 uint16_t codePage);
+  static std::unique_ptr<DatabaseFile> OpenExisting(const std::filesystem::path& path,
+                                                    bool exclusive, bool readOnly);
 
   bool readOnly() const { return file_->readOnly(); }
   const std::vector<CatalogueEntry>& catalogue() const { return catalogue_; }
@@ -44,7 +46,8 @@ class DatabaseFile {
 
   // Creates a user table: places its maps, writes its catalogue and
   // permission rows; returns its definition page (its object id).
-  uint32_t AddTable(const std::u16string& name, TableDefinition definition, const std::vector<uint8_t>& properties);
+  uint32_t AddTable(const std::u16string& name, TableDefinition definition,
+                    const std::vector<uint8_t>& properties);
 
   // Writes every change and closes the file.
   void Close();
@@ -56,7 +59,8 @@ class DatabaseFile {
   RowPointer AddMapRow();
   void AddCatalogueRow(const CatalogueEntry& entry, const std::vector<uint8_t>& owner,
                        const std::vector<uint8_t>& properties);
-  void AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access, bool inheritable);
+  void AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access,
+                 bool inheritable);
   void ReadCatalogue();
   void ReadSecurityIds();
   void WriteGlobalMap();

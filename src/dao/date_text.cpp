@@ -39,7 +39,10 @@ std::optional<int> Digits(std::u16string_view text, size_t& at, size_t maxDigits
 }
 
 bool Expect(std::u16string_view text, size_t& at, char16_t c) {
-  if (at < text.size() && text[at] == c) { ++at; return true; }
+  if (at < text.size() && text[at] == c) {
+    ++at;
+    return true;
+  }
   return false;
 }
 
@@ -47,8 +50,12 @@ void SkipBlanks(std::u16string_view text, size_t& at) {
   while (at < text.size() && text[at] == u' ') ++at;
 }
 
-struct CivilDate { int year = 1899, month = 12, day = 30; };
-struct TimeOfDay { int hour = 0, minute = 0, second = 0; };
+struct CivilDate {
+  int year = 1899, month = 12, day = 30;
+};
+struct TimeOfDay {
+  int hour = 0, minute = 0, second = 0;
+};
 
 int ExpandYear(int year, size_t digits) {
   if (digits > 2) return year;

@@ -5,6 +5,7 @@
 namespace tarvex::dao {
 namespace {
 
+// clang-format off
 constexpr std::array<SortCode, 256> kCodes{{
     {'X', 0, 0, 0, 0}, {'U', 0, 0, 0, 0x03}, {'U', 0, 0, 0, 0x04}, {'U', 0, 0, 0, 0x05},  // U+0000
     {'U', 0, 0, 0, 0x06}, {'U', 0, 0, 0, 0x07}, {'U', 0, 0, 0, 0x08}, {'U', 0, 0, 0, 0x09},  // U+0004
@@ -71,6 +72,7 @@ constexpr std::array<SortCode, 256> kCodes{{
     {'I', 1, 0x64, 0, 0x21}, {'I', 1, 0x6F, 0, 0x0F}, {'I', 1, 0x6F, 0, 0x0E}, {'I', 1, 0x6F, 0, 0x12},  // U+00F8
     {'I', 1, 0x6F, 0, 0x13}, {'I', 1, 0x76, 0, 0x0E}, {'S', 2, 0x6D, 0x57, 0}, {'I', 1, 0x76, 0, 0x13},  // U+00FC
 }};
+// clang-format on
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 namespace tarvex::dao {
 
 struct SortCode {
-  char kind;            // 'S' simple, 'I' with an accent code, 'U' unprintable, 'X' ignored
+  char kind;             // 'S' simple, 'I' with an accent code, 'U' unprintable, 'X' ignored
   uint8_t inlineLength;  // 0..2
   uint8_t inline0;
   uint8_t inline1;

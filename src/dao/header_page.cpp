@@ -21,8 +21,8 @@ constexpr size_t kEngineNameLength = 15;
 // Constant in every Jet 4 header: the start of the masked region and the
 // bytes after it.
 constexpr std::array<uint8_t, 24> kMaskedPrologue{0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
-                                                   0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
-                                                   0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
+                                                  0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                                  0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
 constexpr std::array<uint8_t, 8> kHeaderTrailer{0x54, 0x06, 0x00, 0x00, 0x34, 0x2E, 0x30, 0x00};
 
 // The RC4 key stream of the header key; XOR with it both masks and unmasks.
@@ -77,7 +77,8 @@ std::vector<uint8_t> BuildHeaderPage(uint16_t codePage) {
   page[1] = 0x01;
   std::memcpy(page.data() + jet4::kEngineNameOffset, kEngineName, kEngineNameLength);
   page[jet4::kVersionOffset] = jet4::kVersionByte;
-  std::copy(kMaskedPrologue.begin(), kMaskedPrologue.end(), page.begin() + jet4::kMaskedRegionOffset);
+  std::copy(kMaskedPrologue.begin(), kMaskedPrologue.end(),
+            page.begin() + jet4::kMaskedRegionOffset);
   format::PutU16(page, jet4::kCodePageOffset, codePage);
   WritePasswordArea(page);
   format::PutU32(page, jet4::kHeaderUnknown6AOffset, kReferenceHeaderWord);
@@ -88,7 +89,8 @@ std::vector<uint8_t> BuildHeaderPage(uint16_t codePage) {
   std::memcpy(&dateBits, &kReferenceCreationDate, sizeof(dateBits));
   format::PutU64(page, jet4::kCreationDateOffset, dateBits);
   ApplyMask(page);
-  std::copy(kHeaderTrailer.begin(), kHeaderTrailer.end(), page.begin() + jet4::kHeaderTrailerOffset);
+  std::copy(kHeaderTrailer.begin(), kHeaderTrailer.end(),
+            page.begin() + jet4::kHeaderTrailerOffset);
   size_t tail = page.size() - jet4::kHeaderTailPairsLength;
   for (size_t i = tail; i < page.size(); i += 2) page[i + 1] = 0x01;
   page[tail] = 0x01;
@@ -96,10 +98,12 @@ std::vector<uint8_t> BuildHeaderPage(uint16_t codePage) {
 }
 
 void CheckHeaderPage(std::span<const uint8_t> page) {
-  if (page.size() < jet4::kMaskedRegionOffset + jet4::kMaskedRegionLength || page[0] != jet4::kHeaderPageType ||
+  if (page.size() < jet4::kMaskedRegionOffset + jet4::kMaskedRegionLength ||
+      page[0] != jet4::kHeaderPageType ||
       std::memcmp(page.data() + jet4::kEngineNameOffset, kEngineName, kEngineNameLength) != 0) {
     if (page.size() > jet4::kEngineNameOffset + kEngineNameLength &&
-        std::memcmp(page.data() + jet4::kEngineNameOffset, "Standard ACE DB", kEngineNameLength) == 0)
+        std::memcmp(page.data() + jet4::kEngineNameOffset, "Standard ACE DB", kEngineNameLength) ==
+            0)
       throw DaoException("Access 2007 and later files (.accdb) are not supported.");
     throw DaoException("The file is not a Microsoft Access database.");
   }

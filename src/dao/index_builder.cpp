@@ -12,7 +12,8 @@ namespace {
 using format::kJet4Layout;
 
 constexpr size_t kChildPointerLength = 4;
-constexpr uint8_t kNodePageMarker = 0x01;  // Access marks node pages at the byte after the prefix length
+constexpr uint8_t kNodePageMarker =
+    0x01;  // Access marks node pages at the byte after the prefix length
 
 // One page of the tree before page numbers are known: a run of items of the
 // level below (entries for leaves, child pages for nodes).
@@ -50,7 +51,8 @@ Level PlanNodes(const Level& children) {
   Level level;
   size_t bytes = 0;
   for (size_t i = 0; i < children.size(); ++i) {
-    size_t grown = level.empty() ? 0 : bytes + children[i - 1].lastEntry.size() + kChildPointerLength;
+    size_t grown =
+        level.empty() ? 0 : bytes + children[i - 1].lastEntry.size() + kChildPointerLength;
     if (level.empty() || grown > kPageCapacity) {
       level.push_back({i, 0, {}});
       bytes = 0;
@@ -75,11 +77,13 @@ std::vector<uint8_t> BlankIndexPage(uint8_t type, uint32_t owner) {
 void PutEntries(std::vector<uint8_t>& page, const std::vector<std::vector<uint8_t>>& entries) {
   size_t at = 0;
   for (const auto& entry : entries) {
-    std::copy(entry.begin(), entry.end(), page.begin() + static_cast<std::ptrdiff_t>(jet4::kIndexEntriesOffset + at));
+    std::copy(entry.begin(), entry.end(),
+              page.begin() + static_cast<std::ptrdiff_t>(jet4::kIndexEntriesOffset + at));
     at += entry.size();
     page[jet4::kIndexEntryMaskOffset + at / 8] |= static_cast<uint8_t>(1u << (at % 8));
   }
-  format::PutU16(page, jet4::kDataPageFreeSpaceOffset, static_cast<uint16_t>(jet4::kIndexUsableBytes - at));
+  format::PutU16(page, jet4::kDataPageFreeSpaceOffset,
+                 static_cast<uint16_t>(jet4::kIndexUsableBytes - at));
 }
 
 void PutBigEndian(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
@@ -101,8 +105,8 @@ bool IndexEntry::operator<(const IndexEntry& other) const {
   return row < other.row;
 }
 
-BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const PageSet& reusable, PageFile& file,
-                      std::vector<uint32_t>& unused) {
+BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const PageSet& reusable,
+                      PageFile& file, std::vector<uint32_t>& unused) {
   std::sort(entries.begin(), entries.end());
   std::vector<std::vector<uint8_t>> leafEntries;
   leafEntries.reserve(entries.size());
@@ -124,13 +128,16 @@ BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const Pag
   for (size_t l = 0; l < levels.size(); ++l) {
     for (size_t p = 0; p < levels[l].size(); ++p) {
       const PagePlan& plan = levels[l][p];
-      auto page = BlankIndexPage(l == 0 ? jet4::kIndexLeafPageType : jet4::kIndexNodePageType, owner);
+      auto page =
+          BlankIndexPage(l == 0 ? jet4::kIndexLeafPageType : jet4::kIndexNodePageType, owner);
       format::PutU32(page, jet4::kIndexPrevPageOffset, p > 0 ? numbers[l][p - 1] : 0);
-      format::PutU32(page, jet4::kIndexNextPageOffset, p + 1 < levels[l].size() ? numbers[l][p + 1] : 0);
+      format::PutU32(page, jet4::kIndexNextPageOffset,
+                     p + 1 < levels[l].size() ? numbers[l][p + 1] : 0);
       std::vector<std::vector<uint8_t>> pageEntries;
       if (l == 0) {
-        pageEntries.assign(leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first),
-                           leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first + plan.count));
+        pageEntries.assign(
+            leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first),
+            leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first + plan.count));
       } else {
         const Level& below = levels[l - 1];
         size_t entriesHere = plan.count > 1 ? plan.count - 1 : 1;
@@ -139,7 +146,9 @@ BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const Pag
           PutBigEndian(entry, numbers[l - 1][c], 4);
           pageEntries.push_back(std::move(entry));
         }
-        if (plan.count > 1) format::PutU32(page, jet4::kIndexTailPageOffset, numbers[l - 1][plan.first + plan.count - 1]);
+        if (plan.count > 1)
+          format::PutU32(page, jet4::kIndexTailPageOffset,
+                         numbers[l - 1][plan.first + plan.count - 1]);
       }
       PutEntries(page, pageEntries);
       file.Write(numbers[l][p], page);

@@ -29,7 +29,7 @@ struct BuiltIndex {
 // `owner`. Pages are taken from `reusable` first (the root from its first
 // page, so an index keeps its root), then allocated; reusable pages left over
 // are returned in `unused` (written as zero pages) for the caller to free.
-BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const PageSet& reusable, PageFile& file,
-                      std::vector<uint32_t>& unused);
+BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const PageSet& reusable,
+                      PageFile& file, std::vector<uint32_t>& unused);
 
 }  // namespace tarvex::dao

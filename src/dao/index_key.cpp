@@ -37,7 +37,10 @@ std::vector<uint8_t> IntegerKey(std::span<const uint8_t> value) {
 std::vector<uint8_t> FloatKey(std::span<const uint8_t> value) {
   std::vector<uint8_t> out(value.rbegin(), value.rend());
   if (out.empty()) return out;
-  if (out[0] & 0x80) Invert(out); else out[0] ^= 0x80;
+  if (out[0] & 0x80)
+    Invert(out);
+  else
+    out[0] ^= 0x80;
   return out;
 }
 
@@ -57,14 +60,16 @@ void AppendSegments(std::vector<uint8_t>& key, std::span<const uint8_t> value, b
 }
 
 std::vector<uint8_t> GuidTextOrder(std::span<const uint8_t> v) {
-  return {v[3], v[2], v[1], v[0], v[5], v[4], v[7], v[6], v[8], v[9], v[10], v[11], v[12], v[13], v[14], v[15]};
+  return {v[3], v[2], v[1],  v[0],  v[5],  v[4],  v[7],  v[6],
+          v[8], v[9], v[10], v[11], v[12], v[13], v[14], v[15]};
 }
 
 class TextKeyBuilder {
  public:
   void Add(char16_t c) {
     if (c > 0xFF) {
-      AddInline({static_cast<uint8_t>(0xFC + (c >> 14)), static_cast<uint8_t>(2 + ((c >> 7) & 0x7F)),
+      AddInline({static_cast<uint8_t>(0xFC + (c >> 14)),
+                 static_cast<uint8_t>(2 + ((c >> 7) & 0x7F)),
                  static_cast<uint8_t>(2 + (c & 0x7F))});
       return;
     }
@@ -112,8 +117,9 @@ class TextKeyBuilder {
   void AddUnprintable(size_t thisPos, uint8_t code) {
     size_t p = extra_.empty() ? thisPos : extra_.size() + (thisPos - extraChars_);
     uint16_t where = static_cast<uint16_t>((7 + 4 * p) | 0x8000);
-    unprintable_.insert(unprintable_.end(), {static_cast<uint8_t>(where >> 8), static_cast<uint8_t>(where),
-                                             kUnprintableMarker, code});
+    unprintable_.insert(
+        unprintable_.end(),
+        {static_cast<uint8_t>(where >> 8), static_cast<uint8_t>(where), kUnprintableMarker, code});
   }
 
   std::vector<uint8_t> inline_;
@@ -135,19 +141,28 @@ std::vector<uint8_t> TextKey(std::u16string_view text, bool ascending) {
 
 bool IsIndexableType(uint8_t typeCode) {
   switch (static_cast<FieldType>(typeCode)) {
-    case FieldType::kBoolean: case FieldType::kByte: case FieldType::kInteger: case FieldType::kLong:
-    case FieldType::kCurrency: case FieldType::kSingle: case FieldType::kDouble: case FieldType::kDate:
-    case FieldType::kBinary: case FieldType::kText: case FieldType::kGuid:
+    case FieldType::kBoolean:
+    case FieldType::kByte:
+    case FieldType::kInteger:
+    case FieldType::kLong:
+    case FieldType::kCurrency:
+    case FieldType::kSingle:
+    case FieldType::kDouble:
+    case FieldType::kDate:
+    case FieldType::kBinary:
+    case FieldType::kText:
+    case FieldType::kGuid:
       return true;
     default:
       return false;
   }
 }
 
-void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode, std::optional<std::span<const uint8_t>> value,
-                     bool ascending) {
+void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
+                     std::optional<std::span<const uint8_t>> value, bool ascending) {
   auto type = static_cast<FieldType>(typeCode);
-  if (!IsIndexableType(typeCode)) throw DaoException("Columns of type " + std::to_string(typeCode) + " cannot be indexed.");
+  if (!IsIndexableType(typeCode))
+    throw DaoException("Columns of type " + std::to_string(typeCode) + " cannot be indexed.");
   if (type == FieldType::kBoolean) {
     key.push_back(ascending ? kAscendingPresent : kDescendingPresent);
     bool set = value.has_value();
@@ -161,19 +176,33 @@ void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode, std::optional<
   key.push_back(ascending ? kAscendingPresent : kDescendingPresent);
   std::vector<uint8_t> bytes;
   switch (type) {
-    case FieldType::kByte: bytes.assign(value->begin(), value->end()); break;
-    case FieldType::kInteger: case FieldType::kLong: case FieldType::kCurrency: bytes = IntegerKey(*value); break;
-    case FieldType::kSingle: case FieldType::kDouble: case FieldType::kDate: bytes = FloatKey(*value); break;
+    case FieldType::kByte:
+      bytes.assign(value->begin(), value->end());
+      break;
+    case FieldType::kInteger:
+    case FieldType::kLong:
+    case FieldType::kCurrency:
+      bytes = IntegerKey(*value);
+      break;
+    case FieldType::kSingle:
+    case FieldType::kDouble:
+    case FieldType::kDate:
+      bytes = FloatKey(*value);
+      break;
     case FieldType::kText: {
       auto text = TextKey(DecodeText(*value), ascending);
       key.insert(key.end(), text.begin(), text.end());
       return;
     }
     case FieldType::kGuid:
-      AppendSegments(key, value->size() == 16 ? GuidTextOrder(*value) : std::vector<uint8_t>(value->begin(), value->end()),
+      AppendSegments(key,
+                     value->size() == 16 ? GuidTextOrder(*value)
+                                         : std::vector<uint8_t>(value->begin(), value->end()),
                      ascending);
       return;
-    default: AppendSegments(key, *value, ascending); return;
+    default:
+      AppendSegments(key, *value, ascending);
+      return;
   }
   if (!ascending) Invert(bytes);
   key.insert(key.end(), bytes.begin(), bytes.end());

@@ -12,8 +12,8 @@ namespace tarvex::dao {
 // Appends one key column of type `typeCode` to `key`. `value` is the column's
 // stored bytes (nullopt for null; for Booleans an empty span means True and
 // nullopt False). Throws DaoException for a type that cannot be indexed.
-void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode, std::optional<std::span<const uint8_t>> value,
-                     bool ascending);
+void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
+                     std::optional<std::span<const uint8_t>> value, bool ascending);
 
 // The General (Legacy) sort key of a text, without the flag byte. Characters
 // U+0000..U+00FF get the engine's codes; others get three bytes (0xFC + the

@@ -45,7 +45,8 @@ inline constexpr size_t kTableDefLengthOffset = 8;
 inline constexpr size_t kTableDefMagicOffset = 12;
 inline constexpr size_t kTableDefAutoNumberOffset = 20;
 inline constexpr size_t kTableDefAutoNumberFlagOffset = 24;
-inline constexpr size_t kTableDefUserMarkerOffset = 36;  // Access writes FF FF FF FF here for user tables
+inline constexpr size_t kTableDefUserMarkerOffset =
+    36;  // Access writes FF FF FF FF here for user tables
 inline constexpr size_t kTableDefOwnedMapOffset = 55;
 inline constexpr size_t kTableDefFreeMapOffset = 59;
 inline constexpr size_t kContinuationHeaderLength = 8;

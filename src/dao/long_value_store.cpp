@@ -36,7 +36,8 @@ RowPointer LongValueStore::AddRow(std::span<const uint8_t> row) {
 }
 
 std::vector<uint8_t> LongValueStore::Store(std::span<const uint8_t> data, bool inlineAllowed) {
-  if (data.size() > jet4::kLongValueLengthMask) throw DaoException("The value is too long to store.");
+  if (data.size() > jet4::kLongValueLengthMask)
+    throw DaoException("The value is too long to store.");
   auto length = static_cast<uint32_t>(data.size());
   if (inlineAllowed && data.size() <= jet4::kLongValueInlineMax) {
     auto header = Header(length | jet4::kLongValueInlineFlag, {});
@@ -68,8 +69,10 @@ void LongValueStore::Flush() {
 PageSet LongValueStore::FreePages() const {
   PageSet pages = free_;
   if (page_) {
-    if (page_->freeSpace() >= kUsefulFreeSpace) pages.Add(pageNumber_);
-    else pages.Remove(pageNumber_);
+    if (page_->freeSpace() >= kUsefulFreeSpace)
+      pages.Add(pageNumber_);
+    else
+      pages.Remove(pageNumber_);
   }
   return pages;
 }

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "dao/data_page.h"
-#include "dao/row_pointer.h"
 #include "dao/page_file.h"
+#include "dao/row_pointer.h"
 #include "dao/usage_map.h"
 
 namespace tarvex::dao {

@@ -1,13 +1,13 @@
 #include "dao/page_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <string>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "dao/dao_exception.h"
 
@@ -23,9 +23,12 @@ constexpr uint32_t kMaxPages = 1u << 24;
 
 int OpenFlags(PageFile::Mode mode) {
   switch (mode) {
-    case PageFile::Mode::kCreateNew: return O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC;
-    case PageFile::Mode::kReadWrite: return O_RDWR | O_CLOEXEC;
-    case PageFile::Mode::kReadOnly: return O_RDONLY | O_CLOEXEC;
+    case PageFile::Mode::kCreateNew:
+      return O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC;
+    case PageFile::Mode::kReadWrite:
+      return O_RDWR | O_CLOEXEC;
+    case PageFile::Mode::kReadOnly:
+      return O_RDONLY | O_CLOEXEC;
   }
   return O_RDONLY;
 }
@@ -71,7 +74,8 @@ void PageFile::Read(uint32_t page, std::span<uint8_t> out) const {
   size_t done = 0;
   off_t base = static_cast<off_t>(page) * pageSize_;
   while (done < out.size()) {
-    ssize_t got = ::pread(fd_, out.data() + done, out.size() - done, base + static_cast<off_t>(done));
+    ssize_t got =
+        ::pread(fd_, out.data() + done, out.size() - done, base + static_cast<off_t>(done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ThrowIo("Cannot read", path_);
     if (got == 0) {  // an allocated page not yet written reads as zeros
@@ -96,7 +100,8 @@ void PageFile::Write(uint32_t page, std::span<const uint8_t> bytes) {
   size_t done = 0;
   off_t base = static_cast<off_t>(page) * pageSize_;
   while (done < bytes.size()) {
-    ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, base + static_cast<off_t>(done));
+    ssize_t put =
+        ::pwrite(fd_, bytes.data() + done, bytes.size() - done, base + static_cast<off_t>(done));
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) ThrowIo("Cannot write", path_);
     done += static_cast<size_t>(put);

@@ -50,7 +50,8 @@ std::vector<uint8_t> EncodePropertyBlob(const std::vector<ColumnProperties>& col
     PutName(body, column.column);
     format::PutU32(body, 0, static_cast<uint32_t>(body.size()));
     for (const auto& p : column.properties) {
-      auto index = static_cast<uint16_t>(std::find(names.begin(), names.end(), p.name) - names.begin());
+      auto index =
+          static_cast<uint16_t>(std::find(names.begin(), names.end(), p.name) - names.begin());
       PutU16(body, static_cast<uint16_t>(kRecordHeaderLength + p.data.size()));
       body.push_back(p.ddl ? 1 : 0);
       body.push_back(p.type);

@@ -27,19 +27,22 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
 // The table name of "SELECT * FROM [name]" (brackets optional, ';' allowed).
 std::u16string TableOfQuery(std::u16string_view sql) {
   auto trim = [](std::u16string_view s) {
-    while (!s.empty() && (s.front() == u' ' || s.front() == u'\t' || s.front() == u'\r' || s.front() == u'\n'))
+    while (!s.empty() &&
+           (s.front() == u' ' || s.front() == u'\t' || s.front() == u'\r' || s.front() == u'\n'))
       s.remove_prefix(1);
-    while (!s.empty() && (s.back() == u' ' || s.back() == u'\t' || s.back() == u'\r' || s.back() == u'\n' ||
-                          s.back() == u';'))
+    while (!s.empty() && (s.back() == u' ' || s.back() == u'\t' || s.back() == u'\r' ||
+                          s.back() == u'\n' || s.back() == u';'))
       s.remove_suffix(1);
     return s;
   };
   std::u16string_view rest = trim(sql);
   for (std::u16string_view word : {u"SELECT", u"*", u"FROM"}) {
-    if (!StartsWithNoCase(rest, word)) throw DaoException("Only \"SELECT * FROM [table]\" can be opened.");
+    if (!StartsWithNoCase(rest, word))
+      throw DaoException("Only \"SELECT * FROM [table]\" can be opened.");
     rest = trim(rest.substr(word.size()));
   }
-  if (rest.size() >= 2 && rest.front() == u'[' && rest.back() == u']') rest = rest.substr(1, rest.size() - 2);
+  if (rest.size() >= 2 && rest.front() == u'[' && rest.back() == u']')
+    rest = rest.substr(1, rest.size() - 2);
   if (rest.empty() || rest.find_first_of(u"[] ") != std::u16string_view::npos)
     throw DaoException("Only \"SELECT * FROM [table]\" can be opened.");
   return std::u16string(rest);
@@ -88,7 +91,8 @@ void Recordset::AddNew() {
   if (table_->definition().tableType == format::kSystemTableType)
     throw DaoException("System tables cannot be changed through a recordset.");
   if (!table_->IndexesRebuildable())
-    throw DaoException("Adding rows to a table indexed on a memo, OLE or decimal field is not supported.");
+    throw DaoException(
+        "Adding rows to a table indexed on a memo, OLE or decimal field is not supported.");
   size_t columns = table_->definition().columns.size();
   values_.assign(columns, std::nullopt);
   assigned_.assign(columns, false);
@@ -121,7 +125,8 @@ void Recordset::FillAutomaticValues() {
         values_[i] = bytes;
       } else {
         auto given = static_cast<int32_t>(*format::CDataReader::U32(*values_[i], 0));
-        if (given > static_cast<int32_t>(definition.autoNumber)) definition.autoNumber = static_cast<uint32_t>(given);
+        if (given > static_cast<int32_t>(definition.autoNumber))
+          definition.autoNumber = static_cast<uint32_t>(given);
       }
     }
     if ((c.flags & jet4::kColumnAutoGuid) && !assigned_[i]) values_[i] = RandomGuid();
@@ -136,8 +141,9 @@ bool Recordset::LongValuesFitInRow() const {
   for (size_t i = 0; i < columns.size(); ++i) {
     if (!values_[i]) continue;
     size_t size = values_[i]->size();
-    length += columns[i].IsLongValue() ? jet4::kLongValueHeaderLength + (size <= jet4::kLongValueInlineMax ? size : 0)
-                                       : size;
+    length += columns[i].IsLongValue()
+                  ? jet4::kLongValueHeaderLength + (size <= jet4::kLongValueInlineMax ? size : 0)
+                  : size;
   }
   return length <= jet4::kMaxRowSize;
 }
@@ -152,7 +158,8 @@ void Recordset::Update() {
   editing_ = false;
   std::vector<StoredValue> row = std::move(values_);
   for (size_t i = 0; i < columns.size(); ++i)
-    if (columns[i].IsLongValue() && row[i]) row[i] = table_->StoreLongValue(i, *row[i], inlineAllowed);
+    if (columns[i].IsLongValue() && row[i])
+      row[i] = table_->StoreLongValue(i, *row[i], inlineAllowed);
   table_->AppendRow(row);
 }
 

@@ -44,7 +44,8 @@ std::vector<uint8_t> EncodeRow(const TableDefinition& d, std::span<const StoredV
     size_t at = row.size();
     row.resize(at + 2 * (varCount + 2));
     format::PutU16(row, at, eod);
-    for (uint16_t v = 0; v < varCount; ++v) format::PutU16(row, at + 2 * (varCount - v), varOffsets[v]);
+    for (uint16_t v = 0; v < varCount; ++v)
+      format::PutU16(row, at + 2 * (varCount - v), varOffsets[v]);
     format::PutU16(row, at + 2 * (varCount + 1), varCount);
   }
   row.insert(row.end(), mask.begin(), mask.end());
@@ -73,12 +74,15 @@ bool RowView::NullMaskBit(uint16_t number) const {
   return (row_[maskStart_ + number / 8] >> (number % 8)) & 1;
 }
 
-bool RowView::BooleanValue(size_t columnIndex) const { return NullMaskBit(definition_.columns[columnIndex].number); }
+bool RowView::BooleanValue(size_t columnIndex) const {
+  return NullMaskBit(definition_.columns[columnIndex].number);
+}
 
 std::optional<std::span<const uint8_t>> RowView::Value(size_t columnIndex) const {
   const auto& c = definition_.columns[columnIndex];
   if (!NullMaskBit(c.number)) return std::nullopt;
-  if (c.IsFixed()) return CDataReader::Slice(row_, kJet4Layout.rowColumnCountSize + c.fixedOffset, c.length);
+  if (c.IsFixed())
+    return CDataReader::Slice(row_, kJet4Layout.rowColumnCountSize + c.fixedOffset, c.length);
   if (c.varIndex >= varCount_) return std::nullopt;
   // Offsets are stored from the mask backwards: n, then column 0, 1, ... and eod.
   size_t tableEnd = maskStart_ - 2;

@@ -15,7 +15,8 @@ namespace tarvex::dao {
 using StoredValue = std::optional<std::vector<uint8_t>>;
 
 // Encodes a row; `values` is indexed like definition.columns.
-std::vector<uint8_t> EncodeRow(const TableDefinition& definition, std::span<const StoredValue> values);
+std::vector<uint8_t> EncodeRow(const TableDefinition& definition,
+                               std::span<const StoredValue> values);
 
 // The bytes each column holds in an existing row, bounds-checked against the
 // row (a value that does not fit reads as null). Indexed like definition.columns.

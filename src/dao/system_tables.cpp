@@ -9,7 +9,8 @@
 namespace tarvex::dao {
 namespace {
 
-constexpr uint8_t kFixedSystemColumn = jet4::kColumnSystem | jet4::kColumnUpdatable | jet4::kColumnFixed;
+constexpr uint8_t kFixedSystemColumn =
+    jet4::kColumnSystem | jet4::kColumnUpdatable | jet4::kColumnFixed;
 constexpr uint8_t kVariableSystemColumn = jet4::kColumnSystem | jet4::kColumnUpdatable;
 constexpr uint8_t kSecurityIdColumn = kVariableSystemColumn | jet4::kColumnSecurityId;
 constexpr uint16_t kSystemTextLength = 510;
@@ -61,10 +62,14 @@ TableDefinition Make(std::initializer_list<Column> columns, std::initializer_lis
 
 std::u16string SystemTableName(SystemTable table) {
   switch (table) {
-    case SystemTable::kObjects: return u"MSysObjects";
-    case SystemTable::kAces: return u"MSysACEs";
-    case SystemTable::kQueries: return u"MSysQueries";
-    case SystemTable::kRelationships: return u"MSysRelationships";
+    case SystemTable::kObjects:
+      return u"MSysObjects";
+    case SystemTable::kAces:
+      return u"MSysACEs";
+    case SystemTable::kQueries:
+      return u"MSysQueries";
+    case SystemTable::kRelationships:
+      return u"MSysRelationships";
   }
   return {};
 }
@@ -74,26 +79,53 @@ TableDefinition SystemTableDefinition(SystemTable table) {
   const uint8_t unique = jet4::kIndexAlwaysSet | jet4::kIndexUnique;
   switch (table) {
     case SystemTable::kObjects:
-      return Make({{u"Id", T::kLong}, {u"ParentId", T::kLong}, {u"Name", T::kText}, {u"Type", T::kInteger},
-                   {u"DateCreate", T::kDate}, {u"DateUpdate", T::kDate}, {u"Owner", T::kBinary, kSecurityIdColumn},
-                   {u"Flags", T::kLong}, {u"Database", T::kMemo}, {u"Connect", T::kMemo}, {u"ForeignName", T::kText},
-                   {u"RmtInfoShort", T::kBinary}, {u"RmtInfoLong", T::kLongBinary}, {u"Lv", T::kLongBinary},
-                   {u"LvProp", T::kLongBinary}, {u"LvModule", T::kLongBinary}, {u"LvExtra", T::kLongBinary}},
-                  {{u"ParentIdName", {1, 2}, unique, 0, 0}, {u"Id", {0}, unique, 1, jet4::kLogicalIndexPrimaryKey}});
+      return Make({{u"Id", T::kLong},
+                   {u"ParentId", T::kLong},
+                   {u"Name", T::kText},
+                   {u"Type", T::kInteger},
+                   {u"DateCreate", T::kDate},
+                   {u"DateUpdate", T::kDate},
+                   {u"Owner", T::kBinary, kSecurityIdColumn},
+                   {u"Flags", T::kLong},
+                   {u"Database", T::kMemo},
+                   {u"Connect", T::kMemo},
+                   {u"ForeignName", T::kText},
+                   {u"RmtInfoShort", T::kBinary},
+                   {u"RmtInfoLong", T::kLongBinary},
+                   {u"Lv", T::kLongBinary},
+                   {u"LvProp", T::kLongBinary},
+                   {u"LvModule", T::kLongBinary},
+                   {u"LvExtra", T::kLongBinary}},
+                  {{u"ParentIdName", {1, 2}, unique, 0, 0},
+                   {u"Id", {0}, unique, 1, jet4::kLogicalIndexPrimaryKey}});
     case SystemTable::kAces:
-      return Make({{u"ObjectId", T::kLong}, {u"SID", T::kBinary, kSecurityIdColumn}, {u"ACM", T::kLong},
+      return Make({{u"ObjectId", T::kLong},
+                   {u"SID", T::kBinary, kSecurityIdColumn},
+                   {u"ACM", T::kLong},
                    {u"FInheritable", T::kBoolean}},
                   {{u"ObjectId", {0}, jet4::kIndexAlwaysSet | jet4::kIndexRequired, 0, 0}});
     case SystemTable::kQueries:
-      return Make({{u"ObjectId", T::kLong}, {u"Attribute", T::kByte}, {u"Order", T::kBinary}, {u"Name1", T::kText},
-                   {u"Name2", T::kText}, {u"Expression", T::kMemo}, {u"Flag", T::kInteger}, {u"LvExtra", T::kLong}},
+      return Make({{u"ObjectId", T::kLong},
+                   {u"Attribute", T::kByte},
+                   {u"Order", T::kBinary},
+                   {u"Name1", T::kText},
+                   {u"Name2", T::kText},
+                   {u"Expression", T::kMemo},
+                   {u"Flag", T::kInteger},
+                   {u"LvExtra", T::kLong}},
                   {{u"ObjectIdAttribute", {0, 1, 2}, unique, 0, jet4::kLogicalIndexPrimaryKey}});
     case SystemTable::kRelationships: {
       const uint8_t ignoreNulls = jet4::kIndexAlwaysSet | jet4::kIndexIgnoreNulls;
-      return Make({{u"szRelationship", T::kText}, {u"grbit", T::kLong}, {u"ccolumn", T::kLong},
-                   {u"icolumn", T::kLong}, {u"szObject", T::kText}, {u"szColumn", T::kText},
-                   {u"szReferencedObject", T::kText}, {u"szReferencedColumn", T::kText}},
-                  {{u"szRelationship", {0}, ignoreNulls, 0, 0}, {u"szObject", {4}, ignoreNulls, 1, 0},
+      return Make({{u"szRelationship", T::kText},
+                   {u"grbit", T::kLong},
+                   {u"ccolumn", T::kLong},
+                   {u"icolumn", T::kLong},
+                   {u"szObject", T::kText},
+                   {u"szColumn", T::kText},
+                   {u"szReferencedObject", T::kText},
+                   {u"szReferencedColumn", T::kText}},
+                  {{u"szRelationship", {0}, ignoreNulls, 0, 0},
+                   {u"szObject", {4}, ignoreNulls, 1, 0},
                    {u"szReferencedObject", {6}, ignoreNulls, 2, 0}});
     }
   }

@@ -19,8 +19,8 @@ TableDefinition SystemTableDefinition(SystemTable table);
 
 // Column positions in MSysObjects and MSysACEs, as defined above.
 namespace objects_column {
-inline constexpr size_t kId = 0, kParentId = 1, kName = 2, kType = 3, kDateCreate = 4, kDateUpdate = 5, kOwner = 6,
-                        kFlags = 7, kLvProp = 14;
+inline constexpr size_t kId = 0, kParentId = 1, kName = 2, kType = 3, kDateCreate = 4,
+                        kDateUpdate = 5, kOwner = 6, kFlags = 7, kLvProp = 14;
 }
 namespace aces_column {
 inline constexpr size_t kObjectId = 0, kSid = 1, kAcm = 2, kInheritable = 3;

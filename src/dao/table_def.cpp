@@ -16,10 +16,12 @@ constexpr long kDefaultTextSize = 50;
 const std::u16string kGenGuid = u"GenGUID()";
 
 bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
-  auto fold = [](char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
-           return fold(x) == fold(y);
-         });
+  auto fold = [](char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [&](char16_t x, char16_t y) { return fold(x) == fold(y); });
 }
 
 Property TextProperty(const char16_t* name, uint8_t type, const std::u16string& value) {
@@ -35,7 +37,8 @@ Property YesProperty(const char16_t* name) {
 void CheckObjectName(const std::u16string& name, const char* what) {
   std::string label = std::string(what) + " name '" + ToUtf8(name) + "'";
   if (name.empty()) throw DaoException(std::string(what) + " name is empty.");
-  if (name.size() > jet4::kMaxNameCharacters) throw DaoException(label + " is longer than 64 characters.");
+  if (name.size() > jet4::kMaxNameCharacters)
+    throw DaoException(label + " is longer than 64 characters.");
   if (name.front() == u' ') throw DaoException(label + " begins with a blank.");
   for (char16_t c : name) {
     if (c < 0x20) throw DaoException(label + " contains a control character.");
@@ -54,7 +57,8 @@ void TableDef::RequireCreated() const {
 void TableDef::Create(const std::u16string& name, long attributes) {
   (void)attributes;  // exclusive attachment has no meaning for a local table
   CheckObjectName(name, "Table");
-  if (database_.file().NameInUse(name)) throw DaoException("Table '" + ToUtf8(name) + "' already exists.");
+  if (database_.file().NameInUse(name))
+    throw DaoException("Table '" + ToUtf8(name) + "' already exists.");
   name_ = name;
   definition_ = {};
   definition_.tableType = format::kUserTableType;
@@ -76,8 +80,10 @@ void TableDef::CreateField(const FieldInfo& info) {
   RequireCreated();
   CheckObjectName(info.name, "Field");
   for (const auto& c : definition_.columns)
-    if (SameNameNoCase(c.name, info.name)) throw DaoException("Field '" + ToUtf8(info.name) + "' already exists.");
-  if (definition_.columns.size() >= kMaxFields) throw DaoException("A table holds at most 255 fields.");
+    if (SameNameNoCase(c.name, info.name))
+      throw DaoException("Field '" + ToUtf8(info.name) + "' already exists.");
+  if (definition_.columns.size() >= kMaxFields)
+    throw DaoException("A table holds at most 255 fields.");
   auto traits = TraitsOf(info.type);
   if (!traits) throw DaoException("Unknown field type " + std::to_string(info.type) + ".");
   ColumnDefinition c;
@@ -89,12 +95,15 @@ void TableDef::CreateField(const FieldInfo& info) {
   if (autoIncrement && traits->type != FieldType::kLong)
     throw DaoException("Only Long fields can be auto-increment fields.");
   if (autoIncrement) c.flags |= jet4::kColumnAutoNumber;
-  if (traits->type == FieldType::kGuid && info.defaultValue == kGenGuid) c.flags |= jet4::kColumnAutoGuid;
+  if (traits->type == FieldType::kGuid && info.defaultValue == kGenGuid)
+    c.flags |= jet4::kColumnAutoGuid;
   if (traits->type == FieldType::kText || traits->type == FieldType::kBinary) {
     long characters = info.size == 0 ? kDefaultTextSize : info.size;
     if (characters < 1 || characters > static_cast<long>(jet4::kMaxTextCharacters))
-      throw DaoException("Field '" + ToUtf8(info.name) + "' has an invalid size " + std::to_string(info.size) + ".");
-    c.length = static_cast<uint16_t>(traits->type == FieldType::kText ? characters * 2 : characters);
+      throw DaoException("Field '" + ToUtf8(info.name) + "' has an invalid size " +
+                         std::to_string(info.size) + ".");
+    c.length =
+        static_cast<uint16_t>(traits->type == FieldType::kText ? characters * 2 : characters);
   } else {
     c.length = traits->type == FieldType::kBoolean ? 1 : traits->fixedSize;
   }
@@ -102,13 +111,16 @@ void TableDef::CreateField(const FieldInfo& info) {
 
   ColumnProperties props{info.name, {}};
   if (!info.defaultValue.empty())
-    props.properties.push_back(TextProperty(u"DefaultValue", static_cast<uint8_t>(FieldType::kMemo), info.defaultValue));
+    props.properties.push_back(
+        TextProperty(u"DefaultValue", static_cast<uint8_t>(FieldType::kMemo), info.defaultValue));
   if (info.required) props.properties.push_back(YesProperty(u"Required"));
   if (info.allowZeroLength) props.properties.push_back(YesProperty(u"AllowZeroLength"));
   if (!info.validationRule.empty())
-    props.properties.push_back(TextProperty(u"ValidationRule", static_cast<uint8_t>(FieldType::kText), info.validationRule));
+    props.properties.push_back(TextProperty(
+        u"ValidationRule", static_cast<uint8_t>(FieldType::kText), info.validationRule));
   if (!info.validationText.empty())
-    props.properties.push_back(TextProperty(u"ValidationText", static_cast<uint8_t>(FieldType::kText), info.validationText));
+    props.properties.push_back(TextProperty(
+        u"ValidationText", static_cast<uint8_t>(FieldType::kText), info.validationText));
   if (!props.properties.empty()) properties_.push_back(std::move(props));
 }
 
@@ -119,8 +131,10 @@ void TableDef::CreateIndex(const IndexInfo& info) {
 
 void TableDef::Append() {
   RequireCreated();
-  if (definition_.columns.empty()) throw DaoException("Table '" + ToUtf8(name_) + "' has no fields.");
-  if (database_.file().NameInUse(name_)) throw DaoException("Table '" + ToUtf8(name_) + "' already exists.");
+  if (definition_.columns.empty())
+    throw DaoException("Table '" + ToUtf8(name_) + "' has no fields.");
+  if (database_.file().NameInUse(name_))
+    throw DaoException("Table '" + ToUtf8(name_) + "' already exists.");
   AssignColumnLayout(definition_, true);
   for (const auto& c : definition_.columns)
     if (c.IsLongValue()) definition_.longValueMaps.push_back({c.number, {}, {}});

@@ -41,7 +41,8 @@ class StreamWriter {
   // A block of `length` bytes starting as `raw` (or zeros).
   std::span<uint8_t> Block(const std::vector<uint8_t>& raw, size_t length) {
     size_t at = Reserve(length);
-    std::copy_n(raw.begin(), std::min(raw.size(), length), bytes_.begin() + static_cast<std::ptrdiff_t>(at));
+    std::copy_n(raw.begin(), std::min(raw.size(), length),
+                bytes_.begin() + static_cast<std::ptrdiff_t>(at));
     return std::span<uint8_t>(bytes_).subspan(at, length);
   }
 
@@ -67,7 +68,8 @@ class StreamReader {
     uint16_t length = U16();
     auto bytes = Take(length);
     std::u16string name(length / 2, u'\0');
-    for (size_t i = 0; i < name.size(); ++i) name[i] = static_cast<char16_t>(*CDataReader::U16(bytes, i * 2));
+    for (size_t i = 0; i < name.size(); ++i)
+      name[i] = static_cast<char16_t>(*CDataReader::U16(bytes, i * 2));
     return name;
   }
 
@@ -76,8 +78,12 @@ class StreamReader {
   size_t offset_ = 0;
 };
 
-uint16_t U16At(std::span<const uint8_t> bytes, size_t offset) { return *CDataReader::U16(bytes, offset); }
-uint32_t U32At(std::span<const uint8_t> bytes, size_t offset) { return *CDataReader::U32(bytes, offset); }
+uint16_t U16At(std::span<const uint8_t> bytes, size_t offset) {
+  return *CDataReader::U16(bytes, offset);
+}
+uint32_t U32At(std::span<const uint8_t> bytes, size_t offset) {
+  return *CDataReader::U32(bytes, offset);
+}
 
 void EncodeHeader(const TableDefinition& d, std::span<uint8_t> h) {
   bool fresh = d.rawHeader.empty();
@@ -89,14 +95,17 @@ void EncodeHeader(const TableDefinition& d, std::span<uint8_t> h) {
   format::PutU32(h, jet4::kTableDefAutoNumberOffset, d.autoNumber);
   if (fresh) {
     h[jet4::kTableDefAutoNumberFlagOffset] = 1;
-    if (d.tableType == format::kUserTableType) format::PutU32(h, jet4::kTableDefUserMarkerOffset, 0xFFFFFFFF);
+    if (d.tableType == format::kUserTableType)
+      format::PutU32(h, jet4::kTableDefUserMarkerOffset, 0xFFFFFFFF);
   }
   h[kJet4Layout.tableTypeOffset] = d.tableType;
   format::PutU16(h, kJet4Layout.tableDefMaxColumnsOffset, d.maxColumns);
   format::PutU16(h, kJet4Layout.tableDefVariableColumnCountOffset, d.VariableColumnCount());
   format::PutU16(h, kJet4Layout.tableDefColumnCountOffset, static_cast<uint16_t>(d.columns.size()));
-  format::PutU32(h, kJet4Layout.tableDefIndexCountOffset, static_cast<uint32_t>(d.logicalIndexes.size()));
-  format::PutU32(h, kJet4Layout.tableDefRealIndexCountOffset, static_cast<uint32_t>(d.realIndexes.size()));
+  format::PutU32(h, kJet4Layout.tableDefIndexCountOffset,
+                 static_cast<uint32_t>(d.logicalIndexes.size()));
+  format::PutU32(h, kJet4Layout.tableDefRealIndexCountOffset,
+                 static_cast<uint32_t>(d.realIndexes.size()));
   format::PutU32(h, jet4::kTableDefOwnedMapOffset, d.ownedMap.ToU32());
   format::PutU32(h, jet4::kTableDefFreeMapOffset, d.freeMap.ToU32());
 }
@@ -189,10 +198,11 @@ LogicalIndexDefinition DecodeLogicalIndex(std::span<const uint8_t> raw) {
 // stream can hold mean damage, and refusing them bounds the loops that follow.
 void CheckCounts(size_t columns, size_t realIndexes, size_t logicalIndexes, size_t streamLength) {
   size_t perReal = kJet4Layout.realIndexCountBlockEntryLength + kJet4Layout.realIndexEntryLength;
-  if (columns > streamLength / kJet4Layout.columnEntryLength || realIndexes > streamLength / perReal ||
+  if (columns > streamLength / kJet4Layout.columnEntryLength ||
+      realIndexes > streamLength / perReal ||
       logicalIndexes > streamLength / kJet4Layout.logicalIndexEntryLength ||
-      kJet4Layout.tableDefHeaderLength + columns * kJet4Layout.columnEntryLength + realIndexes * perReal +
-              logicalIndexes * kJet4Layout.logicalIndexEntryLength >
+      kJet4Layout.tableDefHeaderLength + columns * kJet4Layout.columnEntryLength +
+              realIndexes * perReal + logicalIndexes * kJet4Layout.logicalIndexEntryLength >
           streamLength)
     throw DaoException("The table definition is damaged (its counts do not fit).");
 }
@@ -202,7 +212,8 @@ void CheckCounts(size_t columns, size_t realIndexes, size_t logicalIndexes, size
 bool ColumnDefinition::IsFixed() const { return (flags & jet4::kColumnFixed) != 0; }
 
 bool ColumnDefinition::IsLongValue() const {
-  return type == static_cast<uint8_t>(FieldType::kMemo) || type == static_cast<uint8_t>(FieldType::kLongBinary);
+  return type == static_cast<uint8_t>(FieldType::kMemo) ||
+         type == static_cast<uint8_t>(FieldType::kLongBinary);
 }
 
 const ColumnDefinition* TableDefinition::ColumnByNumber(uint16_t number) const {
@@ -212,7 +223,8 @@ const ColumnDefinition* TableDefinition::ColumnByNumber(uint16_t number) const {
 }
 
 uint16_t TableDefinition::VariableColumnCount() const {
-  return static_cast<uint16_t>(std::count_if(columns.begin(), columns.end(), [](const auto& c) { return !c.IsFixed(); }));
+  return static_cast<uint16_t>(
+      std::count_if(columns.begin(), columns.end(), [](const auto& c) { return !c.IsFixed(); }));
 }
 
 uint16_t TableDefinition::FixedAreaLength() const {
@@ -232,8 +244,10 @@ std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& d) {
   }
   for (const auto& c : d.columns) EncodeColumn(c, out.Block(c.raw, kJet4Layout.columnEntryLength));
   for (const auto& c : d.columns) out.Name(c.name);
-  for (const auto& r : d.realIndexes) EncodeRealIndex(r, out.Block(r.raw, kJet4Layout.realIndexEntryLength));
-  for (const auto& l : d.logicalIndexes) EncodeLogicalIndex(l, out.Block(l.raw, kJet4Layout.logicalIndexEntryLength));
+  for (const auto& r : d.realIndexes)
+    EncodeRealIndex(r, out.Block(r.raw, kJet4Layout.realIndexEntryLength));
+  for (const auto& l : d.logicalIndexes)
+    EncodeLogicalIndex(l, out.Block(l.raw, kJet4Layout.logicalIndexEntryLength));
   for (const auto& l : d.logicalIndexes) out.Name(l.name);
   for (const auto& m : d.longValueMaps) {
     out.U16(m.columnNumber);
@@ -241,14 +255,16 @@ std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& d) {
     out.U32(m.free.ToU32());
   }
   out.U16(jet4::kTableDefTerminator);
-  format::PutU32(out.bytes(), jet4::kTableDefLengthOffset, static_cast<uint32_t>(out.bytes().size()));
+  format::PutU32(out.bytes(), jet4::kTableDefLengthOffset,
+                 static_cast<uint32_t>(out.bytes().size()));
   return std::move(out.bytes());
 }
 
 TableDefinition DecodeTableDefinition(std::span<const uint8_t> stream) {
   StreamReader in(stream);
   auto header = in.Take(kJet4Layout.tableDefHeaderLength);
-  if (header[0] != jet4::kTableDefPageType) throw DaoException("The page is not a table definition.");
+  if (header[0] != jet4::kTableDefPageType)
+    throw DaoException("The page is not a table definition.");
   TableDefinition d;
   d.rawHeader.assign(header.begin(), header.end());
   d.rowCount = U32At(header, kJet4Layout.tableDefRowCountOffset);
@@ -263,8 +279,10 @@ TableDefinition DecodeTableDefinition(std::span<const uint8_t> stream) {
   d.freeMap = RowPointer::FromU32(U32At(header, jet4::kTableDefFreeMapOffset));
 
   std::vector<std::span<const uint8_t>> blocks;
-  for (uint32_t i = 0; i < realCount; ++i) blocks.push_back(in.Take(kJet4Layout.realIndexCountBlockEntryLength));
-  for (uint16_t i = 0; i < columnCount; ++i) d.columns.push_back(DecodeColumn(in.Take(kJet4Layout.columnEntryLength)));
+  for (uint32_t i = 0; i < realCount; ++i)
+    blocks.push_back(in.Take(kJet4Layout.realIndexCountBlockEntryLength));
+  for (uint16_t i = 0; i < columnCount; ++i)
+    d.columns.push_back(DecodeColumn(in.Take(kJet4Layout.columnEntryLength)));
   for (auto& c : d.columns) c.name = in.Name();
   for (uint32_t i = 0; i < realCount; ++i)
     d.realIndexes.push_back(DecodeRealIndex(blocks[i], in.Take(kJet4Layout.realIndexEntryLength)));
@@ -277,7 +295,8 @@ TableDefinition DecodeTableDefinition(std::span<const uint8_t> stream) {
     LongValueMaps maps{column, RowPointer::FromU32(in.U32()), RowPointer::FromU32(in.U32())};
     d.longValueMaps.push_back(maps);
   }
-  std::stable_sort(d.columns.begin(), d.columns.end(), [](const auto& a, const auto& b) { return a.number < b.number; });
+  std::stable_sort(d.columns.begin(), d.columns.end(),
+                   [](const auto& a, const auto& b) { return a.number < b.number; });
   return d;
 }
 

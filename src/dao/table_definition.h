@@ -38,9 +38,9 @@ struct RealIndexDefinition {
   RowPointer usageMap;
   uint32_t rootPage = 0;
   uint8_t flags = 0;
-  uint32_t uniqueCount = 0;         // from the row-count block
-  std::vector<uint8_t> rawBlock;    // row-count block as read
-  std::vector<uint8_t> raw;         // descriptor as read
+  uint32_t uniqueCount = 0;       // from the row-count block
+  std::vector<uint8_t> rawBlock;  // row-count block as read
+  std::vector<uint8_t> raw;       // descriptor as read
 };
 
 struct LogicalIndexDefinition {

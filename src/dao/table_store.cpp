@@ -23,8 +23,10 @@ constexpr size_t kMaxDefinitionPages = 64;
 std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, RowPointer at) {
   auto slots = ReadRowSlots(page);
   if (at.row >= slots.size() || slots[at.row].deleted)
-    throw DaoException("A usage map points at a missing row (page " + std::to_string(at.page) + ").");
-  return std::span<uint8_t>(page).subspan(slots[at.row].start, slots[at.row].end - slots[at.row].start);
+    throw DaoException("A usage map points at a missing row (page " + std::to_string(at.page) +
+                       ").");
+  return std::span<uint8_t>(page).subspan(slots[at.row].start,
+                                          slots[at.row].end - slots[at.row].start);
 }
 
 }  // namespace
@@ -35,7 +37,8 @@ std::vector<uint8_t> ReadMapRow(const PageFile& file, RowPointer at) {
   return {row.begin(), row.end()};
 }
 
-void UpdateMapRow(PageFile& file, RowPointer at, const std::function<void(std::span<uint8_t>)>& update) {
+void UpdateMapRow(PageFile& file, RowPointer at,
+                  const std::function<void(std::span<uint8_t>)>& update) {
   auto page = file.Read(at.page);
   update(SlotBytes(page, at));
   file.Write(at.page, page);
@@ -48,11 +51,14 @@ std::unique_ptr<TableStore> TableStore::Load(PageFile& file, uint32_t definition
     throw DaoException("Page " + std::to_string(definitionPage) + " is not a table definition.");
   auto next = *CDataReader::U32(stream, kJet4Layout.tableDefNextPageOffset);
   while (next != 0) {
-    if (pages.size() >= kMaxDefinitionPages || std::find(pages.begin(), pages.end(), next) != pages.end())
-      throw DaoException("The table definition at page " + std::to_string(definitionPage) + " is damaged.");
+    if (pages.size() >= kMaxDefinitionPages ||
+        std::find(pages.begin(), pages.end(), next) != pages.end())
+      throw DaoException("The table definition at page " + std::to_string(definitionPage) +
+                         " is damaged.");
     auto page = file.Read(next);
     if (page[0] != jet4::kTableDefPageType)
-      throw DaoException("The table definition at page " + std::to_string(definitionPage) + " is damaged.");
+      throw DaoException("The table definition at page " + std::to_string(definitionPage) +
+                         " is damaged.");
     pages.push_back(next);
     stream.insert(stream.end(), page.begin() + jet4::kContinuationHeaderLength, page.end());
     next = *CDataReader::U32(page, kJet4Layout.tableDefNextPageOffset);
@@ -67,8 +73,11 @@ TableStore::TableStore(PageFile& file, uint32_t definitionPage, TableDefinition 
   mapsLoaded_ = true;
 }
 
-TableStore::TableStore(PageFile& file, std::vector<uint32_t> definitionPages, TableDefinition definition)
-    : file_(file), definitionPages_(std::move(definitionPages)), definition_(std::move(definition)) {}
+TableStore::TableStore(PageFile& file, std::vector<uint32_t> definitionPages,
+                       TableDefinition definition)
+    : file_(file),
+      definitionPages_(std::move(definitionPages)),
+      definition_(std::move(definition)) {}
 
 void TableStore::LoadMapsOnce() {
   if (mapsLoaded_) return;
@@ -121,14 +130,16 @@ LongValueStore& TableStore::LongValues(uint16_t columnNumber) {
   auto maps = std::find_if(definition_.longValueMaps.begin(), definition_.longValueMaps.end(),
                            [&](const LongValueMaps& m) { return m.columnNumber == columnNumber; });
   if (maps == definition_.longValueMaps.end())
-    throw DaoException("The table definition has no long-value maps for column " + std::to_string(columnNumber) + ".");
+    throw DaoException("The table definition has no long-value maps for column " +
+                       std::to_string(columnNumber) + ".");
   auto owned = ReadUsageMap(ReadMapRow(file_, maps->owned), file_, file_.pageCount());
   auto free = ReadUsageMap(ReadMapRow(file_, maps->free), file_, file_.pageCount());
   auto store = std::make_unique<LongValueStore>(file_, std::move(owned), std::move(free));
   return *longValues_.emplace(columnNumber, std::move(store)).first->second;
 }
 
-std::vector<uint8_t> TableStore::StoreLongValue(size_t columnIndex, std::span<const uint8_t> data, bool inlineAllowed) {
+std::vector<uint8_t> TableStore::StoreLongValue(size_t columnIndex, std::span<const uint8_t> data,
+                                                bool inlineAllowed) {
   dirty_ = true;
   return LongValues(definition_.columns.at(columnIndex).number).Store(data, inlineAllowed);
 }
@@ -139,12 +150,14 @@ void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)
   std::vector<uint8_t> moved;
   for (uint32_t number : owned_.pages()) {
     auto page = file_.Read(number);
-    if (page[0] != jet4::kDataPageType || CDataReader::U32(page, kJet4Layout.dataPageOwnerOffset) != definitionPage())
+    if (page[0] != jet4::kDataPageType ||
+        CDataReader::U32(page, kJet4Layout.dataPageOwnerOffset) != definitionPage())
       continue;
     auto slots = ReadRowSlots(page);
     for (size_t r = 0; r < slots.size(); ++r) {
       if (slots[r].deleted) continue;
-      auto row = std::span<const uint8_t>(page).subspan(slots[r].start, slots[r].end - slots[r].start);
+      auto row =
+          std::span<const uint8_t>(page).subspan(slots[r].start, slots[r].end - slots[r].start);
       if (slots[r].overflow) {
         auto target = MovedRow(row, moved);
         if (!target) continue;
@@ -165,7 +178,8 @@ std::optional<std::span<const uint8_t>> TableStore::MovedRow(std::span<const uin
   auto slots = ReadRowSlots(page);
   // The place a moved row went to carries the deleted flag, so scans skip it.
   if (where.row >= slots.size() || !slots[where.row].valid) return std::nullopt;
-  return std::span<const uint8_t>(page).subspan(slots[where.row].start, slots[where.row].end - slots[where.row].start);
+  return std::span<const uint8_t>(page).subspan(slots[where.row].start,
+                                                slots[where.row].end - slots[where.row].start);
 }
 
 bool TableStore::IndexesRebuildable() const {
@@ -181,10 +195,12 @@ std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinitio
   const uint8_t booleanType = static_cast<uint8_t>(FieldType::kBoolean);
   std::vector<std::pair<size_t, bool>> keyColumns;
   for (const auto& key : real.keys) {
-    auto column = std::find_if(definition_.columns.begin(), definition_.columns.end(),
-                               [&](const ColumnDefinition& c) { return c.number == key.columnNumber; });
+    auto column =
+        std::find_if(definition_.columns.begin(), definition_.columns.end(),
+                     [&](const ColumnDefinition& c) { return c.number == key.columnNumber; });
     if (column == definition_.columns.end()) throw DaoException("An index names a missing column.");
-    keyColumns.emplace_back(static_cast<size_t>(column - definition_.columns.begin()), key.ascending);
+    keyColumns.emplace_back(static_cast<size_t>(column - definition_.columns.begin()),
+                            key.ascending);
   }
   std::vector<IndexEntry> entries;
   ForEachRow([&](RowPointer at, const RowView& row) {
@@ -193,8 +209,10 @@ std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinitio
     for (auto [index, ascending] : keyColumns) {
       uint8_t type = definition_.columns[index].type;
       std::optional<std::span<const uint8_t>> value;
-      if (type != booleanType) value = row.Value(index);
-      else if (row.BooleanValue(index)) value = std::span<const uint8_t>();
+      if (type != booleanType)
+        value = row.Value(index);
+      else if (row.BooleanValue(index))
+        value = std::span<const uint8_t>();
       allNull = allNull && !value && type != booleanType;
       AppendKeyColumn(entry.key, type, value, ascending);
     }
@@ -219,7 +237,8 @@ void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
     }
     auto built = BuildIndex(std::move(entries), definitionPage(), reusable, file_, freedPages);
     real.rootPage = built.rootPage;
-    UpdateMapRow(file_, real.usageMap, [&](std::span<uint8_t> row) { WriteUsageMap(row, built.pages, file_); });
+    UpdateMapRow(file_, real.usageMap,
+                 [&](std::span<uint8_t> row) { WriteUsageMap(row, built.pages, file_); });
   }
 }
 
@@ -227,16 +246,22 @@ void TableStore::WriteMaps() {
   LoadMapsOnce();
   PageSet free = free_;
   if (appendPage_) {
-    if (appendPage_->freeSpace() >= kUsefulFreeSpace) free.Add(appendPageNumber_);
-    else free.Remove(appendPageNumber_);
+    if (appendPage_->freeSpace() >= kUsefulFreeSpace)
+      free.Add(appendPageNumber_);
+    else
+      free.Remove(appendPageNumber_);
   }
-  UpdateMapRow(file_, definition_.ownedMap, [&](std::span<uint8_t> row) { WriteUsageMap(row, owned_, file_); });
-  UpdateMapRow(file_, definition_.freeMap, [&](std::span<uint8_t> row) { WriteUsageMap(row, free, file_); });
+  UpdateMapRow(file_, definition_.ownedMap,
+               [&](std::span<uint8_t> row) { WriteUsageMap(row, owned_, file_); });
+  UpdateMapRow(file_, definition_.freeMap,
+               [&](std::span<uint8_t> row) { WriteUsageMap(row, free, file_); });
   for (auto& [number, store] : longValues_) {
     auto maps = std::find_if(definition_.longValueMaps.begin(), definition_.longValueMaps.end(),
                              [&](const LongValueMaps& m) { return m.columnNumber == number; });
-    UpdateMapRow(file_, maps->owned, [&](std::span<uint8_t> row) { WriteUsageMap(row, store->ownedPages(), file_); });
-    UpdateMapRow(file_, maps->free, [&](std::span<uint8_t> row) { WriteUsageMap(row, store->FreePages(), file_); });
+    UpdateMapRow(file_, maps->owned,
+                 [&](std::span<uint8_t> row) { WriteUsageMap(row, store->ownedPages(), file_); });
+    UpdateMapRow(file_, maps->free,
+                 [&](std::span<uint8_t> row) { WriteUsageMap(row, store->FreePages(), file_); });
   }
 }
 
@@ -257,7 +282,8 @@ void TableStore::WriteDefinition() {
     page[0] = jet4::kTableDefPageType;
     page[1] = 0x01;
     size_t unused = pageSize - headerLength - chunk;
-    format::PutU16(page, jet4::kTableDefFreeSpaceOffset, static_cast<uint16_t>(unused >= 8 ? unused - 8 : 0));
+    format::PutU16(page, jet4::kTableDefFreeSpaceOffset,
+                   static_cast<uint16_t>(unused >= 8 ? unused - 8 : 0));
     uint32_t next = i + 1 < definitionPages_.size() ? definitionPages_[i + 1] : 0;
     format::PutU32(page, kJet4Layout.tableDefNextPageOffset, next);
     file_.Write(definitionPages_[i], page);

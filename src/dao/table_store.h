@@ -30,12 +30,16 @@ class TableStore {
 
   uint32_t definitionPage() const { return definitionPages_.front(); }
   const TableDefinition& definition() const { return definition_; }
-  TableDefinition& mutableDefinition() { dirty_ = true; return definition_; }
+  TableDefinition& mutableDefinition() {
+    dirty_ = true;
+    return definition_;
+  }
 
   // Throws DaoException when the row cannot fit on a page.
   RowPointer AppendRow(std::span<const StoredValue> values);
   // Stores long-value data for column `columnIndex`; returns the column's bytes.
-  std::vector<uint8_t> StoreLongValue(size_t columnIndex, std::span<const uint8_t> data, bool inlineAllowed);
+  std::vector<uint8_t> StoreLongValue(size_t columnIndex, std::span<const uint8_t> data,
+                                      bool inlineAllowed);
   // Calls `visit` for every live row (moved rows followed, deleted rows skipped).
   void ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit);
   // True when every index of the table can be rebuilt here (no key on a
@@ -52,7 +56,8 @@ class TableStore {
   void StartAppendPage();
   LongValueStore& LongValues(uint16_t columnNumber);
   // The row a moved-row pointer leads to, read into `page`; nothing when it leads nowhere.
-  std::optional<std::span<const uint8_t>> MovedRow(std::span<const uint8_t> pointer, std::vector<uint8_t>& page) const;
+  std::optional<std::span<const uint8_t>> MovedRow(std::span<const uint8_t> pointer,
+                                                   std::vector<uint8_t>& page) const;
   void RebuildIndexes(std::vector<uint32_t>& freedPages);
   void WriteMaps();
   void WriteDefinition();
@@ -71,6 +76,7 @@ class TableStore {
 
 // Reads or rewrites one usage-map row in place.
 std::vector<uint8_t> ReadMapRow(const PageFile& file, RowPointer at);
-void UpdateMapRow(PageFile& file, RowPointer at, const std::function<void(std::span<uint8_t>)>& update);
+void UpdateMapRow(PageFile& file, RowPointer at,
+                  const std::function<void(std::span<uint8_t>)>& update);
 
 }  // namespace tarvex::dao

@@ -11,7 +11,8 @@ constexpr uint8_t kCompressedMark0 = 0xFF;
 constexpr uint8_t kCompressedMark1 = 0xFE;
 
 bool Compressible(std::u16string_view text) {
-  if (text.size() < jet4::kCompressedTextMinCharacters || text.size() > jet4::kCompressedTextMaxCharacters)
+  if (text.size() < jet4::kCompressedTextMinCharacters ||
+      text.size() > jet4::kCompressedTextMaxCharacters)
     return false;
   return std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x01 && c <= 0xFF; });
 }
@@ -79,7 +80,8 @@ std::u16string DecodeText(std::span<const uint8_t> bytes) {
     return text;
   }
   text.resize(bytes.size() / 2);
-  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  for (size_t i = 0; i < text.size(); ++i)
+    text[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
   return text;
 }
 
@@ -87,7 +89,8 @@ std::string ToUtf8(std::u16string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     uint32_t code = text[i];
-    if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+    if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
       code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (code >= 0xD800 && code < 0xE000) {

@@ -16,10 +16,15 @@ using format::kJet4Layout;
 
 constexpr uint32_t kPagesPerBitmapPage = (kJet4Layout.pageSize - jet4::kBitmapPageHeaderLength) * 8;
 
-void SetBit(std::span<uint8_t> bitmap, size_t bit) { bitmap[bit / 8] |= static_cast<uint8_t>(1u << (bit % 8)); }
-bool BitSet(std::span<const uint8_t> bitmap, size_t bit) { return (bitmap[bit / 8] >> (bit % 8)) & 1; }
+void SetBit(std::span<uint8_t> bitmap, size_t bit) {
+  bitmap[bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+}
+bool BitSet(std::span<const uint8_t> bitmap, size_t bit) {
+  return (bitmap[bit / 8] >> (bit % 8)) & 1;
+}
 
-void CollectBits(std::span<const uint8_t> bitmap, uint32_t firstPage, uint32_t pageLimit, PageSet& out) {
+void CollectBits(std::span<const uint8_t> bitmap, uint32_t firstPage, uint32_t pageLimit,
+                 PageSet& out) {
   for (size_t bit = 0; bit < bitmap.size() * 8; ++bit) {
     uint64_t page = static_cast<uint64_t>(firstPage) + bit;
     if (page >= pageLimit) break;
@@ -49,7 +54,8 @@ void WriteInline(std::span<uint8_t> row, uint32_t start, const std::vector<uint3
 
 // Writes the bitmap pages for `isSet(page)` over [0, limit) and the pointers to them.
 template <typename IsSet>
-void WriteReference(std::span<uint8_t> row, uint32_t limit, PageFile& file, IsSet isSet, bool allRanges) {
+void WriteReference(std::span<uint8_t> row, uint32_t limit, PageFile& file, IsSet isSet,
+                    bool allRanges) {
   auto old = ReferencePointers(row);
   size_t slots = (row.size() - 1) / 4;
   size_t ranges = (static_cast<size_t>(limit) + kPagesPerBitmapPage - 1) / kPagesPerBitmapPage;
@@ -92,13 +98,16 @@ void PageSet::Remove(uint32_t page) {
   if (at != pages_.end() && *at == page) pages_.erase(at);
 }
 
-bool PageSet::Contains(uint32_t page) const { return std::binary_search(pages_.begin(), pages_.end(), page); }
+bool PageSet::Contains(uint32_t page) const {
+  return std::binary_search(pages_.begin(), pages_.end(), page);
+}
 
 PageSet ReadUsageMap(std::span<const uint8_t> row, const PageFile& file, uint32_t pageLimit) {
   PageSet pages;
   if (row.size() < jet4::kInlineMapHeaderLength) return pages;
   if (row[0] == jet4::kInlineMapType) {
-    CollectBits(row.subspan(jet4::kInlineMapHeaderLength), *CDataReader::U32(row, 1), pageLimit, pages);
+    CollectBits(row.subspan(jet4::kInlineMapHeaderLength), *CDataReader::U32(row, 1), pageLimit,
+                pages);
     return pages;
   }
   auto pointers = ReferencePointers(row);
@@ -122,7 +131,8 @@ void WriteUsageMap(std::span<uint8_t> row, const PageSet& pages, PageFile& file)
     WriteInline(row, start, pages.pages());
     return;
   }
-  WriteReference(row, pages.back() + 1, file, [&](uint32_t page) { return pages.Contains(page); }, false);
+  WriteReference(
+      row, pages.back() + 1, file, [&](uint32_t page) { return pages.Contains(page); }, false);
 }
 
 void WriteGlobalUsageMap(std::span<uint8_t> row, const PageSet& freePages, PageFile& file) {
@@ -145,13 +155,18 @@ void WriteGlobalUsageMap(std::span<uint8_t> row, const PageSet& freePages, PageF
       blank[0] = jet4::kUsageBitmapPageType;
       blank[1] = 0x01;
       file.Write(page, blank);
-      if (k < old.size()) old[k] = page; else old.push_back(page);
+      if (k < old.size())
+        old[k] = page;
+      else
+        old.push_back(page);
     }
-  for (size_t k = 0; k < old.size() && 1 + 4 * k + 4 <= row.size(); ++k) format::PutU32(row, 1 + 4 * k, old[k]);
+  for (size_t k = 0; k < old.size() && 1 + 4 * k + 4 <= row.size(); ++k)
+    format::PutU32(row, 1 + 4 * k, old[k]);
   row[0] = jet4::kReferenceMapType;
   uint32_t end = file.pageCount();
-  WriteReference(row, ranges * kPagesPerBitmapPage, file,
-                 [&](uint32_t page) { return page >= end || freePages.Contains(page); }, true);
+  WriteReference(
+      row, ranges * kPagesPerBitmapPage, file,
+      [&](uint32_t page) { return page >= end || freePages.Contains(page); }, true);
 }
 
 }  // namespace tarvex::dao

@@ -22,9 +22,10 @@ constexpr int64_t kCurrencyScale = 10000;
 // Wide enough for any currency text before its range is checked.
 __extension__ typedef __int128 Int128;
 
-[[noreturn]] void Refuse(const ColumnDefinition& column, std::u16string_view text, const char* why) {
-  throw DaoException("Cannot store '" + ToUtf8(text.substr(0, 64)) + "' in field '" + ToUtf8(column.name) + "': " +
-                     why + ".");
+[[noreturn]] void Refuse(const ColumnDefinition& column, std::u16string_view text,
+                         const char* why) {
+  throw DaoException("Cannot store '" + ToUtf8(text.substr(0, 64)) + "' in field '" +
+                     ToUtf8(column.name) + "': " + why + ".");
 }
 
 std::u16string_view Trim(std::u16string_view text) {
@@ -126,11 +127,17 @@ std::optional<Int128> ParseCurrencyUnits(std::string_view s) {
   bool sticky = false;
   bool anyDigit = false;
   for (char c : s) {
-    if (c == '.' && fractionDigits < 0) { fractionDigits = 0; continue; }
+    if (c == '.' && fractionDigits < 0) {
+      fractionDigits = 0;
+      continue;
+    }
     if (c < '0' || c > '9') return std::nullopt;
     anyDigit = true;
     if (fractionDigits >= 4) {
-      if (roundDigit < 0) roundDigit = c - '0'; else sticky = sticky || c != '0';
+      if (roundDigit < 0)
+        roundDigit = c - '0';
+      else
+        sticky = sticky || c != '0';
       continue;
     }
     if (units > static_cast<Int128>(1) << 100) return std::nullopt;
@@ -223,7 +230,8 @@ std::vector<uint8_t> GuidBytes(const ColumnDefinition& column, std::u16string_vi
     ++i;
   }
   const auto& t = textOrder;
-  return {t[3], t[2], t[1], t[0], t[5], t[4], t[7], t[6], t[8], t[9], t[10], t[11], t[12], t[13], t[14], t[15]};
+  return {t[3], t[2], t[1],  t[0],  t[5],  t[4],  t[7],  t[6],
+          t[8], t[9], t[10], t[11], t[12], t[13], t[14], t[15]};
 }
 
 // Long binary given as text: one byte per character when every character is
@@ -255,16 +263,25 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
       }
       return *word ? StoredValue(std::vector<uint8_t>{}) : StoredValue();
     }
-    case FieldType::kByte: return IntegerBytes<uint8_t>(column, text);
-    case FieldType::kInteger: return IntegerBytes<int16_t>(column, text);
-    case FieldType::kLong: return IntegerBytes<int32_t>(column, text);
-    case FieldType::kCurrency: return CurrencyBytes(column, text);
-    case FieldType::kSingle: return SingleBytes(column, text);
-    case FieldType::kDouble: return DoubleBytes(column, text);
-    case FieldType::kDate: return DateBytes(column, text);
-    case FieldType::kGuid: return GuidBytes(column, text);
+    case FieldType::kByte:
+      return IntegerBytes<uint8_t>(column, text);
+    case FieldType::kInteger:
+      return IntegerBytes<int16_t>(column, text);
+    case FieldType::kLong:
+      return IntegerBytes<int32_t>(column, text);
+    case FieldType::kCurrency:
+      return CurrencyBytes(column, text);
+    case FieldType::kSingle:
+      return SingleBytes(column, text);
+    case FieldType::kDouble:
+      return DoubleBytes(column, text);
+    case FieldType::kDate:
+      return DateBytes(column, text);
+    case FieldType::kGuid:
+      return GuidBytes(column, text);
     case FieldType::kText:
-      if (text.size() > column.length / 2u) Refuse(column, text, "the text is longer than the field");
+      if (text.size() > column.length / 2u)
+        Refuse(column, text, "the text is longer than the field");
       return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
     case FieldType::kMemo:
       return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
@@ -274,7 +291,8 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
       CheckBinaryLength(column, text, bytes.size());
       return bytes;
     }
-    default: Refuse(column, text, "the field type is not supported");
+    default:
+      Refuse(column, text, "the field type is not supported");
   }
 }
 

@@ -30,21 +30,36 @@ void WithRecordset(Database& db, const std::function<void(Recordset&)>& steps) {
 }
 
 const std::vector<BadCall> kBadCalls = {
-    {"unknown field type", [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 13, 0, 0); }); }},
-    {"decimal field type", [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 16, 0, 0); }); }},
-    {"duplicate field", [](Database& db) {
-       WithTableDef(db, [](TableDef& t) { t.CreateField(u"Same", 4, 4, 0); t.CreateField(u"SAME", 10, 5, 0); });
+    {"unknown field type",
+     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 13, 0, 0); }); }},
+    {"decimal field type",
+     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 16, 0, 0); }); }},
+    {"duplicate field",
+     [](Database& db) {
+       WithTableDef(db, [](TableDef& t) {
+         t.CreateField(u"Same", 4, 4, 0);
+         t.CreateField(u"SAME", 10, 5, 0);
+       });
      }},
-    {"text size 256", [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 10, 256, 0); }); }},
-    {"field name with a dot", [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"a.b", 4, 4, 0); }); }},
+    {"text size 256",
+     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 10, 256, 0); }); }},
+    {"field name with a dot",
+     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"a.b", 4, 4, 0); }); }},
     {"field name of 65 characters",
-     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(std::u16string(65, u'f'), 4, 4, 0); }); }},
-    {"auto-increment text", [](Database& db) {
+     [](Database& db) {
+       WithTableDef(db, [](TableDef& t) { t.CreateField(std::u16string(65, u'f'), 4, 4, 0); });
+     }},
+    {"auto-increment text",
+     [](Database& db) {
        WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 10, 5, kDbAutoIncrField); });
      }},
-    {"append without fields", [](Database& db) { WithTableDef(db, [](TableDef& t) { t.Append(); }); }},
-    {"index", [](Database& db) {
-       WithTableDef(db, [](TableDef& t) { t.CreateIndex({u"PrimaryKey", {{u"X", false}}, true, true}); });
+    {"append without fields",
+     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.Append(); }); }},
+    {"index",
+     [](Database& db) {
+       WithTableDef(db, [](TableDef& t) {
+         t.CreateIndex({u"PrimaryKey", {{u"X", false}}, true, true});
+       });
      }},
     {"table name in use", [](Database& db) { TableDef(db).Create(u"good", 0); }},
     {"table name with brackets", [](Database& db) { TableDef(db).Create(u"[x]", 0); }},
@@ -55,24 +70,47 @@ const std::vector<BadCall> kBadCalls = {
     {"field before create", [](Database& db) { TableDef(db).CreateField(u"X", 4, 4, 0); }},
     {"other SQL", [](Database& db) { Recordset(db).Open(-1, u"SELECT Name FROM [Good]", 0); }},
     {"missing table", [](Database& db) { Recordset(db).Open(-1, u"SELECT * FROM [Nowhere]", 0); }},
-    {"update without AddNew", [](Database& db) { WithRecordset(db, [](Recordset& rs) { rs.Update(); }); }},
-    {"value without AddNew", [](Database& db) { WithRecordset(db, [](Recordset& rs) { rs.SetFieldValue(0, u"1"); }); }},
-    {"field past the last", [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) { rs.AddNew(); rs.SetFieldValue(3, u"1"); });
+    {"update without AddNew",
+     [](Database& db) { WithRecordset(db, [](Recordset& rs) { rs.Update(); }); }},
+    {"value without AddNew",
+     [](Database& db) { WithRecordset(db, [](Recordset& rs) { rs.SetFieldValue(0, u"1"); }); }},
+    {"field past the last",
+     [](Database& db) {
+       WithRecordset(db, [](Recordset& rs) {
+         rs.AddNew();
+         rs.SetFieldValue(3, u"1");
+       });
      }},
-    {"negative field index", [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) { rs.AddNew(); rs.SetFieldValue(-1, u"1"); });
+    {"negative field index",
+     [](Database& db) {
+       WithRecordset(db, [](Recordset& rs) {
+         rs.AddNew();
+         rs.SetFieldValue(-1, u"1");
+       });
      }},
-    {"text too long", [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) { rs.AddNew(); rs.SetFieldValue(1, u"123456"); });
+    {"text too long",
+     [](Database& db) {
+       WithRecordset(db, [](Recordset& rs) {
+         rs.AddNew();
+         rs.SetFieldValue(1, u"123456");
+       });
      }},
-    {"integer out of range", [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) { rs.AddNew(); rs.SetFieldValue(2, u"40000"); });
+    {"integer out of range",
+     [](Database& db) {
+       WithRecordset(db, [](Recordset& rs) {
+         rs.AddNew();
+         rs.SetFieldValue(2, u"40000");
+       });
      }},
-    {"not a number", [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) { rs.AddNew(); rs.SetFieldValue(0, u"twelve"); });
+    {"not a number",
+     [](Database& db) {
+       WithRecordset(db, [](Recordset& rs) {
+         rs.AddNew();
+         rs.SetFieldValue(0, u"twelve");
+       });
      }},
-    {"bytes into a number", [](Database& db) {
+    {"bytes into a number",
+     [](Database& db) {
        WithRecordset(db, [](Recordset& rs) {
          rs.AddNew();
          std::vector<uint8_t> bytes{1, 2};
@@ -80,7 +118,8 @@ const std::vector<BadCall> kBadCalls = {
        });
      }},
     {"add to a closed recordset", [](Database& db) { Recordset(db).AddNew(); }},
-    {"add to the catalogue", [](Database& db) {
+    {"add to the catalogue",
+     [](Database& db) {
        Recordset rs(db);
        rs.Open(-1, u"SELECT * FROM MSysObjects", 0);
        rs.AddNew();

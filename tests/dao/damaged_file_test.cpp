@@ -37,7 +37,8 @@ const std::vector<Damage> kDamages = {
 void Patch(const std::filesystem::path& file, const Damage& damage) {
   std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
   stream.seekp(static_cast<std::streamoff>(damage.offset));
-  stream.write(reinterpret_cast<const char*>(damage.bytes.data()), static_cast<std::streamsize>(damage.bytes.size()));
+  stream.write(reinterpret_cast<const char*>(damage.bytes.data()),
+               static_cast<std::streamsize>(damage.bytes.size()));
 }
 
 TEST(DamagedFile, OpenAndExtendNeverCrash) {

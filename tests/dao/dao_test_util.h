@@ -18,7 +18,8 @@ struct FieldSpec {
   long attributes = 0;
 };
 
-inline void MakeTable(Database& db, const std::u16string& name, const std::vector<FieldSpec>& fields) {
+inline void MakeTable(Database& db, const std::u16string& name,
+                      const std::vector<FieldSpec>& fields) {
   TableDef table(db);
   table.Create(name, kDbAttachExclusive);
   for (const auto& f : fields) table.CreateField(f.name, f.type, f.size, f.attributes);

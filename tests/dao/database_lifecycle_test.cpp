@@ -7,8 +7,8 @@
 
 #include "dao/database_file.h"
 #include "dao/text_codec.h"
-#include "index_tree_reader.h"
 #include "dao_test_util.h"
+#include "index_tree_reader.h"
 #include "oracle_readers.h"
 #include "support/test_paths.h"
 
@@ -17,15 +17,18 @@ namespace {
 
 using Rows = std::vector<std::vector<std::optional<std::u16string>>>;
 
-const std::vector<FieldSpec> kMixedFields = {
-    {u"Id", 4, 4, kDbAutoIncrField | kDbFixedField}, {u"Name", 10, 40}, {u"When", 8, 8}, {u"Done", 1, 1},
-    {u"Notes", 12, 0}};
+const std::vector<FieldSpec> kMixedFields = {{u"Id", 4, 4, kDbAutoIncrField | kDbFixedField},
+                                             {u"Name", 10, 40},
+                                             {u"When", 8, 8},
+                                             {u"Done", 1, 1},
+                                             {u"Notes", 12, 0}};
 
 Rows MixedRows(int first, int count) {
   Rows rows;
   for (int i = first; i < first + count; ++i)
     rows.push_back({std::nullopt, FromUtf8("name " + std::to_string(i)), u"03/04/2021 05:06:07 AM",
-                    i % 2 ? u"True" : u"False", std::u16string(static_cast<size_t>(i % 5) * 900, u'm')});
+                    i % 2 ? u"True" : u"False",
+                    std::u16string(static_cast<size_t>(i % 5) * 900, u'm')});
   return rows;
 }
 
@@ -44,8 +47,9 @@ TEST(Create, EmptyDatabaseHoldsTheSystemCatalogue) {
   auto objects = DumpTable(dump, "MSysObjects");
   std::vector<std::string> names;
   for (const auto& row : objects["rows"]) names.push_back(row[2]);
-  EXPECT_EQ(names, (std::vector<std::string>{"Tables", "Databases", "Relationships", "MSysDb", "MSysObjects",
-                                             "MSysACEs", "MSysQueries", "MSysRelationships"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"Tables", "Databases", "Relationships", "MSysDb",
+                                             "MSysObjects", "MSysACEs", "MSysQueries",
+                                             "MSysRelationships"}));
   EXPECT_EQ(DumpTable(dump, "MSysACEs")["rows"].size(), 16u);
   EXPECT_EQ(DumpTable(dump, "MSysQueries")["columns"].size(), 8u);
   EXPECT_EQ(DumpTable(dump, "MSysRelationships")["columns"].size(), 8u);
@@ -105,7 +109,8 @@ TEST_P(SyntheticFixture, GainsATableAndKeepsEveryOldRow) {
   tarvex::test::ScratchDir scratch;
   auto file = scratch.path() / GetParam();
   std::filesystem::copy_file(source, file);
-  std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+  std::filesystem::permissions(file, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
   auto before = MdbReaderDump(file);
   {
     Database db;
@@ -136,14 +141,16 @@ TEST(SyntheticFixtureRows, AddedRowsJoinTheIndexes) {
   tarvex::test::ScratchDir scratch;
   auto file = scratch.path() / "rows.mdb";
   std::filesystem::copy_file(source, file);
-  std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+  std::filesystem::permissions(file, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
   size_t before = MdbExportRows(file, "BigTable").size();
   {
     Database db;
     db.Open(file, false, false, "");
     Rows rows;
     for (int i = 0; i < 300; ++i)
-      rows.push_back({FromUtf8(std::to_string(900000 + i)), FromUtf8(std::to_string(i)), FromUtf8("added " + std::to_string(i))});
+      rows.push_back({FromUtf8(std::to_string(900000 + i)), FromUtf8(std::to_string(i)),
+                      FromUtf8("added " + std::to_string(i))});
     AddRows(db, u"BigTable", rows);
     db.Close();
   }
@@ -165,8 +172,9 @@ TEST(SyntheticFixtureRows, AddedRowsJoinTheIndexes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Jet4, SyntheticFixture, ::testing::Values("synthetic-V2000.mdb", "synthetic-V2003.mdb",
-                                                                   "empty-V2000.mdb", "empty-V2003.mdb"));
+INSTANTIATE_TEST_SUITE_P(Jet4, SyntheticFixture,
+                         ::testing::Values("synthetic-V2000.mdb", "synthetic-V2003.mdb",
+                                           "empty-V2000.mdb", "empty-V2003.mdb"));
 
 }  // namespace
 }  // namespace tarvex::dao::test

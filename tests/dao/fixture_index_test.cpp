@@ -58,7 +58,8 @@ TEST_P(FixtureIndexes, OurKeysEqualTheStoredOnes) {
     if (!page || object.parentId != jet4::kTablesContainerId) continue;
     TableStore& table = db->Table(*page);
     for (const auto& real : table.definition().realIndexes) {
-      SCOPED_TRACE(ToUtf8(object.name) + " index on column " + std::to_string(real.keys.front().columnNumber));
+      SCOPED_TRACE(ToUtf8(object.name) + " index on column " +
+                   std::to_string(real.keys.front().columnNumber));
       std::vector<IndexEntry> ours;
       try {
         ours = table.CollectIndexEntries(real);
@@ -72,10 +73,11 @@ TEST_P(FixtureIndexes, OurKeysEqualTheStoredOnes) {
       int depth = 0;
       auto stored = test::TreeEntries(file, real.rootPage, depth);
       EXPECT_EQ(ourBytes.size(), stored.size());
-      auto [mine, theirs] = std::mismatch(ourBytes.begin(), ourBytes.end(), stored.begin(), stored.end());
+      auto [mine, theirs] =
+          std::mismatch(ourBytes.begin(), ourBytes.end(), stored.begin(), stored.end());
       if (mine != ourBytes.end() && theirs != stored.end())
-        ADD_FAILURE() << "first difference at entry " << (mine - ourBytes.begin()) << ": ours " << Hex(*mine)
-                      << " stored " << Hex(*theirs);
+        ADD_FAILURE() << "first difference at entry " << (mine - ourBytes.begin()) << ": ours "
+                      << Hex(*mine) << " stored " << Hex(*theirs);
       ++compared;
     }
   }
@@ -83,7 +85,8 @@ TEST_P(FixtureIndexes, OurKeysEqualTheStoredOnes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Jet4, FixtureIndexes,
-                         ::testing::Values("synthetic-V2000.mdb", "synthetic-V2003.mdb", "empty-V2000.mdb"));
+                         ::testing::Values("synthetic-V2000.mdb", "synthetic-V2003.mdb",
+                                           "empty-V2000.mdb"));
 
 }  // namespace
 }  // namespace tarvex::dao

@@ -1,8 +1,8 @@
 // Index keys as the engine encodes them, checked against keys read from
 // Access-made files; and whole catalogue indexes compared with the fixture's.
-#include <gtest/gtest.h>
-
 #include "dao/index_key.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvex::dao {
 namespace {
@@ -15,7 +15,8 @@ struct KeyCase {
 TEST(TextKey, MatchesTheGeneralSortOrderOfAccessFiles) {
   const std::vector<KeyCase> cases = {
       {u"MSysDb", {0x60, 0x6B, 0x76, 0x6B, 0x4F, 0x4C, 0x01, 0x00}},
-      {u"AccessLayout", {0x4A, 0x4D, 0x4D, 0x51, 0x6B, 0x6B, 0x5E, 0x4A, 0x76, 0x64, 0x6F, 0x6D, 0x01, 0x00}},
+      {u"AccessLayout",
+       {0x4A, 0x4D, 0x4D, 0x51, 0x6B, 0x6B, 0x5E, 0x4A, 0x76, 0x64, 0x6F, 0x6D, 0x01, 0x00}},
       {u"O'B", {0x64, 0x4C, 0x01, 0x01, 0x01, 0x01, 0x80, 0x0B, 0x06, 0x80, 0x00}},
       {u"\u00E8", {0x51, 0x01, 0x0F, 0x00}},
       {u"\u00E9", {0x51, 0x01, 0x0E, 0x00}},
@@ -37,7 +38,8 @@ TEST(TextKey, OrdersCharactersBeyondLatin1AfterItAndByCodeUnit) {
 
 TEST(KeyColumn, NumbersSortAsTheirValues) {
   std::vector<uint8_t> minusOne, zero, five;
-  std::vector<uint8_t> bytesMinusOne{0xFF, 0xFF, 0xFF, 0xFF}, bytesZero{0, 0, 0, 0}, bytesFive{5, 0, 0, 0};
+  std::vector<uint8_t> bytesMinusOne{0xFF, 0xFF, 0xFF, 0xFF}, bytesZero{0, 0, 0, 0},
+      bytesFive{5, 0, 0, 0};
   AppendKeyColumn(minusOne, 4, std::span<const uint8_t>(bytesMinusOne), true);
   AppendKeyColumn(zero, 4, std::span<const uint8_t>(bytesZero), true);
   AppendKeyColumn(five, 4, std::span<const uint8_t>(bytesFive), true);

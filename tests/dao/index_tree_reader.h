@@ -19,7 +19,8 @@ inline std::vector<std::vector<uint8_t>> IndexPageEntries(const std::vector<uint
   for (size_t bit = 0; bit < maskBits && jet4::kIndexEntriesOffset + bit <= page.size(); ++bit) {
     if (!((page[jet4::kIndexEntryMaskOffset + bit / 8] >> (bit % 8)) & 1)) continue;
     std::vector<uint8_t> entry;
-    if (!entries.empty()) entry.assign(entries.front().begin(), entries.front().begin() + static_cast<long>(prefix));
+    if (!entries.empty())
+      entry.assign(entries.front().begin(), entries.front().begin() + static_cast<long>(prefix));
     entry.insert(entry.end(), page.begin() + static_cast<long>(jet4::kIndexEntriesOffset + start),
                  page.begin() + static_cast<long>(jet4::kIndexEntriesOffset + bit));
     entries.push_back(std::move(entry));
@@ -29,7 +30,8 @@ inline std::vector<std::vector<uint8_t>> IndexPageEntries(const std::vector<uint
 }
 
 // Every leaf entry of the tree at `root`; `depth` gets the number of levels.
-inline std::vector<std::vector<uint8_t>> TreeEntries(const PageFile& file, uint32_t root, int& depth) {
+inline std::vector<std::vector<uint8_t>> TreeEntries(const PageFile& file, uint32_t root,
+                                                     int& depth) {
   uint32_t page = root;
   for (depth = 1; depth < 16; ++depth) {
     auto bytes = file.Read(page);
@@ -41,7 +43,8 @@ inline std::vector<std::vector<uint8_t>> TreeEntries(const PageFile& file, uint3
     }
     const auto& first = entries.front();
     size_t n = first.size();
-    page = static_cast<uint32_t>(first[n - 4]) << 24 | first[n - 3] << 16 | first[n - 2] << 8 | first[n - 1];
+    page = static_cast<uint32_t>(first[n - 4]) << 24 | first[n - 3] << 16 | first[n - 2] << 8 |
+           first[n - 1];
   }
   std::vector<std::vector<uint8_t>> all;
   for (size_t guard = 0; page != 0 && guard < file.pageCount(); ++guard) {

@@ -8,9 +8,9 @@
 #include "dao/jet4_constants.h"
 #include "dao/system_tables.h"
 #include "dao/text_codec.h"
-#include "index_tree_reader.h"
 #include "dao_test_util.h"
 #include "format/data_reader.h"
+#include "index_tree_reader.h"
 #include "oracle_readers.h"
 #include "support/test_paths.h"
 
@@ -24,8 +24,9 @@ TEST(LargeStructures, WideTableDefinitionSpansPages) {
   auto file = scratch.path() / "wide.mdb";
   std::vector<FieldSpec> fields;
   for (int i = 0; i < 255; ++i)
-    fields.push_back({FromUtf8("Field number " + std::to_string(i) + " with a long descriptive name"),
-                      i % 3 == 0 ? 10 : 4, i % 3 == 0 ? 1 : 4});
+    fields.push_back(
+        {FromUtf8("Field number " + std::to_string(i) + " with a long descriptive name"),
+         i % 3 == 0 ? 10 : 4, i % 3 == 0 ? 1 : 4});
   {
     Database db;
     db.Create(file, kLocale, kDbVersion40);
@@ -54,7 +55,8 @@ TEST(LargeStructures, CatalogueIndexGrowsIntoATree) {
     Database db;
     db.Create(file, kLocale, kDbVersion40);
     for (int i = 0; i < kTables; ++i)
-      MakeTable(db, FromUtf8("Table with a rather long name number " + std::to_string(i)), {{u"A", 4, 4}});
+      MakeTable(db, FromUtf8("Table with a rather long name number " + std::to_string(i)),
+                {{u"A", 4, 4}});
     db.Close();
   }
   EXPECT_EQ(MdbTables(file).size(), static_cast<size_t>(kTables));

@@ -45,8 +45,13 @@ struct LongCase {
 };
 
 const std::vector<LongCase> kCases = {
-    {0, false, 0}, {1, false, 1}, {64, false, 64}, {2000, false, 4076}, {2000, true, 4077},
-    {70000, true, 70000}, {2000000, false, 5 * 1024 * 1024},
+    {0, false, 0},
+    {1, false, 1},
+    {64, false, 64},
+    {2000, false, 4076},
+    {2000, true, 4077},
+    {70000, true, 70000},
+    {2000000, false, 5 * 1024 * 1024},
 };
 
 TEST(LongValues, EveryStorageKindReadsBack) {

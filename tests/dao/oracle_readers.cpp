@@ -1,11 +1,11 @@
 #include "oracle_readers.h"
 
+#include <sys/wait.h>
+
 #include <array>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
-
-#include <sys/wait.h>
 
 namespace tarvex::dao::test {
 namespace {
@@ -29,9 +29,13 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
     if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') { field += '"'; ++i; }
-      else if (c == '"') quoted = false;
-      else field += c;
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"')
+        quoted = false;
+      else
+        field += c;
     } else if (c == '"') {
       quoted = true;
     } else if (c == ',') {
@@ -61,7 +65,8 @@ std::string RunCommand(const std::string& command, int& exitCode) {
   std::string out;
   std::array<char, 65536> buffer{};
   size_t got = 0;
-  while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), got);
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    out.append(buffer.data(), got);
   int status = ::pclose(pipe);
   exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return out;
@@ -75,8 +80,8 @@ bool MdbReaderAvailable() {
 
 nlohmann::json MdbReaderDump(const std::filesystem::path& file, bool systemTables) {
   int code = 0;
-  std::string command = "node " + Quote((OraclesDir() / "dump_mdb.mjs").string()) + " " + Quote(file.string()) +
-                        (systemTables ? " --system" : "") + " 2>&1";
+  std::string command = "node " + Quote((OraclesDir() / "dump_mdb.mjs").string()) + " " +
+                        Quote(file.string()) + (systemTables ? " --system" : "") + " 2>&1";
   std::string out = RunCommand(command, code);
   if (code != 0) throw std::runtime_error("mdb-reader failed: " + out.substr(0, 2000));
   return nlohmann::json::parse(out);
@@ -88,10 +93,12 @@ nlohmann::json DumpTable(const nlohmann::json& dump, const std::string& name) {
   return nullptr;
 }
 
-std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path& file, const std::string& table) {
+std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path& file,
+                                                    const std::string& table) {
   int code = 0;
-  std::string out = RunCommand("mdb-export -H -T '%Y-%m-%d %H:%M:%S' " + Quote(file.string()) + " " + Quote(table) +
-                               " 2>/dev/null", code);
+  std::string out = RunCommand("mdb-export -H -T '%Y-%m-%d %H:%M:%S' " + Quote(file.string()) +
+                                   " " + Quote(table) + " 2>/dev/null",
+                               code);
   if (code != 0) throw std::runtime_error("mdb-export failed on " + table);
   return ParseCsv(out);
 }

@@ -2,10 +2,9 @@
 // The independent readers our files are checked against: mdb-reader (npm,
 // through tests/oracles/dump_mdb.mjs) and the mdbtools command-line tools.
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace tarvex::dao::test {
 
@@ -21,7 +20,8 @@ nlohmann::json MdbReaderDump(const std::filesystem::path& file, bool systemTable
 nlohmann::json DumpTable(const nlohmann::json& dump, const std::string& name);
 
 // mdb-export's rows of a table (header row excluded), fields unquoted.
-std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path& file, const std::string& table);
+std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path& file,
+                                                    const std::string& table);
 // mdb-tables' list of user tables.
 std::vector<std::string> MdbTables(const std::filesystem::path& file);
 

@@ -1,5 +1,7 @@
 // Text to stored bytes, field type by field type: the forms the value texts
 // take, Access's other usual forms, and the values it refuses.
+#include "dao/value_conversion.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
 #include "dao/jet4_constants.h"
-#include "dao/value_conversion.h"
 #include "format/data_reader.h"
 
 namespace tarvex::dao {
@@ -57,9 +58,16 @@ TEST(ConvertText, DatesInEveryForm) {
 
 TEST(ConvertText, CurrencyIsExactAndRoundsHalvesToEven) {
   const std::vector<std::pair<std::u16string, int64_t>> cases = {
-      {u"1.2345", 12345},     {u"-0.0001", -1},     {u"2.00005", 20000}, {u"2.00015", 20002},
-      {u"2.000051", 20001},   {u"1E2", 1000000},    {u"  7 ", 70000},    {u"True", -10000},
-      {u"922337203685477.5807", INT64_MAX},         {u"-922337203685477.5808", INT64_MIN},
+      {u"1.2345", 12345},
+      {u"-0.0001", -1},
+      {u"2.00005", 20000},
+      {u"2.00015", 20002},
+      {u"2.000051", 20001},
+      {u"1E2", 1000000},
+      {u"  7 ", 70000},
+      {u"True", -10000},
+      {u"922337203685477.5807", INT64_MAX},
+      {u"-922337203685477.5808", INT64_MIN},
   };
   for (const auto& [text, units] : cases) {
     SCOPED_TRACE(std::string(text.begin(), text.end()));
@@ -76,17 +84,26 @@ struct Refusal {
 
 TEST(ConvertText, RefusesWhatAccessRefuses) {
   const std::vector<Refusal> cases = {
-      {FieldType::kByte, 0, u"256"},          {FieldType::kByte, 0, u"-1"},
-      {FieldType::kInteger, 0, u"32768"},     {FieldType::kLong, 0, u"2147483648"},
-      {FieldType::kLong, 0, u"12abc"},        {FieldType::kLong, 0, u""},
+      {FieldType::kByte, 0, u"256"},
+      {FieldType::kByte, 0, u"-1"},
+      {FieldType::kInteger, 0, u"32768"},
+      {FieldType::kLong, 0, u"2147483648"},
+      {FieldType::kLong, 0, u"12abc"},
+      {FieldType::kLong, 0, u""},
       {FieldType::kCurrency, 0, u"922337203685477.5808"},
-      {FieldType::kSingle, 0, u"1E39"},       {FieldType::kDouble, 0, u"1E309"},
-      {FieldType::kDouble, 0, u"nan"},        {FieldType::kBoolean, 0, u"maybe"},
-      {FieldType::kDate, 0, u"02/30/2020"},   {FieldType::kDate, 0, u"13/01/2020"},
-      {FieldType::kDate, 0, u"25:00:00"},     {FieldType::kDate, 0, u"01/01/10000"},
-      {FieldType::kDate, 0, u"yesterday"},    {FieldType::kGuid, 0, u"{0102}"},
+      {FieldType::kSingle, 0, u"1E39"},
+      {FieldType::kDouble, 0, u"1E309"},
+      {FieldType::kDouble, 0, u"nan"},
+      {FieldType::kBoolean, 0, u"maybe"},
+      {FieldType::kDate, 0, u"02/30/2020"},
+      {FieldType::kDate, 0, u"13/01/2020"},
+      {FieldType::kDate, 0, u"25:00:00"},
+      {FieldType::kDate, 0, u"01/01/10000"},
+      {FieldType::kDate, 0, u"yesterday"},
+      {FieldType::kGuid, 0, u"{0102}"},
       {FieldType::kGuid, 0, u"{01020304-0506-0708-090A-0B0C0D0E0F1G}"},
-      {FieldType::kText, 10, u"sixchr"},      {FieldType::kBinary, 2, u"abc"},
+      {FieldType::kText, 10, u"sixchr"},
+      {FieldType::kBinary, 2, u"abc"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
@@ -96,7 +113,8 @@ TEST(ConvertText, RefusesWhatAccessRefuses) {
 
 TEST(ConvertText, IntegersRoundHalvesToEvenAndAcceptWords) {
   const std::vector<std::pair<std::u16string, int16_t>> cases = {
-      {u"2.5", 2}, {u"3.5", 4}, {u"-2.5", -2}, {u"1e2", 100}, {u"True", -1}, {u"no", 0}, {u" +12 ", 12}};
+      {u"2.5", 2},   {u"3.5", 4}, {u"-2.5", -2}, {u"1e2", 100},
+      {u"True", -1}, {u"no", 0},  {u" +12 ", 12}};
   for (const auto& [text, value] : cases) {
     auto stored = ConvertText(Column(FieldType::kInteger), text);
     EXPECT_EQ(static_cast<int16_t>(*format::CDataReader::U16(*stored, 0)), value);

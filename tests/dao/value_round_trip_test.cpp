@@ -22,31 +22,65 @@ std::u16string Repeat(char16_t c, size_t n) { return std::u16string(n, c); }
 
 const std::vector<TypeCase>& Cases() {
   static const std::vector<TypeCase> cases = {
-      {u"Booleans", 1, 1, {u"True", u"False", u"yes", u"0", u"-1"}, {"true", "false", "true", "false", "true"}},
+      {u"Booleans",
+       1,
+       1,
+       {u"True", u"False", u"yes", u"0", u"-1"},
+       {"true", "false", "true", "false", "true"}},
       {u"Bytes", 2, 1, {u"0", u"255", u"7.5"}, {"0", "255", "8"}},
       {u"Integers", 3, 2, {u"-32768", u"32767", u"0"}, {"-32768", "32767", "0"}},
-      {u"Longs", 4, 4, {u"-2147483648", u"2147483647", u"1E3"}, {"-2147483648", "2147483647", "1000"}},
-      {u"Currencies", 5, 8, {u"1.2345", u"-922337203685477.5808", u"922337203685477.5807", u"-0.0001", u"2.00005"},
+      {u"Longs",
+       4,
+       4,
+       {u"-2147483648", u"2147483647", u"1E3"},
+       {"-2147483648", "2147483647", "1000"}},
+      {u"Currencies",
+       5,
+       8,
+       {u"1.2345", u"-922337203685477.5808", u"922337203685477.5807", u"-0.0001", u"2.00005"},
        {"1.2345", "-922337203685477.5808", "922337203685477.5807", "-0.0001", "2.0000"}},
-      {u"Singles", 6, 4, {u"1.23450", u"-3.4028235E+38", u"1E-10", u"0.00000"},
+      {u"Singles",
+       6,
+       4,
+       {u"1.23450", u"-3.4028235E+38", u"1E-10", u"0.00000"},
        {"1.2345000505447388", "-3.4028234663852886e+38", "1.000000013351432e-10", "0"}},
-      {u"Doubles", 7, 8, {u"1.2345678901234567", u"1E-10", u"-1.7976931348623157E+308", u"0.10000"},
+      {u"Doubles",
+       7,
+       8,
+       {u"1.2345678901234567", u"1E-10", u"-1.7976931348623157E+308", u"0.10000"},
        {"1.2345678901234567", "1e-10", "-1.7976931348623157e+308", "0.1"}},
-      {u"Dates", 8, 8,
-       {u"01/15/2020 10:30:00 PM", u"01/15/2020 ", u"12:00:00 AM", u"06:30:15 PM", u"12/29/1899 06:00:00 AM",
-        u"01/01/1753 01:02:03 AM", u"12/31/9999 11:59:59 PM", u"2150-07-04 08:00:00"},
+      {u"Dates",
+       8,
+       8,
+       {u"01/15/2020 10:30:00 PM", u"01/15/2020 ", u"12:00:00 AM", u"06:30:15 PM",
+        u"12/29/1899 06:00:00 AM", u"01/01/1753 01:02:03 AM", u"12/31/9999 11:59:59 PM",
+        u"2150-07-04 08:00:00"},
        // mdb-reader reads days before 1899-12-30 as one signed number, so 12/29/1899 06:00 (stored
-       // as -1.25: the time of day counts away from zero, as Access stores it) shows as 12/28 18:00.
+       // as -1.25: the time of day counts away from zero, as Access stores it) shows as 12/28
+       // 18:00.
        {"2020-01-15T22:30:00.000Z", "2020-01-15T00:00:00.000Z", "1899-12-30T00:00:00.000Z",
         "1899-12-30T18:30:15.000Z", "1899-12-28T18:00:00.000Z", "1752-12-31T22:57:57.000Z",
         "9999-12-31T23:59:59.000Z", "2150-07-04T08:00:00.000Z"}},
-      {u"Texts", 10, 255,
-       {u"", u"plain", Repeat(u'z', 255), u"Müller straße", u"\U0001F600 outside the BMP", u"\uFEFFbom first"},
+      {u"Texts",
+       10,
+       255,
+       {u"", u"plain", Repeat(u'z', 255), u"Müller straße", u"\U0001F600 outside the BMP",
+        u"\uFEFFbom first"},
        {"", "plain", std::string(255, 'z'), "Müller straße", "\xF0\x9F\x98\x80 outside the BMP",
-        "\xEF\xBB\xBF" "bom first"}},
-      {u"Guids", 15, 16, {u"{01020304-0506-0708-090A-0B0C0D0E0F10}", u"a1b2c3d4-e5f6-4789-abcd-ef0123456789"},
+        "\xEF\xBB\xBF"
+        "bom first"}},
+      {u"Guids",
+       15,
+       16,
+       {u"{01020304-0506-0708-090A-0B0C0D0E0F10}", u"a1b2c3d4-e5f6-4789-abcd-ef0123456789"},
        {"01020304-0506-0708-090a-0b0c0d0e0f10", "a1b2c3d4-e5f6-4789-abcd-ef0123456789"}},
-      {u"Binaries", 11, 0, {u"AB\x01\xFF", u""}, {"4142" "01ff", ""}},
+      {u"Binaries",
+       11,
+       0,
+       {u"AB\x01\xFF", u""},
+       {"4142"
+        "01ff",
+        ""}},
   };
   return cases;
 }
@@ -82,7 +116,8 @@ TEST_F(ValueRoundTrip, MdbReaderReadsEveryValue) {
     auto table = DumpTable(dump, ToUtf8(c.table));
     ASSERT_FALSE(table.is_null());
     ASSERT_EQ(table["rows"].size(), c.mdbReader.size());
-    for (size_t i = 0; i < c.mdbReader.size(); ++i) EXPECT_EQ(table["rows"][i][0], c.mdbReader[i]) << "row " << i;
+    for (size_t i = 0; i < c.mdbReader.size(); ++i)
+      EXPECT_EQ(table["rows"][i][0], c.mdbReader[i]) << "row " << i;
   }
 }
 
