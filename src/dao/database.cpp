@@ -23,6 +23,7 @@ void Database::Create(const std::filesystem::path& path, const std::string& loca
   if (!(options & kDbVersion40))
     throw DaoException("Unknown database format option " + std::to_string(options) + ".");
   file_ = DatabaseFile::CreateNew(path, CodePageOfLocale(locale));
+  ++session_;
 }
 
 void Database::Open(const std::filesystem::path& path, bool exclusive, bool readOnly,
@@ -31,11 +32,13 @@ void Database::Open(const std::filesystem::path& path, bool exclusive, bool read
   if (!connect.empty() && connect.find(";PWD=") != std::string::npos)
     throw DaoException("Password-protected databases are not supported.");
   file_ = DatabaseFile::OpenExisting(path, exclusive, readOnly);
+  ++session_;
 }
 
 void Database::Close() {
   if (!file_) return;
   auto file = std::move(file_);
+  ++session_;
   file->Close();
 }
 

@@ -82,8 +82,12 @@ class Database {
   friend class TableDef;
   friend class Recordset;
   DatabaseFile& file() const;
+  // Changes with every Create and Open, so that a recordset can tell that the
+  // database it was opened on has been closed since.
+  uint64_t session() const { return session_; }
 
   std::unique_ptr<DatabaseFile> file_;
+  uint64_t session_ = 0;
 };
 
 }  // namespace tarvex::dao

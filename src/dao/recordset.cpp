@@ -65,17 +65,18 @@ Recordset::Recordset(Database& database) : database_(database) {}
 void Recordset::Open(int type, const std::u16string& sql, int options) {
   (void)type;  // every kind of recordset this engine opens is an appendable table
   (void)options;
-  if (table_) throw DaoException("The recordset is already open.");
+  if (IsOpen()) throw DaoException("The recordset is already open.");
   auto name = TableOfQuery(sql);
   DatabaseFile& file = database_.file();
   auto page = file.FindTable(name);
   if (!page) throw DaoException("Could not find table '" + ToUtf8(name) + "'.");
   table_ = &file.Table(*page);
+  session_ = database_.session();
   editing_ = false;
 }
 
 void Recordset::RequireOpen() const {
-  if (!table_) throw DaoException("The recordset is not open.");
+  if (!IsOpen()) throw DaoException("The recordset is not open.");
 }
 
 void Recordset::RequireEditing(int index) const {

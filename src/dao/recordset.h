@@ -29,7 +29,7 @@ class Recordset {
   // cannot be stored (then it is dropped).
   void Update();
   void Close();
-  bool IsOpen() const { return table_ != nullptr; }
+  bool IsOpen() const { return table_ != nullptr && session_ == database_.session(); }
 
  private:
   void RequireOpen() const;
@@ -38,7 +38,8 @@ class Recordset {
   bool LongValuesFitInRow() const;
 
   Database& database_;
-  TableStore* table_ = nullptr;
+  TableStore* table_ = nullptr;  // owned by the database, valid while its session lasts
+  uint64_t session_ = 0;
   bool editing_ = false;
   std::vector<StoredValue> values_;
   std::vector<bool> assigned_;

@@ -147,6 +147,25 @@ TEST(BadCalls, ThrowAndLeaveTheDatabaseWhole) {
   EXPECT_EQ(DumpTable(MdbReaderDump(file), "Good")["rows"].size(), kBadCalls.size());
 }
 
+TEST(BadCalls, ARecordsetDiesWithItsDatabase) {
+  tarvex::test::ScratchDir scratch;
+  Database db;
+  db.Create(scratch.path() / "closed.mdb", kLocale, kDbVersion40);
+  MakeTable(db, u"T", {{u"A", 4, 4}});
+  Recordset rs(db);
+  rs.Open(-1, u"SELECT * FROM [T]", 0);
+  db.Close();
+  EXPECT_FALSE(rs.IsOpen());
+  EXPECT_THROW(rs.AddNew(), DaoException);
+  db.Open(scratch.path() / "closed.mdb", false, false, "");
+  EXPECT_THROW(rs.AddNew(), DaoException);
+  rs.Open(-1, u"SELECT * FROM [T]", 0);
+  rs.AddNew();
+  rs.Update();
+  db.Close();
+  EXPECT_EQ(MdbExportRows(scratch.path() / "closed.mdb", "T").size(), 1u);
+}
+
 TEST(BadCalls, ARefusedValueLeavesTheFieldAsItWas) {
   tarvex::test::ScratchDir scratch;
   auto file = scratch.path() / "keep.mdb";
