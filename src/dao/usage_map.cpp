@@ -120,7 +120,17 @@ PageSet ReadUsageMap(std::span<const uint8_t> row, const PageFile& file, uint32_
   return pages;
 }
 
+namespace {
+
+void CheckMapRow(std::span<const uint8_t> row) {
+  if (row.size() < jet4::kInlineMapHeaderLength + 1)
+    throw DaoException("A usage map row is too short to rewrite.");
+}
+
+}  // namespace
+
 void WriteUsageMap(std::span<uint8_t> row, const PageSet& pages, PageFile& file) {
+  CheckMapRow(row);
   uint32_t inlinePages = static_cast<uint32_t>((row.size() - jet4::kInlineMapHeaderLength) * 8);
   if (pages.empty()) {
     WriteInline(row, 0, {});
@@ -136,6 +146,7 @@ void WriteUsageMap(std::span<uint8_t> row, const PageSet& pages, PageFile& file)
 }
 
 void WriteGlobalUsageMap(std::span<uint8_t> row, const PageSet& freePages, PageFile& file) {
+  CheckMapRow(row);
   uint32_t inlinePages = static_cast<uint32_t>((row.size() - jet4::kInlineMapHeaderLength) * 8);
   if (file.pageCount() <= inlinePages) {
     WriteInline(row, 0, {});

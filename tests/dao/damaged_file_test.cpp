@@ -32,6 +32,7 @@ const std::vector<Damage> kDamages = {
     {"catalogue rows page", 7 * kPage + 14, {0x00, 0x00}},
     {"catalogue row bytes", 8 * kPage - 60, std::vector<uint8_t>(60, 0xFF)},
     {"reference map to nowhere", 6 * kPage + 4096 - 69, {0x01, 0xFF, 0xFF, 0xFF, 0x0F}},
+    {"map row of three bytes", 6 * kPage + 14, {0xFD, 0x0F}},
 };
 
 void Patch(const std::filesystem::path& file, const Damage& damage) {
