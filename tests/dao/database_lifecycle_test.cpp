@@ -100,6 +100,24 @@ TEST(Reopen, AddsTablesAndRowsToAClosedDatabase) {
   EXPECT_EQ(DumpTable(dump, "Second")["rows"].size(), 10u);
 }
 
+TEST(AutoIncrement, TakesAnExplicitValueOrTheNextNumber) {
+  tarvex::test::ScratchDir scratch;
+  auto file = scratch.path() / "auto.mdb";
+  Database db;
+  db.Create(file, kLocale, kDbVersion40);
+  MakeTable(db, u"T", {{u"Id", 4, 4, kDbAutoIncrField}, {u"Name", 10, 10}});
+  AddRows(db, u"T",
+          {{std::nullopt, u"a"},
+           {u"100", u"b"},
+           {std::nullopt, u"c"},
+           {u"7", u"d"},
+           {std::nullopt, u"e"}});
+  db.Close();
+  std::vector<std::string> ids;
+  for (const auto& row : MdbExportRows(file, "T")) ids.push_back(row[0]);
+  EXPECT_EQ(ids, (std::vector<std::string>{"1", "100", "101", "7", "102"}));
+}
+
 class SyntheticFixture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SyntheticFixture, GainsATableAndKeepsEveryOldRow) {
