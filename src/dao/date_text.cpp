@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "dao/dao_exception.h"
 
@@ -62,10 +63,78 @@ int ExpandYear(int year, size_t digits) {
   return year < 30 ? 2000 + year : 1900 + year;
 }
 
+bool IsLetter(std::u16string_view text, size_t at) {
+  return at < text.size() &&
+         ((text[at] >= u'a' && text[at] <= u'z') || (text[at] >= u'A' && text[at] <= u'Z'));
+}
+
+// The word of letters at `at`, consumed.
+std::u16string_view Word(std::u16string_view text, size_t& at) {
+  size_t start = at;
+  while (IsLetter(text, at)) ++at;
+  return text.substr(start, at - start);
+}
+
+// A name from `names` written whole or as its first three letters: its index.
+template <size_t N>
+std::optional<int> NameIndex(std::u16string_view word, const char* const (&names)[N]) {
+  for (size_t i = 0; i < N; ++i) {
+    std::string_view name = names[i];
+    if (EqualsNoCase(word, names[i]) ||
+        (word.size() == 3 && EqualsNoCase(word, std::string(name.substr(0, 3)).c_str())))
+      return static_cast<int>(i);
+  }
+  return std::nullopt;
+}
+
+constexpr const char* kMonths[] = {"january",   "february", "march",    "april",
+                                   "may",       "june",     "july",     "august",
+                                   "september", "october",  "november", "december"};
+constexpr const char* kWeekdays[] = {"sunday",   "monday", "tuesday", "wednesday",
+                                     "thursday", "friday", "saturday"};
+
+std::optional<int> Year(std::u16string_view text, size_t& at) {
+  size_t start = at;
+  auto year = Digits(text, at, 4);
+  if (!year) return std::nullopt;
+  return ExpandYear(*year, at - start);
+}
+
+// "January 15, 2020", "Jan 15 2020", also after a weekday: "Wednesday, January 15, 2020".
+std::optional<CivilDate> ParseMonthFirst(std::u16string_view text, size_t& at) {
+  auto word = Word(text, at);
+  if (NameIndex(word, kWeekdays) && Expect(text, at, u',')) {
+    SkipBlanks(text, at);
+    word = Word(text, at);
+  }
+  auto month = NameIndex(word, kMonths);
+  SkipBlanks(text, at);
+  auto day = Digits(text, at, 2);
+  if (!month || !day) return std::nullopt;
+  Expect(text, at, u',');
+  SkipBlanks(text, at);
+  auto year = Year(text, at);
+  if (!year) return std::nullopt;
+  return CivilDate{*year, *month + 1, *day};
+}
+
+// "15-Jan-2020", "15 January 2020": `day` already read.
+std::optional<CivilDate> ParseDayFirst(std::u16string_view text, size_t& at, int day) {
+  char16_t separator = text[at++];
+  auto month = NameIndex(Word(text, at), kMonths);
+  if (!month || !Expect(text, at, separator)) return std::nullopt;
+  auto year = Year(text, at);
+  if (!year) return std::nullopt;
+  return CivilDate{*year, *month + 1, day};
+}
+
 std::optional<CivilDate> ParseDatePart(std::u16string_view text, size_t& at) {
+  if (IsLetter(text, at)) return ParseMonthFirst(text, at);
   size_t start = at;
   auto first = Digits(text, at, 4);
   if (!first) return std::nullopt;
+  if (at + 1 < text.size() && (text[at] == u'-' || text[at] == u' ') && IsLetter(text, at + 1))
+    return ParseDayFirst(text, at, *first);
   CivilDate date;
   if (at - start == 4 && Expect(text, at, u'-')) {  // ISO year-month-day
     auto month = Digits(text, at, 2);

@@ -34,12 +34,23 @@ std::u16string_view Trim(std::u16string_view text) {
   return text;
 }
 
-// ASCII text for number parsing; nothing when a character is not ASCII.
-std::optional<std::string> Ascii(std::u16string_view text) {
+// A number's text as ASCII in plain form, as the US locale reads it: blanks
+// trimmed, "(x)" as "-x", a leading "$" and thousands commas dropped. Nothing
+// when a character is not ASCII.
+std::optional<std::string> NumberText(std::u16string_view text) {
+  text = Trim(text);
   std::string out;
   out.reserve(text.size());
-  for (char16_t c : text) {
+  bool parenthesised = text.size() > 2 && text.front() == u'(' && text.back() == u')';
+  if (parenthesised) {
+    text = text.substr(1, text.size() - 2);
+    out += '-';
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
     if (c > 0x7F) return std::nullopt;
+    bool leadingDollar = c == u'$' && (out.empty() || out == "-" || out == "+");
+    if (c == u',' || leadingDollar) continue;
     out += static_cast<char>(c);
   }
   return out;
@@ -66,7 +77,7 @@ std::optional<bool> ParseBooleanWord(std::u16string_view text) {
 
 template <typename Float>
 std::optional<Float> ParseFloat(std::u16string_view text, bool& outOfRange) {
-  auto ascii = Ascii(Trim(text));
+  auto ascii = NumberText(text);
   if (!ascii || ascii->empty()) return std::nullopt;
   const char* first = ascii->data();
   const char* last = first + ascii->size();
@@ -151,7 +162,7 @@ std::optional<Int128> ParseCurrencyUnits(std::string_view s) {
 }
 
 std::vector<uint8_t> CurrencyBytes(const ColumnDefinition& column, std::u16string_view text) {
-  auto ascii = Ascii(Trim(text));
+  auto ascii = NumberText(text);
   std::optional<Int128> units = ascii ? ParseCurrencyUnits(*ascii) : std::nullopt;
   if (!units) {
     auto value = ParseNumber(column, text);

@@ -1,9 +1,9 @@
 #pragma once
 // Text and bytes to the stored form of a column's type, the way Access
-// converts a value assigned to a field: numbers in the usual decimal and
-// exponent forms, "True"/"False"/"Yes"/"No"/"On"/"Off", dates as
-// "MM/DD/YYYY hh:mm:ss AM", date-only, time-only and ISO forms, GUIDs with or
-// without braces. A value that does not convert, lies out of range or is too
+// converts a value assigned to a field under the US locale: numbers in the
+// usual decimal and exponent forms (also "$1,234.50" and "(5)"),
+// "True"/"False"/"Yes"/"No"/"On"/"Off", dates in the forms ParseDateText
+// reads, GUIDs with or without braces. A value that does not convert, lies out of range or is too
 // long for the field throws DaoException.
 #include <cstdint>
 #include <span>

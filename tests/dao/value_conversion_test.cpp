@@ -49,6 +49,10 @@ TEST(ConvertText, DatesInEveryForm) {
       {u"1/2/99", 36162.0},  // two-digit years below 30 are 20xx, others 19xx
       {u"12/31/9999 11:59:59 PM", 2958465.0 + 86399.0 / 86400.0},
       {u"01/01/0100", -657434.0},
+      {u"15-Jan-2020", 43845.0},
+      {u"15 january 2020 06:00:00 PM", 43845.75},
+      {u"Jan 15, 2020", 43845.0},
+      {u"Wednesday, January 15, 2020", 43845.0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
@@ -63,6 +67,8 @@ TEST(ConvertText, CurrencyIsExactAndRoundsHalvesToEven) {
       {u"2.00005", 20000},
       {u"2.00015", 20002},
       {u"2.000051", 20001},
+      {u"$1,234.56", 12345600},
+      {u"($5)", -50000},
       {u"1E2", 1000000},
       {u"  7 ", 70000},
       {u"True", -10000},
@@ -100,6 +106,8 @@ TEST(ConvertText, RefusesWhatAccessRefuses) {
       {FieldType::kDate, 0, u"25:00:00"},
       {FieldType::kDate, 0, u"01/01/10000"},
       {FieldType::kDate, 0, u"yesterday"},
+      {FieldType::kDate, 0, u"15-Jam-2020"},
+      {FieldType::kDate, 0, u"Smarch 3, 2020"},
       {FieldType::kGuid, 0, u"{0102}"},
       {FieldType::kGuid, 0, u"{01020304-0506-0708-090A-0B0C0D0E0F1G}"},
       {FieldType::kText, 10, u"sixchr"},
