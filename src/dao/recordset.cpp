@@ -41,9 +41,10 @@ std::u16string TableOfQuery(std::u16string_view sql) {
       throw DaoException("Only \"SELECT * FROM [table]\" can be opened.");
     rest = trim(rest.substr(word.size()));
   }
-  if (rest.size() >= 2 && rest.front() == u'[' && rest.back() == u']')
-    rest = rest.substr(1, rest.size() - 2);
-  if (rest.empty() || rest.find_first_of(u"[] ") != std::u16string_view::npos)
+  bool bracketed = rest.size() >= 2 && rest.front() == u'[' && rest.back() == u']';
+  if (bracketed) rest = rest.substr(1, rest.size() - 2);
+  std::u16string_view refused = bracketed ? u"[]" : u"[] \t";
+  if (rest.empty() || rest.find_first_of(refused) != std::u16string_view::npos)
     throw DaoException("Only \"SELECT * FROM [table]\" can be opened.");
   return std::u16string(rest);
 }

@@ -82,22 +82,23 @@ TEST(Reopen, AddsTablesAndRowsToAClosedDatabase) {
     Database db;
     db.Open(file, false, false, "");
     EXPECT_EQ(db.TableNames(), std::vector<std::u16string>{u"First"});
-    MakeTable(db, u"Second", kMixedFields);
-    AddRows(db, u"Second", MixedRows(0, 10));
+    MakeTable(db, u"Second \u00E9t\u00E9 \u0416", kMixedFields);
+    AddRows(db, u"Second \u00E9t\u00E9 \u0416", MixedRows(0, 10));
     AddRows(db, u"First", MixedRows(300, 200));
     db.Close();
   }
-  EXPECT_EQ(MdbTables(file), (std::vector<std::string>{"First", "Second"}));
+  const std::string second = "Second \u00E9t\u00E9 \u0416";
+  EXPECT_EQ(MdbTables(file), (std::vector<std::string>{"First", second}));
   auto first = MdbExportRows(file, "First");
   ASSERT_EQ(first.size(), 500u);
   EXPECT_EQ(first[499][0], "500");  // the auto-increment counter went on after reopening
   EXPECT_EQ(first[499][1], "name 499");
-  EXPECT_EQ(MdbExportRows(file, "Second").size(), 10u);
+  EXPECT_EQ(MdbExportRows(file, second).size(), 10u);
   if (!MdbReaderAvailable()) GTEST_SKIP() << "mdb-reader is not installed";
   auto dump = MdbReaderDump(file);
   EXPECT_EQ(DumpTable(dump, "First")["rowCount"], 500);
   EXPECT_EQ(DumpTable(dump, "First")["rows"][450][4], std::string(450 % 5 * 900, 'm'));
-  EXPECT_EQ(DumpTable(dump, "Second")["rows"].size(), 10u);
+  EXPECT_EQ(DumpTable(dump, second)["rows"].size(), 10u);
 }
 
 TEST(AutoIncrement, TakesAnExplicitValueOrTheNextNumber) {
