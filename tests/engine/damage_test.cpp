@@ -17,7 +17,7 @@
 #include "format/unicode.h"
 #include "format/value_types.h"
 #include "model/working_folder.h"
-#include "scan_file.h"
+#include "support/scan_file.h"
 #include "support/damage.h"
 #include "support/test_paths.h"
 
@@ -31,7 +31,6 @@ constexpr uint8_t kUsageMapPageType = 0x05;
 constexpr uint32_t kGlobalUsageMapPage = 1;
 constexpr size_t kOwnerOffset = 4;  // data and index pages: owning definition; definitions: next page
 constexpr size_t kMaxDefinitionChain = 10000;
-constexpr uint32_t kLayoutProbeBytes = 10 * 2048;
 constexpr std::array<uint8_t, 4> kLongValueMarker = {'L', 'V', 'A', 'L'};
 
 // What a scan recovered of one table: enough to tell whether damage changed it.
@@ -204,8 +203,7 @@ std::vector<DamageCase> DamageCases() {
       Case(Expect::kProtectedTable, 2, [](DamagePlan& p) { p.zeroRandomPages = 40; }),
       Case(Expect::kTablesBeforeCut, 3, [](DamagePlan& p) { p.keepFraction = 0.5; }),
       Case(Expect::kTablesBeforeCut, 4, [](DamagePlan& p) { p.keepFraction = 0.83; }),
-      Case(Expect::kSurvives, 5, [](DamagePlan& p) { p.flipBytes = 64; }),
-      Case(Expect::kSurvives, 6, [](DamagePlan& p) { p.flipBytes = 2000; }),
+      Case(Expect::kSurvives, 5, [](DamagePlan& p) { p.flipBytes = 500; }),
       Case(Expect::kSurvives, 7,
            [](DamagePlan& p) {
              p.zeroHeader = p.zeroCatalogue = true;
@@ -273,10 +271,9 @@ class DamagedFixture : public testing::TestWithParam<std::string> {
     if (!table) return;
     plan.protectedPages = RowPagesOf(bytes_, pageSize_, static_cast<uint32_t>(*table / pageSize_));
     plan.protectedPages.merge(UsageMapPages(bytes_, pageSize_));
-    // The layout is told from the header's version byte, and a zero byte is
-    // checked against the first pages: heavy damage there changes the layout
-    // itself, which the header and catalogue cases cover on their own.
-    for (uint32_t page = 0; page < kLayoutProbeBytes / pageSize_; ++page) plan.protectedPages.insert(page);
+    // Without its header a file's layout is guessed from its first pages, which
+    // heavy damage can wipe out as well; the header case stands on its own.
+    plan.protectedPages.insert(0);
     if (healthy_.at(*table).longValues) plan.protectedPages.merge(LongValuePages(bytes_, pageSize_));
     DamagedFile damaged;
     const auto digest = ScanDamaged(plan, damaged);
@@ -342,7 +339,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFixture,
                          testing::Values("real/jet3_northwind97.mdb", "real/jet3_ole_memo.mdb",
                                          "real/jet4_northwind2000.mdb", "real/jet4_cms_longmemo_zh.mdb",
                                          "real/ace12_northwind2007.accdb", "real/ace14_emoji.accdb",
-                                         "synthetic/synthetic-V2003.mdb", "synthetic/synthetic-V2010.accdb"),
+                                         "synthetic/synthetic-V2010.accdb"),
                          [](const auto& info) {
                            std::string name = fs::path(info.param).stem().string();
                            std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');

@@ -13,7 +13,7 @@
 
 #include "format/unicode.h"
 #include "model/table_summary.h"
-#include "scan_file.h"
+#include "support/scan_file.h"
 #include "support/test_paths.h"
 
 namespace tarvex::test {
@@ -104,6 +104,12 @@ long TruthRowCount(const fs::path& file, const std::string& table) {
   return -1;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 bool MdbtoolsInstalled() {
   return std::system("command -v mdb-tables >/dev/null 2>&1 && command -v mdb-json >/dev/null 2>&1") == 0;
 }
@@ -153,6 +159,9 @@ class MdbtoolsOracle : public testing::TestWithParam<fs::path> {};
 
 TEST_P(MdbtoolsOracle, SameUserTablesAndRowCounts) {
   if (!MdbtoolsInstalled()) GTEST_SKIP() << "mdbtools is not installed";
+  // The scans are the same as the ground-truth test's, which the sanitizers
+  // already watch; here only the counts matter.
+  if (kSanitized) GTEST_SKIP() << "counts are checked in the plain build";
   const fs::path& file = GetParam();
   const auto theirs = MdbtoolsRowCounts(file);
   const auto ours = OurRowCounts(file);
