@@ -1,5 +1,5 @@
 #!/bin/sh
-# Seeds for the scan fuzzer: the first pages (catalogue, table definitions and
+# Seeds for the scan fuzzer: the first 128 KB (catalogue, table definitions and
 # usually the first data pages) of a few fixtures of every layout. Made from
 # the shared fixtures on demand, never kept in the repository.
 # Usage: make_seed_corpus.sh FIXTURES_DIR OUTPUT_DIR
@@ -11,6 +11,6 @@ for file in real/jet3_types.mdb real/jet3_ole_memo.mdb real/jet3_deleted_column.
             real/jet4_decimal.mdb real/jet4_unicode_comp.mdb real/jet4_ole_memo.mdb real/ace12_long_text.accdb \
             real/ace12_complex_columns.accdb real/ace16_bigint.accdb real/ace17_ext_date.accdb; do
   if [ -f "$fixtures/$file" ]; then
-    head -c 65536 "$fixtures/$file" > "$out/$(basename "$file").head"
+    head -c 131072 "$fixtures/$file" > "$out/$(basename "$file").head"
   fi
 done
