@@ -11,7 +11,7 @@ Database::Database() = default;
 Database::~Database() {
   try {
     Close();
-  } catch (const DaoException&) {
+  } catch (...) {
     // A destructor cannot report; Close() called explicitly does.
   }
 }

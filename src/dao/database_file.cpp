@@ -155,7 +155,8 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
 
 std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::path& path,
                                                          bool exclusive, bool readOnly) {
-  if (!std::filesystem::exists(path))
+  std::error_code error;
+  if (!std::filesystem::exists(path, error))
     throw DaoException("Could not find file '" + path.string() + "'.");
   auto mode = readOnly ? PageFile::Mode::kReadOnly : PageFile::Mode::kReadWrite;
   auto file = std::make_unique<PageFile>(path, mode, exclusive, kJet4Layout.pageSize);

@@ -37,7 +37,8 @@ int OpenFlags(PageFile::Mode mode) {
 
 PageFile::PageFile(const std::filesystem::path& path, Mode mode, bool exclusive, uint32_t pageSize)
     : mode_(mode), pageSize_(pageSize), path_(path) {
-  if (mode == Mode::kCreateNew && std::filesystem::exists(path))
+  std::error_code error;
+  if (mode == Mode::kCreateNew && std::filesystem::exists(path, error))
     throw DaoException("Database '" + path.string() + "' already exists.");
   fd_ = ::open(path.c_str(), OpenFlags(mode), 0644);
   if (fd_ < 0) ThrowIo("Cannot open database", path);

@@ -141,7 +141,8 @@ LongValueStore& TableStore::LongValues(uint16_t columnNumber) {
 std::vector<uint8_t> TableStore::StoreLongValue(size_t columnIndex, std::span<const uint8_t> data,
                                                 bool inlineAllowed) {
   dirty_ = true;
-  return LongValues(definition_.columns.at(columnIndex).number).Store(data, inlineAllowed);
+  if (columnIndex >= definition_.columns.size()) throw DaoException("No such field.");
+  return LongValues(definition_.columns[columnIndex].number).Store(data, inlineAllowed);
 }
 
 void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit) {
