@@ -1,6 +1,9 @@
 #include "model/working_folder.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <mutex>
@@ -12,6 +15,20 @@ namespace {
 std::mutex folderLock;
 std::filesystem::path processFolder;  // empty until first use
 int holders = 0;
+
+// Folders of processes that ended without cleaning up ("PID-XXXXXX" whose PID is gone).
+void RemoveAbandonedFolders(const std::filesystem::path& base) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(base, error)) {
+    const std::string name = entry.path().filename().string();
+    const size_t dash = name.find('-');
+    if (dash == 0 || dash == std::string::npos || name.size() != dash + 7) continue;
+    if (name.find_first_not_of("0123456789") != dash) continue;
+    const long pid = std::strtol(name.c_str(), nullptr, 10);
+    if (pid <= 0 || pid == getpid() || kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    std::filesystem::remove_all(entry.path(), error);
+  }
+}
 
 std::filesystem::path EnvPath(const char* name) {
   const char* value = std::getenv(name);
@@ -32,6 +49,7 @@ std::filesystem::path WorkingFolder::Path() {
   if (processFolder.empty() || !std::filesystem::is_directory(processFolder)) {
     const auto base = Base();
     CreateFolderPath(base);
+    RemoveAbandonedFolders(base);
     std::string pattern = (base / (std::to_string(getpid()) + "-XXXXXX")).string();
     if (mkdtemp(pattern.data())) {
       processFolder = pattern;

@@ -168,3 +168,24 @@ TEST(WorkingFolder, GuidTextsAreFreshAndWellFormed) {
 
 }  // namespace
 }  // namespace tarvex::model
+
+namespace tarvex::model {
+namespace {
+
+TEST(WorkingFolder, NewFolderSweepsFoldersOfEndedProcessesOnly) {
+  const auto base = WorkingFolder::Base();
+  const auto abandoned = base / "999999999-abcdef";  // no such process
+  const auto foreign = base / "notes-of-the-user";
+  std::filesystem::create_directories(abandoned);
+  std::filesystem::create_directories(foreign);
+  {
+    CAccessData model;
+    WorkingFolder::Path();  // the first model of the process makes its folder
+  }
+  EXPECT_FALSE(std::filesystem::exists(abandoned));
+  EXPECT_TRUE(std::filesystem::exists(foreign));
+  std::filesystem::remove_all(foreign);
+}
+
+}  // namespace
+}  // namespace tarvex::model
