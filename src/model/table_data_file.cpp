@@ -1,5 +1,6 @@
 #include "model/table_data_file.h"
 
+#include <bit>
 #include <vector>
 
 #include "model/working_folder.h"
@@ -38,14 +39,19 @@ bool CAccessTableDataFile::AppendValueText(const std::u16string& text) {
     failed_ = true;
     return false;
   }
-  std::vector<uint8_t> record(4 + byteCount);
-  for (int i = 0; i < 4; ++i) record[i] = static_cast<uint8_t>(byteCount >> (8 * i));
-  for (size_t i = 0; i < text.size(); ++i) {
-    record[4 + 2 * i] = static_cast<uint8_t>(text[i]);
-    record[5 + 2 * i] = static_cast<uint8_t>(text[i] >> 8);
+  uint8_t header[4];
+  for (int i = 0; i < 4; ++i) header[i] = static_cast<uint8_t>(byteCount >> (8 * i));
+  bool written = std::fwrite(header, 1, 4, file_) == 4;
+  if constexpr (std::endian::native == std::endian::little) {
+    written = written && std::fwrite(text.data(), 2, text.size(), file_) == text.size();
+  } else {
+    for (char16_t unit : text) {
+      const uint8_t bytes[2] = {static_cast<uint8_t>(unit), static_cast<uint8_t>(unit >> 8)};
+      written = written && std::fwrite(bytes, 1, 2, file_) == 2;
+    }
   }
-  record.back() = 0;
-  if (std::fwrite(record.data(), 1, record.size(), file_) != record.size()) failed_ = true;
+  written = written && std::fputc(0, file_) != EOF;
+  if (!written) failed_ = true;
   return !failed_;
 }
 
