@@ -3,19 +3,17 @@
 //   INSERT INTO target ( [col1], [col2] )
 //   SELECT expr1, expr2
 //   FROM … and the clauses of a select query
-#include "query/query_builder.h"
-#include "query/select_parts.h"
+#include "query/qb_select_shaped.h"
 
 namespace tarvex::query {
 
-class CQBAppend : public CQB {
+class CQBAppend : public CQBSelectShaped {
  public:
   void Build(const QueryRowList& rows, std::u16string& sqlOut) override;
 
  private:
-  void ProcessRow(const CQueryAttributes& row);
+  bool TakeOwnRow(const CQueryAttributes& row) override;
 
-  CSelectParts parts_;
   std::u16string columnList_;
   std::u16string targetTable_;
   std::u16string targetColumns_;

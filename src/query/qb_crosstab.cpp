@@ -24,8 +24,7 @@ bool StartsWithInList(const std::u16string& rest) {
 }  // namespace
 
 void CQBCrosstab::Build(const QueryRowList& rows, std::u16string& sqlOut) {
-  parts_.SetRows(rows);
-  for (const CQueryAttributes* row = rows.head(); row; row = row->next) ProcessRow(*row);
+  ReadRows(rows);
   std::u16string text =
       parts_.SelectKeyword() + u" " + columnList_ + kNewLine + parts_.FromClause();
   if (!transformList_.empty()) text = transformList_ + kNewLine + text;
@@ -34,34 +33,16 @@ void CQBCrosstab::Build(const QueryRowList& rows, std::u16string& sqlOut) {
   sqlOut = text;
 }
 
-void CQBCrosstab::ProcessRow(const CQueryAttributes& row) {
-  switch (ParseNumber(row.attribute)) {
-    case 3:
-      parts_.SetOptions(row);
-      break;
-    case 5:
-      parts_.AddInputTable(row);
-      break;
-    case 6:
+bool CQBCrosstab::TakeOwnRow(const CQueryAttributes& row) {
+  switch (row.Kind()) {
+    case RowKind::kColumn:
       AddColumn(row);
-      break;
-    case 7:
-      parts_.AddJoin(row);
-      break;
-    case 8:
-      parts_.SetWhere(row);
-      break;
-    case 9:
+      return true;
+    case RowKind::kGroupBy:
       AddGroupingKey(row);
-      break;
-    case 10:
-      parts_.SetHaving(row);
-      break;
-    case 11:
-      parts_.AddOrderBy(row);
-      break;
+      return true;
     default:
-      break;
+      return false;
   }
 }
 

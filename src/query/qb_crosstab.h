@@ -8,22 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "query/query_builder.h"
-#include "query/select_parts.h"
+#include "query/qb_select_shaped.h"
 
 namespace tarvex::query {
 
-class CQBCrosstab : public CQB {
+class CQBCrosstab : public CQBSelectShaped {
  public:
   void Build(const QueryRowList& rows, std::u16string& sqlOut) override;
 
  private:
-  void ProcessRow(const CQueryAttributes& row);
+  bool TakeOwnRow(const CQueryAttributes& row) override;
   void AddColumn(const CQueryAttributes& row);
   void AddGroupingKey(const CQueryAttributes& row);
   std::u16string PivotClause() const;
 
-  CSelectParts parts_;
   std::u16string columnList_;
   std::u16string transformList_;
   std::vector<std::u16string> pivotKeys_;

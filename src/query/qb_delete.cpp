@@ -5,23 +5,16 @@
 namespace tarvex::query {
 
 void CQBDelete::Build(const QueryRowList& rows, std::u16string& sqlOut) {
-  for (const CQueryAttributes* row = rows.head(); row; row = row->next) ProcessRow(*row);
+  for (const CQueryAttributes* row = rows.head(); row; row = row->next) TakeRow(*row);
   sqlOut = u"DELETE FROM " + targetTable_ + parts_.TrailingClauses();
 }
 
-void CQBDelete::ProcessRow(const CQueryAttributes& row) {
-  switch (ParseNumber(row.attribute)) {
-    case 5:
-      targetTable_ = Bracket(row.name1);
-      break;  // the last input table is the target
-    case 8:
-      parts_.SetWhere(row);
-      break;
-    case 10:
-      parts_.SetHaving(row);
-      break;
-    default:
-      break;
+void CQBDelete::TakeRow(const CQueryAttributes& row) {
+  // The last input table is the target.
+  if (row.Kind() == RowKind::kInputTable) {
+    targetTable_ = Bracket(row.name1);
+  } else {
+    parts_.TakeFilterRow(row);
   }
 }
 

@@ -12,7 +12,7 @@ class CQBDelete : public CQB {
   void Build(const QueryRowList& rows, std::u16string& sqlOut) override;
 
  private:
-  void ProcessRow(const CQueryAttributes& row);
+  void TakeRow(const CQueryAttributes& row);
 
   CSelectParts parts_;  // only its WHERE and HAVING clauses are used
   std::u16string targetTable_;

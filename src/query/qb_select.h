@@ -3,19 +3,17 @@
 //   SELECT [DISTINCT|DISTINCTROW] columns
 //   FROM tables or joins
 //   [WHERE …] [GROUP BY …] [HAVING …] [ORDER BY …]
-#include "query/query_builder.h"
-#include "query/select_parts.h"
+#include "query/qb_select_shaped.h"
 
 namespace tarvex::query {
 
-class CQBSelect : public CQB {
+class CQBSelect : public CQBSelectShaped {
  public:
   void Build(const QueryRowList& rows, std::u16string& sqlOut) override;
 
  private:
-  void ProcessRow(const CQueryAttributes& row);
+  bool TakeOwnRow(const CQueryAttributes& row) override;
 
-  CSelectParts parts_;
   std::u16string columnList_;
 };
 

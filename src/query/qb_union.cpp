@@ -16,12 +16,12 @@ bool EndsInWhiteSpace(const std::u16string& text) {
 
 void CQBUnion::Build(const QueryRowList& rows, std::u16string& sqlOut) {
   for (const CQueryAttributes* row = rows.head(); row; row = row->next) {
-    const int32_t code = ParseNumber(row->attribute);
-    if (code == 3) unionMode_ = ParseNumber(row->flag);
-    if (code == 5 && row->name2 == u"X7YZ_____1") firstPart_ = row->expression;
-    if (code == 5 && row->name2 == u"X7YZ_____2") secondPart_ = row->expression;
+    const RowKind kind = row->Kind();
+    if (kind == RowKind::kOptions) unionMode_ = ParseNumber(row->flag);
+    if (kind == RowKind::kInputTable && row->name2 == u"X7YZ_____1") firstPart_ = row->expression;
+    if (kind == RowKind::kInputTable && row->name2 == u"X7YZ_____2") secondPart_ = row->expression;
     // The sort order of a union is stored in rows of its own, not in the parts.
-    if (code == 11) parts_.AddOrderBy(*row);
+    if (kind == RowKind::kOrderBy) parts_.AddOrderBy(*row);
   }
   if (unionMode_ != kUnion && unionMode_ != kUnionAll) return;
   // Access stores the first part with its closing line break; a part without one

@@ -24,29 +24,24 @@ std::u16string BracketTargetTable(const std::u16string& target) {
 
 void CQBUpdate::Build(const QueryRowList& rows, std::u16string& sqlOut) {
   parts_.SetRows(rows);
-  for (const CQueryAttributes* row = rows.head(); row; row = row->next) ProcessRow(*row);
+  for (const CQueryAttributes* row = rows.head(); row; row = row->next) TakeRow(*row);
   sqlOut =
       u"UPDATE " + parts_.TableList() + kNewLine + u"SET" + setList_ + parts_.TrailingClauses();
 }
 
-void CQBUpdate::ProcessRow(const CQueryAttributes& row) {
-  switch (ParseNumber(row.attribute)) {
-    case 5:
+void CQBUpdate::TakeRow(const CQueryAttributes& row) {
+  switch (row.Kind()) {
+    case RowKind::kInputTable:
       parts_.AddTargetTable(row);
       break;
-    case 6:
+    case RowKind::kColumn:
       AddAssignment(row);
       break;
-    case 7:
+    case RowKind::kJoin:
       parts_.AddJoin(row);
       break;
-    case 8:
-      parts_.SetWhere(row);
-      break;
-    case 10:
-      parts_.SetHaving(row);
-      break;
     default:
+      parts_.TakeFilterRow(row);
       break;
   }
 }

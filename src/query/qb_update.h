@@ -13,7 +13,7 @@ class CQBUpdate : public CQB {
   void Build(const QueryRowList& rows, std::u16string& sqlOut) override;
 
  private:
-  void ProcessRow(const CQueryAttributes& row);
+  void TakeRow(const CQueryAttributes& row);
   void AddAssignment(const CQueryAttributes& row);
 
   CSelectParts parts_;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "query/query_text.h"
+
 namespace tarvex::query {
 
 std::unique_ptr<CQueryAttributes> CQueryAttributes::FromRowValues(
@@ -19,5 +21,7 @@ std::unique_ptr<CQueryAttributes> CQueryAttributes::Copy() const {
   copy->next = nullptr;
   return copy;
 }
+
+RowKind CQueryAttributes::Kind() const { return static_cast<RowKind>(ParseNumber(attribute)); }
 
 }  // namespace tarvex::query

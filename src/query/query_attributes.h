@@ -1,5 +1,6 @@
 #pragma once
 // One row of MSysQueries: a single clause element of a saved query.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -7,6 +8,19 @@
 #include "model/ctlist.h"
 
 namespace tarvex::query {
+
+// What a row describes: the codes of its Attribute column.
+enum class RowKind : int32_t {
+  kTarget = 1,      // the target table of an append
+  kOptions = 3,     // DISTINCT, TOP, union mode: the flag bits
+  kInputTable = 5,  // a table or derived table the query reads; a union part
+  kColumn = 6,      // an output column, append column or update assignment
+  kJoin = 7,
+  kWhere = 8,
+  kGroupBy = 9,
+  kHaving = 10,
+  kOrderBy = 11,
+};
 
 class CQueryAttributes {
  public:
@@ -19,6 +33,9 @@ class CQueryAttributes {
 
   // A fresh row with the same ten strings and no link.
   std::unique_ptr<CQueryAttributes> Copy() const;
+
+  // The attribute code as a kind; codes outside RowKind come back as they are.
+  RowKind Kind() const;
 
   CQueryAttributes* next = nullptr;
   std::u16string attribute;   // attribute code: what the row describes

@@ -36,6 +36,41 @@ void CSelectParts::SetRows(const QueryRowList& rows) {
   }
 }
 
+bool CSelectParts::TakeSelectRow(const CQueryAttributes& row) {
+  switch (row.Kind()) {
+    case RowKind::kOptions:
+      SetOptions(row);
+      return true;
+    case RowKind::kInputTable:
+      AddInputTable(row);
+      return true;
+    case RowKind::kJoin:
+      AddJoin(row);
+      return true;
+    case RowKind::kGroupBy:
+      AddGroupBy(row.expression, u", ");
+      return true;
+    case RowKind::kOrderBy:
+      AddOrderBy(row);
+      return true;
+    default:
+      return TakeFilterRow(row);
+  }
+}
+
+bool CSelectParts::TakeFilterRow(const CQueryAttributes& row) {
+  switch (row.Kind()) {
+    case RowKind::kWhere:
+      SetWhere(row);
+      return true;
+    case RowKind::kHaving:
+      SetHaving(row);
+      return true;
+    default:
+      return false;
+  }
+}
+
 void CSelectParts::SetOptions(const CQueryAttributes& row) {
   options_ = ParseNumber(row.flag);
   topValue_ = row.name1;

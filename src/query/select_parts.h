@@ -18,6 +18,14 @@ class CSelectParts {
   // Learns the aliases of the query's input tables, which joins name tables by.
   void SetRows(const QueryRowList& rows);
 
+  // Takes a row of a kind every SELECT-shaped query reads alike: options, input
+  // table, join, WHERE, GROUP BY (items separated by ", "), HAVING, ORDER BY.
+  // Returns false, taking nothing, for any other kind.
+  bool TakeSelectRow(const CQueryAttributes& row);
+  // Takes a WHERE or HAVING row, the only clauses update and delete queries
+  // share with a select; returns false for any other kind.
+  bool TakeFilterRow(const CQueryAttributes& row);
+
   // The options row: its flag bits and, for TOP, the row count in name1.
   void SetOptions(const CQueryAttributes& row);
   // An input table as the FROM list writes it: [table], or (subquery) for a
