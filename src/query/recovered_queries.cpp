@@ -7,27 +7,27 @@
 
 namespace tarvex::query {
 
+namespace {
+
+struct KindName {
+  QueryKind kind;
+  const char16_t* text;
+};
+
+constexpr KindName kKindNames[] = {
+    {QueryKind::kSelect, u"Select"},      {QueryKind::kCrosstab, u"Crosstab"},
+    {QueryKind::kDelete, u"Delete"},      {QueryKind::kUpdate, u"Update"},
+    {QueryKind::kAppend, u"Append"},      {QueryKind::kMakeTable, u"Make-Table"},
+    {QueryKind::kDataDefinition, u"DDL"}, {QueryKind::kPassThrough, u"Pass-Through"},
+    {QueryKind::kUnion, u"Union"},
+};
+
+}  // namespace
+
 std::u16string QueryKindText(const std::u16string& flagsText) {
-  const int32_t kind = QueryKindOf(flagsText);
-  switch (static_cast<QueryKind>(kind)) {
-    case QueryKind::kSelect:
-      return u"Select";
-    case QueryKind::kCrosstab:
-      return u"Crosstab";
-    case QueryKind::kDelete:
-      return u"Delete";
-    case QueryKind::kUpdate:
-      return u"Update";
-    case QueryKind::kAppend:
-      return u"Append";
-    case QueryKind::kMakeTable:
-      return u"Make-Table";
-    case QueryKind::kDataDefinition:
-      return u"DDL";
-    case QueryKind::kPassThrough:
-      return u"Pass-Through";
-    case QueryKind::kUnion:
-      return u"Union";
+  const auto kind = static_cast<QueryKind>(QueryKindOf(flagsText));
+  for (const KindName& entry : kKindNames) {
+    if (entry.kind == kind) return entry.text;
   }
   const std::string digits = std::to_string(ParseNumber(flagsText));
   return std::u16string(digits.begin(), digits.end());
