@@ -40,10 +40,12 @@ void AppendRows(dao::Database& db, uint64_t first, uint64_t count) {
     rs.SetFieldValue(0, Text(std::to_string(id)));
     rs.SetFieldValue(1, Text("Customer number " + std::to_string(id % 9973)));
     rs.SetFieldValue(2, Text(std::to_string(id % 100000) + "." + std::to_string(id % 100)));
-    rs.SetFieldValue(3, Text("0" + std::to_string(1 + id % 9) + "/1" + std::to_string(id % 10) + "/2019 10:20:30 AM"));
+    rs.SetFieldValue(3, Text("0" + std::to_string(1 + id % 9) + "/1" + std::to_string(id % 10) +
+                             "/2019 10:20:30 AM"));
     rs.SetFieldValue(4, Text(std::to_string(static_cast<double>(id) / 7.0)));
     rs.SetFieldValue(5, id % 3 ? u"True" : u"False");
-    rs.SetFieldValue(6, Text("Row " + std::to_string(id) + " of the scan benchmark, with a note of ordinary length"));
+    rs.SetFieldValue(6, Text("Row " + std::to_string(id) +
+                             " of the scan benchmark, with a note of ordinary length"));
     rs.Update();
   }
   rs.Close();

@@ -36,7 +36,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr uint64_t kMegabyte = 1000 * 1000;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 // The steps a scan runs, in order; the parse and sort between steps 2 and 3 are `kParse`.
 enum Step { kStep1, kStep2, kParse, kStep3, kStep4, kStepCount };
@@ -181,8 +183,8 @@ std::string ShellQuoted(const std::string& text) {
 
 std::vector<std::string> MdbTables(const fs::path& file) {
   std::vector<std::string> tables;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("mdb-tables -1 " + ShellQuoted(file) + " 2>/dev/null").c_str(), "r"),
-                                             pclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(
+      popen(("mdb-tables -1 " + ShellQuoted(file) + " 2>/dev/null").c_str(), "r"), pclose);
   if (!pipe) return tables;
   std::array<char, 4096> line{};
   while (std::fgets(line.data(), line.size(), pipe.get())) {
@@ -199,7 +201,8 @@ double ExportWithMdbtools(const fs::path& file) {
   if (tables.empty()) return -1;
   const auto start = Clock::now();
   for (const auto& table : tables) {
-    const std::string command = "mdb-export " + ShellQuoted(file) + " " + ShellQuoted(table) + " >/dev/null";
+    const std::string command =
+        "mdb-export " + ShellQuoted(file) + " " + ShellQuoted(table) + " >/dev/null";
     if (std::system(command.c_str()) != 0) return -1;
   }
   return Seconds(start);
@@ -209,14 +212,15 @@ bool EnsureFile(const fs::path& file, uint64_t minimumBytes) {
   std::error_code error;
   if (fs::exists(file, error) && fs::file_size(file, error) >= minimumBytes) return true;
   fs::remove(file, error);
-  std::printf("writing %s (at least %llu MB) ...\n", file.c_str(), static_cast<unsigned long long>(minimumBytes / kMegabyte));
+  std::printf("writing %s (at least %llu MB) ...\n", file.c_str(),
+              static_cast<unsigned long long>(minimumBytes / kMegabyte));
   std::fflush(stdout);
   const auto start = Clock::now();
   uint64_t rows = 0;
   rusage usage{};
   // In a child: the writer's memory must not count as the scan's.
-  const bool ok = InChild([&] { rows = tarvex::bench::WriteBenchDatabase(file, minimumBytes); }, &rows, sizeof rows,
-                          &usage);
+  const bool ok = InChild([&] { rows = tarvex::bench::WriteBenchDatabase(file, minimumBytes); },
+                          &rows, sizeof rows, &usage);
   std::printf("  %llu rows in %.1f s\n", static_cast<unsigned long long>(rows), Seconds(start));
   return ok;
 }
@@ -228,7 +232,8 @@ int main(int argc, char** argv) {
   uint64_t minimumBytes = 500 * kMegabyte;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--file") == 0) file = argv[i + 1];
-    if (std::strcmp(argv[i], "--size-mb") == 0) minimumBytes = std::strtoull(argv[i + 1], nullptr, 10) * kMegabyte;
+    if (std::strcmp(argv[i], "--size-mb") == 0)
+      minimumBytes = std::strtoull(argv[i + 1], nullptr, 10) * kMegabyte;
   }
   if (!EnsureFile(file, minimumBytes)) {
     std::fprintf(stderr, "could not write %s\n", file.c_str());
@@ -253,16 +258,22 @@ int main(int argc, char** argv) {
     std::printf("  %-28s %8.2f s\n", kStepNames[step], scan.seconds[step]);
     total += scan.seconds[step];
   }
-  std::printf("scan, steps 1 to 4: %.2f s, %d tables, %llu rows in user tables, peak memory %.1f MB\n", total,
-              scan.tables, static_cast<unsigned long long>(scan.userRows),
-              static_cast<double>(scan.peakKilobytes) / 1024);
+  std::printf(
+      "scan, steps 1 to 4: %.2f s, %d tables, %llu rows in user tables, peak memory %.1f MB\n",
+      total, scan.tables, static_cast<unsigned long long>(scan.userRows),
+      static_cast<double>(scan.peakKilobytes) / 1024);
 
   const double exported = ExportWithMdbtools(file);
-  if (exported > 0) std::printf("mdb-export of every table: %.2f s\n", exported);
-  else std::printf("mdb-export failed or is not installed\n");
+  if (exported > 0)
+    std::printf("mdb-export of every table: %.2f s\n", exported);
+  else
+    std::printf("mdb-export failed or is not installed\n");
 
-  std::printf("\nscan / sequential read: %.2f warm, %.2f cold (target at most 4)\n", total / read, total / coldRead);
-  if (exported > 0) std::printf("scan / mdb-export:      %.2f (target at most 0.5)\n", total / exported);
-  std::printf("peak memory of the scan: %.1f MB (target under 64)\n", static_cast<double>(scan.peakKilobytes) / 1024);
+  std::printf("\nscan / sequential read: %.2f warm, %.2f cold (target at most 4)\n", total / read,
+              total / coldRead);
+  if (exported > 0)
+    std::printf("scan / mdb-export:      %.2f (target at most 0.5)\n", total / exported);
+  std::printf("peak memory of the scan: %.1f MB (target under 64)\n",
+              static_cast<double>(scan.peakKilobytes) / 1024);
   return 0;
 }

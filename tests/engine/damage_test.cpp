@@ -1,8 +1,9 @@
 // Damaged copies of healthy fixtures, scanned whole: the scan never crashes,
 // hangs or writes outside its working folder, and every table whose pages the
 // damage spared still yields exactly the rows of the healthy file.
-#include <gtest/gtest.h>
+#include "support/damage.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,7 +19,6 @@
 #include "format/value_types.h"
 #include "model/working_folder.h"
 #include "support/scan_file.h"
-#include "support/damage.h"
 #include "support/test_paths.h"
 
 namespace tarvex::test {
@@ -29,7 +29,8 @@ namespace fs = std::filesystem;
 constexpr uint8_t kDataPageType = 0x01;
 constexpr uint8_t kUsageMapPageType = 0x05;
 constexpr uint32_t kGlobalUsageMapPage = 1;
-constexpr size_t kOwnerOffset = 4;  // data and index pages: owning definition; definitions: next page
+constexpr size_t kOwnerOffset =
+    4;  // data and index pages: owning definition; definitions: next page
 constexpr size_t kMaxDefinitionChain = 10000;
 constexpr std::array<uint8_t, 4> kLongValueMarker = {'L', 'V', 'A', 'L'};
 
@@ -39,7 +40,7 @@ struct TableDigest {
   int columns = 0;
   size_t rows = 0;
   std::vector<size_t> rowHashes;  // sorted
-  bool longValues = false;  // memo or OLE columns, read from pages no table owns
+  bool longValues = false;        // memo or OLE columns, read from pages no table owns
 };
 
 using ScanDigest = std::map<uint64_t, TableDigest>;  // by definition offset
@@ -84,21 +85,25 @@ ScanDigest Digest(const model::CAccessData& model) {
 
 uint32_t U32(const std::vector<uint8_t>& bytes, uint64_t at) {
   if (at + 4 > bytes.size()) return 0;
-  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+         static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
 // The pages a table's rows are read from: its definition chain and every data
 // page that names it as owner (rows and long values).
-std::set<uint32_t> RowPagesOf(const std::vector<uint8_t>& file, uint32_t pageSize, uint32_t definitionPage) {
+std::set<uint32_t> RowPagesOf(const std::vector<uint8_t>& file, uint32_t pageSize,
+                              uint32_t definitionPage) {
   const auto pages = static_cast<uint32_t>(file.size() / pageSize);
   std::set<uint32_t> result;
-  for (uint32_t page = definitionPage; page != 0 && page < pages && result.size() < kMaxDefinitionChain;) {
+  for (uint32_t page = definitionPage;
+       page != 0 && page < pages && result.size() < kMaxDefinitionChain;) {
     if (!result.insert(page).second) break;
     page = U32(file, static_cast<uint64_t>(page) * pageSize + kOwnerOffset);
   }
   for (uint32_t page = 0; page < pages; ++page) {
     const uint64_t start = static_cast<uint64_t>(page) * pageSize;
-    if (file[start] == kDataPageType && U32(file, start + kOwnerOffset) == definitionPage) result.insert(page);
+    if (file[start] == kDataPageType && U32(file, start + kOwnerOffset) == definitionPage)
+      result.insert(page);
   }
   return result;
 }
@@ -115,7 +120,8 @@ std::set<uint32_t> PagesWhere(const std::vector<uint8_t>& file, uint32_t pageSiz
 
 // The usage maps, which tell freed data pages (whose rows are gone) from live ones.
 std::set<uint32_t> UsageMapPages(const std::vector<uint8_t>& file, uint32_t pageSize) {
-  auto result = PagesWhere(file, pageSize, [](const uint8_t* page) { return page[0] == kUsageMapPageType; });
+  auto result =
+      PagesWhere(file, pageSize, [](const uint8_t* page) { return page[0] == kUsageMapPageType; });
   result.insert(kGlobalUsageMapPage);
   return result;
 }
@@ -124,7 +130,8 @@ std::set<uint32_t> UsageMapPages(const std::vector<uint8_t>& file, uint32_t page
 // theirs), so which table's memo or OLE values they hold is not known here.
 std::set<uint32_t> LongValuePages(const std::vector<uint8_t>& file, uint32_t pageSize) {
   return PagesWhere(file, pageSize, [](const uint8_t* page) {
-    return page[0] == kDataPageType && std::equal(kLongValueMarker.begin(), kLongValueMarker.end(), page + kOwnerOffset);
+    return page[0] == kDataPageType &&
+           std::equal(kLongValueMarker.begin(), kLongValueMarker.end(), page + kOwnerOffset);
   });
 }
 
@@ -137,7 +144,8 @@ class Sandbox {
       const char* value = std::getenv(name);
       saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
-    for (const char* sub : {"work", "home", "cache", "tmp", "cwd", "input"}) fs::create_directories(root / sub);
+    for (const char* sub : {"work", "home", "cache", "tmp", "cwd", "input"})
+      fs::create_directories(root / sub);
     setenv("TARVEX_WORK_DIR", (root / "work").c_str(), 1);
     setenv("HOME", (root / "home").c_str(), 1);
     setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
@@ -147,8 +155,10 @@ class Sandbox {
   ~Sandbox() {
     fs::current_path(oldCwd_);
     for (const auto& [name, value] : saved_) {
-      if (value) setenv(name.c_str(), value->c_str(), 1);
-      else unsetenv(name.c_str());
+      if (value)
+        setenv(name.c_str(), value->c_str(), 1);
+      else
+        unsetenv(name.c_str());
     }
   }
   Sandbox(const Sandbox&) = delete;
@@ -176,10 +186,10 @@ class Sandbox {
 };
 
 enum class Expect {
-  kEveryTable,         // header or catalogue definition zeroed: all tables come back whole
-  kProtectedTable,     // random pages zeroed outside one table: that table comes back whole
-  kTablesBeforeCut,    // tail cut: tables whose pages all lie before the cut come back whole
-  kSurvives,           // bytes flipped: only no crash, no hang, no stray file
+  kEveryTable,       // header or catalogue definition zeroed: all tables come back whole
+  kProtectedTable,   // random pages zeroed outside one table: that table comes back whole
+  kTablesBeforeCut,  // tail cut: tables whose pages all lie before the cut come back whole
+  kSurvives,         // bytes flipped: only no crash, no hang, no stray file
 };
 
 struct DamageCase {
@@ -246,7 +256,8 @@ constexpr bool kSanitized = false;
 class DamagedFixture : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    // Its 50,000-row table costs the sanitizer build minutes; the real ACE files cover its layout there.
+    // Its 50,000-row table costs the sanitizer build minutes; the real ACE files cover its layout
+    // there.
     if (kSanitized && GetParam().starts_with("synthetic/")) GTEST_SKIP() << "plain build only";
     original_ = FixturesDir() / GetParam();
     bytes_ = ReadBytes(original_);
@@ -260,7 +271,8 @@ class DamagedFixture : public testing::TestWithParam<std::string> {
   ScanDigest ScanDamaged(const DamagePlan& plan, DamagedFile& damaged) {
     ScratchDir scratch;
     Sandbox sandbox(scratch.path());
-    damaged = MakeDamagedCopy(original_, sandbox.input(), "damaged" + original_.extension().string(), plan);
+    damaged = MakeDamagedCopy(original_, sandbox.input(),
+                              "damaged" + original_.extension().string(), plan);
     const auto before = ReadBytes(damaged.path);
     ScanDigest digest;
     {
@@ -282,7 +294,8 @@ class DamagedFixture : public testing::TestWithParam<std::string> {
     // Without its header a file's layout is guessed from its first pages, which
     // heavy damage can wipe out as well; the header case stands on its own.
     plan.protectedPages.insert(0);
-    if (healthy_.at(*table).longValues) plan.protectedPages.merge(LongValuePages(bytes_, pageSize_));
+    if (healthy_.at(*table).longValues)
+      plan.protectedPages.merge(LongValuePages(bytes_, pageSize_));
     DamagedFile damaged;
     const auto digest = ScanDamaged(plan, damaged);
     ExpectSameTable(healthy_.at(*table), Find(digest, *table), *table);
@@ -345,16 +358,20 @@ TEST_P(DamagedFixture, SparedTablesKeepTheirRows) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFixture,
                          testing::Values("real/jet3_northwind97.mdb", "real/jet3_ole_memo.mdb",
-                                         "real/jet4_northwind2000.mdb", "real/jet4_cms_longmemo_zh.mdb",
+                                         "real/jet4_northwind2000.mdb",
+                                         "real/jet4_cms_longmemo_zh.mdb",
                                          "real/ace12_northwind2007.accdb", "real/ace14_emoji.accdb",
                                          "synthetic/synthetic-V2010.accdb"),
                          [](const auto& info) {
                            std::string name = fs::path(info.param).stem().string();
-                           std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                           std::replace_if(
+                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); },
+                               '_');
                            return name;
                          });
 
-// A failing case must be made again byte for byte from its seed, and never at the original's expense.
+// A failing case must be made again byte for byte from its seed, and never at the original's
+// expense.
 TEST(DamageHelper, SameSeedSameBytesOriginalUntouched) {
   const fs::path original = FixturesDir() / "real" / "jet3_ole_memo.mdb";
   const auto before = ReadBytes(original);
@@ -374,13 +391,15 @@ TEST(DamageHelper, SameSeedSameBytesOriginalUntouched) {
   EXPECT_TRUE(ReadBytes(first.path) == ReadBytes(second.path));
   EXPECT_FALSE(ReadBytes(first.path) == ReadBytes(other.path));
   EXPECT_TRUE(ReadBytes(original) == before);
-  EXPECT_THROW(MakeDamagedCopy(original, original.parent_path(), original.filename().string(), plan),
-               std::invalid_argument);
+  EXPECT_THROW(
+      MakeDamagedCopy(original, original.parent_path(), original.filename().string(), plan),
+      std::invalid_argument);
 }
 
 // Inputs that once broke the scanner (saved by the fuzzer) keep being scanned.
 TEST(FuzzCrashes, ReplayThroughTheScanner) {
-  const fs::path crashes = fs::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" / "crashes";
+  const fs::path crashes =
+      fs::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" / "crashes";
   if (!fs::is_directory(crashes)) GTEST_SKIP() << "no " << crashes;
   for (const auto& entry : fs::directory_iterator(crashes)) {
     if (!entry.is_regular_file() || entry.path().filename().string().starts_with(".")) continue;

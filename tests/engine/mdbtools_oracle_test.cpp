@@ -7,9 +7,9 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
-#include <nlohmann/json.hpp>
 
 #include "format/unicode.h"
 #include "model/table_summary.h"
@@ -67,9 +67,10 @@ const MdbtoolsFault kMdbtoolsFaults[] = {
 };
 
 bool MdbtoolsIsWrong(const fs::path& file, const std::string& table) {
-  return std::any_of(std::begin(kMdbtoolsFaults), std::end(kMdbtoolsFaults), [&](const MdbtoolsFault& fault) {
-    return file.filename().string().starts_with(fault.filePrefix) && fault.table == table;
-  });
+  return std::any_of(
+      std::begin(kMdbtoolsFaults), std::end(kMdbtoolsFaults), [&](const MdbtoolsFault& fault) {
+        return file.filename().string().starts_with(fault.filePrefix) && fault.table == table;
+      });
 }
 
 // Tables our scan recovers that the file does not hold: known faults, kept
@@ -85,9 +86,10 @@ const KnownExtraTable kKnownExtraTables[] = {
 };
 
 bool IsKnownExtra(const fs::path& file, const std::string& table) {
-  return std::any_of(std::begin(kKnownExtraTables), std::end(kKnownExtraTables), [&](const KnownExtraTable& extra) {
-    return file.filename() == extra.file && extra.table == table;
-  });
+  return std::any_of(std::begin(kKnownExtraTables), std::end(kKnownExtraTables),
+                     [&](const KnownExtraTable& extra) {
+                       return file.filename() == extra.file && extra.table == table;
+                     });
 }
 
 // The row count of `table` in the fixture's ground-truth dump, or -1.
@@ -99,7 +101,8 @@ long TruthRowCount(const fs::path& file, const std::string& table) {
   if (!in) return -1;
   const auto dump = nlohmann::json::parse(in);
   for (const auto& entry : dump["tables"]) {
-    if (entry.value("name", "") == table && entry.contains("rows")) return static_cast<long>(entry["rows"].size());
+    if (entry.value("name", "") == table && entry.contains("rows"))
+      return static_cast<long>(entry["rows"].size());
   }
   return -1;
 }
@@ -111,7 +114,8 @@ constexpr bool kSanitized = false;
 #endif
 
 bool MdbtoolsInstalled() {
-  return std::system("command -v mdb-tables >/dev/null 2>&1 && command -v mdb-json >/dev/null 2>&1") == 0;
+  return std::system(
+             "command -v mdb-tables >/dev/null 2>&1 && command -v mdb-json >/dev/null 2>&1") == 0;
 }
 
 // mdbtools lists some system tables (MSysAccessStorage, MSysCompactError) as
@@ -148,7 +152,8 @@ std::vector<fs::path> FixtureFiles() {
   for (const char* folder : {"real", "synthetic"}) {
     for (const auto& entry : fs::directory_iterator(FixturesDir() / folder)) {
       const auto ext = entry.path().extension();
-      if (entry.is_regular_file() && (ext == ".mdb" || ext == ".accdb")) files.push_back(entry.path());
+      if (entry.is_regular_file() && (ext == ".mdb" || ext == ".accdb"))
+        files.push_back(entry.path());
     }
   }
   std::sort(files.begin(), files.end());
@@ -173,22 +178,28 @@ TEST_P(MdbtoolsOracle, SameUserTablesAndRowCounts) {
       continue;
     }
     if (MdbtoolsIsWrong(file, name)) {
-      EXPECT_EQ(static_cast<long>(found->second), TruthRowCount(file, name)) << "mdbtools prints " << rows;
+      EXPECT_EQ(static_cast<long>(found->second), TruthRowCount(file, name))
+          << "mdbtools prints " << rows;
     } else {
       EXPECT_EQ(found->second, rows);
     }
   }
   for (const auto& [name, rows] : ours) {
     if (IsKnownExtra(file, name)) continue;
-    EXPECT_TRUE(theirs.contains(name)) << "table " << name << " (" << rows << " rows) is unknown to mdbtools";
+    EXPECT_TRUE(theirs.contains(name))
+        << "table " << name << " (" << rows << " rows) is unknown to mdbtools";
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, MdbtoolsOracle, testing::ValuesIn(FixtureFiles()), [](const auto& info) {
-  std::string name = info.param.filename().string();
-  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Fixtures, MdbtoolsOracle, testing::ValuesIn(FixtureFiles()),
+                         [](const auto& info) {
+                           std::string name = info.param.filename().string();
+                           std::replace_if(
+                               name.begin(), name.end(),
+                               [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
+                               '_');
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace tarvex::test

@@ -22,7 +22,8 @@ std::vector<uint8_t> ReadAll(const std::filesystem::path& file) {
 
 void WriteAll(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + file.string());
 }
 
@@ -31,11 +32,13 @@ uint32_t PageSizeOfBytes(const std::vector<uint8_t>& bytes) {
   return jet3 ? format::kJet3Layout.pageSize : format::kJet4Layout.pageSize;
 }
 
-void ZeroPage(std::vector<uint8_t>& bytes, uint32_t pageSize, uint32_t page, std::set<uint32_t>& zeroed) {
+void ZeroPage(std::vector<uint8_t>& bytes, uint32_t pageSize, uint32_t page,
+              std::set<uint32_t>& zeroed) {
   const uint64_t start = static_cast<uint64_t>(page) * pageSize;
   if (start >= bytes.size()) return;
   const uint64_t end = std::min<uint64_t>(start + pageSize, bytes.size());
-  std::fill(bytes.begin() + static_cast<ptrdiff_t>(start), bytes.begin() + static_cast<ptrdiff_t>(end), 0);
+  std::fill(bytes.begin() + static_cast<ptrdiff_t>(start),
+            bytes.begin() + static_cast<ptrdiff_t>(end), 0);
   zeroed.insert(page);
 }
 
@@ -46,8 +49,10 @@ std::vector<uint32_t> PickPages(uint32_t pages, const DamagePlan& plan, std::mt1
     if (!plan.protectedPages.contains(page)) candidates.push_back(page);
   }
   // mt19937's output is fixed by the standard; the library's distributions are not.
-  for (size_t i = candidates.size(); i > 1; --i) std::swap(candidates[i - 1], candidates[random() % i]);
-  candidates.resize(std::min(candidates.size(), static_cast<size_t>(std::max(plan.zeroRandomPages, 0))));
+  for (size_t i = candidates.size(); i > 1; --i)
+    std::swap(candidates[i - 1], candidates[random() % i]);
+  candidates.resize(
+      std::min(candidates.size(), static_cast<size_t>(std::max(plan.zeroRandomPages, 0))));
   return candidates;
 }
 
@@ -79,11 +84,13 @@ uint32_t PageSizeOf(const std::filesystem::path& file) {
   return PageSizeOfBytes(head);
 }
 
-DamagedFile MakeDamagedCopy(const std::filesystem::path& original, const std::filesystem::path& folder,
-                            const std::string& name, const DamagePlan& plan) {
+DamagedFile MakeDamagedCopy(const std::filesystem::path& original,
+                            const std::filesystem::path& folder, const std::string& name,
+                            const DamagePlan& plan) {
   DamagedFile damaged;
   damaged.path = folder / name;
-  if (std::filesystem::weakly_canonical(damaged.path) == std::filesystem::weakly_canonical(original)) {
+  if (std::filesystem::weakly_canonical(damaged.path) ==
+      std::filesystem::weakly_canonical(original)) {
     throw std::invalid_argument("a damaged copy may not replace its original");
   }
   std::vector<uint8_t> bytes = ReadAll(original);
@@ -92,11 +99,14 @@ DamagedFile MakeDamagedCopy(const std::filesystem::path& original, const std::fi
   std::mt19937 random(plan.seed);
   std::set<uint32_t> zeroed;
   if (plan.zeroHeader) ZeroPage(bytes, damaged.pageSize, 0, zeroed);
-  if (plan.zeroCatalogue) ZeroPage(bytes, damaged.pageSize, format::JetLayout::kCatalogueDefinitionPage, zeroed);
-  for (uint32_t page : PickPages(pages, plan, random)) ZeroPage(bytes, damaged.pageSize, page, zeroed);
+  if (plan.zeroCatalogue)
+    ZeroPage(bytes, damaged.pageSize, format::JetLayout::kCatalogueDefinitionPage, zeroed);
+  for (uint32_t page : PickPages(pages, plan, random))
+    ZeroPage(bytes, damaged.pageSize, page, zeroed);
   FlipBytes(bytes, plan.flipBytes, random);
   if (plan.keepFraction < 1.0) {
-    bytes.resize(static_cast<size_t>(static_cast<double>(bytes.size()) * std::max(plan.keepFraction, 0.0)));
+    bytes.resize(
+        static_cast<size_t>(static_cast<double>(bytes.size()) * std::max(plan.keepFraction, 0.0)));
   }
   WriteAll(damaged.path, bytes);
   damaged.zeroedPages.assign(zeroed.begin(), zeroed.end());

@@ -11,11 +11,11 @@
 namespace tarvex::test {
 
 struct DamagePlan {
-  bool zeroHeader = false;      // page 0
-  bool zeroCatalogue = false;   // page 2, the catalogue's definition
-  int zeroRandomPages = 0;      // pages chosen by the seed among those not protected
-  double keepFraction = 1.0;    // below 1: the tail is cut off at this share of the bytes
-  int flipBytes = 0;            // bytes XOR-ed with a non-zero value, anywhere in the file
+  bool zeroHeader = false;     // page 0
+  bool zeroCatalogue = false;  // page 2, the catalogue's definition
+  int zeroRandomPages = 0;     // pages chosen by the seed among those not protected
+  double keepFraction = 1.0;   // below 1: the tail is cut off at this share of the bytes
+  int flipBytes = 0;           // bytes XOR-ed with a non-zero value, anywhere in the file
   uint32_t seed = 0;
   std::set<uint32_t> protectedPages;  // never zeroed at random
 
@@ -34,7 +34,8 @@ struct DamagedFile {
 uint32_t PageSizeOf(const std::filesystem::path& file);
 
 // Copies `original` into `folder` under `name` and applies `plan` to the copy.
-DamagedFile MakeDamagedCopy(const std::filesystem::path& original, const std::filesystem::path& folder,
-                            const std::string& name, const DamagePlan& plan);
+DamagedFile MakeDamagedCopy(const std::filesystem::path& original,
+                            const std::filesystem::path& folder, const std::string& name,
+                            const DamagePlan& plan);
 
 }  // namespace tarvex::test
