@@ -1,33 +1,16 @@
 #include "dao/date_text.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "dao/dao_exception.h"
+#include "dao/text_words.h"
 
 namespace tarvex::dao {
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
 constexpr int kDaysFrom1970To1899_12_30 = 25569;
-
-std::u16string_view Trim(std::u16string_view text) {
-  while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
-  return text;
-}
-
-bool EqualsNoCase(std::u16string_view text, const char* word) {
-  size_t length = std::strlen(word);
-  if (text.size() != length) return false;
-  for (size_t i = 0; i < length; ++i) {
-    char16_t c = text[i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    if (c != static_cast<char16_t>(word[i])) return false;
-  }
-  return true;
-}
 
 // Reads an unsigned decimal of 1..maxDigits digits at `at`.
 std::optional<int> Digits(std::u16string_view text, size_t& at, size_t maxDigits) {
@@ -200,7 +183,7 @@ double DateToDays(int year, int month, int day, int hour, int minute, int second
 }
 
 std::optional<double> ParseDateText(std::u16string_view raw) {
-  std::u16string_view text = Trim(raw);
+  std::u16string_view text = TrimBlanks(raw);
   size_t at = 0;
   CivilDate date;
   TimeOfDay time;

@@ -13,6 +13,7 @@
 #include "dao/field_type.h"
 #include "dao/jet4_constants.h"
 #include "dao/text_codec.h"
+#include "dao/text_words.h"
 #include "format/data_reader.h"
 
 namespace tarvex::dao {
@@ -28,17 +29,11 @@ __extension__ typedef __int128 Int128;
                      ToUtf8(column.name) + "': " + why + ".");
 }
 
-std::u16string_view Trim(std::u16string_view text) {
-  while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
-  return text;
-}
-
 // A number's text as ASCII in plain form, as the US locale reads it: blanks
 // trimmed, "(x)" as "-x", a leading "$" and thousands commas dropped. Nothing
 // when a character is not ASCII.
 std::optional<std::string> NumberText(std::u16string_view text) {
-  text = Trim(text);
+  text = TrimBlanks(text);
   std::string out;
   out.reserve(text.size());
   bool parenthesised = text.size() > 2 && text.front() == u'(' && text.back() == u')';
@@ -54,17 +49,6 @@ std::optional<std::string> NumberText(std::u16string_view text) {
     out += static_cast<char>(c);
   }
   return out;
-}
-
-bool EqualsNoCase(std::u16string_view text, const char* word) {
-  size_t length = std::strlen(word);
-  if (text.size() != length) return false;
-  for (size_t i = 0; i < length; ++i) {
-    char16_t c = text[i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    if (c != static_cast<char16_t>(word[i])) return false;
-  }
-  return true;
 }
 
 std::optional<bool> ParseBooleanWord(std::u16string_view text) {
@@ -95,7 +79,7 @@ std::optional<Float> ParseFloat(std::u16string_view text, bool& outOfRange) {
 
 // A number from text or a Boolean word (True is -1, as in Access).
 std::optional<double> ParseNumber(const ColumnDefinition& column, std::u16string_view text) {
-  if (auto word = ParseBooleanWord(Trim(text))) return *word ? -1.0 : 0.0;
+  if (auto word = ParseBooleanWord(TrimBlanks(text))) return *word ? -1.0 : 0.0;
   bool outOfRange = false;
   auto value = ParseFloat<double>(text, outOfRange);
   if (outOfRange) Refuse(column, text, "the value is out of range");
@@ -180,7 +164,7 @@ std::vector<uint8_t> SingleBytes(const ColumnDefinition& column, std::u16string_
   bool outOfRange = false;
   auto value = ParseFloat<float>(text, outOfRange);
   if (!value && !outOfRange) {
-    if (auto word = ParseBooleanWord(Trim(text))) value = *word ? -1.0f : 0.0f;
+    if (auto word = ParseBooleanWord(TrimBlanks(text))) value = *word ? -1.0f : 0.0f;
   }
   if (outOfRange) {
     // Underflow to zero is what Access does with tiny values; overflow is refused.
@@ -224,7 +208,7 @@ std::optional<uint8_t> HexDigit(char16_t c) {
 }
 
 std::vector<uint8_t> GuidBytes(const ColumnDefinition& column, std::u16string_view raw) {
-  std::u16string_view text = Trim(raw);
+  std::u16string_view text = TrimBlanks(raw);
   if (text.size() == 38 && text.front() == u'{' && text.back() == u'}') text = text.substr(1, 36);
   if (text.size() != 36) Refuse(column, raw, "it is not a GUID");
   std::vector<uint8_t> textOrder;
@@ -266,7 +250,7 @@ void CheckBinaryLength(const ColumnDefinition& column, std::u16string_view text,
 StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text) {
   switch (static_cast<FieldType>(column.type)) {
     case FieldType::kBoolean: {
-      auto word = ParseBooleanWord(Trim(text));
+      auto word = ParseBooleanWord(TrimBlanks(text));
       if (!word) {
         auto number = ParseNumber(column, text);
         if (!number) Refuse(column, text, "it is not a Yes/No value");
