@@ -1,10 +1,13 @@
 #pragma once
 // Jet 4 text storage: UTF-16LE, or "compressed" (FF FE then one byte per
-// character) where the column allows it; plus the UTF-8 bridge for messages.
+// character) where the column allows it; plus the UTF-8 bridge for messages,
+// which is the format library's.
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "format/unicode.h"
 
 namespace tarvex::dao {
 
@@ -15,7 +18,7 @@ std::vector<uint8_t> EncodeText(std::u16string_view text, bool allowCompression)
 // Decodes stored text bytes (compressed or plain; an odd last byte is ignored).
 std::u16string DecodeText(std::span<const uint8_t> bytes);
 
-std::string ToUtf8(std::u16string_view text);
-std::u16string FromUtf8(std::string_view text);
+using format::FromUtf8;
+using format::ToUtf8;
 
 }  // namespace tarvex::dao
