@@ -4,6 +4,7 @@
 
 #include "dao/dao_exception.h"
 #include "dao/jet4_constants.h"
+#include "format/data_page.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
 
@@ -14,6 +15,8 @@ using format::CDataReader;
 using format::kJet4Layout;
 
 constexpr size_t kSlotSize = 2;
+// Below this much room a page is no longer worth listing as having space.
+constexpr size_t kUsefulFreeSpace = 64;
 
 }  // namespace
 
@@ -49,6 +52,8 @@ bool DataPage::CanAdd(size_t rowLength) const {
   return rowCount_ < jet4::kMaxRowsPerPage && rowLength + kSlotSize <= freeSpace();
 }
 
+bool DataPage::WorthFilling() const { return freeSpace() >= kUsefulFreeSpace; }
+
 uint8_t DataPage::Add(std::span<const uint8_t> row) {
   size_t start = lowestRowStart_ - row.size();
   std::copy(row.begin(), row.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(start));
@@ -68,17 +73,17 @@ void DataPage::UpdateHeader() {
 std::vector<RowSlot> ReadRowSlots(std::span<const uint8_t> page) {
   std::vector<RowSlot> slots;
   if (page.size() != kJet4Layout.pageSize || page[0] != jet4::kDataPageType) return slots;
-  size_t count = *CDataReader::U16(page, kJet4Layout.dataPageRowCountOffset);
-  size_t tableEnd = kJet4Layout.dataPageRowTableOffset + kSlotSize * count;
-  if (count > jet4::kMaxRowsPerPage || tableEnd > page.size()) return slots;
+  auto count = format::DataPageRowCount(page, kJet4Layout);
+  if (!count || *count > jet4::kMaxRowsPerPage) return slots;
+  size_t tableEnd = kJet4Layout.dataPageRowTableOffset + kSlotSize * *count;
   size_t end = page.size();
-  for (size_t i = 0; i < count; ++i) {
-    uint16_t word = *CDataReader::U16(page, kJet4Layout.dataPageRowTableOffset + kSlotSize * i);
+  for (uint32_t i = 0; i < *count; ++i) {
+    uint16_t word = format::RowOffsetWord(page, kJet4Layout, i);
     RowSlot slot;
-    slot.start = word & jet4::kRowOffsetMask;
+    slot.start = word & format::kRowOffsetMask;
     slot.end = end;
-    slot.deleted = (word & jet4::kRowDeletedFlag) != 0;
-    slot.overflow = (word & jet4::kRowOverflowFlag) != 0;
+    slot.deleted = (word & format::kRowDeletedFlag) != 0;
+    slot.overflow = (word & format::kRowPointerFlag) != 0;
     if (slot.start < tableEnd || slot.start > end) {
       slot.deleted = true;
       slot.valid = false;

@@ -18,6 +18,8 @@ class DataPage {
   size_t rowCount() const { return rowCount_; }
   size_t freeSpace() const;
   bool CanAdd(size_t rowLength) const;
+  // Whether enough room is left for the page to be offered for new rows again.
+  bool WorthFilling() const;
   // Adds a row at the next row number and returns that number; the caller
   // checks CanAdd first.
   uint8_t Add(std::span<const uint8_t> row);

@@ -9,6 +9,7 @@
 #include "dao/jet4_constants.h"
 #include "dao/security_ids.h"
 #include "format/data_reader.h"
+#include "format/header_mask.h"
 #include "format/jet_layout.h"
 
 namespace tarvex::dao {
@@ -25,31 +26,10 @@ constexpr std::array<uint8_t, 24> kMaskedPrologue{0x00, 0x01, 0x00, 0x00, 0x01, 
                                                   0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
 constexpr std::array<uint8_t, 8> kHeaderTrailer{0x54, 0x06, 0x00, 0x00, 0x34, 0x2E, 0x30, 0x00};
 
-// The RC4 key stream of the header key; XOR with it both masks and unmasks.
-std::array<uint8_t, jet4::kMaskedRegionLength> HeaderKeyStream() {
-  std::array<uint8_t, 256> state{};
-  for (size_t i = 0; i < state.size(); ++i) state[i] = static_cast<uint8_t>(i);
-  const auto& key = jet4::kHeaderMaskKey;
-  uint8_t j = 0;
-  for (size_t i = 0; i < state.size(); ++i) {
-    j = static_cast<uint8_t>(j + state[i] + key[i % key.size()]);
-    std::swap(state[i], state[j]);
-  }
-  std::array<uint8_t, jet4::kMaskedRegionLength> stream{};
-  uint8_t x = 0;
-  uint8_t y = 0;
-  for (auto& out : stream) {
-    x = static_cast<uint8_t>(x + 1);
-    y = static_cast<uint8_t>(y + state[x]);
-    std::swap(state[x], state[y]);
-    out = state[static_cast<uint8_t>(state[x] + state[y])];
-  }
-  return stream;
-}
-
+// XOR with the key stream both masks and unmasks.
 void ApplyMask(std::span<uint8_t> page) {
-  auto stream = HeaderKeyStream();
-  for (size_t i = 0; i < stream.size(); ++i) page[jet4::kMaskedRegionOffset + i] ^= stream[i];
+  const auto& stream = format::HeaderKeyStream();
+  for (size_t i = 0; i < stream.size(); ++i) page[format::kHeaderMaskOffset + i] ^= stream[i];
 }
 
 void WritePasswordArea(std::span<uint8_t> page) {
@@ -78,8 +58,8 @@ std::vector<uint8_t> BuildHeaderPage(uint16_t codePage) {
   std::memcpy(page.data() + jet4::kEngineNameOffset, kEngineName, kEngineNameLength);
   page[jet4::kVersionOffset] = jet4::kVersionByte;
   std::copy(kMaskedPrologue.begin(), kMaskedPrologue.end(),
-            page.begin() + jet4::kMaskedRegionOffset);
-  format::PutU16(page, jet4::kCodePageOffset, codePage);
+            page.begin() + format::kHeaderMaskOffset);
+  format::PutU16(page, format::kHeaderCodePageOffset, codePage);
   WritePasswordArea(page);
   format::PutU32(page, jet4::kHeaderUnknown6AOffset, kReferenceHeaderWord);
   format::PutU16(page, jet4::kSortOrderOffset, jet4::kGeneralSortOrder);
@@ -98,7 +78,7 @@ std::vector<uint8_t> BuildHeaderPage(uint16_t codePage) {
 }
 
 void CheckHeaderPage(std::span<const uint8_t> page) {
-  if (page.size() < jet4::kMaskedRegionOffset + jet4::kMaskedRegionLength ||
+  if (page.size() < format::kHeaderMaskOffset + format::kHeaderMaskLength ||
       page[0] != jet4::kHeaderPageType ||
       std::memcmp(page.data() + jet4::kEngineNameOffset, kEngineName, kEngineNameLength) != 0) {
     if (page.size() > jet4::kEngineNameOffset + kEngineNameLength &&

@@ -2,7 +2,6 @@
 // Numbers only a Jet 4 writer needs. Page geometry shared with the scanner
 // lives in format::kJet4Layout; everything here is about producing the bytes
 // Access writes (magic numbers, map and index page layouts, catalogue ids).
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -20,10 +19,6 @@ inline constexpr uint8_t kUsageBitmapPageType = 0x05;
 inline constexpr size_t kEngineNameOffset = 0x04;
 inline constexpr size_t kVersionOffset = 0x14;
 inline constexpr uint8_t kVersionByte = 0x01;
-inline constexpr size_t kMaskedRegionOffset = 0x18;
-inline constexpr size_t kMaskedRegionLength = 128;
-inline constexpr std::array<uint8_t, 4> kHeaderMaskKey{0xC7, 0xDA, 0x39, 0x6B};
-inline constexpr size_t kCodePageOffset = 0x3C;
 inline constexpr size_t kDatabaseKeyOffset = 0x3E;
 inline constexpr size_t kPasswordOffset = 0x42;
 inline constexpr size_t kPasswordLength = 40;
@@ -90,9 +85,6 @@ inline constexpr uint8_t kLogicalIndexPrimaryKey = 1;
 
 // Data pages and rows.
 inline constexpr size_t kDataPageFreeSpaceOffset = 2;
-inline constexpr uint16_t kRowOffsetMask = 0x1FFF;
-inline constexpr uint16_t kRowDeletedFlag = 0x8000;
-inline constexpr uint16_t kRowOverflowFlag = 0x4000;
 inline constexpr size_t kMaxRowsPerPage = 255;
 inline constexpr size_t kMaxRowSize = 4060;
 inline constexpr uint32_t kLongValuePageOwner = 0x4C41564C;  // "LVAL"

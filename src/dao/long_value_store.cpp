@@ -10,8 +10,6 @@ namespace tarvex::dao {
 namespace {
 
 constexpr size_t kNextPointerLength = 4;
-// Below this much room a page is no longer worth listing as having space.
-constexpr size_t kUsefulFreeSpace = 64;
 
 std::vector<uint8_t> Header(uint32_t lengthAndKind, RowPointer first) {
   std::vector<uint8_t> header(jet4::kLongValueHeaderLength, 0);
@@ -68,12 +66,7 @@ void LongValueStore::Flush() {
 
 PageSet LongValueStore::FreePages() const {
   PageSet pages = free_;
-  if (page_) {
-    if (page_->freeSpace() >= kUsefulFreeSpace)
-      pages.Add(pageNumber_);
-    else
-      pages.Remove(pageNumber_);
-  }
+  if (page_) pages.Set(pageNumber_, page_->WorthFilling());
   return pages;
 }
 

@@ -17,7 +17,6 @@ namespace {
 using format::CDataReader;
 using format::kJet4Layout;
 
-constexpr size_t kUsefulFreeSpace = 64;
 constexpr size_t kMaxDefinitionPages = 64;
 
 std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, RowPointer at) {
@@ -246,12 +245,7 @@ void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
 void TableStore::WriteMaps() {
   LoadMapsOnce();
   PageSet free = free_;
-  if (appendPage_) {
-    if (appendPage_->freeSpace() >= kUsefulFreeSpace)
-      free.Add(appendPageNumber_);
-    else
-      free.Remove(appendPageNumber_);
-  }
+  if (appendPage_) free.Set(appendPageNumber_, appendPage_->WorthFilling());
   UpdateMapRow(file_, definition_.ownedMap,
                [&](std::span<uint8_t> row) { WriteUsageMap(row, owned_, file_); });
   UpdateMapRow(file_, definition_.freeMap,

@@ -98,6 +98,14 @@ void PageSet::Remove(uint32_t page) {
   if (at != pages_.end() && *at == page) pages_.erase(at);
 }
 
+void PageSet::Set(uint32_t page, bool present) {
+  if (present) {
+    Add(page);
+  } else {
+    Remove(page);
+  }
+}
+
 bool PageSet::Contains(uint32_t page) const {
   return std::binary_search(pages_.begin(), pages_.end(), page);
 }

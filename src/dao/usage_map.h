@@ -16,6 +16,8 @@ class PageSet {
  public:
   void Add(uint32_t page);
   void Remove(uint32_t page);
+  // Adds `page` when `present`, else removes it.
+  void Set(uint32_t page, bool present);
   bool Contains(uint32_t page) const;
   bool empty() const { return pages_.empty(); }
   uint32_t back() const { return pages_.back(); }
