@@ -68,10 +68,14 @@ void PageFile::RequireOpen() const {
   if (fd_ < 0) throw DaoException("The database file is closed.");
 }
 
+void PageFile::RequirePage(uint32_t page, size_t size) const {
+  if (page >= pageCount_ || size != pageSize_)
+    throw DaoException("Page " + std::to_string(page) + " lies outside the database file.");
+}
+
 void PageFile::Read(uint32_t page, std::span<uint8_t> out) const {
   RequireOpen();
-  if (page >= pageCount_ || out.size() != pageSize_)
-    throw DaoException("Page " + std::to_string(page) + " lies outside the database file.");
+  RequirePage(page, out.size());
   size_t done = 0;
   off_t base = static_cast<off_t>(page) * pageSize_;
   while (done < out.size()) {
@@ -96,8 +100,7 @@ std::vector<uint8_t> PageFile::Read(uint32_t page) const {
 void PageFile::Write(uint32_t page, std::span<const uint8_t> bytes) {
   RequireOpen();
   if (mode_ == Mode::kReadOnly) throw DaoException("The database is opened read-only.");
-  if (page >= pageCount_ || bytes.size() != pageSize_)
-    throw DaoException("Page " + std::to_string(page) + " lies outside the database file.");
+  RequirePage(page, bytes.size());
   size_t done = 0;
   off_t base = static_cast<off_t>(page) * pageSize_;
   while (done < bytes.size()) {

@@ -35,6 +35,8 @@ class PageFile {
 
  private:
   void RequireOpen() const;
+  // Throws unless `page` exists and `size` is one page.
+  void RequirePage(uint32_t page, size_t size) const;
 
   int fd_ = -1;
   Mode mode_;
