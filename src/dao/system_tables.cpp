@@ -29,29 +29,29 @@ struct Index {
   uint8_t indexType;
 };
 
-ColumnDefinition MakeColumn(const Column& spec) {
+ColumnDefinition MakeColumn(const Column& wanted) {
   ColumnDefinition c;
-  c.name = spec.name;
-  c.type = static_cast<uint8_t>(spec.type);
+  c.name = wanted.name;
+  c.type = static_cast<uint8_t>(wanted.type);
   auto traits = StoredTraitsOf(c.type);
-  c.flags = spec.flags ? spec.flags : traits->fixed ? kFixedSystemColumn : kVariableSystemColumn;
+  c.flags = wanted.flags ? wanted.flags : traits->fixed ? kFixedSystemColumn : kVariableSystemColumn;
   c.length = traits->fixed ? traits->fixedSize : (traits->longValue ? 0 : kSystemTextLength);
-  if (spec.type == FieldType::kBoolean) c.length = 1;
+  if (wanted.type == FieldType::kBoolean) c.length = 1;
   return c;
 }
 
 TableDefinition Make(std::initializer_list<Column> columns, std::initializer_list<Index> indexes) {
   TableDefinition d;
   d.tableType = format::kSystemTableType;
-  for (const auto& spec : columns) d.columns.push_back(MakeColumn(spec));
+  for (const auto& column : columns) d.columns.push_back(MakeColumn(column));
   AssignColumnLayout(d, false);
   uint32_t real = 0;
-  for (const auto& spec : indexes) {
+  for (const auto& index : indexes) {
     RealIndexDefinition r;
-    for (uint16_t column : spec.columns) r.keys.push_back({column, true});
-    r.flags = spec.flags;
+    for (uint16_t column : index.columns) r.keys.push_back({column, true});
+    r.flags = index.flags;
     d.realIndexes.push_back(r);
-    d.logicalIndexes.push_back({spec.name, spec.logicalNumber, real++, spec.indexType, {}});
+    d.logicalIndexes.push_back({index.name, index.logicalNumber, real++, index.indexType, {}});
   }
   for (const auto& c : d.columns)
     if (c.IsLongValue()) d.longValueMaps.push_back({c.number, {}, {}});
