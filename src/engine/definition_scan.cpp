@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "engine/catalogue_definition.h"
+#include "engine/free_page_map.h"
 #include "engine/job_status.h"
 #include "engine/step_progress.h"
 
@@ -47,10 +48,12 @@ bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model)
   ProgressStatus().SetPosition(0);
   // The catalogue is always present, whatever page 2 holds.
   model.tableList.Append(CataloguePageOffset(layout));
+  // A freed page may still look like a definition: a dropped table's, or an old continuation.
+  const FreePageMap freePages = FreePageMap::Read(reader, size, layout);
   for (uint64_t page = 0; page < pages; ++page) {
     ProgressStatus().Step();
     const uint64_t offset = page * layout.pageSize;
-    if (offset != CataloguePageOffset(layout) && IsDefinitionPage(reader, layout, offset)) {
+    if (offset != CataloguePageOffset(layout) && !freePages.IsFree(page) && IsDefinitionPage(reader, layout, offset)) {
       model.tableList.Append(offset);
     }
     SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition", offset + layout.pageSize, size));

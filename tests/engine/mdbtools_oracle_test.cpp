@@ -73,25 +73,6 @@ bool MdbtoolsIsWrong(const fs::path& file, const std::string& table) {
       });
 }
 
-// Tables our scan recovers that the file does not hold: known faults, kept
-// visible here until they are mended.
-struct KnownExtraTable {
-  std::string file;
-  std::string table;
-};
-const KnownExtraTable kKnownExtraTables[] = {
-    // Page 42 starts like a definition page but is the left-over continuation
-    // of one (no definition points to it); it comes back as an empty table.
-    {"jet4_ole_memo.mdb", "RecoveredTable###0"},
-};
-
-bool IsKnownExtra(const fs::path& file, const std::string& table) {
-  return std::any_of(std::begin(kKnownExtraTables), std::end(kKnownExtraTables),
-                     [&](const KnownExtraTable& extra) {
-                       return file.filename() == extra.file && extra.table == table;
-                     });
-}
-
 // The row count of `table` in the fixture's ground-truth dump, or -1.
 long TruthRowCount(const fs::path& file, const std::string& table) {
   const fs::path truth = file.parent_path().filename() == "real"
@@ -185,7 +166,6 @@ TEST_P(MdbtoolsOracle, SameUserTablesAndRowCounts) {
     }
   }
   for (const auto& [name, rows] : ours) {
-    if (IsKnownExtra(file, name)) continue;
     EXPECT_TRUE(theirs.contains(name))
         << "table " << name << " (" << rows << " rows) is unknown to mdbtools";
   }
