@@ -2,19 +2,19 @@
 
 namespace tarvex::query::test {
 
-std::unique_ptr<CQueryAttributes> MakeRow(const RowSpec& spec) {
+std::unique_ptr<CQueryAttributes> MakeRow(const RowSpec& wanted) {
   auto row = std::make_unique<CQueryAttributes>();
-  row->objectId = spec.objectId;
-  row->attribute = spec.attribute;
-  row->name1 = spec.name1;
-  row->name2 = spec.name2;
-  row->expression = spec.expression;
-  row->flag = spec.flag;
+  row->objectId = wanted.objectId;
+  row->attribute = wanted.attribute;
+  row->name1 = wanted.name1;
+  row->name2 = wanted.name2;
+  row->expression = wanted.expression;
+  row->flag = wanted.flag;
   return row;
 }
 
 void AppendRows(QueryRowList& list, const std::vector<RowSpec>& specs) {
-  for (const RowSpec& spec : specs) list.Append(MakeRow(spec).release());
+  for (const RowSpec& row : specs) list.Append(MakeRow(row).release());
 }
 
 std::string ToUtf8(const std::u16string& text) {

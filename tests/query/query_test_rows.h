@@ -19,7 +19,7 @@ struct RowSpec {
   std::u16string objectId = u"1";
 };
 
-std::unique_ptr<CQueryAttributes> MakeRow(const RowSpec& spec);
+std::unique_ptr<CQueryAttributes> MakeRow(const RowSpec& wanted);
 void AppendRows(QueryRowList& list, const std::vector<RowSpec>& specs);
 
 // Runs a fresh builder of type B over the rows; `sqlOut` starts as `initial`.
