@@ -24,10 +24,14 @@ std::string CsvField(const std::string& text) {
 std::string PlainField(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
+    if (c == '\t')
+      out += "\\t";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
   }
   return out;
 }
@@ -53,7 +57,8 @@ const model::CAccessTable* FindTable(const model::CAccessData& model, const std:
 
 int RunPreview(const PreviewOptions& options, bool terminal) {
   engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
-  if (!RunRepair(manager, {options.dataFile, options.templateFile, terminal})) return kExitFailure;
+  if (!RunRepair(manager, {options.dataFile, options.templateFile, {terminal, false}}))
+    return kExitFailure;
   const model::CAccessTable* table = FindTable(*manager.lastResult()->model(), options.table);
   if (!table) {
     std::cerr << "tarvex: no recovered table is named \"" << options.table

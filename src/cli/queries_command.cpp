@@ -10,7 +10,8 @@ namespace tarvex::cli {
 
 int RunQueries(const QueriesOptions& options, bool terminal) {
   engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
-  if (!RunRepair(manager, {options.dataFile, options.templateFile, terminal})) return kExitFailure;
+  if (!RunRepair(manager, {options.dataFile, options.templateFile, {terminal, false}}))
+    return kExitFailure;
   const model::CAccessData& model = *manager.lastResult()->model();
   query::QueryRowList rows;
   query::ReadQueryRows(model, rows);

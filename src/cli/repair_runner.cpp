@@ -7,13 +7,17 @@
 #include <iostream>
 #include <thread>
 
+#include "cli/interrupt.h"
 #include "engine/db_file_reader.h"
 #include "engine/job_status.h"
 #include "engine/process_manager.h"
 #include "format/unicode.h"
+#include "model/repair_log.h"
 
 namespace tarvex::cli {
 namespace {
+
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
 void DrawProgress() {
   const int maximum = engine::ProgressStatus().Maximum();
@@ -24,7 +28,43 @@ void DrawProgress() {
   std::cerr << "\r\033[K" << percent << "% " << caption << std::flush;
 }
 
+// Prints the lines the repair log gained since the last call. The log is one
+// text with "\r\n" between lines; a save starts it anew.
+class LogFollower {
+ public:
+  void PrintNewLines(bool clearProgressLine) {
+    const std::u16string text = model::CRepairLog::Instance().Get();
+    if (text.size() < printed_) printed_ = 0;
+    if (text.size() == printed_) return;
+    std::string lines = format::ToUtf8(std::u16string_view(text).substr(printed_));
+    printed_ = text.size();
+    if (lines.starts_with("\r\n")) lines.erase(0, 2);
+    std::erase(lines, '\r');
+    std::cerr << (clearProgressLine ? "\r\033[K" : "") << lines << "\n";
+  }
+
+ private:
+  size_t printed_ = 0;
+};
+
 }  // namespace
+
+void MonitorJob(const std::function<bool()>& running, const std::function<void()>& requestStop,
+                const MonitorOptions& options) {
+  LogFollower log;
+  bool stopRequested = false;
+  while (running()) {
+    if (Interrupted() && !stopRequested) {
+      stopRequested = true;
+      requestStop();
+    }
+    if (options.showLog) log.PrintNewLines(options.showProgress);
+    if (options.showProgress) DrawProgress();
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  if (options.showLog) log.PrintNewLines(options.showProgress);
+  if (options.showProgress) std::cerr << "\r\033[K" << std::flush;
+}
 
 std::optional<std::string> CheckReadable(const std::filesystem::path& path) {
   engine::CDBFileReader reader;
@@ -38,7 +78,8 @@ std::optional<std::string> CheckReadable(const std::filesystem::path& path) {
 }
 
 bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& request) {
-  for (const auto* path : {&request.dataFile, request.templateFile ? &*request.templateFile : nullptr}) {
+  for (const auto* path :
+       {&request.dataFile, request.templateFile ? &*request.templateFile : nullptr}) {
     if (!path) continue;
     if (auto problem = CheckReadable(*path)) {
       std::cerr << "tarvex: " << *problem << "\n";
@@ -52,12 +93,9 @@ bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& reque
     manager.mode().Set(engine::CRepairModeStatus::kTemplateMode);
   }
   manager.StartRepair();
-  while (engine::RepairingFileStatus().IsRepairing()) {
-    if (request.showProgress) DrawProgress();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
+  MonitorJob([] { return engine::RepairingFileStatus().IsRepairing(); },
+             [] { engine::RepairingFileStatus().Set(false); }, request.monitor);
   manager.Wait();
-  if (request.showProgress) std::cerr << "\r\033[K" << std::flush;
   if (!manager.lastResult() || !manager.lastResult()->model()) {
     std::cerr << "tarvex: the repair was stopped\n";
     return false;

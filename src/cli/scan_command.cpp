@@ -20,7 +20,8 @@ std::string PlainLines(const std::u16string& text) {
 
 int RunScan(const ScanOptions& options, bool terminal) {
   engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
-  if (!RunRepair(manager, {options.dataFile, options.templateFile, terminal})) return kExitFailure;
+  if (!RunRepair(manager, {options.dataFile, options.templateFile, {terminal, false}}))
+    return kExitFailure;
   const model::CAccessData& model = *manager.lastResult()->model();
   if (options.json) {
     std::cout << ScanReport(model).dump(2) << "\n";

@@ -9,20 +9,29 @@ namespace {
 using json = nlohmann::ordered_json;
 
 json ColumnReport(const model::CAccessColInfo& column) {
-  return {{"name", format::ToUtf8(column.name)}, {"number", column.columnNumber}, {"type", column.type},
-          {"length", column.length},           {"flags", column.flags},         {"fixed", !column.IsVariable()}};
+  return {{"name", format::ToUtf8(column.name)},
+          {"number", column.columnNumber},
+          {"type", column.type},
+          {"length", column.length},
+          {"flags", column.flags},
+          {"fixed", !column.IsVariable()}};
 }
 
 json IndexReport(const model::CAccessTableIndex& index, const model::CAccessColumnList& columns) {
   json keyColumns = json::array();
   for (int slot = 0; slot < index.columnCount; ++slot) {
     const auto& key = index.columns[static_cast<size_t>(slot)];
-    keyColumns.push_back({{"column", format::ToUtf8(columns.NameOfNumber(static_cast<uint16_t>(key.columnNumber)))},
-                          {"number", key.columnNumber},
-                          {"ascending", key.ascending}});
+    keyColumns.push_back(
+        {{"column", format::ToUtf8(columns.NameOfNumber(static_cast<uint16_t>(key.columnNumber)))},
+         {"number", key.columnNumber},
+         {"ascending", key.ascending}});
   }
-  return {{"name", format::ToUtf8(index.name)}, {"primaryKey", index.primaryKey}, {"unique", index.unique},
-          {"ignoreNulls", index.ignoreNulls},   {"required", index.required},     {"columns", keyColumns}};
+  return {{"name", format::ToUtf8(index.name)},
+          {"primaryKey", index.primaryKey},
+          {"unique", index.unique},
+          {"ignoreNulls", index.ignoreNulls},
+          {"required", index.required},
+          {"columns", keyColumns}};
 }
 
 json TableReport(const model::CAccessTable& table) {
@@ -46,7 +55,8 @@ json ScanReport(const model::CAccessData& model) {
   for (const auto& table : model.tableList) tables.push_back(TableReport(*table));
   json queries = json::array();
   for (auto* query = model.queryObjectList.head(); query; query = query->next) {
-    queries.push_back({{"name", format::ToUtf8(query->name)}, {"id", format::ToUtf8(query->id)},
+    queries.push_back({{"name", format::ToUtf8(query->name)},
+                       {"id", format::ToUtf8(query->id)},
                        {"flags", format::ToUtf8(query->flags)}});
   }
   return {{"tables", tables}, {"queryCatalogue", queries}};

@@ -3,6 +3,7 @@
 #include "dao/database_file.h"
 #include "dao/header_page.h"
 #include "dao/jet4_constants.h"
+#include "dao/text_codec.h"
 
 namespace tarvex::dao {
 
@@ -40,6 +41,11 @@ void Database::Close() {
   auto file = std::move(file_);
   ++session_;
   file->Close();
+}
+
+void Database::CreateRelation(const RelationInfo& info) {
+  file();
+  throw DaoException("Creating relationship '" + ToUtf8(info.name) + "' is not supported yet.");
 }
 
 std::vector<std::u16string> Database::TableNames() const {

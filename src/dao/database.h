@@ -59,6 +59,20 @@ struct IndexInfo {
   long distinctCount = 0;
 };
 
+struct RelationFieldInfo {
+  std::u16string name;         // field of the referenced table
+  std::u16string foreignName;  // field of the referencing table
+};
+
+// A relationship: `table` is the referenced table, `foreignTable` the one that refers to it.
+struct RelationInfo {
+  std::u16string name;
+  std::u16string table;
+  std::u16string foreignTable;
+  long attributes = 0;
+  std::vector<RelationFieldInfo> fields;
+};
+
 class Database {
  public:
   Database();
@@ -75,6 +89,8 @@ class Database {
   // Writes everything and releases the file; harmless when not open.
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
+  // Relationships come with a later version of the engine: throws "not supported".
+  void CreateRelation(const RelationInfo& info);
   // The user tables, in catalogue order.
   std::vector<std::u16string> TableNames() const;
 

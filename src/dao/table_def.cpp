@@ -32,6 +32,12 @@ Property YesProperty(const char16_t* name) {
   return {name, static_cast<uint8_t>(FieldType::kBoolean), true, {0xFF}};
 }
 
+bool IsPunctuationRefused(char16_t c) {
+  return c == u'.' || c == u'!' || c == u'`' || c == u'[' || c == u']';
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
 }  // namespace
 
 void CheckObjectName(const std::u16string& name, const char* what) {
@@ -42,9 +48,17 @@ void CheckObjectName(const std::u16string& name, const char* what) {
   if (name.front() == u' ') throw DaoException(label + " begins with a blank.");
   for (char16_t c : name) {
     if (c < 0x20) throw DaoException(label + " contains a control character.");
-    if (c == u'.' || c == u'!' || c == u'`' || c == u'[' || c == u']')
-      throw DaoException(label + " contains one of . ! ` [ ].");
+    if (IsPunctuationRefused(c)) throw DaoException(label + " contains one of . ! ` [ ].");
   }
+}
+
+std::u16string AcceptableObjectName(std::u16string_view name) {
+  while (!name.empty() && name.front() == u' ') name.remove_prefix(1);
+  std::u16string out(name.substr(0, jet4::kMaxNameCharacters));
+  if (out.size() < name.size() && IsHighSurrogate(out.back())) out.pop_back();
+  for (char16_t& c : out)
+    if (c < 0x20 || IsPunctuationRefused(c)) c = u'_';
+  return out;
 }
 
 TableDef::TableDef(Database& database) : database_(database) {}

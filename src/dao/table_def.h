@@ -40,4 +40,9 @@ class TableDef {
 // Throws DaoException when Access would refuse `name` for a table or field.
 void CheckObjectName(const std::u16string& name, const char* what);
 
+// The nearest name CheckObjectName takes: refused characters become "_",
+// leading blanks are dropped and the name is cut to 64 characters (never
+// inside a surrogate pair). Empty when nothing of the name is left.
+std::u16string AcceptableObjectName(std::u16string_view name);
+
 }  // namespace tarvex::dao

@@ -1,7 +1,6 @@
 #include "model/table_data_file.h"
 
 #include <bit>
-#include <vector>
 
 #include "model/working_folder.h"
 
@@ -32,16 +31,21 @@ bool CAccessTableDataFile::CreateAt(const std::filesystem::path& path) {
   return true;
 }
 
+bool CAccessTableDataFile::WriteCount(uint32_t byteCount) {
+  uint8_t header[4];
+  for (int i = 0; i < 4; ++i) header[i] = static_cast<uint8_t>(byteCount >> (8 * i));
+  return std::fwrite(header, 1, 4, file_) == 4;
+}
+
 bool CAccessTableDataFile::AppendValueText(const std::u16string& text) {
   if (!file_ || failed_) return false;
+  // Readers take counts of 2^31 and above as negative (a row end).
   const uint64_t byteCount = 2 * static_cast<uint64_t>(text.size()) + 1;
-  if (byteCount > UINT32_MAX) {
+  if (byteCount > INT32_MAX) {
     failed_ = true;
     return false;
   }
-  uint8_t header[4];
-  for (int i = 0; i < 4; ++i) header[i] = static_cast<uint8_t>(byteCount >> (8 * i));
-  bool written = std::fwrite(header, 1, 4, file_) == 4;
+  bool written = WriteCount(static_cast<uint32_t>(byteCount));
   if constexpr (std::endian::native == std::endian::little) {
     written = written && std::fwrite(text.data(), 2, text.size(), file_) == text.size();
   } else {
@@ -52,6 +56,12 @@ bool CAccessTableDataFile::AppendValueText(const std::u16string& text) {
   }
   written = written && std::fputc(0, file_) != EOF;
   if (!written) failed_ = true;
+  return !failed_;
+}
+
+bool CAccessTableDataFile::AppendNull() {
+  if (!file_ || failed_) return false;
+  if (!WriteCount(0)) failed_ = true;
   return !failed_;
 }
 
@@ -79,29 +89,49 @@ bool CDataFileReader::Open() {
   return true;
 }
 
-bool CDataFileReader::ReadTextRecord(std::u16string& text) {
+RecordKind CDataFileReader::ReadRecord(std::u16string& text) {
   text.clear();
-  if (!file_ || AtEnd() || length_ - position_ < 4) return false;
+  if (!file_ || AtEnd() || length_ - position_ < 4) return End();
   uint8_t header[4];
-  if (std::fread(header, 1, 4, file_) != 4) return false;
-  const uint32_t byteCount = header[0] | header[1] << 8 | header[2] << 16 |
-                             static_cast<uint32_t>(header[3]) << 24;
+  if (std::fread(header, 1, 4, file_) != 4) return End();
+  const int32_t byteCount = static_cast<int32_t>(header[0] | header[1] << 8 | header[2] << 16 |
+                                                 static_cast<uint32_t>(header[3]) << 24);
   position_ += 4;
-  if (byteCount > length_ - position_) {
-    position_ = length_;  // a record cut short ends the reading
-    return false;
-  }
-  std::vector<uint8_t> bytes(byteCount);
-  if (std::fread(bytes.data(), 1, byteCount, file_) != byteCount) return false;
-  position_ += byteCount;
-  if (byteCount > 0) {
-    const size_t units = (byteCount - 1) / 2;
-    text.resize(units);
-    for (size_t i = 0; i < units; ++i) {
-      text[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  if (byteCount < 0) return RecordKind::kRowEnd;
+  if (byteCount == 0) return RecordKind::kNull;
+  const auto count = static_cast<uint32_t>(byteCount);
+  if (count > length_ - position_) return End();
+  // The first N - 1 bytes are UTF-16LE units; a last odd byte is dropped.
+  const size_t units = (count - 1) / 2;
+  text.resize(units);
+  bool read = true;
+  if constexpr (std::endian::native == std::endian::little) {
+    read = std::fread(text.data(), 2, units, file_) == units;
+  } else {
+    for (size_t i = 0; read && i < units; ++i) {
+      uint8_t bytes[2];
+      read = std::fread(bytes, 1, 2, file_) == 2;
+      text[i] = static_cast<char16_t>(bytes[0] | bytes[1] << 8);
     }
   }
-  return true;
+  for (uint32_t rest = count - 2 * static_cast<uint32_t>(units); read && rest > 0; --rest)
+    read = std::fgetc(file_) != EOF;
+  if (!read) {
+    text.clear();
+    return End();
+  }
+  position_ += count;
+  return RecordKind::kValue;
+}
+
+bool CDataFileReader::ReadTextRecord(std::u16string& text) {
+  const RecordKind kind = ReadRecord(text);
+  return kind == RecordKind::kValue || kind == RecordKind::kNull;
+}
+
+RecordKind CDataFileReader::End() {
+  position_ = length_;
+  return RecordKind::kEnd;
 }
 
 void CDataFileReader::Rewind() {

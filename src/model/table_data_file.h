@@ -1,8 +1,10 @@
 #pragma once
 // The table data file: the decoded rows of one table as value texts, row
-// after row, one record per column. A record is a little-endian u32 byte
-// count N, then the text in UTF-16LE and one zero byte (N = 2 × units + 1).
-// There is no header and no row count; readers count records.
+// after row, one record per column. A record is a little-endian 32-bit byte
+// count N, then the text in UTF-16LE and one zero byte (N = 2 × units + 1);
+// a null value is a record with N = 0, so that it differs from the empty text
+// (N = 1). Readers take a negative N as the end of the current row. There is
+// no header and no row count; readers count records.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +28,8 @@ class CAccessTableDataFile {
   bool CreateAt(const std::filesystem::path& path);
   // Appends one value record; false once a write has failed.
   bool AppendValueText(const std::u16string& text);
+  // Appends the record of a null value.
+  bool AppendNull();
   // Flushes and closes; false when anything written was lost.
   bool Close();
   const std::filesystem::path& path() const { return path_; }
@@ -34,9 +38,19 @@ class CAccessTableDataFile {
   static void Delete(uint64_t tableDefOffset);
 
  private:
+  bool WriteCount(uint32_t byteCount);
+
   std::filesystem::path path_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+};
+
+// What one record of a table data file holds.
+enum class RecordKind {
+  kValue,   // a value text (possibly empty)
+  kNull,    // a null value
+  kRowEnd,  // a negative byte count: the current row ends here
+  kEnd,     // the end of the file, or a record cut short by it (which ends the reading)
 };
 
 // Streams the value records of a table data file back.
@@ -51,8 +65,10 @@ class CDataFileReader {
   void SetPath(std::filesystem::path path) { path_ = std::move(path); }
   // Opens the file and starts at its beginning; false when it does not open.
   bool Open();
-  // Reads the next record into `text`. False at the end, or when the record's
-  // byte count runs past the end of the file (which ends the reading).
+  // Reads the next record; `text` holds its value (empty for every kind but kValue).
+  RecordKind ReadRecord(std::u16string& text);
+  // Reads the next record into `text`, a null as the empty text. False at the
+  // end, at a record cut short by the end of the file, and at a row end.
   bool ReadTextRecord(std::u16string& text);
   void Rewind();
   bool AtEnd() const { return position_ >= length_; }
@@ -60,6 +76,9 @@ class CDataFileReader {
   uint64_t position() const { return position_; }
 
  private:
+  // Ends the reading: later reads return kEnd.
+  RecordKind End();
+
   std::filesystem::path path_;
   std::FILE* file_ = nullptr;
   uint64_t length_ = 0;

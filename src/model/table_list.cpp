@@ -1,5 +1,7 @@
 #include "model/table_list.h"
 
+#include <algorithm>
+
 namespace tarvex::model {
 
 CAccessTable& CAccessTableList::Append(uint64_t tableDefOffset) {
@@ -20,6 +22,12 @@ void CAccessTableList::AppendDataPage(uint64_t tableDefOffset, uint64_t pageOffs
 void CAccessTableList::Purge() {
   std::erase_if(tables_, [](const auto& table) { return !table->keep; });
   Reindex();
+}
+
+void CAccessTableList::MoveToEnd(const std::u16string& name) {
+  auto found = std::find_if(tables_.begin(), tables_.end(),
+                            [&](const auto& table) { return table->name == name; });
+  if (found != tables_.end()) std::rotate(found, found + 1, tables_.end());
 }
 
 void CAccessTableList::AttachComplexInfo(const CMSysComplexColumnsData& record) {

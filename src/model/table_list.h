@@ -19,6 +19,8 @@ class CAccessTableList {
   void AppendDataPage(uint64_t tableDefOffset, uint64_t pageOffset);
   // Removes (and deletes) every table whose keep flag is clear, keeping the others' order.
   void Purge();
+  // Moves the first table named exactly `name` to the end of the list; no such table: nothing.
+  void MoveToEnd(const std::u16string& name);
   // Every table whose id text is the record's owner id gets it on its column of that name.
   void AttachComplexInfo(const CMSysComplexColumnsData& record);
 

@@ -1,0 +1,12 @@
+#pragma once
+// Ctrl-C (SIGINT) and SIGTERM ask a running job to stop cleanly instead of
+// ending the process in the middle of a write.
+namespace tarvex::cli {
+
+void InstallInterruptHandler();
+bool Interrupted();
+
+// The exit status of a command that was stopped by the user (128 + SIGINT).
+inline constexpr int kExitInterrupted = 130;
+
+}  // namespace tarvex::cli

@@ -1,0 +1,124 @@
+// tarvex repair: scans a damaged database and writes the repaired one.
+#include <fstream>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/repair_runner.h"
+#include "cli/save_report_json.h"
+#include "engine/job_status.h"
+#include "engine/process_manager.h"
+#include "format/unicode.h"
+#include "model/repair_log.h"
+#include "writer/mt_file_save.h"
+#include "writer/output_naming.h"
+
+namespace tarvex::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The output path for the options, or the reason (printed) why there is none.
+std::optional<fs::path> ChooseOutput(const RepairOptions& options) {
+  const auto defaults = writer::DefaultOutputNameFor(options.dataFile);
+  std::error_code error;
+  const fs::path chosen = fs::absolute(options.output.value_or(fs::path(defaults.name)), error);
+  const auto decision =
+      writer::DecideOutputPath(chosen, defaults.extension, [](const fs::path& path) {
+        std::error_code ignored;
+        return fs::exists(fs::symlink_status(path, ignored));
+      });
+  if (decision.path.empty()) {
+    std::cerr << "tarvex: " << chosen.string() << ": " << decision.message << "\n";
+    return std::nullopt;
+  }
+  if (fs::is_directory(decision.path, error)) {
+    std::cerr << "tarvex: " << decision.path.string() << ": is a folder; name the output file\n";
+    return std::nullopt;
+  }
+  if (decision.replacesFile && !options.force) {
+    std::cerr << "tarvex: " << decision.path.string()
+              << " already exists; use --force to replace it\n";
+    return std::nullopt;
+  }
+  const fs::path folder =
+      decision.path.parent_path().empty() ? fs::path(".") : decision.path.parent_path();
+  if (!fs::is_directory(folder, error)) {
+    std::cerr << "tarvex: " << folder.string() << ": no such folder\n";
+    return std::nullopt;
+  }
+  if (decision.path != chosen)
+    std::cerr << "tarvex: the repaired database keeps the damaged file's type: writing "
+              << decision.path.string() << "\n";
+  return decision.path;
+}
+
+bool WriteReport(const fs::path& path, const writer::SaveReport& report) {
+  std::ofstream out(path);
+  out << SaveReportJson(report).dump(2) << "\n";
+  out.close();
+  if (out) return true;
+  std::cerr << "tarvex: " << path.string() << ": the report cannot be written\n";
+  return false;
+}
+
+void PrintSummary(const writer::SaveReport& report) {
+  for (const auto& table : report.tables) {
+    std::cout << format::ToUtf8(table.name) << ": " << table.rowsRecovered << " rows recovered, "
+              << table.rowsWritten << " written";
+    if (table.savedName.empty()) std::cout << " (not created: " << table.notCreatedReason << ")";
+    std::cout << "\n";
+  }
+  size_t fields = 0, indexes = 0;
+  for (const auto& table : report.tables) {
+    fields += table.fieldsNotCreated.size();
+    indexes += table.indexesNotCreated.size();
+  }
+  std::cout << report.tables.size() << " tables, " << report.RowsRecovered() << " rows recovered, "
+            << report.RowsWritten() << " rows written, " << report.ValuesRefused()
+            << " values refused\n";
+  if (fields || indexes || !report.relationshipsSkipped.empty() || !report.queriesSkipped.empty())
+    std::cout << "Not written: " << fields << " fields, " << indexes << " indexes, "
+              << report.relationshipsSkipped.size() << " relationships, "
+              << report.queriesSkipped.size() << " queries\n";
+  std::cout << "Repaired database: " << report.outputPath.string() << "\n";
+}
+
+}  // namespace
+
+int RunRepair(const RepairOptions& options, bool terminal) {
+  InstallInterruptHandler();
+  const auto output = ChooseOutput(options);
+  if (!output) return kExitUsage;
+  const MonitorOptions monitor{terminal, true};
+
+  engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
+  if (!RunRepair(manager, {options.dataFile, options.templateFile, monitor}))
+    return Interrupted() ? kExitInterrupted : kExitFailure;
+
+  engine::CProcessManager::EndAll(engine::kConflictingProcessName);
+  engine::SavingStatus().SetStepBack(false);
+  // Started anew here, so that no line of the scan is shown twice.
+  model::CRepairLog::Instance().Set(u"");
+  writer::CMTFileSave save(writer::SaveSettings::WithoutPause());
+  save.SetOutputPath(*output);
+  save.StartSave(*manager.lastResult()->model());
+  MonitorJob([] { return engine::SavingStatus().IsSaving(); },
+             [] { engine::SavingStatus().SetSaving(false); }, monitor);
+  save.Wait();
+
+  const writer::SaveReport& report = save.writer()->report();
+  const bool reported = !options.report || WriteReport(*options.report, report);
+  if (Interrupted() && !report.saved) {
+    std::cerr << "tarvex: stopped; nothing was written to " << output->string() << "\n";
+    return kExitInterrupted;
+  }
+  if (!report.saved) {
+    std::cerr << "tarvex: the database could not be saved: " << report.failure << "\n";
+    return kExitFailure;
+  }
+  PrintSummary(report);
+  return reported ? kExitOk : kExitFailure;
+}
+
+}  // namespace tarvex::cli

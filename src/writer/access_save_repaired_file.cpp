@@ -1,0 +1,109 @@
+#include "writer/access_save_repaired_file.h"
+
+#include <unistd.h>
+
+#include "engine/job_status.h"
+#include "format/unicode.h"
+#include "writer/save_status.h"
+
+namespace tarvex::writer {
+namespace {
+
+// A name beside `output` that no file has: the database is built there.
+std::filesystem::path FreshBuildPath(const std::filesystem::path& output) {
+  const std::string stem = "." + output.filename().string() + ".tarvex-" + std::to_string(getpid());
+  std::filesystem::path candidate;
+  std::error_code error;
+  for (unsigned number = 0;; ++number) {
+    candidate = output.parent_path() / (stem + "-" + std::to_string(number) + ".tmp");
+    if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, error)))
+      return candidate;
+  }
+}
+
+}  // namespace
+
+CAccessSaveRepairedFile::CAccessSaveRepairedFile(SaveSettings settings)
+    : settings_(std::move(settings)),
+      database_(settings_.makeEngine ? settings_.makeEngine() : MakeDaoEngine()) {}
+
+CAccessSaveRepairedFile::~CAccessSaveRepairedFile() = default;
+
+bool CAccessSaveRepairedFile::RunSave() {
+  report_ = {};
+  report_.outputPath = outputPath;
+  savedTables_.clear();
+  usedTableNames_.clear();
+  buildPath_ = FreshBuildPath(outputPath);
+
+  bool complete = SaveStructure();
+  if (complete) {
+    SaveRelations();
+    OrderTables();
+    complete = SaveTableData();
+  }
+  complete = complete && Saving() && !engine::SavingStatus().StepBack() && Publish();
+  if (!complete) {
+    std::error_code ignored;
+    std::filesystem::remove(buildPath_, ignored);
+  }
+  report_.saved = complete;
+  return complete;
+}
+
+bool CAccessSaveRepairedFile::OpenTableDataFile(uint64_t tableDefOffset) {
+  dataFile_.SetPath(model::TableDataFilePath(tableDefOffset));
+  if (dataFile_.Open()) return true;
+  Log(u"Error code : - 004");
+  return false;
+}
+
+bool CAccessSaveRepairedFile::OpenDatabase() {
+  try {
+    database_->OpenDatabase(buildPath_);
+    return true;
+  } catch (const dao::DaoException& error) {
+    Fail(std::string("The new database cannot be opened: ") + error.what());
+    return false;
+  }
+}
+
+bool CAccessSaveRepairedFile::CloseDatabase() {
+  try {
+    database_->CloseDatabase();
+    return true;
+  } catch (const dao::DaoException& error) {
+    Fail(std::string("The new database cannot be written: ") + error.what());
+    return false;
+  }
+}
+
+void CAccessSaveRepairedFile::Fail(const std::string& reason) {
+  Log(reason);
+  if (report_.failure.empty()) report_.failure = reason;
+  engine::SavingStatus().SetStepBack(true);
+  engine::SavingStatus().SetSaving(false);
+}
+
+bool CAccessSaveRepairedFile::Publish() {
+  std::error_code error;
+  const bool replacing = std::filesystem::exists(outputPath, error);
+  std::filesystem::rename(buildPath_, outputPath, error);
+  if (!error) return true;
+  Fail("File " + outputPath.string() +
+       (replacing ? " cannot be overwritten.\n" : " cannot be written.\n") + error.message());
+  return false;
+}
+
+const CAccessSaveRepairedFile::SavedTable* CAccessSaveRepairedFile::SavedTableNamed(
+    const std::u16string& recoveredName) const {
+  if (!model) return nullptr;
+  for (const auto& table : model->tableList) {
+    if (table->name != recoveredName) continue;
+    auto found = savedTables_.find(table.get());
+    if (found != savedTables_.end()) return &found->second;
+  }
+  return nullptr;
+}
+
+}  // namespace tarvex::writer

@@ -1,0 +1,107 @@
+#pragma once
+// One save: writes the recovered model into a new database through the
+// engine, in a fixed order of steps (structure, relationships, table order,
+// rows), reporting through the job-status objects and stopping between any
+// two items when the saving flag is cleared. The database is built under a
+// temporary name beside the output path and takes that path only once it is
+// complete, so a stopped or failed save leaves an old file there untouched.
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "model/access_data.h"
+#include "model/table_data_file.h"
+#include "writer/database_engine.h"
+#include "writer/save_report.h"
+#include "writer/table_order.h"
+
+namespace tarvex::writer {
+
+struct SaveSettings {
+  // Pause after a step has shown a full progress bar (the window wants it; the command line does
+  // not).
+  std::chrono::milliseconds stepPause{1000};
+  // Makes the engine a save writes through; empty for the dao engine.
+  std::function<std::unique_ptr<CDatabaseEngine>()> makeEngine;
+
+  static SaveSettings WithoutPause() {
+    SaveSettings settings;
+    settings.stepPause = std::chrono::milliseconds(0);
+    return settings;
+  }
+};
+
+inline constexpr char kDatabaseLocale[] = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+class CAccessSaveRepairedFile {
+ public:
+  explicit CAccessSaveRepairedFile(SaveSettings settings = {});
+  virtual ~CAccessSaveRepairedFile();
+  CAccessSaveRepairedFile(const CAccessSaveRepairedFile&) = delete;
+  CAccessSaveRepairedFile& operator=(const CAccessSaveRepairedFile&) = delete;
+
+  // Runs every step; true when the database stands complete at outputPath.
+  bool RunSave();
+
+  // Creates the database and every user table with its fields and indexes.
+  bool SaveStructure();
+  // Creates the relationships recovered in MSysRelationships.
+  bool SaveRelations();
+  // Regroups the rows of the MSysRelationships table so that each relationship's rows are adjacent.
+  void SortRelationshipRows(const model::CAccessTable& table);
+  // Puts the tables tied by created relationships last, referenced tables first.
+  void OrderTables();
+  // Copies every row of every created table from its table data file.
+  bool SaveTableData();
+  // Opens the table data file of the table defined at `tableDefOffset` in dataFile.
+  bool OpenTableDataFile(uint64_t tableDefOffset);
+
+  const SaveReport& report() const { return report_; }
+  const CAccessRelationTablesList& relationTables() const { return relationTables_; }
+  const CAccessRelationReferenceTableList& referenceTables() const { return referenceTables_; }
+
+  model::CAccessData* model = nullptr;  // not owned
+  std::filesystem::path outputPath;
+
+ private:
+  // A table the structure step created.
+  struct SavedTable {
+    std::u16string name;             // in the repaired database
+    size_t report = 0;               // its entry in report_.tables
+    std::vector<int> fieldOfColumn;  // field position per column position; -1: no field
+    std::vector<int> fieldType;      // the created field's type per column position
+  };
+
+  void CreateTable(const model::CAccessTable& table);
+  void CreateFields(const model::CAccessTable& table, SavedTable& saved, TableSaveReport& entry);
+  void CreateIndexes(const model::CAccessTable& table, TableSaveReport& entry);
+  bool CreateDatabase();
+  void CreateRelationship(const dao::RelationInfo& relation);
+  bool SaveRows(const model::CAccessTable& table, const SavedTable& saved, TableSaveReport& entry);
+  void WriteValue(const model::CAccessTable& table, const SavedTable& saved, int position,
+                  const std::u16string& text, TableSaveReport& entry);
+  bool OpenDatabase();
+  bool CloseDatabase();
+  // Ends the save as failed: the reason is logged and reported, the failure flag set.
+  void Fail(const std::string& reason);
+  bool Publish();
+  const SavedTable* SavedTableNamed(const std::u16string& recoveredName) const;
+
+  SaveSettings settings_;
+  std::unique_ptr<CDatabaseEngine> database_;
+  model::CDataFileReader dataFile_;
+  CAccessRelationTablesList relationTables_;
+  CAccessRelationReferenceTableList referenceTables_;
+  std::filesystem::path buildPath_;
+  std::map<const model::CAccessTable*, SavedTable> savedTables_;
+  std::unordered_set<std::u16string> usedTableNames_;  // folded
+  std::vector<uint8_t> oleBytes_;
+  SaveReport report_;
+};
+
+}  // namespace tarvex::writer

@@ -1,0 +1,76 @@
+// The save's engine calls on the dao library.
+#include <optional>
+
+#include "dao/recordset.h"
+#include "dao/table_def.h"
+#include "writer/database_engine.h"
+
+namespace tarvex::writer {
+namespace {
+
+class CDaoEngine final : public CDatabaseEngine {
+ public:
+  void CreateDatabase(const std::filesystem::path& path, const std::string& locale,
+                      int options) override {
+    database_.Create(path, locale, options);
+  }
+  void OpenDatabase(const std::filesystem::path& path) override {
+    database_.Open(path, false, false, "");
+  }
+  void CloseDatabase() override {
+    recordset_.reset();
+    tableDef_.reset();
+    database_.Close();
+  }
+
+  void CreateTableDef(const std::u16string& name, long attributes) override {
+    tableDef_.emplace(database_);
+    tableDef_->Create(name, attributes);
+  }
+  void CreateField(const dao::FieldInfo& info) override { TableDef().CreateField(info); }
+  void CreateIndex(const dao::IndexInfo& info) override { TableDef().CreateIndex(info); }
+  void AppendTableDef() override { TableDef().Append(); }
+  void CloseTableDef() override {
+    if (tableDef_) tableDef_->Close();
+    tableDef_.reset();
+  }
+
+  void CreateRelation(const dao::RelationInfo& info) override { database_.CreateRelation(info); }
+
+  void OpenRecordset(const std::u16string& sql) override {
+    recordset_.emplace(database_);
+    recordset_->Open(-1, sql, 0);
+  }
+  void AddNew() override { Recordset().AddNew(); }
+  void SetFieldValue(int field, std::u16string_view text) override {
+    Recordset().SetFieldValue(field, text);
+  }
+  void SetFieldValue(int field, std::span<const uint8_t> bytes) override {
+    Recordset().SetFieldValue(field, bytes);
+  }
+  void Update() override { Recordset().Update(); }
+  void CloseRecordset() override {
+    if (recordset_) recordset_->Close();
+    recordset_.reset();
+  }
+
+ private:
+  dao::TableDef& TableDef() {
+    if (!tableDef_) throw dao::DaoException("No table definition has been created.");
+    return *tableDef_;
+  }
+  dao::Recordset& Recordset() {
+    if (!recordset_) throw dao::DaoException("The recordset is not open.");
+    return *recordset_;
+  }
+
+  dao::Database database_;
+  std::optional<dao::TableDef> tableDef_;
+  std::optional<dao::Recordset> recordset_;
+};
+
+}  // namespace
+
+std::unique_ptr<CDatabaseEngine> MakeDaoEngine() { return std::make_unique<CDaoEngine>(); }
+
+}  // namespace tarvex::writer

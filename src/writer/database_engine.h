@@ -1,0 +1,46 @@
+#pragma once
+// The calls a save makes on the database engine, in the shape of the Data
+// Access Objects it follows: one database, one table definition and one
+// recordset open at a time. Every failure throws dao::DaoException. The save
+// holds the engine through this interface so that tests can record its calls.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "dao/database.h"
+
+namespace tarvex::writer {
+
+class CDatabaseEngine {
+ public:
+  virtual ~CDatabaseEngine() = default;
+
+  virtual void CreateDatabase(const std::filesystem::path& path, const std::string& locale,
+                              int options) = 0;
+  // Opens the database for writing (not exclusive, not read-only, no connect string).
+  virtual void OpenDatabase(const std::filesystem::path& path) = 0;
+  virtual void CloseDatabase() = 0;
+
+  virtual void CreateTableDef(const std::u16string& name, long attributes) = 0;
+  virtual void CreateField(const dao::FieldInfo& info) = 0;
+  virtual void CreateIndex(const dao::IndexInfo& info) = 0;
+  virtual void AppendTableDef() = 0;
+  virtual void CloseTableDef() = 0;
+
+  virtual void CreateRelation(const dao::RelationInfo& info) = 0;
+
+  virtual void OpenRecordset(const std::u16string& sql) = 0;
+  virtual void AddNew() = 0;
+  virtual void SetFieldValue(int field, std::u16string_view text) = 0;
+  virtual void SetFieldValue(int field, std::span<const uint8_t> bytes) = 0;
+  virtual void Update() = 0;
+  virtual void CloseRecordset() = 0;
+};
+
+// The engine of src/dao.
+std::unique_ptr<CDatabaseEngine> MakeDaoEngine();
+
+}  // namespace tarvex::writer

@@ -1,0 +1,45 @@
+#pragma once
+// The save job: runs one save of a recovered model on a worker thread and
+// lets the interface stop it. Progress, captions and the log reach the
+// interface through the job-status objects and the repair log.
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "writer/access_save_repaired_file.h"
+
+namespace tarvex::writer {
+
+class CMTFileSave {
+ public:
+  explicit CMTFileSave(SaveSettings settings = {}) : settings_(std::move(settings)) {}
+  CMTFileSave(const CMTFileSave&) = delete;
+  CMTFileSave& operator=(const CMTFileSave&) = delete;
+  // Stops a running save and waits for its worker.
+  ~CMTFileSave();
+
+  // The path the next save writes to, as DecideOutputPath gave it.
+  void SetOutputPath(const std::filesystem::path& path) { outputPath_ = path; }
+  const std::filesystem::path& outputPath() const { return outputPath_; }
+
+  // Sets the saving flag and starts a save of `data` on a worker thread; returns
+  // at once. A previous save's worker is waited for and its writer deleted.
+  void StartSave(model::CAccessData& data);
+  // Clears the saving flag and waits until the worker has ended.
+  void StopSave();
+  // Waits for the worker of the last StartSave to end.
+  void Wait();
+
+  // The writer of the last save, null before the first. Read only while no save runs.
+  const CAccessSaveRepairedFile* writer() const { return writer_.get(); }
+
+ private:
+  void SaveThreadProc();
+
+  SaveSettings settings_;
+  std::unique_ptr<CAccessSaveRepairedFile> writer_;
+  std::filesystem::path outputPath_;
+  std::thread worker_;
+};
+
+}  // namespace tarvex::writer

@@ -1,0 +1,54 @@
+#pragma once
+// What a save wrote and what it could not write, table by table: the record a
+// user checks a repaired database against. Filled by the save worker, read
+// after it has ended.
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tarvex::writer {
+
+// An item (field, index, relationship, query) that was not written, and why.
+struct SkippedItem {
+  std::u16string name;
+  std::string reason;
+};
+
+// Values of one column that are missing from the saved rows.
+struct RefusedValues {
+  uint64_t count = 0;
+  std::string firstReason;
+};
+
+struct TableSaveReport {
+  std::u16string name;       // as recovered
+  std::u16string savedName;  // in the repaired database; empty when the table was not created
+  std::string notCreatedReason;
+  uint64_t rowsRecovered = 0;
+  uint64_t rowsWritten = 0;
+  RefusedValues rowsRefused;                              // records the engine did not store
+  std::map<std::u16string, RefusedValues> refusedValues;  // by column name as recovered
+  std::vector<SkippedItem> fieldsNotCreated;
+  std::vector<SkippedItem> indexesNotCreated;
+  std::map<std::u16string, std::u16string> renamedFields;  // recovered name -> saved name
+};
+
+struct SaveReport {
+  std::filesystem::path outputPath;
+  bool saved = false;      // the database stands complete at outputPath
+  std::string failure;     // why the save ended without a database, when it failed
+  std::string formatNote;  // how the output format differs from the damaged file's, if it does
+  std::vector<TableSaveReport> tables;
+  std::vector<std::u16string> relationshipsWritten;
+  std::vector<SkippedItem> relationshipsSkipped;
+  std::vector<std::u16string> queriesWritten;
+  std::vector<SkippedItem> queriesSkipped;
+
+  uint64_t RowsRecovered() const;
+  uint64_t RowsWritten() const;
+  uint64_t ValuesRefused() const;
+};
+
+}  // namespace tarvex::writer

@@ -1,0 +1,199 @@
+// The structure step: the database, then every user table with its fields
+// and indexes, in the order of the model's table list.
+#include <unordered_set>
+
+#include "engine/job_status.h"
+#include "engine/version_handler.h"
+#include "format/unicode.h"
+#include "writer/access_save_repaired_file.h"
+#include "writer/field_plan.h"
+#include "writer/object_names.h"
+#include "writer/save_status.h"
+
+namespace tarvex::writer {
+namespace {
+
+using format::FromUtf8;
+using format::ToUtf8;
+
+constexpr long kTableAttributes = dao::kDbAttachExclusive;
+// A table whose name the engine still refuses is tried under this many numbered names.
+constexpr int kNameAttempts = 3;
+
+bool IsSystemTableName(const std::u16string& name) { return name.starts_with(u"MSys"); }
+
+std::u16string Quoted(const std::u16string& name) { return u"'" + name + u"'"; }
+
+std::u16string ColumnLabel(const model::CAccessColInfo& column, int position) {
+  return column.name.empty() ? u"#" + FromUtf8(std::to_string(position + 1)) : column.name;
+}
+
+}  // namespace
+
+bool CAccessSaveRepairedFile::SaveStructure() {
+  if (!Saving()) return false;
+  Log(u"Saving table name and structure");
+  if (!model || !Saving()) return false;
+  if (!CreateDatabase()) return false;
+  if (!Saving()) {
+    CloseDatabase();
+    return false;
+  }
+  auto& progress = engine::ProgressStatus();
+  progress.SetMaximum(model->tableList.count());
+  progress.SetPosition(0);
+  for (const auto& table : model->tableList) {
+    progress.Step();
+    if (!Saving()) {
+      CloseDatabase();
+      return false;
+    }
+    SetCaption(u"(Step 1/2)Saving table name and structure: " + table->name);
+    if (IsSystemTableName(table->name)) continue;
+    if (table->tableDefInfo.columnCount == 0 && table->columnList.count() == 0) continue;
+    CreateTable(*table);
+  }
+  progress.SetPosition(progress.Maximum());
+  const bool closed = CloseDatabase();
+  FinishStep(settings_.stepPause);
+  return closed && Saving();
+}
+
+bool CAccessSaveRepairedFile::CreateDatabase() {
+  const bool jet4 = engine::SourceIsJet4();
+  try {
+    database_->CreateDatabase(buildPath_, kDatabaseLocale,
+                              jet4 ? dao::kDbVersion40 : dao::kDbVersion30);
+    return true;
+  } catch (const dao::DaoException& error) {
+    if (jet4) {
+      Fail(std::string("The new database cannot be created: ") + error.what());
+      return false;
+    }
+    // Until the engine writes Jet 3 files, a Jet 3 source is saved in the Jet 4 format.
+    report_.formatNote = std::string("Saved in the Jet 4 format: ") + error.what();
+  }
+  try {
+    std::error_code ignored;
+    std::filesystem::remove(buildPath_, ignored);
+    database_->CreateDatabase(buildPath_, kDatabaseLocale, dao::kDbVersion40);
+    Log(report_.formatNote);
+    return true;
+  } catch (const dao::DaoException& error) {
+    Fail(std::string("The new database cannot be created: ") + error.what());
+    return false;
+  }
+}
+
+void CAccessSaveRepairedFile::CreateTable(const model::CAccessTable& table) {
+  TableSaveReport& entry = report_.tables.emplace_back();
+  entry.name = table.name;
+  entry.rowsRecovered = table.tableDefInfo.rowCount;
+  SavedTable saved;
+  saved.report = report_.tables.size() - 1;
+  bool created = false;
+  for (int attempt = 0; attempt < kNameAttempts && !created; ++attempt) {
+    saved.name = UniqueObjectName(table.name, u"RecoveredTable", usedTableNames_);
+    try {
+      database_->CreateTableDef(saved.name, kTableAttributes);
+      created = true;
+    } catch (const dao::DaoException& error) {
+      entry.notCreatedReason = error.what();  // the name is marked used: the next try numbers it
+    }
+  }
+  if (!created) {
+    Log(u"Table " + Quoted(table.name) + u" is not created: " + FromUtf8(entry.notCreatedReason));
+    return;
+  }
+  entry.notCreatedReason.clear();
+  if (saved.name != table.name)
+    Log(u"Table " + Quoted(table.name) + u" is saved as " + Quoted(saved.name) + u".");
+
+  CreateFields(table, saved, entry);
+  if (Saving()) CreateIndexes(table, entry);
+  try {
+    if (!Saving()) throw dao::DaoException("The save was stopped.");
+    database_->AppendTableDef();
+    entry.savedName = saved.name;
+    savedTables_.emplace(&table, std::move(saved));
+  } catch (const dao::DaoException& error) {
+    entry.notCreatedReason = error.what();
+    Log(u"Table " + Quoted(table.name) + u" is not created: " + FromUtf8(error.what()));
+  }
+  try {
+    database_->CloseTableDef();
+  } catch (const dao::DaoException&) {
+    // Closing a definition only releases it; the table stands or fails with Append.
+  }
+}
+
+void CAccessSaveRepairedFile::CreateFields(const model::CAccessTable& table, SavedTable& saved,
+                                           TableSaveReport& entry) {
+  FieldMarkers markers;
+  std::unordered_set<std::u16string> usedFieldNames;
+  int nextField = 0;
+  saved.fieldOfColumn.assign(static_cast<size_t>(table.columnList.count()), -1);
+  saved.fieldType.assign(static_cast<size_t>(table.columnList.count()), 0);
+  for (int position = 0; position < table.columnList.count(); ++position) {
+    if (!Saving()) return;
+    const auto& column = table.columnList.At(position)->colInfo;
+    const std::u16string label = ColumnLabel(column, position);
+    auto field = PlanField(column, markers);
+    if (!field) {
+      entry.fieldsNotCreated.push_back(
+          {label, "Column type " + std::to_string(column.type) + " has no field type."});
+      continue;
+    }
+    field->name = UniqueObjectName(column.name, u"Field" + FromUtf8(std::to_string(position + 1)),
+                                   usedFieldNames);
+    try {
+      database_->CreateField(*field);
+      saved.fieldOfColumn[static_cast<size_t>(position)] = nextField++;
+      saved.fieldType[static_cast<size_t>(position)] = field->type;
+      if (field->name != column.name) entry.renamedFields[label] = field->name;
+    } catch (const dao::DaoException& error) {
+      entry.fieldsNotCreated.push_back({label, error.what()});
+    }
+  }
+  for (const auto& field : entry.fieldsNotCreated)
+    Log(u"Field " + Quoted(field.name) + u" of table " + Quoted(table.name) + u" is not created: " +
+        FromUtf8(field.reason));
+}
+
+void CAccessSaveRepairedFile::CreateIndexes(const model::CAccessTable& table,
+                                            TableSaveReport& entry) {
+  // An index refers to columns by number; it names the fields made for them.
+  auto fieldName = [&](int columnNumber) -> std::u16string {
+    for (int position = 0; position < table.columnList.count(); ++position) {
+      const auto& column = table.columnList.At(position)->colInfo;
+      if (column.columnNumber != columnNumber) continue;
+      auto renamed = entry.renamedFields.find(ColumnLabel(column, position));
+      return renamed != entry.renamedFields.end() ? renamed->second : column.name;
+    }
+    return {};
+  };
+  // An index without columns is damage; the indexes after it are not trusted either.
+  const char* damaged = nullptr;
+  for (const auto& index : table.indexList) {
+    if (!Saving()) return;
+    if (index.columnCount == 0 && !damaged) {
+      entry.indexesNotCreated.push_back({index.name, "The index has no columns."});
+      damaged = "An earlier index of the table has no columns.";
+    } else if (damaged) {
+      entry.indexesNotCreated.push_back({index.name, damaged});
+    } else {
+      try {
+        database_->CreateIndex(PlanIndex(index, fieldName));
+      } catch (const dao::DaoException& error) {
+        entry.indexesNotCreated.push_back({index.name, error.what()});
+      }
+    }
+  }
+  if (!entry.indexesNotCreated.empty())
+    Log(u"Table " + Quoted(table.name) + u": " +
+        FromUtf8(std::to_string(entry.indexesNotCreated.size())) + u" of " +
+        FromUtf8(std::to_string(table.indexList.count())) + u" indexes are not created: " +
+        FromUtf8(entry.indexesNotCreated.front().reason));
+}
+
+}  // namespace tarvex::writer

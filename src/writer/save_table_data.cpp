@@ -1,0 +1,201 @@
+// The row step: every row of every created table, from its table data file
+// into a new record, each value into the field made for its column.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/job_status.h"
+#include "engine/version_handler.h"
+#include "format/unicode.h"
+#include "format/value_binary.h"
+#include "format/value_types.h"
+#include "writer/access_save_repaired_file.h"
+#include "writer/field_plan.h"
+#include "writer/save_status.h"
+#include "writer/value_rules.h"
+
+namespace tarvex::writer {
+namespace {
+
+using format::ColumnType;
+using format::FromUtf8;
+using format::TypeCode;
+
+bool IsSystemTableName(const std::u16string& name) { return name.starts_with(u"MSys"); }
+
+// Reads a whole file into `bytes`; the system's reason when it cannot.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path,
+                                         std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  struct stat info {};
+  std::optional<std::string> problem;
+  if (::fstat(fd, &info) != 0) {
+    problem = std::strerror(errno);
+  } else {
+    bytes.resize(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        problem = got < 0 ? std::strerror(errno) : "the file is shorter than its size";
+        break;
+      }
+      done += static_cast<size_t>(got);
+    }
+  }
+  ::close(fd);
+  return problem;
+}
+
+void NoteRefused(RefusedValues& refused, const std::string& reason) {
+  if (refused.count++ == 0) refused.firstReason = reason;
+}
+
+}  // namespace
+
+bool CAccessSaveRepairedFile::SaveTableData() {
+  if (!model) return false;
+  uint64_t rows = 0;
+  for (const auto& table : model->tableList)
+    if (!IsSystemTableName(table->name) || table->name == u"MSysRelationships")
+      rows += table->tableDefInfo.rowCount;
+  auto& progress = engine::ProgressStatus();
+  progress.SetMaximum(static_cast<int>(std::min<uint64_t>(rows, INT32_MAX)));
+  progress.SetPosition(0);
+  if (!OpenDatabase()) return false;
+  if (!Saving()) {
+    CloseDatabase();
+    return false;
+  }
+  Log(u"Saving tables data");
+  for (const auto& table : model->tableList) {
+    auto saved = savedTables_.find(table.get());
+    if (saved == savedTables_.end() || table->tableDefInfo.columnCount == 0) continue;
+    if (!OpenTableDataFile(table->tableDefOffset)) {
+      report_.tables[saved->second.report].notCreatedReason = "Its recovered rows cannot be read.";
+      continue;
+    }
+    SetCaption(u"(Step 2/2)Saving table data: " + table->name);
+    Log(u"Saving data for " + table->name + u"...");
+    const bool finished = SaveRows(*table, saved->second, report_.tables[saved->second.report]);
+    dataFile_.Close();
+    if (!finished || !Saving()) {
+      CloseDatabase();
+      return false;
+    }
+  }
+  const bool closed = CloseDatabase();
+  progress.SetPosition(progress.Maximum());
+  FinishStep(settings_.stepPause);
+  return closed;
+}
+
+bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const SavedTable& saved,
+                                       TableSaveReport& entry) {
+  try {
+    database_->OpenRecordset(u"SELECT * FROM [" + saved.name + u"]");
+  } catch (const dao::DaoException& error) {
+    entry.notCreatedReason = std::string("Its rows cannot be written: ") + error.what();
+    Log(u"Table " + table.name + u": " + FromUtf8(entry.notCreatedReason));
+    return true;
+  }
+  auto closeRecordset = [&] {
+    try {
+      database_->CloseRecordset();
+    } catch (const dao::DaoException&) {
+      // Closing only drops an unsaved record; what was stored stays.
+    }
+  };
+  const int columnCount = table.tableDefInfo.columnCount;
+  auto& progress = engine::ProgressStatus();
+  std::u16string text;
+  bool atEnd = false;
+  while (!atEnd && !dataFile_.AtEnd()) {
+    bool started = false;
+    for (int position = 0; position < columnCount; ++position) {
+      const model::RecordKind kind = dataFile_.ReadRecord(text);
+      if (kind == model::RecordKind::kEnd) {
+        atEnd = true;
+        break;
+      }
+      if (!started) {
+        // Every row becomes a record of its own, even one whose values are all empty.
+        started = true;
+        progress.Step();
+        try {
+          database_->AddNew();
+        } catch (const dao::DaoException& error) {
+          NoteRefused(entry.rowsRefused, error.what());
+        }
+      }
+      if (kind == model::RecordKind::kRowEnd) break;
+      if (kind == model::RecordKind::kValue) WriteValue(table, saved, position, text, entry);
+      if (!Saving()) {
+        closeRecordset();  // the pending record is not stored
+        return false;
+      }
+    }
+    if (!started) break;
+    try {
+      database_->Update();
+      ++entry.rowsWritten;
+    } catch (const dao::DaoException& error) {
+      NoteRefused(entry.rowsRefused, error.what());
+    }
+    if (!Saving()) {
+      closeRecordset();
+      return false;
+    }
+  }
+  closeRecordset();
+  return true;
+}
+
+void CAccessSaveRepairedFile::WriteValue(const model::CAccessTable& table, const SavedTable& saved,
+                                         int position, const std::u16string& text,
+                                         TableSaveReport& entry) {
+  if (static_cast<size_t>(position) >= saved.fieldOfColumn.size()) return;
+  const int field = saved.fieldOfColumn[static_cast<size_t>(position)];
+  if (field < 0) return;  // the column has no field; the report names it
+  const auto& column = table.columnList.At(position)->colInfo;
+  auto refuse = [&](const std::string& reason) {
+    NoteRefused(entry.refusedValues[column.name], reason);
+  };
+  try {
+    if (column.type == TypeCode(ColumnType::kOle)) {
+      // The text is the path of the file that holds the object's bytes.
+      if (text.empty()) return;
+      if (auto problem = ReadWholeFile(format::ToUtf8(text), oleBytes_)) {
+        refuse("The OLE object file cannot be read: " + *problem);
+        return;
+      }
+      database_->SetFieldValue(field, std::span<const uint8_t>(oleBytes_));
+    } else if (column.type == TypeCode(ColumnType::kBinary)) {
+      const auto version =
+          engine::SourceIsJet4() ? format::JetVersion::kJet4 : format::JetVersion::kJet3;
+      const auto bytes = format::BinaryValueBytes(version, text);
+      database_->SetFieldValue(field, std::span<const uint8_t>(bytes));
+    } else if (text.empty()) {
+      // An empty text is a zero-length string where the field holds one, else null.
+      if (HoldsZeroLengthText(saved.fieldType[static_cast<size_t>(position)]))
+        database_->SetFieldValue(field, std::u16string_view());
+    } else {
+      PreparedValue value = PrepareValue(column.type, text);
+      if (value.dropped) {
+        refuse(value.dropReason);
+        return;
+      }
+      database_->SetFieldValue(field, std::u16string_view(value.text));
+    }
+  } catch (const dao::DaoException& error) {
+    refuse(error.what());
+  }
+}
+
+}  // namespace tarvex::writer
