@@ -1,0 +1,53 @@
+#include "saved_model.h"
+
+#include "engine/job_status.h"
+#include "engine/version_handler.h"
+#include "model/table_data_file.h"
+
+namespace tarvex::writer::test {
+
+model::CAccessTable& AddTable(model::CAccessData& data, const std::u16string& name,
+                              const std::vector<ColumnSpec>& columns,
+                              const std::vector<Row>& rows) {
+  auto& table = data.tableList.Append(4096 * (100 + static_cast<uint64_t>(data.tableList.count())));
+  table.name = name;
+  uint16_t number = 0;
+  for (const auto& spec : columns) {
+    model::CAccessColInfo info;
+    info.name = spec.name;
+    info.type = spec.type;
+    info.length = spec.length;
+    info.flags = spec.flags;
+    info.columnNumber = number++;
+    table.columnList.Append(info);
+  }
+  table.tableDefInfo.columnCount = static_cast<uint16_t>(columns.size());
+  table.tableDefInfo.rowCount = static_cast<uint32_t>(rows.size());
+  model::CAccessTableDataFile file;
+  file.Create(table.tableDefOffset);
+  for (const auto& row : rows)
+    for (const auto& value : row) value ? file.AppendValueText(*value) : file.AppendNull();
+  file.Close();
+  return table;
+}
+
+RecordedSave::RecordedSave(model::CAccessData& data)
+    : writer([this] {
+        SaveSettings settings = SaveSettings::WithoutPause();
+        settings.makeEngine = [recording = recording] {
+          return std::make_unique<RecordingEngine>(recording);
+        };
+        return settings;
+      }()) {
+  writer.model = &data;
+  writer.outputPath = folder.path() / "out.mdb";
+}
+
+bool RecordedSave::Run() {
+  engine::SetSourceIsJet4(true);
+  engine::SavingStatus().SetStepBack(false);
+  engine::SavingStatus().SetSaving(true);
+  return writer.RunSave();
+}
+
+}  // namespace tarvex::writer::test
