@@ -15,6 +15,7 @@
 #include "dao/text_codec.h"
 #include "dao/text_words.h"
 #include "format/data_reader.h"
+#include "format/value_numbers.h"
 
 namespace tarvex::dao {
 namespace {
@@ -162,7 +163,10 @@ std::vector<uint8_t> CurrencyBytes(const ColumnDefinition& column, std::u16strin
 
 std::vector<uint8_t> SingleBytes(const ColumnDefinition& column, std::u16string_view text) {
   bool outOfRange = false;
-  auto value = ParseFloat<float>(text, outOfRange);
+  // A repaired file keeps the values the damaged one held, not-a-number and infinities too.
+  std::optional<float> value;
+  if (auto special = format::NonFiniteValue(text)) value = static_cast<float>(*special);
+  if (!value) value = ParseFloat<float>(text, outOfRange);
   if (!value && !outOfRange) {
     if (auto word = ParseBooleanWord(TrimBlanks(text))) value = *word ? -1.0f : 0.0f;
   }
@@ -180,7 +184,8 @@ std::vector<uint8_t> SingleBytes(const ColumnDefinition& column, std::u16string_
 }
 
 std::vector<uint8_t> DoubleBytes(const ColumnDefinition& column, std::u16string_view text) {
-  auto value = ParseNumber(column, text);
+  auto value = format::NonFiniteValue(text);
+  if (!value) value = ParseNumber(column, text);
   if (!value) Refuse(column, text, "it is not a number");
   uint64_t bits = 0;
   std::memcpy(&bits, &*value, sizeof(bits));

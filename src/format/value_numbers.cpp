@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 #include "format/value_text.h"
@@ -92,6 +93,13 @@ std::u16string DoubleText(JetVersion version, double value) {
   return ExactText(version == JetVersion::kJet4 ? Printed(value, std::chars_format::fixed, 5)
                                                 : Printed(value, std::chars_format::general, 6),
                    value);
+}
+
+std::optional<double> NonFiniteValue(std::u16string_view text) {
+  if (text == u"NaN") return std::numeric_limits<double>::quiet_NaN();
+  if (text == u"Infinity") return std::numeric_limits<double>::infinity();
+  if (text == u"-Infinity") return -std::numeric_limits<double>::infinity();
+  return std::nullopt;
 }
 
 }  // namespace tarvex::format

@@ -5,7 +5,9 @@
 // reads back to the same bits, otherwise the shortest text that does, for
 // example "1.2345678901234567" or "1E-10". Not-a-number and the infinities are
 // "NaN", "Infinity" and "-Infinity".
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "format/jet_layout.h"
 
@@ -13,6 +15,10 @@ namespace tarvex::format {
 
 std::u16string SingleText(JetVersion version, float value);
 std::u16string DoubleText(JetVersion version, double value);
+
+// The value of "NaN", "Infinity" or "-Infinity", the texts above for values
+// that are not finite; nothing for any other text.
+std::optional<double> NonFiniteValue(std::u16string_view text);
 
 // The shortest text that reads back to the same value ("E" exponents, as above).
 std::string ShortestText(float value);
