@@ -1,9 +1,14 @@
 // Runs the tarvex command line as a user would and checks what it prints and returns.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "support/test_paths.h"
@@ -21,7 +26,8 @@ Outcome RunTarvex(const std::string& arguments) {
   Outcome outcome{-1, {}};
   if (!pipe) return outcome;
   std::array<char, 4096> buffer{};
-  while (size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe)) outcome.output.append(buffer.data(), got);
+  while (size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
+    outcome.output.append(buffer.data(), got);
   const int status = pclose(pipe);
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return outcome;
@@ -46,7 +52,9 @@ TEST(Cli, ScanPrintsTheSummary) {
   EXPECT_NE(outcome.output.find("Tables."), std::string::npos) << outcome.output;
 }
 
-std::string Fixture(const char* name) { return "'" + (tarvex::test::FixturesDir() / "real" / name).string() + "'"; }
+std::string Fixture(const char* name) {
+  return "'" + (tarvex::test::FixturesDir() / "real" / name).string() + "'";
+}
 
 TEST(Cli, JsonReportListsTablesColumnsAndIndexes) {
   const auto outcome = RunTarvex("scan --json " + Fixture("jet4_northwind2000.mdb"));
@@ -57,7 +65,8 @@ TEST(Cli, JsonReportListsTablesColumnsAndIndexes) {
 }
 
 TEST(Cli, PreviewPrintsHeaderAndRowsAsCsv) {
-  const auto outcome = RunTarvex("preview --csv --limit 1 " + Fixture("jet4_northwind2000.mdb") + " Shippers");
+  const auto outcome =
+      RunTarvex("preview --csv --limit 1 " + Fixture("jet4_northwind2000.mdb") + " Shippers");
   ASSERT_EQ(outcome.status, 0) << outcome.output;
   EXPECT_EQ(outcome.output, "ShipperID,CompanyName,Phone\r\n1,Speedy Express,(503) 555-9831\r\n");
   EXPECT_EQ(RunTarvex("preview " + Fixture("jet4_northwind2000.mdb") + " Nowhere").status, 1);
@@ -66,9 +75,78 @@ TEST(Cli, PreviewPrintsHeaderAndRowsAsCsv) {
 TEST(Cli, QueriesPrintsEveryKindWithItsSql) {
   const auto outcome = RunTarvex("queries " + Fixture("jet4_query_kinds.mdb"));
   ASSERT_EQ(outcome.status, 0) << outcome.output;
-  for (const char* expected : {"-- DeleteQuery (Delete)", "DELETE FROM [Table1]", "TRANSFORM Count(", "UNION ALL"}) {
+  for (const char* expected :
+       {"-- DeleteQuery (Delete)", "DELETE FROM [Table1]", "TRANSFORM Count(", "UNION ALL"}) {
     EXPECT_NE(outcome.output.find(expected), std::string::npos) << expected;
   }
+}
+
+}  // namespace
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+TEST(CliRepair, WritesTheDatabaseAndItsReportAndReplacesAFileOnlyWhenForced) {
+  tarvex::test::ScratchDir scratch;
+  const fs::path output = scratch.path() / "out.mdb";
+  const fs::path report = scratch.path() / "report.json";
+  std::ofstream(output) << "old";
+  const std::string command =
+      "repair " + Fixture("jet4_northwind2000.mdb") + " -o " + Quoted(output);
+  auto outcome = RunTarvex(command);
+  EXPECT_EQ(outcome.status, 2) << outcome.output;
+  EXPECT_NE(outcome.output.find("--force"), std::string::npos) << outcome.output;
+  EXPECT_EQ(fs::file_size(output), 3u);
+
+  outcome = RunTarvex(command + " --force --report " + Quoted(report));
+  ASSERT_EQ(outcome.status, 0) << outcome.output;
+  EXPECT_NE(outcome.output.find("3204 rows recovered, 3204 rows written"), std::string::npos)
+      << outcome.output;
+  EXPECT_GT(fs::file_size(output), 4096u);
+  std::ifstream in(report);
+  const auto json = nlohmann::json::parse(in);
+  EXPECT_EQ(json["rowsWritten"], 3204);
+  EXPECT_EQ(json["output"], output.string());
+  EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), {}), 2) << "temporary files left";
+}
+
+TEST(CliRepair, AnOutputOfAnotherTypeKeepsTheDamagedFilesType) {
+  tarvex::test::ScratchDir scratch;
+  const auto outcome = RunTarvex("repair " + Fixture("jet4_types.mdb") + " -o " +
+                                 Quoted(scratch.path() / "x.accdb"));
+  ASSERT_EQ(outcome.status, 0) << outcome.output;
+  EXPECT_TRUE(fs::exists(scratch.path() / "x.accdb.mdb"));
+}
+
+// Ctrl-C once the repair has begun (its first log line) stops it: nothing at the output path.
+TEST(CliRepair, CtrlCLeavesNoFile) {
+  tarvex::test::ScratchDir scratch;
+  const fs::path output = scratch.path() / "out.mdb";
+  int errors[2];
+  ASSERT_EQ(pipe(errors), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(errors[1], STDERR_FILENO);
+    close(errors[0]);
+    const auto source = tarvex::test::FixturesDir() / "synthetic" / "synthetic-V2000.mdb";
+    execl(TARVEX_CLI, TARVEX_CLI, "repair", source.c_str(), "-o", output.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(errors[1]);
+  char c = 0;
+  while (read(errors[0], &c, 1) == 1 && c != '\n') {
+  }
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(errors[0]);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), {}), 0);
 }
 
 }  // namespace

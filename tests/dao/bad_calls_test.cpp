@@ -6,10 +6,12 @@
 
 #include "dao/text_codec.h"
 #include "dao_test_util.h"
-#include "oracle_readers.h"
+#include "support/oracle_readers.h"
 #include "support/test_paths.h"
 
 namespace tarvex::dao::test {
+
+using namespace tarvex::test;
 namespace {
 
 struct BadCall {

@@ -9,10 +9,12 @@
 #include "dao/text_codec.h"
 #include "dao_test_util.h"
 #include "index_tree_reader.h"
-#include "oracle_readers.h"
+#include "support/oracle_readers.h"
 #include "support/test_paths.h"
 
 namespace tarvex::dao::test {
+
+using namespace tarvex::test;
 namespace {
 
 using Rows = std::vector<std::vector<std::optional<std::u16string>>>;

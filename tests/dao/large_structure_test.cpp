@@ -11,10 +11,12 @@
 #include "dao_test_util.h"
 #include "format/data_reader.h"
 #include "index_tree_reader.h"
-#include "oracle_readers.h"
+#include "support/oracle_readers.h"
 #include "support/test_paths.h"
 
 namespace tarvex::dao::test {
+
+using namespace tarvex::test;
 namespace {
 
 using format::CDataReader;

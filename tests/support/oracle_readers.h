@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace tarvex::dao::test {
+namespace tarvex::test {
 
 // Runs a shell command and returns what it printed on standard output;
 // `exitCode` gets its exit status.
@@ -22,7 +22,15 @@ nlohmann::json DumpTable(const nlohmann::json& dump, const std::string& name);
 // mdb-export's rows of a table (header row excluded), fields unquoted.
 std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path& file,
                                                     const std::string& table);
+// A table as mdb-export reads it: column names in order, and every row's
+// values as text (binary in hex, dates as "yyyy-MM-ddTHH:mm:ss"; a null and
+// an empty text alike). Names and values are taken whole, whatever characters they hold.
+struct MdbExport {
+  std::vector<std::string> columns;
+  std::vector<std::vector<std::string>> rows;
+};
+MdbExport MdbExportTable(const std::filesystem::path& file, const std::string& table);
 // mdb-tables' list of user tables.
 std::vector<std::string> MdbTables(const std::filesystem::path& file);
 
-}  // namespace tarvex::dao::test
+}  // namespace tarvex::test

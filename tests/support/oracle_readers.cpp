@@ -1,4 +1,4 @@
-#include "oracle_readers.h"
+#include "support/oracle_readers.h"
 
 #include <sys/wait.h>
 
@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace tarvex::dao::test {
+namespace tarvex::test {
 namespace {
 
 std::filesystem::path OraclesDir() {
@@ -103,6 +103,28 @@ std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path&
   return ParseCsv(out);
 }
 
+MdbExport MdbExportTable(const std::filesystem::path& file, const std::string& table) {
+  MdbExport result;
+  int code = 0;
+  // The header does not quote names, which may hold commas: separators no name
+  // can hold (Access refuses control characters in names), first row only.
+  const std::string header =
+      RunCommand("mdb-export -Q -d \"$(printf '\\037')\" -R \"$(printf '\\036')\" " +
+                     Quote(file.string()) + " " + Quote(table) + " 2>/dev/null",
+                 code);
+  if (code != 0) throw std::runtime_error("mdb-export failed on " + table);
+  std::istringstream names(header.substr(0, header.find('\036')));
+  for (std::string name; std::getline(names, name, '\037');) result.columns.push_back(name);
+  // The rows as CSV, where every text is quoted.
+  const std::string rows =
+      RunCommand("mdb-export -H -b hex -D '%Y-%m-%d' -T '%Y-%m-%dT%H:%M:%S' " +
+                     Quote(file.string()) + " " + Quote(table) + " 2>/dev/null",
+                 code);
+  if (code != 0) throw std::runtime_error("mdb-export failed on " + table);
+  result.rows = ParseCsv(rows);
+  return result;
+}
+
 std::vector<std::string> MdbTables(const std::filesystem::path& file) {
   int code = 0;
   std::string out = RunCommand("mdb-tables -1 " + Quote(file.string()) + " 2>&1", code);
@@ -114,4 +136,4 @@ std::vector<std::string> MdbTables(const std::filesystem::path& file) {
   return names;
 }
 
-}  // namespace tarvex::dao::test
+}  // namespace tarvex::test
