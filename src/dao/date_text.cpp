@@ -39,6 +39,7 @@ struct CivilDate {
 };
 struct TimeOfDay {
   int hour = 0, minute = 0, second = 0;
+  double secondFraction = 0;
 };
 
 int ExpandYear(int year, size_t digits) {
@@ -136,6 +137,23 @@ std::optional<CivilDate> ParseDatePart(std::u16string_view text, size_t& at) {
   return date;
 }
 
+// The digits after a decimal point as a fraction ("599": 0.599). Digits past
+// the ninth are read but add nothing a date can keep.
+std::optional<double> FractionDigits(std::u16string_view text, size_t& at) {
+  constexpr size_t kKeptDigits = 9;
+  const size_t start = at;
+  uint32_t digits = 0;
+  double divisor = 1;
+  for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at) {
+    if (at - start >= kKeptDigits) continue;
+    digits = digits * 10 + static_cast<uint32_t>(text[at] - u'0');
+    divisor *= 10;
+  }
+  if (at == start) return std::nullopt;
+  return digits / divisor;
+}
+
+// "hh:mm", "hh:mm:ss" or "hh:mm:ss.fff", then "AM"/"PM" for the 12-hour clock.
 std::optional<TimeOfDay> ParseTimePart(std::u16string_view text, size_t& at) {
   TimeOfDay time;
   auto hour = Digits(text, at, 2);
@@ -143,9 +161,13 @@ std::optional<TimeOfDay> ParseTimePart(std::u16string_view text, size_t& at) {
   auto minute = Digits(text, at, 2);
   if (!minute) return std::nullopt;
   std::optional<int> second = 0;
-  if (Expect(text, at, u':')) second = Digits(text, at, 2);
-  if (!second) return std::nullopt;
-  time = {*hour, *minute, *second};
+  std::optional<double> secondFraction = 0.0;
+  if (Expect(text, at, u':')) {
+    second = Digits(text, at, 2);
+    if (second && Expect(text, at, u'.')) secondFraction = FractionDigits(text, at);
+  }
+  if (!second || !secondFraction) return std::nullopt;
+  time = {*hour, *minute, *second, *secondFraction};
   SkipBlanks(text, at);
   std::u16string_view rest = text.substr(at);
   if (EqualsNoCase(rest, "am") || EqualsNoCase(rest, "pm")) {
@@ -164,7 +186,8 @@ bool LooksLikeTime(std::u16string_view text, size_t at) {
 
 }  // namespace
 
-double DateToDays(int year, int month, int day, int hour, int minute, int second) {
+double DateToDays(int year, int month, int day, int hour, int minute, int second,
+                  double secondFraction) {
   static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
@@ -177,7 +200,7 @@ double DateToDays(int year, int month, int day, int hour, int minute, int second
   int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
   int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   int64_t days = static_cast<int64_t>(era) * 146097 + dayOfEra - 719468 + kDaysFrom1970To1899_12_30;
-  double fraction = (hour * 3600 + minute * 60 + second) / kSecondsPerDay;
+  double fraction = (hour * 3600 + minute * 60 + second + secondFraction) / kSecondsPerDay;
   // Before the epoch the time of day is still counted away from zero.
   return days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;
 }
@@ -203,7 +226,8 @@ std::optional<double> ParseDateText(std::u16string_view raw) {
     any = true;
   }
   if (!any || at != text.size()) return std::nullopt;
-  return DateToDays(date.year, date.month, date.day, time.hour, time.minute, time.second);
+  return DateToDays(date.year, date.month, date.day, time.hour, time.minute, time.second,
+                    time.secondFraction);
 }
 
 }  // namespace tarvex::dao

@@ -10,11 +10,14 @@ namespace tarvex::dao {
 // "hh:mm:ss AM", 24-hour "hh:mm[:ss]", ISO "YYYY-MM-DD[ T]hh:mm:ss", month
 // names ("15-Jan-2020", "January 15, 2020", "Wednesday, January 15, 2020"),
 // each date form optionally followed by a time, and two-digit years (below
-// 30: 20xx). Nothing when the text is not a date;
+// 30: 20xx). Seconds may have a fraction ("07:00:37.599 AM"), which the
+// value keeps. Nothing when the text is not a date;
 // throws DaoException for a date outside the years 100..9999.
 std::optional<double> ParseDateText(std::u16string_view text);
 
+// `secondFraction` (0 <= f < 1) is added to `second`.
 // Throws DaoException for a year outside 100..9999 or an invalid day.
-double DateToDays(int year, int month, int day, int hour, int minute, int second);
+double DateToDays(int year, int month, int day, int hour, int minute, int second,
+                  double secondFraction = 0);
 
 }  // namespace tarvex::dao

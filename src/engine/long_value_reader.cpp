@@ -5,8 +5,8 @@
 #include <string>
 #include <unordered_set>
 
-#include "format/value_text.h"
 #include "format/data_page.h"
+#include "format/value_text.h"
 #include "model/working_folder.h"
 
 namespace tarvex::engine {
@@ -72,8 +72,10 @@ std::optional<std::vector<uint8_t>> CLongValueReader::MemoValue(Bytes header, By
   const auto fields = LongValueHeader::Parse(header);
   if (!fields) return std::nullopt;
   switch (fields->kind) {
-    case LongValueHeader::kInline: return InlineBytes(*fields, afterHeader);
-    case LongValueHeader::kSingleRow: return SingleRowBytes(*fields);
+    case LongValueHeader::kInline:
+      return InlineBytes(*fields, afterHeader);
+    case LongValueHeader::kSingleRow:
+      return SingleRowBytes(*fields);
     case LongValueHeader::kChain: {
       std::vector<uint8_t> value;
       const auto end = WalkChain(*fields, true, [&value](Bytes segment) {
@@ -83,7 +85,8 @@ std::optional<std::vector<uint8_t>> CLongValueReader::MemoValue(Bytes header, By
       if (end == ChainEnd::kAbsent) return std::nullopt;
       return value;
     }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -91,11 +94,20 @@ std::optional<std::vector<uint8_t>> CLongValueReader::OleValue(Bytes header, Byt
   const auto fields = LongValueHeader::Parse(header);
   if (!fields) return std::nullopt;
   switch (fields->kind) {
-    case LongValueHeader::kInline: return OleInline(*fields, afterHeader);
-    case LongValueHeader::kSingleRow: return OleSingleRow(*fields);
-    case LongValueHeader::kChain: return OleChain(*fields);
-    default: return std::nullopt;
+    case LongValueHeader::kInline:
+      return OleInline(*fields, afterHeader);
+    case LongValueHeader::kSingleRow:
+      return OleSingleRow(*fields);
+    case LongValueHeader::kChain:
+      return OleChain(*fields);
+    default:
+      return std::nullopt;
   }
+}
+
+std::optional<std::vector<uint8_t>> CLongValueReader::EmptyOleValue() {
+  OleFile file(NewOleFilePath(""));
+  return file.Keep();
 }
 
 // Inline data whose length runs past the row keeps its length as zero bytes.
@@ -108,7 +120,8 @@ std::optional<std::vector<uint8_t>> CLongValueReader::InlineBytes(const LongValu
 }
 
 // The header's length of the row's bytes, or the whole row when it is shorter.
-std::optional<std::vector<uint8_t>> CLongValueReader::SingleRowBytes(const LongValueHeader& header) {
+std::optional<std::vector<uint8_t>> CLongValueReader::SingleRowBytes(
+    const LongValueHeader& header) {
   if (!ReadPage(header.page) || !IsDataPage()) return std::nullopt;
   const auto row = RowBytes(header.row);
   if (!row) return std::nullopt;
@@ -135,7 +148,8 @@ CLongValueReader::ChainEnd CLongValueReader::WalkChain(const LongValueHeader& he
       return keepPartial ? ChainEnd::kValue : ChainEnd::kAbsent;
     }
     const auto segment = rowBytes->subspan(kChainLinkSize);
-    const auto taken = segment.first(static_cast<size_t>(std::min<uint64_t>(segment.size(), remaining)));
+    const auto taken =
+        segment.first(static_cast<size_t>(std::min<uint64_t>(segment.size(), remaining)));
     if (!take(taken)) return ChainEnd::kAbsent;
     remaining -= taken.size();
     row = (*rowBytes)[0];
@@ -178,7 +192,8 @@ bool CLongValueReader::ReadPage(uint32_t page) {
   if (!PageLiesInFile(page)) return false;
   model::CErrorHandler error;
   size_t bytesRead = 0;
-  return file_.ReadAt(layout_.PageOffset(page), page_, error, &bytesRead) && bytesRead == page_.size();
+  return file_.ReadAt(layout_.PageOffset(page), page_, error, &bytesRead) &&
+         bytesRead == page_.size();
 }
 
 bool CLongValueReader::IsDataPage() const { return format::IsDataPage(page_, layout_); }
@@ -189,7 +204,8 @@ std::optional<Bytes> CLongValueReader::RowBytes(uint8_t row) const {
   if (!rowCount || row >= *rowCount) return std::nullopt;
   const size_t tableEnd = layout_.dataPageRowTableOffset + 2 * size_t{*rowCount};
   const size_t start = format::RowOffsetWord(page, layout_, row) & format::kRowOffsetMask;
-  size_t end = row == 0 ? page.size() : format::RowOffsetWord(page, layout_, row - 1u) & format::kRowOffsetMask;
+  size_t end = row == 0 ? page.size()
+                        : format::RowOffsetWord(page, layout_, row - 1u) & format::kRowOffsetMask;
   if (end <= start || end > page.size()) end = page.size();  // a damaged neighbour: to the page end
   if (start < tableEnd || start >= page.size()) return std::nullopt;
   return page.subspan(start, end - start);

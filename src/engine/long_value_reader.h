@@ -53,6 +53,10 @@ class CLongValueReader {
   // the model.
   std::optional<std::vector<uint8_t>> OleValue(format::Bytes header, format::Bytes afterHeader);
 
+  // A zero-length OLE object (a row whose value has no bytes, not even a header):
+  // an empty file, whose path is returned as OleValue returns it.
+  std::optional<std::vector<uint8_t>> EmptyOleValue();
+
   // How many OLE file names this reader has made; every name uses a new number.
   int oleCounter() const { return oleCounter_; }
 
@@ -67,7 +71,8 @@ class CLongValueReader {
   template <typename Take>
   ChainEnd WalkChain(const LongValueHeader& header, bool keepPartial, Take take);
 
-  std::optional<std::vector<uint8_t>> OleInline(const LongValueHeader& header, format::Bytes afterHeader);
+  std::optional<std::vector<uint8_t>> OleInline(const LongValueHeader& header,
+                                                format::Bytes afterHeader);
   std::optional<std::vector<uint8_t>> OleSingleRow(const LongValueHeader& header);
   std::optional<std::vector<uint8_t>> OleChain(const LongValueHeader& header);
 

@@ -23,14 +23,16 @@ struct RowBounds {
   uint32_t end;
 };
 
-// Where row `index` lies: from its own offset to the previous row's offset (the page end for row 0).
+// Where row `index` lies: from its own offset to the previous row's offset (the page end for row
+// 0).
 std::optional<RowBounds> LocateRow(format::Bytes page, const JetLayout& layout, uint32_t index) {
   auto count = format::DataPageRowCount(page, layout);
   if (!count || index >= *count) return std::nullopt;
   const uint32_t start = format::RowOffsetWord(page, layout, index) & format::kRowOffsetMask;
   uint32_t end = layout.pageSize;
   if (index > 0) {
-    const uint32_t previous = format::RowOffsetWord(page, layout, index - 1) & format::kRowOffsetMask;
+    const uint32_t previous =
+        format::RowOffsetWord(page, layout, index - 1) & format::kRowOffsetMask;
     if (previous != 0 || layout.version == format::JetVersion::kJet3) end = previous;
   }
   if (start >= end || end > page.size()) return std::nullopt;
@@ -80,15 +82,16 @@ class TableExtractor {
   }
 
  private:
-  bool ExtractPage(format::Bytes page, const model::CAccessTable& table, model::CAccessTableDataFile& output,
-                   uint32_t& accepted) {
+  bool ExtractPage(format::Bytes page, const model::CAccessTable& table,
+                   model::CAccessTableDataFile& output, uint32_t& accepted) {
     auto count = format::DataPageRowCount(page, layout_);
     if (!count) return true;
     uint32_t end = layout_.pageSize;
     uint32_t previousStart = 0;
     for (uint32_t n = 0; n < *count; ++n) {
       if (!Repairing()) return false;
-      if (n > 0 && previousStart > kSmallestRowEnd && previousStart < layout_.pageSize) end = previousStart;
+      if (n > 0 && previousStart > kSmallestRowEnd && previousStart < layout_.pageSize)
+        end = previousStart;
       const uint16_t entry = format::RowOffsetWord(page, layout_, n);
       const uint32_t start = entry & format::kRowOffsetMask;
       previousStart = start;
@@ -106,7 +109,13 @@ class TableExtractor {
       }
       auto texts = cutter_.Cut(row, table);
       if (!texts) continue;
-      for (const auto& text : *texts) output.AppendValueText(text);
+      for (const auto& text : *texts) {
+        if (text) {
+          output.AppendValueText(*text);
+        } else {
+          output.AppendNull();
+        }
+      }
       ++accepted;
       ProgressStatus().Step();
     }
@@ -134,10 +143,12 @@ int ClampedRowTotal(const model::CAccessData& model) {
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize, const JetLayout& layout,
-                                            uint64_t pageOffset, uint32_t rowIndex) {
+std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize,
+                                            const JetLayout& layout, uint64_t pageOffset,
+                                            uint32_t rowIndex) {
   std::vector<uint8_t> page;
-  if (!ReadPage(file, fileSize, layout, pageOffset, page) || !format::IsDataPage(page, layout)) return std::nullopt;
+  if (!ReadPage(file, fileSize, layout, pageOffset, page) || !format::IsDataPage(page, layout))
+    return std::nullopt;
   auto bounds = LocateRow(page, layout, rowIndex);
   if (!bounds) return std::nullopt;
   return std::vector<uint8_t>(page.begin() + bounds->start, page.begin() + bounds->end);
@@ -158,8 +169,8 @@ bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
   int number = 0;
   for (const auto& table : model.tableList) {
     if (!Repairing()) return false;
-    SetCaption("(Step 3/4) Parsing table records from raw table data: table - " + std::to_string(++number) +
-               " / " + std::to_string(tables));
+    SetCaption("(Step 3/4) Parsing table records from raw table data: table - " +
+               std::to_string(++number) + " / " + std::to_string(tables));
     if (!extractor.Extract(*table)) return false;
   }
   FinishStep(context.settings);

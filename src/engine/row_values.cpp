@@ -1,5 +1,7 @@
 #include "engine/row_values.h"
 
+#include <utility>
+
 #include "engine/row_layout.h"
 #include "format/value_types.h"
 #include "model/ole_file_list.h"
@@ -17,15 +19,18 @@ constexpr size_t kLongValueHeaderLength = 12;
 
 struct Cell {
   std::optional<std::vector<uint8_t>> owned;  // long values
-  Bytes bytes;
+  Bytes bytes;                                // the value's bytes: in the row, or `owned`
   bool present = false;
 };
 
-bool IsLongValue(uint8_t type) { return type == TypeCode(ColumnType::kMemo) || type == TypeCode(ColumnType::kOle); }
+bool IsLongValue(uint8_t type) {
+  return type == TypeCode(ColumnType::kMemo) || type == TypeCode(ColumnType::kOle);
+}
 
 // Bytes a fixed column takes: the model keeps a Jet 4 text column's length in characters.
 uint32_t FixedByteLength(const model::CAccessColInfo& column, const format::JetLayout& layout) {
-  const bool wideText = layout.version == format::JetVersion::kJet4 && column.type == TypeCode(ColumnType::kText);
+  const bool wideText =
+      layout.version == format::JetVersion::kJet4 && column.type == TypeCode(ColumnType::kText);
   return wideText ? 2u * column.length : column.length;
 }
 
@@ -40,12 +45,54 @@ Cell FixedCell(Bytes row, const RowLayout& parts, const model::CAccessColInfo& c
     return cell;
   }
   uint64_t dataEnd = row.size();
-  if (!parts.variableOffsets.empty() && parts.variableOffsets[0]) dataEnd = *parts.variableOffsets[0];
+  if (!parts.variableOffsets.empty() && parts.variableOffsets[0])
+    dataEnd = *parts.variableOffsets[0];
   if (uint64_t{column.fixedOffset} + length + countWidth > dataEnd) return cell;
   if (!parts.Present(column.columnNumber)) return cell;
   if (length == 0) return cell;
   if (auto bytes = CDataReader::Slice(row, countWidth + column.fixedOffset, length)) {
     cell.bytes = *bytes;
+    cell.present = true;
+  }
+  return cell;
+}
+
+// A long value read into memory; its bytes are the cell's once it has reached its caller.
+Cell OwnedCell(std::optional<std::vector<uint8_t>> value) {
+  Cell cell;
+  cell.present = value.has_value();
+  cell.owned = std::move(value);
+  return cell;
+}
+
+// A variable column's value. A clear null-mask bit, or offsets that cannot be
+// read, make it null; equal start and end offsets under a set bit hold a
+// zero-length value, which differs from null.
+Cell VariableCell(Bytes row, const RowLayout& parts, const model::CAccessColInfo& column,
+                  CLongValueReader& longValues) {
+  Cell cell;
+  if (!parts.Present(column.columnNumber) || column.variableIndex >= parts.variableCount)
+    return cell;
+  const std::optional<uint32_t> start = parts.variableOffsets[column.variableIndex];
+  const std::optional<uint32_t> end = parts.variableOffsets[column.variableIndex + 1];
+  if (!start || !end || *start > *end) return cell;
+  if (*start == *end) {
+    if (*end >= row.size()) return cell;
+    // An OLE value is the path of its object's file, so an empty object gets an empty file.
+    if (column.type == TypeCode(ColumnType::kOle)) return OwnedCell(longValues.EmptyOleValue());
+    cell.present = true;
+    return cell;
+  }
+  if (IsLongValue(column.type) && CDataReader::Fits(row, *start, kLongValueHeaderLength)) {
+    const Bytes header = row.subspan(*start, kLongValueHeaderLength);
+    const Bytes rest = row.subspan(*start + kLongValueHeaderLength);
+    return OwnedCell(column.type == TypeCode(ColumnType::kMemo)
+                         ? longValues.MemoValue(header, rest)
+                         : longValues.OleValue(header, rest));
+  }
+  // Any other value of one byte or more is its bytes: a binary column may hold a single byte.
+  if (*end < row.size()) {
+    cell.bytes = row.subspan(*start, *end - *start);
     cell.present = true;
   }
   return cell;
@@ -62,38 +109,22 @@ Bytes CalculatedResult(Bytes stored) {
 
 }  // namespace
 
-std::optional<std::vector<std::u16string>> RowValueCutter::Cut(Bytes row, const model::CAccessTable& table) {
+std::optional<std::vector<std::optional<std::u16string>>> RowValueCutter::Cut(
+    Bytes row, const model::CAccessTable& table) {
   auto parts = ReadRowLayout(row, layout_, table);
   if (!parts) return std::nullopt;
-  std::vector<std::u16string> texts;
+  std::vector<std::optional<std::u16string>> texts;
   texts.reserve(static_cast<size_t>(table.columnList.count()));
   for (const auto& column : table.columnList) {
     const auto& info = column.colInfo;
-    Cell cell;
-    if (!info.IsVariable()) {
-      cell = FixedCell(row, *parts, info, layout_);
-    } else if (info.variableIndex < parts->variableCount && parts->variableOffsets[info.variableIndex] &&
-               parts->variableOffsets[info.variableIndex + 1]) {
-      const uint32_t start = *parts->variableOffsets[info.variableIndex];
-      const uint32_t end = *parts->variableOffsets[info.variableIndex + 1];
-      // A one-byte value is a value in both layouts: a binary column may hold a single byte.
-      const bool bigEnough = start < end;
-      if (bigEnough && IsLongValue(info.type) && CDataReader::Fits(row, start, kLongValueHeaderLength)) {
-        const Bytes header = row.subspan(start, kLongValueHeaderLength);
-        const Bytes rest = row.subspan(start + kLongValueHeaderLength);
-        cell.owned = info.type == TypeCode(ColumnType::kMemo) ? longValues_.MemoValue(header, rest)
-                                                    : longValues_.OleValue(header, rest);
-        if (cell.owned) cell.bytes = *cell.owned;
-        cell.present = cell.owned.has_value();
-      } else if (bigEnough && end < row.size()) {
-        cell.bytes = row.subspan(start, end - start);
-        cell.present = true;
-      }
-    }
+    Cell cell = info.IsVariable() ? VariableCell(row, *parts, info, longValues_)
+                                  : FixedCell(row, *parts, info, layout_);
+    if (cell.owned) cell.bytes = *cell.owned;
     if (info.IsCalculated() && cell.present) cell.bytes = CalculatedResult(cell.bytes);
     const format::ValueContext context{layout_.version, info.Scale(), codePage_};
     texts.push_back(format::FormatValue(context, info.type, cell.bytes, cell.present));
-    if (info.type == TypeCode(ColumnType::kOle) && cell.present) model::AppendOleFileName(texts.back());
+    if (info.type == TypeCode(ColumnType::kOle) && texts.back())
+      model::AppendOleFileName(*texts.back());
   }
   return texts;
 }

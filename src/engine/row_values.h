@@ -1,5 +1,6 @@
 #pragma once
 // Turns one stored row into one value text per column of its table.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,10 @@ class RowValueCutter {
   RowValueCutter(const format::JetLayout& layout, uint16_t codePage, CLongValueReader& longValues)
       : layout_(layout), codePage_(codePage), longValues_(longValues) {}
 
-  // The value texts of the row, one per column in column-list order; nothing
-  // when the row is rejected.
-  std::optional<std::vector<std::u16string>> Cut(format::Bytes row, const model::CAccessTable& table);
+  // The value texts of the row, one per column in column-list order, each
+  // nothing for a null value; nothing at all when the row is rejected.
+  std::optional<std::vector<std::optional<std::u16string>>> Cut(format::Bytes row,
+                                                                const model::CAccessTable& table);
 
  private:
   const format::JetLayout& layout_;

@@ -13,10 +13,11 @@ namespace tarvex::format {
 class CDataConversion {
  public:
   // Date/time (code 8): "MM/DD/YYYY hh:mm:ss AM" with a 12-hour clock, to the
-  // nearest second; a time that rounds to midnight is the next day. Midnight of
-  // a date leaves the date and one blank ("01/15/2020 "); the value 0 is
-  // "12:00:00 AM". Values that are not finite or lie outside 1 January 100 to
-  // 31 December 9999 give the empty text.
+  // nearest millisecond: a time with a fraction of a second has it as ".fff"
+  // after the seconds ("03/23/2020 07:00:37.599 AM"); a time that rounds to
+  // midnight is the next day. Midnight of a date leaves the date and one blank
+  // ("01/15/2020 "); the value 0 is "12:00:00 AM". Values that are not finite
+  // or lie outside 1 January 100 to 31 December 9999 give the empty text.
   static std::u16string DateText(Bytes raw);
   static std::u16string DateText(double days);
 

@@ -16,6 +16,7 @@ constexpr int64_t kFirstDay = -657434;        // 1 January 100
 constexpr int64_t kLastDay = 2958465;         // 31 December 9999
 constexpr int64_t kDaysBeforeEpoch = 693593;  // from 1 January of year 1 to 30 December 1899
 constexpr int64_t kSecondsPerDay = 86400;
+constexpr int64_t kMillisecondsPerDay = kSecondsPerDay * 1000;
 
 struct CivilDate {
   int64_t year;
@@ -44,14 +45,21 @@ CivilDate CivilFromDayNumber(int64_t n) {
   return {year, month, static_cast<int>(n - monthStart + 1)};
 }
 
-std::string FormatDateTime(const CivilDate& date, int64_t seconds) {
+// "MM/DD/YYYY hh:mm:ss AM", with ".fff" after the seconds when the time has a
+// fraction of a second.
+std::string FormatDateTime(const CivilDate& date, int64_t milliseconds) {
+  const int64_t seconds = milliseconds / 1000;
   const int64_t hour = seconds / 3600;
   const int64_t hour12 = hour % 12 == 0 ? 12 : hour % 12;
+  std::array<char, 8> fraction{};
+  if (const int part = static_cast<int>(milliseconds % 1000); part != 0) {
+    std::snprintf(fraction.data(), fraction.size(), ".%03d", part);
+  }
   std::array<char, 64> text;
-  std::snprintf(text.data(), text.size(), "%02d/%02d/%04lld %02lld:%02lld:%02lld %s", date.month,
+  std::snprintf(text.data(), text.size(), "%02d/%02d/%04lld %02lld:%02lld:%02lld%s %s", date.month,
                 date.day, static_cast<long long>(date.year), static_cast<long long>(hour12),
                 static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60),
-                hour < 12 ? "AM" : "PM");
+                fraction.data(), hour < 12 ? "AM" : "PM");
   return text.data();
 }
 
@@ -103,21 +111,22 @@ std::u16string CDataConversion::DateText(double days) {
   const double whole = std::trunc(days);
   if (whole < kFirstDay || whole > kLastDay) return {};
   int64_t day = static_cast<int64_t>(whole);
-  // The time of day is the fraction's magnitude, also for days before 1899.
-  int64_t seconds = static_cast<int64_t>(std::fabs(days - whole) * kSecondsPerDay + 0.5);
-  if (seconds >= kSecondsPerDay) {
+  // The time of day is the fraction's magnitude, also for days before 1899,
+  // to the nearest millisecond: Access keeps fractions of a second too.
+  int64_t milliseconds = static_cast<int64_t>(std::fabs(days - whole) * kMillisecondsPerDay + 0.5);
+  if (milliseconds >= kMillisecondsPerDay) {
     // Rounded up to midnight: the next day, except on the last day there is.
     if (day < kLastDay) {
       ++day;
-      seconds = 0;
+      milliseconds = 0;
     } else {
-      seconds = kSecondsPerDay - 1;
+      milliseconds = kMillisecondsPerDay - 1;
     }
   }
-  std::string text = FormatDateTime(CivilFromDayNumber(day + kDaysBeforeEpoch), seconds);
+  std::string text = FormatDateTime(CivilFromDayNumber(day + kDaysBeforeEpoch), milliseconds);
   constexpr std::string_view kMidnight = "12:00:00 AM";
-  if (day == 0 && seconds == 0) return AsciiToText(kMidnight);
-  if (seconds == 0) text.erase(text.size() - kMidnight.size());
+  if (day == 0 && milliseconds == 0) return AsciiToText(kMidnight);
+  if (milliseconds == 0) text.erase(text.size() - kMidnight.size());
   return AsciiToText(text);
 }
 

@@ -97,9 +97,10 @@ std::u16string PresentValueText(const ValueContext& ctx, uint8_t type, Bytes raw
 
 }  // namespace
 
-std::u16string FormatValue(const ValueContext& ctx, uint8_t type, Bytes raw, bool nullMaskBit) {
+std::optional<std::u16string> FormatValue(const ValueContext& ctx, uint8_t type, Bytes raw,
+                                          bool nullMaskBit) {
   if (type == TypeCode(ColumnType::kBoolean)) return nullMaskBit ? u"True" : u"False";
-  if (!nullMaskBit) return {};
+  if (!nullMaskBit) return std::nullopt;
   return PresentValueText(ctx, type, raw);
 }
 

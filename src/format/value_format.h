@@ -4,6 +4,7 @@
 // the table's data file, the preview and, through the writer, the repaired
 // database. Texts keep the value: the writer stores what the text says.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "format/code_page.h"
@@ -18,12 +19,15 @@ struct ValueContext {
   uint16_t codePage = kDefaultCodePage;  // Jet 3 text: the database header's code page (0: 1252)
 };
 
-// The value text of one column of one row.
+// The value text of one column of one row, or nothing for a null value.
 // raw: the value's bytes as extraction cut them (for memo and OLE columns the
-// bytes that the long-value reader gives); empty when extraction found none.
+// bytes that the long-value reader gives); empty for a zero-length value.
 // nullMaskBit: the column's bit in the row's null mask. For boolean columns it
-// is the value ("True"/"False"); for every other type a clear bit means null,
-// which gives the empty text, as does a fixed-size value with too few bytes.
-std::u16string FormatValue(const ValueContext& ctx, uint8_t type, Bytes raw, bool nullMaskBit);
+// is the value ("True"/"False", never null); for every other type a clear bit
+// means null. A present value has a text even when it is empty: a zero-length
+// text, memo or binary value gives the empty text, and so does a fixed-size
+// value with too few bytes.
+std::optional<std::u16string> FormatValue(const ValueContext& ctx, uint8_t type, Bytes raw,
+                                          bool nullMaskBit);
 
 }  // namespace tarvex::format

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
 #include "dao/jet4_constants.h"
 #include "format/data_reader.h"
+#include "format/value_conversion.h"
 
 namespace tarvex::dao {
 namespace {
@@ -53,10 +55,45 @@ TEST(ConvertText, DatesInEveryForm) {
       {u"15 january 2020 06:00:00 PM", 43845.75},
       {u"Jan 15, 2020", 43845.0},
       {u"Wednesday, January 15, 2020", 43845.0},
+      {u"03/23/2020 07:00:37.599 AM", 43913.0 + 25237.599 / 86400.0},  // fractions of a second
+      {u"12/29/1899 06:00:00.25 AM", -1.25 - 0.25 / 86400.0},
+      {u"18:00:00.5", 0.75 + 0.5 / 86400.0},
+      {u"2020-03-23T07:00:37.1234567", 43913.0 + 25237.1234567 / 86400.0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
     EXPECT_DOUBLE_EQ(StoredDouble(ConvertText(Column(FieldType::kDate), c.text)), c.days);
+  }
+}
+
+// The moment a date value names, in days: before 1899 the time of day is
+// stored counting away from zero but still runs forward from the day's start.
+double Moment(double days) {
+  const double day = std::trunc(days);
+  return day + std::fabs(days - day);
+}
+
+// The date texts of the scan read back to their value to the millisecond, also
+// where rounding to the millisecond carries into the second, minute or day.
+TEST(ConvertText, DateTextsReadBackToTheMillisecond) {
+  constexpr double kMillisecond = 1.0 / 86'400'000;
+  const std::vector<DateCase> cases = {
+      {u"03/23/2020 07:00:37.599 AM", 43913.0 + 25'237'599 * kMillisecond},
+      {u"06/30/2024 11:59:59.500 PM", 45473.0 + 86'399'500 * kMillisecond},
+      {u"12/29/1899 12:00:00.250 AM", -1.0 - 250 * kMillisecond},
+      {u"12/30/1899 12:00:00.001 PM", 0.5 + 0.6 * kMillisecond},
+      {u"12/30/1899 12:00:00 PM", 0.5 + 0.4 * kMillisecond},
+      {u"01/15/2020 10:01:00 AM", 43845.0 + 36'059'999.6 * kMillisecond},
+      {u"01/16/2020 ", 43845.0 + 86'399'999.6 * kMillisecond},
+      {u"12:00:00 AM", -1.0 - 86'399'999.6 * kMillisecond},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+    const std::u16string text = format::CDataConversion::DateText(c.days);
+    EXPECT_EQ(text, c.text);
+    const double back = StoredDouble(ConvertText(Column(FieldType::kDate), text));
+    EXPECT_NEAR(Moment(back), Moment(c.days), 0.501 * kMillisecond);
+    EXPECT_EQ(format::CDataConversion::DateText(back), text);
   }
 }
 

@@ -51,10 +51,13 @@ std::vector<uint8_t> ReadBytes(const fs::path& file) {
 }
 
 // An OLE value names a file in the working folder, whose name depends on the
-// folder and on the scan order: compare what the file holds instead.
-std::u16string Comparable(const std::u16string& value, const std::u16string& workFolder) {
-  if (workFolder.empty() || !value.starts_with(workFolder)) return value;
-  const auto bytes = ReadBytes(fs::path(value));
+// folder and on the scan order: compare what the file holds instead. A null
+// becomes a record separator, so that it differs from the empty text.
+std::u16string Comparable(const std::optional<std::u16string>& value,
+                          const std::u16string& workFolder) {
+  if (!value) return u"\x1e";
+  if (workFolder.empty() || !value->starts_with(workFolder)) return *value;
+  const auto bytes = ReadBytes(fs::path(*value));
   const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   const std::string hash = "ole file " + std::to_string(std::hash<std::string_view>{}(content));
   return {hash.begin(), hash.end()};

@@ -29,11 +29,13 @@ std::vector<Fixture> Fixtures() {
   const auto dir = FixturesDir();
   for (const auto& entry : std::filesystem::directory_iterator(dir / "real")) {
     const auto truth = dir / "real" / "truth" / (entry.path().filename().string() + ".json");
-    if (entry.is_regular_file() && std::filesystem::exists(truth)) fixtures.push_back({entry.path(), truth});
+    if (entry.is_regular_file() && std::filesystem::exists(truth))
+      fixtures.push_back({entry.path(), truth});
   }
   for (const auto& entry : std::filesystem::directory_iterator(dir / "synthetic")) {
     const auto truth = std::filesystem::path(entry.path().string() + ".json");
-    if (entry.is_regular_file() && std::filesystem::exists(truth)) fixtures.push_back({entry.path(), truth});
+    if (entry.is_regular_file() && std::filesystem::exists(truth))
+      fixtures.push_back({entry.path(), truth});
   }
   std::sort(fixtures.begin(), fixtures.end(), [](auto& a, auto& b) { return a.file < b.file; });
   return fixtures;
@@ -44,8 +46,8 @@ std::vector<Fixture> Fixtures() {
 // "Default N" here), and calculated columns, whose result type lives in the
 // column's properties rather than in its entry.
 bool Comparable(const model::CAccessColInfo& column) {
-  return column.type != format::TypeCode(format::ColumnType::kComplex) && format::FindColumnType(column.type) &&
-         !column.IsCalculated();
+  return column.type != format::TypeCode(format::ColumnType::kComplex) &&
+         format::FindColumnType(column.type) && !column.IsCalculated();
 }
 
 // One row as comparable text: each value normalised to the dump's form.
@@ -79,7 +81,8 @@ TEST_P(FixtureTruth, UserTablesColumnsRowsAndValuesMatch) {
     ASSERT_NE(table, nullptr) << "table not recovered";
 
     std::vector<std::string> ourNames;
-    for (const auto& column : table->columnList) ourNames.push_back(format::ToUtf8(column.colInfo.name));
+    for (const auto& column : table->columnList)
+      ourNames.push_back(format::ToUtf8(column.colInfo.name));
     std::vector<std::string> truthNames;
     for (const auto& column : truthTable["columns"]) truthNames.push_back(column["name"]);
     ASSERT_EQ(ourNames, truthNames);
@@ -94,7 +97,8 @@ TEST_P(FixtureTruth, UserTablesColumnsRowsAndValuesMatch) {
       for (size_t c = 0; c < row.size(); ++c) {
         const auto& info = table->columnList.At(static_cast<int>(c))->colInfo;
         if (!Comparable(info)) continue;
-        TruthColumnContext ctx{jet3 ? format::JetVersion::kJet3 : format::JetVersion::kJet4, info.Scale()};
+        TruthColumnContext ctx{jet3 ? format::JetVersion::kJet3 : format::JetVersion::kJet4,
+                               info.Scale()};
         canonical.push_back(NormaliseOurValue(info.type, row[c], ctx));
       }
       ours.insert(Join(canonical));
@@ -104,24 +108,28 @@ TEST_P(FixtureTruth, UserTablesColumnsRowsAndValuesMatch) {
       for (size_t c = 0; c < row.size(); ++c) {
         const auto& info = table->columnList.At(static_cast<int>(c))->colInfo;
         if (!Comparable(info)) continue;
-        TruthColumnContext ctx{jet3 ? format::JetVersion::kJet3 : format::JetVersion::kJet4, info.Scale()};
-        canonical.push_back(row[c].is_null() ? NormaliseOurValue(info.type, u"", ctx)
-                                             : NormaliseTruthValue(info.type, row[c].get<std::string>()));
+        canonical.push_back(NormaliseTruthValue(
+            info.type, row[c].is_null() ? std::nullopt : std::optional(row[c].get<std::string>())));
       }
       theirs.insert(Join(canonical));
     }
     std::vector<std::string> onlyOurs, onlyTheirs;
-    std::set_difference(ours.begin(), ours.end(), theirs.begin(), theirs.end(), std::back_inserter(onlyOurs));
-    std::set_difference(theirs.begin(), theirs.end(), ours.begin(), ours.end(), std::back_inserter(onlyTheirs));
-    EXPECT_TRUE(onlyOurs.empty()) << onlyOurs.size() << " rows differ; first ours:\n  " << onlyOurs.front()
-                                  << "\nfirst theirs:\n  " << onlyTheirs.front();
+    std::set_difference(ours.begin(), ours.end(), theirs.begin(), theirs.end(),
+                        std::back_inserter(onlyOurs));
+    std::set_difference(theirs.begin(), theirs.end(), ours.begin(), ours.end(),
+                        std::back_inserter(onlyTheirs));
+    EXPECT_TRUE(onlyOurs.empty()) << onlyOurs.size() << " rows differ; first ours:\n  "
+                                  << onlyOurs.front() << "\nfirst theirs:\n  "
+                                  << onlyTheirs.front();
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTruth, testing::ValuesIn(Fixtures()),
                          [](const testing::TestParamInfo<Fixture>& info) {
                            std::string name = info.param.file.filename().string();
-                           std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                           std::replace_if(
+                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); },
+                               '_');
                            return name;
                          });
 

@@ -19,35 +19,38 @@ std::vector<char> ReadAll(const std::filesystem::path& path) {
 }
 
 // Copies `source` with every table-definition page zeroed.
-std::filesystem::path WithoutDefinitions(const std::filesystem::path& source, const std::filesystem::path& dir,
-                                         size_t pageSize) {
+std::filesystem::path WithoutDefinitions(const std::filesystem::path& source,
+                                         const std::filesystem::path& dir, size_t pageSize) {
   auto bytes = ReadAll(source);
   for (size_t offset = 0; offset + pageSize <= bytes.size(); offset += pageSize) {
-    if (bytes[offset] == 0x02 && bytes[offset + 1] == 0x01) std::fill_n(bytes.begin() + offset, pageSize, 0);
+    if (bytes[offset] == 0x02 && bytes[offset + 1] == 0x01)
+      std::fill_n(bytes.begin() + offset, pageSize, 0);
   }
   const auto damaged = dir / ("damaged-" + source.filename().string());
-  std::ofstream(damaged, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(damaged, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return damaged;
 }
 
 // Rows with each OLE value (the path of a file of this repair) replaced by the object's bytes.
-std::vector<std::vector<std::u16string>> ComparableRows(const model::CAccessTable& table) {
+std::vector<ValueRow> ComparableRows(const model::CAccessTable& table) {
   auto rows = ReadRows(table);
   for (auto& row : rows) {
     for (size_t c = 0; c < row.size(); ++c) {
-      if (table.columnList.At(static_cast<int>(c))->colInfo.type != 11 || row[c].empty()) continue;
-      const auto bytes = ReadAll(std::filesystem::path(row[c]));
-      row[c].assign(bytes.begin(), bytes.end());
+      if (table.columnList.At(static_cast<int>(c))->colInfo.type != 11 || !row[c]) continue;
+      const auto bytes = ReadAll(std::filesystem::path(*row[c]));
+      row[c]->assign(bytes.begin(), bytes.end());
     }
   }
   return rows;
 }
 
-std::map<std::string, std::vector<std::vector<std::u16string>>> UserTableRows(const engine::CAccessRepair& repair) {
-  std::map<std::string, std::vector<std::vector<std::u16string>>> tables;
+std::map<std::string, std::vector<ValueRow>> UserTableRows(const engine::CAccessRepair& repair) {
+  std::map<std::string, std::vector<ValueRow>> tables;
   for (const auto& table : repair.model()->tableList) {
     const std::string name = format::ToUtf8(table->name);
-    if (!name.starts_with("MSys") && !name.starts_with("RecoveredTable")) tables[name] = ComparableRows(*table);
+    if (!name.starts_with("MSys") && !name.starts_with("RecoveredTable"))
+      tables[name] = ComparableRows(*table);
   }
   return tables;
 }

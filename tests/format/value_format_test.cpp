@@ -81,12 +81,15 @@ TEST(FormatValue, BooleanIsTheNullMaskBitAlsoWithoutBytes) {
   }
 }
 
-TEST(FormatValue, NullAndShortValuesGiveTheEmptyText) {
+TEST(FormatValue, NullGivesNoTextAndZeroLengthOrShortValuesTheEmptyText) {
   const std::vector<uint8_t> two = Hex("01 02");
   for (JetVersion version : {kJet3, kJet4}) {
     const ValueContext ctx{version};
-    EXPECT_EQ(FormatValue(ctx, TypeCode(ColumnType::kLong), LittleEndian(7, 4), false), u"");
-    EXPECT_EQ(FormatValue(ctx, TypeCode(ColumnType::kText), Hex("41 00"), false), u"");
+    EXPECT_FALSE(FormatValue(ctx, TypeCode(ColumnType::kLong), LittleEndian(7, 4), false));
+    EXPECT_FALSE(FormatValue(ctx, TypeCode(ColumnType::kText), Hex("41 00"), false));
+    for (ColumnType type : {ColumnType::kText, ColumnType::kMemo, ColumnType::kBinary}) {
+      EXPECT_EQ(FormatValue(ctx, TypeCode(type), {}, true), u"") << int(TypeCode(type));
+    }
     for (ColumnType type : {ColumnType::kLong, ColumnType::kCurrency, ColumnType::kSingle,
                             ColumnType::kDouble, ColumnType::kDateTime, ColumnType::kGuid,
                             ColumnType::kBigInt, ColumnType::kExtDateTime}) {
@@ -165,7 +168,7 @@ TEST(FormatValue, DoublesKeepTheirValue) {
   });
 }
 
-TEST(FormatValue, DatesToTheSecond) {
+TEST(FormatValue, DatesToTheMillisecond) {
   for (JetVersion v : {kJet3, kJet4}) {
     ExpectCases({
         {"value 0", v, ColumnType::kDateTime, DoubleBytes(0.0), u"12:00:00 AM"},
@@ -179,12 +182,14 @@ TEST(FormatValue, DatesToTheSecond) {
         {"1900 is no leap year", v, ColumnType::kDateTime, DoubleBytes(61.0), u"03/01/1900 "},
         {"hour after noon", v, ColumnType::kDateTime, DoubleBytes(29932 + 13.5 / 24),
          u"12/12/1981 01:30:00 PM"},
-        {"rounds up to the next day", v, ColumnType::kDateTime, DoubleBytes(1.0 - 1e-7),
+        {"fraction of a second", v, ColumnType::kDateTime, DoubleBytes(1.0 - 1e-7),
+         u"12/30/1899 11:59:59.991 PM"},
+        {"rounds up to the next day", v, ColumnType::kDateTime, DoubleBytes(1.0 - 1e-9),
          u"12/31/1899 "},
-        {"rounds up to day 0", v, ColumnType::kDateTime, DoubleBytes(-1.9999999), u"12:00:00 AM"},
+        {"rounds up to day 0", v, ColumnType::kDateTime, DoubleBytes(-1.999999999), u"12:00:00 AM"},
         {"first day", v, ColumnType::kDateTime, DoubleBytes(-657434.0), u"01/01/0100 "},
-        {"last second", v, ColumnType::kDateTime, DoubleBytes(2958465.999999999),
-         u"12/31/9999 11:59:59 PM"},
+        {"last millisecond", v, ColumnType::kDateTime, DoubleBytes(2958465.999999999),
+         u"12/31/9999 11:59:59.999 PM"},
         {"after the last day", v, ColumnType::kDateTime, DoubleBytes(2958466.0), u""},
         {"before the first day", v, ColumnType::kDateTime, DoubleBytes(-657435.0), u""},
         {"not a number", v, ColumnType::kDateTime, DoubleBytes(std::nan("")), u""},

@@ -69,38 +69,45 @@ TEST(ValueRoundTrip, DoublesReadBackToTheSameBits) {
   }
 }
 
-// The date text Access values of whole seconds should give, from the standard
-// library's calendar.
-std::string ExpectedDateText(int64_t day, int64_t second) {
+// The date text Access values of whole milliseconds should give, from the
+// standard library's calendar.
+std::string ExpectedDateText(int64_t day, int64_t millisecond) {
   using namespace std::chrono;
   const year_month_day date{sys_days{1899y / December / 30} + days{day}};
+  const int64_t second = millisecond / 1000;
   const int64_t hour = second / 3600;
   std::array<char, 64> text;
-  std::snprintf(text.data(), text.size(), "%02u/%02u/%04d %02lld:%02lld:%02lld %s",
+  std::snprintf(text.data(), text.size(), "%02u/%02u/%04d %02lld:%02lld:%02lld",
                 static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
                 static_cast<int>(date.year()),
                 static_cast<long long>(hour % 12 == 0 ? 12 : hour % 12),
-                static_cast<long long>(second / 60 % 60), static_cast<long long>(second % 60),
-                hour < 12 ? "AM" : "PM");
+                static_cast<long long>(second / 60 % 60), static_cast<long long>(second % 60));
   std::string expected = text.data();
-  if (second == 0) expected.erase(expected.size() - 11);
-  if (day == 0 && second == 0) expected = "12:00:00 AM";
+  if (millisecond % 1000 != 0) {
+    std::snprintf(text.data(), text.size(), ".%03lld", static_cast<long long>(millisecond % 1000));
+    expected += text.data();
+  }
+  expected += hour < 12 ? " AM" : " PM";
+  if (millisecond == 0) expected.erase(expected.size() - 11);
+  if (day == 0 && millisecond == 0) expected = "12:00:00 AM";
   return expected;
 }
 
-TEST(ValueRoundTrip, DatesNameTheirDayAndSecond) {
+TEST(ValueRoundTrip, DatesNameTheirDayAndMillisecond) {
   std::mt19937_64 random(4);
   std::uniform_int_distribution<int64_t> anyDay(-657434, 2958465);
   std::uniform_int_distribution<int64_t> anySecond(0, 86399);
+  std::uniform_int_distribution<int64_t> anyMillisecond(0, 999);
   for (int i = 0; i < kRounds; ++i) {
     const int64_t day = anyDay(random);
     const int64_t second = i % 7 == 0 ? 0 : anySecond(random);
+    const int64_t millisecond = 1000 * second + (i % 3 == 0 ? 0 : anyMillisecond(random));
     // Access adds the time of day to days on or after 1899-12-30 and
     // subtracts it from earlier ones.
-    const double fraction = static_cast<double>(second) / 86400;
+    const double fraction = static_cast<double>(millisecond) / 86'400'000;
     const double value = day < 0 ? static_cast<double>(day) - fraction : day + fraction;
-    ASSERT_EQ(TextToUtf8(CDataConversion::DateText(value)), ExpectedDateText(day, second))
-        << "day " << day << " second " << second;
+    ASSERT_EQ(TextToUtf8(CDataConversion::DateText(value)), ExpectedDateText(day, millisecond))
+        << "day " << day << " millisecond " << millisecond;
   }
 }
 

@@ -196,7 +196,7 @@ void CompareTable(const nlohmann::json& table, JetVersion version, Tally& tally)
       if (!code || row[c].is_null() || !row[c].is_string()) continue;
       const std::string truth = row[c].get<std::string>();
       const ValueContext ctx{version, static_cast<uint8_t>(columns[c].value("scale", 0))};
-      std::u16string ours;
+      std::optional<std::u16string> ours;
       if (*code == TypeCode(ColumnType::kBoolean)) {
         ours = FormatValue(ctx, *code, {}, truth == "true");
       } else {
@@ -208,7 +208,7 @@ void CompareTable(const nlohmann::json& table, JetVersion version, Tally& tally)
       if (!ValueMatchesTruth(*code, ours, truth, {version, ctx.scale})) {
         tally.differences.push_back(table["name"].get<std::string>() + "." +
                                     columns[c]["name"].get<std::string>() + ": ours " +
-                                    TextToUtf8(ours) + ", dump " + truth);
+                                    test::NormaliseOurValue(*code, ours) + ", dump " + truth);
       }
     }
   }
@@ -258,6 +258,8 @@ TEST(TruthValues, NormalisesOurTextsToTheDumpForm) {
       {ColumnType::kDateTime, u"12/12/1981 ", "1981-12-12T00:00:00", {}},
       {ColumnType::kDateTime, u"12/29/1899 06:00:00 PM", "1899-12-29T18:00:00", {}},
       {ColumnType::kDateTime, u"01/01/0100 12:30:00 AM", "0100-01-01T00:30:00", {}},
+      {ColumnType::kDateTime, u"03/23/2020 07:00:37.599 AM", "2020-03-23T07:00:37.599", {}},
+      {ColumnType::kDateTime, u"12/29/1899 12:00:00.500 PM", "1899-12-29T12:00:00.500", {}},
       {ColumnType::kExtDateTime, u"2021-06-14 22:45:12.3456789", "2021-06-14T22:45:12.3456789", {}},
       {ColumnType::kNumeric, u"0", "0.0000", {JetVersion::kJet4, 4}},
       {ColumnType::kNumeric, u"-0.05", "-0.05", {JetVersion::kJet4, 2}},
@@ -287,18 +289,21 @@ TEST(TruthValues, FloatsCompareByValue) {
       ValueMatchesTruth(single, u"3E-45", "0.0000000000000000000000000000000000000000000014"));
 }
 
-TEST(TruthValues, DumpDatesAreRoundedToWholeSeconds) {
+TEST(TruthValues, DumpDatesKeepTheirMilliseconds) {
   const uint8_t date = TypeCode(ColumnType::kDateTime);
-  EXPECT_EQ(test::NormaliseTruthValue(date, "2024-06-30T23:59:59.5"), "2024-07-01T00:00:00");
-  EXPECT_EQ(test::NormaliseTruthValue(date, "2024-12-31T23:59:59.5"), "2025-01-01T00:00:00");
-  EXPECT_EQ(test::NormaliseTruthValue(date, "1899-12-29T18:00:00.499"), "1899-12-29T18:00:00");
+  EXPECT_EQ(test::NormaliseTruthValue(date, "2024-06-30T23:59:59.5"), "2024-06-30T23:59:59.500");
+  EXPECT_EQ(test::NormaliseTruthValue(date, "2020-03-23T07:00:37.599"), "2020-03-23T07:00:37.599");
+  EXPECT_EQ(test::NormaliseTruthValue(date, "1899-12-29T18:00:00.0004"), "1899-12-29T18:00:00");
+  EXPECT_EQ(test::NormaliseTruthValue(date, "2024-12-31T23:59:59.9995"), "2025-01-01T00:00:00");
   EXPECT_EQ(test::NormaliseTruthValue(date, "0100-01-01T00:00:00"), "0100-01-01T00:00:00");
 }
 
-TEST(TruthValues, NullMatchesOnlyTheEmptyText) {
+TEST(TruthValues, NullMatchesOnlyNull) {
   const uint8_t text = TypeCode(ColumnType::kText);
-  EXPECT_TRUE(ValueMatchesTruth(text, u"", std::nullopt));
+  EXPECT_TRUE(ValueMatchesTruth(text, std::nullopt, std::nullopt));
+  EXPECT_FALSE(ValueMatchesTruth(text, u"", std::nullopt));
   EXPECT_FALSE(ValueMatchesTruth(text, u"x", std::nullopt));
+  EXPECT_FALSE(ValueMatchesTruth(text, std::nullopt, std::string()));
   EXPECT_TRUE(ValueMatchesTruth(text, u"", std::string()));
 }
 

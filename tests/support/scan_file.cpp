@@ -14,15 +14,17 @@ std::unique_ptr<engine::CAccessRepair> ScanFile(const std::filesystem::path& dat
   return repair;
 }
 
-std::vector<std::vector<std::u16string>> ReadRows(const model::CAccessTable& table) {
-  std::vector<std::vector<std::u16string>> rows;
+std::vector<ValueRow> ReadRows(const model::CAccessTable& table) {
+  std::vector<ValueRow> rows;
   const int columns = table.columnList.count();
   model::CDataFileReader reader(table.DataFilePath());
   if (columns == 0 || !reader.Open()) return rows;
-  std::vector<std::u16string> row;
+  ValueRow row;
   std::u16string value;
-  while (reader.ReadTextRecord(value)) {
-    row.push_back(value);
+  for (auto kind = reader.ReadRecord(value);
+       kind == model::RecordKind::kValue || kind == model::RecordKind::kNull;
+       kind = reader.ReadRecord(value)) {
+    row.push_back(kind == model::RecordKind::kValue ? std::optional(value) : std::nullopt);
     if (static_cast<int>(row.size()) == columns) rows.push_back(std::move(row)), row.clear();
   }
   return rows;

@@ -55,8 +55,10 @@ std::string PlainShortest(const std::string& text) {
 
 // ---- dates ----
 
+constexpr int64_t kMillisecondsPerDay = 86'400'000;
+
 struct DateTime {
-  int year, month, day, hour, minute, second;
+  int year, month, day, hour, minute, second, millisecond;
 };
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.
@@ -69,11 +71,11 @@ int64_t DaysFromCivil(int year, int month, int day) {
   return era * 146097 + dayOfEra - 719468;
 }
 
-DateTime CivilFromSeconds(int64_t seconds) {
-  int64_t days = seconds / 86400;
-  int64_t rest = seconds % 86400;
+DateTime CivilFromMilliseconds(int64_t milliseconds) {
+  int64_t days = milliseconds / kMillisecondsPerDay;
+  int64_t rest = milliseconds % kMillisecondsPerDay;
   if (rest < 0) {
-    rest += 86400;
+    rest += kMillisecondsPerDay;
     --days;
   }
   days += 719468;
@@ -86,51 +88,76 @@ DateTime CivilFromSeconds(int64_t seconds) {
   const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
   const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
   const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2));
+  const int64_t seconds = rest / 1000;
   return {year,
           month,
           day,
-          static_cast<int>(rest / 3600),
-          static_cast<int>(rest / 60 % 60),
-          static_cast<int>(rest % 60)};
+          static_cast<int>(seconds / 3600),
+          static_cast<int>(seconds / 60 % 60),
+          static_cast<int>(seconds % 60),
+          static_cast<int>(rest % 1000)};
 }
 
 std::string IsoText(const DateTime& t) {
   std::array<char, 48> text;
   std::snprintf(text.data(), text.size(), "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day,
                 t.hour, t.minute, t.second);
-  return text.data();
+  std::string iso = text.data();
+  if (t.millisecond != 0) {
+    std::snprintf(text.data(), text.size(), ".%03d", t.millisecond);
+    iso += text.data();
+  }
+  return iso;
+}
+
+bool AllDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string OurDateToIso(const std::string& text) {
   if (text == "12:00:00 AM") return "1899-12-30T00:00:00";
   DateTime t{};
-  std::array<char, 3> half{};
   char blank = 0;
   if (std::sscanf(text.c_str(), "%2d/%2d/%5d%c", &t.month, &t.day, &t.year, &blank) == 4 &&
       text.size() == 11 && blank == ' ') {
     return IsoText(t);
   }
-  if (std::sscanf(text.c_str(), "%2d/%2d/%5d %2d:%2d:%2d %2s", &t.month, &t.day, &t.year, &t.hour,
-                  &t.minute, &t.second, half.data()) != 7) {
+  int consumed = 0;
+  if (std::sscanf(text.c_str(), "%2d/%2d/%5d %2d:%2d:%2d%n", &t.month, &t.day, &t.year, &t.hour,
+                  &t.minute, &t.second, &consumed) != 6) {
     return "unparsed date " + text;
   }
+  std::string_view rest = std::string_view(text).substr(static_cast<size_t>(consumed));
+  if (rest.size() > 4 && rest[0] == '.' && AllDigits(rest.substr(1, 3))) {
+    t.millisecond = std::stoi(std::string(rest.substr(1, 3)));
+    rest.remove_prefix(4);
+  }
+  if (rest != " AM" && rest != " PM") return "unparsed date " + text;
   t.hour %= 12;
-  if (std::string_view(half.data()) == "PM") t.hour += 12;
+  if (rest == " PM") t.hour += 12;
   return IsoText(t);
 }
 
-std::string TruthDateToWholeSeconds(const std::string& text) {
+std::string TruthDateToMilliseconds(const std::string& text) {
   DateTime t{};
   int consumed = 0;
   if (std::sscanf(text.c_str(), "%5d-%2d-%2dT%2d:%2d:%2d%n", &t.year, &t.month, &t.day, &t.hour,
                   &t.minute, &t.second, &consumed) != 6) {
     return "unparsed date " + text;
   }
-  const bool roundsUp = static_cast<size_t>(consumed) + 1 < text.size() && text[consumed] == '.' &&
-                        text[consumed + 1] >= '5';
-  const int64_t seconds = DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 +
-                          t.minute * 60 + t.second + (roundsUp ? 1 : 0);
-  return IsoText(CivilFromSeconds(seconds));
+  std::string fraction;
+  if (static_cast<size_t>(consumed) < text.size()) {
+    fraction = text.substr(static_cast<size_t>(consumed));
+    if (fraction.size() < 2 || fraction[0] != '.' || !AllDigits(fraction.substr(1))) {
+      return "unparsed date " + text;
+    }
+    fraction.erase(0, 1);
+  }
+  fraction.resize(std::max<size_t>(fraction.size(), 4), '0');
+  const int64_t milliseconds = std::stoi(fraction.substr(0, 3)) + (fraction[3] >= '5' ? 1 : 0);
+  return IsoText(CivilFromMilliseconds(DaysFromCivil(t.year, t.month, t.day) * kMillisecondsPerDay +
+                                       (t.hour * 3600 + t.minute * 60 + t.second) * 1000LL +
+                                       milliseconds));
 }
 
 // ---- binary ----
@@ -229,9 +256,10 @@ std::string RenderTruthBinary(std::span<const uint8_t> bytes) {
   return text;
 }
 
-std::string NormaliseOurValue(uint8_t type, const std::u16string& ourText,
+std::string NormaliseOurValue(uint8_t type, const std::optional<std::u16string>& ourText,
                               const TruthColumnContext& ctx) {
-  const std::string text = format::TextToUtf8(ourText);
+  if (!ourText) return std::string(kNormalisedNull);
+  const std::string text = format::TextToUtf8(*ourText);
   switch (static_cast<ColumnType>(type)) {
     case ColumnType::kBoolean:
       return text == "True" ? "true" : text == "False" ? "false" : text;
@@ -249,9 +277,9 @@ std::string NormaliseOurValue(uint8_t type, const std::u16string& ourText,
     case ColumnType::kNumeric:
       return WithScale(text, ctx.scale);
     case ColumnType::kBinary:
-      return RenderTruthBinary(format::BinaryValueBytes(ctx.version, ourText));
+      return RenderTruthBinary(format::BinaryValueBytes(ctx.version, *ourText));
     case ColumnType::kOle:
-      return OleFileValue(ourText);
+      return OleFileValue(*ourText);
     case ColumnType::kGuid:
       return Upper(text);
     default:
@@ -259,25 +287,26 @@ std::string NormaliseOurValue(uint8_t type, const std::u16string& ourText,
   }
 }
 
-std::string NormaliseTruthValue(uint8_t type, const std::string& truthText) {
+std::string NormaliseTruthValue(uint8_t type, const std::optional<std::string>& truthText) {
+  if (!truthText) return std::string(kNormalisedNull);
   switch (static_cast<ColumnType>(type)) {
     case ColumnType::kSingle:
-      return PlainShortest<float>(truthText);
+      return PlainShortest<float>(*truthText);
     case ColumnType::kDouble:
-      return PlainShortest<double>(truthText);
+      return PlainShortest<double>(*truthText);
     case ColumnType::kDateTime:
-      return TruthDateToWholeSeconds(truthText);
+      return TruthDateToMilliseconds(*truthText);
     case ColumnType::kGuid:
-      return Upper(truthText);
+      return Upper(*truthText);
     default:
-      return truthText;
+      return *truthText;
   }
 }
 
-bool ValueMatchesTruth(uint8_t type, const std::u16string& ourText,
+bool ValueMatchesTruth(uint8_t type, const std::optional<std::u16string>& ourText,
                        const std::optional<std::string>& truthText, const TruthColumnContext& ctx) {
-  if (!truthText) return ourText.empty();
-  return NormaliseOurValue(type, ourText, ctx) == NormaliseTruthValue(type, *truthText);
+  if (!ourText || !truthText) return !ourText && !truthText;
+  return NormaliseOurValue(type, ourText, ctx) == NormaliseTruthValue(type, truthText);
 }
 
 std::optional<uint8_t> TypeCodeForTruthType(std::string_view name) {

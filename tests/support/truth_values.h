@@ -7,10 +7,11 @@
 //   shortest text that reads back, in plain notation ("NaN", "Infinity"); the
 //   dumps' own digits are not always the shortest (the smallest subnormal
 //   single is "1.4E-45" there), so they are re-rendered too;
-// - date/time: our "MM/DD/YYYY hh:mm:ss AM" (or "MM/DD/YYYY " for midnight, or
-//   "12:00:00 AM" for the value 0) -> "yyyy-MM-ddTHH:mm:ss"; the dump's
-//   fraction of a second is rounded to the nearest second (half up), because
-//   our date texts keep whole seconds;
+// - date/time: our "MM/DD/YYYY hh:mm:ss AM" or "MM/DD/YYYY hh:mm:ss.fff AM"
+//   (or "MM/DD/YYYY " for midnight, or "12:00:00 AM" for the value 0) and the
+//   dump's "yyyy-MM-ddTHH:mm:ss[.fraction]" -> "yyyy-MM-ddTHH:mm:ss", plus
+//   ".fff" (three digits) when the milliseconds are not 0; a dump fraction
+//   finer than milliseconds is rounded to the nearest one (half up);
 // - extended date/time: the blank between date and time becomes "T";
 // - decimal: our zero "0" gets the column's scale of zero decimals;
 // - binary: the bytes our text stands for (format::BinaryValueBytes) as
@@ -19,8 +20,9 @@
 //   rendered like binary;
 // - GUID: upper case on both sides;
 // - everything else (integers, currency, text, memo): our text in UTF-8.
-// A null in the dump matches our empty text. Complex columns (code 18) hold a
-// key here and an object in the dump; compare them through their flat tables.
+// A null in the dump matches only our null, and the dump's empty text only
+// our empty text. Complex columns (code 18) hold a key here and an object in
+// the dump; compare them through their flat tables.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -36,12 +38,15 @@ struct TruthColumnContext {
   uint8_t scale = 0;  // decimal columns
 };
 
-std::string NormaliseOurValue(uint8_t type, const std::u16string& ourText,
-                              const TruthColumnContext& ctx = {});
-std::string NormaliseTruthValue(uint8_t type, const std::string& truthText);
+// What both sides' nulls normalise to (nullopt: a null value).
+inline constexpr std::string_view kNormalisedNull = "(null)";
 
-// Whether our text holds the dump's value (nullopt: the dump's null).
-bool ValueMatchesTruth(uint8_t type, const std::u16string& ourText,
+std::string NormaliseOurValue(uint8_t type, const std::optional<std::u16string>& ourText,
+                              const TruthColumnContext& ctx = {});
+std::string NormaliseTruthValue(uint8_t type, const std::optional<std::string>& truthText);
+
+// Whether our value holds the dump's value (nullopt: a null on either side).
+bool ValueMatchesTruth(uint8_t type, const std::optional<std::u16string>& ourText,
                        const std::optional<std::string>& truthText,
                        const TruthColumnContext& ctx = {});
 
