@@ -37,6 +37,14 @@ bool IsPunctuationRefused(char16_t c) {
 }
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Whether name[i] is half of a surrogate pair whose other half is missing.
+bool IsUnpairedSurrogate(std::u16string_view name, size_t i) {
+  if (IsHighSurrogate(name[i])) return i + 1 >= name.size() || !IsLowSurrogate(name[i + 1]);
+  if (IsLowSurrogate(name[i])) return i == 0 || !IsHighSurrogate(name[i - 1]);
+  return false;
+}
 
 }  // namespace
 
@@ -46,9 +54,10 @@ void CheckObjectName(const std::u16string& name, const char* what) {
   if (name.size() > jet4::kMaxNameCharacters)
     throw DaoException(label + " is longer than 64 characters.");
   if (name.front() == u' ') throw DaoException(label + " begins with a blank.");
-  for (char16_t c : name) {
-    if (c < 0x20) throw DaoException(label + " contains a control character.");
-    if (IsPunctuationRefused(c)) throw DaoException(label + " contains one of . ! ` [ ].");
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (name[i] < 0x20) throw DaoException(label + " contains a control character.");
+    if (IsPunctuationRefused(name[i])) throw DaoException(label + " contains one of . ! ` [ ].");
+    if (IsUnpairedSurrogate(name, i)) throw DaoException(label + " is not valid text.");
   }
 }
 
@@ -56,8 +65,10 @@ std::u16string AcceptableObjectName(std::u16string_view name) {
   while (!name.empty() && name.front() == u' ') name.remove_prefix(1);
   std::u16string out(name.substr(0, jet4::kMaxNameCharacters));
   if (out.size() < name.size() && IsHighSurrogate(out.back())) out.pop_back();
-  for (char16_t& c : out)
-    if (c < 0x20 || IsPunctuationRefused(c)) c = u'_';
+  const std::u16string original = out;
+  for (size_t i = 0; i < out.size(); ++i)
+    if (out[i] < 0x20 || IsPunctuationRefused(out[i]) || IsUnpairedSurrogate(original, i))
+      out[i] = u'_';
   return out;
 }
 

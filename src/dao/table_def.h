@@ -40,7 +40,8 @@ class TableDef {
 // Throws DaoException when Access would refuse `name` for a table or field.
 void CheckObjectName(const std::u16string& name, const char* what);
 
-// The nearest name CheckObjectName takes: refused characters become "_",
+// The nearest name CheckObjectName takes: refused characters (and halves of
+// surrogate pairs without their other half) become "_",
 // leading blanks are dropped and the name is cut to 64 characters (never
 // inside a surrogate pair). Empty when nothing of the name is left.
 std::u16string AcceptableObjectName(std::u16string_view name);

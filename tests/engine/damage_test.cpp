@@ -188,45 +188,6 @@ class Sandbox {
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-enum class Expect {
-  kEveryTable,       // header or catalogue definition zeroed: all tables come back whole
-  kProtectedTable,   // random pages zeroed outside one table: that table comes back whole
-  kTablesBeforeCut,  // tail cut: tables whose pages all lie before the cut come back whole
-  kSurvives,         // bytes flipped: only no crash, no hang, no stray file
-};
-
-struct DamageCase {
-  DamagePlan plan;
-  Expect expect;
-};
-
-// Fields left out of a designated initializer would warn, so cases are built from a plain plan.
-DamageCase Case(Expect expect, uint32_t seed, const std::function<void(DamagePlan&)>& damage) {
-  DamageCase result{DamagePlan(), expect};
-  result.plan.seed = seed;
-  damage(result.plan);
-  return result;
-}
-
-std::vector<DamageCase> DamageCases() {
-  return {
-      Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroHeader = true; }),
-      Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroCatalogue = true; }),
-      Case(Expect::kProtectedTable, 1, [](DamagePlan& p) { p.zeroRandomPages = 12; }),
-      Case(Expect::kProtectedTable, 2, [](DamagePlan& p) { p.zeroRandomPages = 40; }),
-      Case(Expect::kTablesBeforeCut, 3, [](DamagePlan& p) { p.keepFraction = 0.5; }),
-      Case(Expect::kTablesBeforeCut, 4, [](DamagePlan& p) { p.keepFraction = 0.83; }),
-      Case(Expect::kSurvives, 5, [](DamagePlan& p) { p.flipBytes = 500; }),
-      Case(Expect::kSurvives, 7,
-           [](DamagePlan& p) {
-             p.zeroHeader = p.zeroCatalogue = true;
-             p.zeroRandomPages = 8;
-             p.keepFraction = 0.7;
-             p.flipBytes = 200;
-           }),
-  };
-}
-
 void ExpectSameTable(const TableDigest& healthy, const TableDigest* damaged, uint64_t offset) {
   SCOPED_TRACE("table at " + std::to_string(offset));
   ASSERT_NE(damaged, nullptr) << "table lost";
@@ -359,12 +320,7 @@ TEST_P(DamagedFixture, SparedTablesKeepTheirRows) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFixture,
-                         testing::Values("real/jet3_northwind97.mdb", "real/jet3_ole_memo.mdb",
-                                         "real/jet4_northwind2000.mdb",
-                                         "real/jet4_cms_longmemo_zh.mdb",
-                                         "real/ace12_northwind2007.accdb", "real/ace14_emoji.accdb",
-                                         "synthetic/synthetic-V2010.accdb"),
+INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFixture, testing::ValuesIn(DamagedFixtures()),
                          [](const auto& info) {
                            std::string name = fs::path(info.param).stem().string();
                            std::replace_if(

@@ -11,16 +11,17 @@ function render(value) {
   if (value === null || value === undefined) return null;
   if (Buffer.isBuffer(value)) return value.toString("hex");
   if (value instanceof Date) return value.toISOString();
-  return String(value);
+  // A damaged text may hold half a surrogate pair, which JSON readers refuse.
+  return String(value).toWellFormed();
 }
 
 const [file, flag] = process.argv.slice(2);
 const reader = new MDBReader(readFileSync(file));
 function dumpTable(name) {
   const table = reader.getTable(name);
-  const columns = table.getColumns().map((c) => ({ name: c.name, type: c.type, size: c.size }));
+  const columns = table.getColumns().map((c) => ({ name: c.name.toWellFormed(), type: c.type, size: c.size }));
   const rows = table.getData().map((row) => columns.map((c) => render(row[c.name])));
-  return { name, columns, rowCount: table.rowCount, rows };
+  return { name: name.toWellFormed(), columns, rowCount: table.rowCount, rows };
 }
 
 // A table mdb-reader cannot read (an Access-internal column type) is reported, not fatal.
@@ -28,7 +29,7 @@ const tables = reader.getTableNames({ normalTables: true, systemTables: flag ===
   try {
     return dumpTable(name);
   } catch (error) {
-    return { name, error: String(error.message) };
+    return { name: name.toWellFormed(), error: String(error.message) };
   }
 });
 process.stdout.write(JSON.stringify({ tables }));

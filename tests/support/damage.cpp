@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -112,6 +113,44 @@ DamagedFile MakeDamagedCopy(const std::filesystem::path& original,
   damaged.zeroedPages.assign(zeroed.begin(), zeroed.end());
   damaged.size = bytes.size();
   return damaged;
+}
+
+namespace {
+
+// Fields left out of a designated initializer would warn, so cases are built from a plain plan.
+DamageCase Case(Expect expect, uint32_t seed, const std::function<void(DamagePlan&)>& damage) {
+  DamageCase result{DamagePlan(), expect};
+  result.plan.seed = seed;
+  damage(result.plan);
+  return result;
+}
+
+}  // namespace
+
+std::vector<DamageCase> DamageCases() {
+  return {
+      Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroHeader = true; }),
+      Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroCatalogue = true; }),
+      Case(Expect::kProtectedTable, 1, [](DamagePlan& p) { p.zeroRandomPages = 12; }),
+      Case(Expect::kProtectedTable, 2, [](DamagePlan& p) { p.zeroRandomPages = 40; }),
+      Case(Expect::kTablesBeforeCut, 3, [](DamagePlan& p) { p.keepFraction = 0.5; }),
+      Case(Expect::kTablesBeforeCut, 4, [](DamagePlan& p) { p.keepFraction = 0.83; }),
+      Case(Expect::kSurvives, 5, [](DamagePlan& p) { p.flipBytes = 500; }),
+      Case(Expect::kSurvives, 7,
+           [](DamagePlan& p) {
+             p.zeroHeader = p.zeroCatalogue = true;
+             p.zeroRandomPages = 8;
+             p.keepFraction = 0.7;
+             p.flipBytes = 200;
+           }),
+  };
+}
+
+std::vector<std::string> DamagedFixtures() {
+  return {"real/jet3_northwind97.mdb",      "real/jet3_ole_memo.mdb",
+          "real/jet4_northwind2000.mdb",    "real/jet4_cms_longmemo_zh.mdb",
+          "real/ace12_northwind2007.accdb", "real/ace14_emoji.accdb",
+          "synthetic/synthetic-V2010.accdb"};
 }
 
 }  // namespace tarvex::test

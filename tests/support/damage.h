@@ -33,6 +33,26 @@ struct DamagedFile {
 // The page size of a healthy file: 2048 when the version byte of page 0 is 0 (Jet 3), else 4096.
 uint32_t PageSizeOf(const std::filesystem::path& file);
 
+// What a damage test may expect of the tables of a damaged copy.
+enum class Expect {
+  kEveryTable,       // header or catalogue definition zeroed: all tables come back whole
+  kProtectedTable,   // random pages zeroed outside one table: that table comes back whole
+  kTablesBeforeCut,  // tail cut: tables whose pages all lie before the cut come back whole
+  kSurvives,         // bytes flipped: only no crash, no hang, no stray file
+};
+
+struct DamageCase {
+  DamagePlan plan;
+  Expect expect;
+};
+
+// The kinds of damage the damage tests apply, each from a fixed seed.
+std::vector<DamageCase> DamageCases();
+
+// The fixtures they damage (under the fixtures folder): Jet 3, Jet 4 and ACE
+// files, with memo and OLE values, and one 50,000-row synthetic file.
+std::vector<std::string> DamagedFixtures();
+
 // Copies `original` into `folder` under `name` and applies `plan` to the copy.
 DamagedFile MakeDamagedCopy(const std::filesystem::path& original,
                             const std::filesystem::path& folder, const std::string& name,

@@ -71,7 +71,8 @@ TEST(SaveStructure, IndexesNameTheFieldsOfTheirSlotsAndStopAtOneWithoutColumns) 
 
 TEST(SaveStructure, RefusedNamesAreMendedRatherThanLosingTheirTableOrColumn) {
   model::CAccessData data;
-  AddTable(data, u"Sales.2020 [old]", {{u"Name", 10, 20}, {u"name", 10, 20}, {u"", 4, 4}}, {});
+  AddTable(data, u"Sales.2020 [old]",
+           {{u"Name", 10, 20}, {u"name", 10, 20}, {u"", 4, 4}, {u"Half\xD83D", 4, 4}}, {});
   AddTable(data, u"Taken", {{u"A", 4, 4}}, {});
   RecordedSave save(data);
   save.recording->refused = {"CreateTableDef Taken "};
@@ -79,9 +80,10 @@ TEST(SaveStructure, RefusedNamesAreMendedRatherThanLosingTheirTableOrColumn) {
   EXPECT_THAT(save.recording->Calls("CreateTableDef"),
               ElementsAre("CreateTableDef Sales_2020 _old_ 65536", "CreateTableDef Taken 65536",
                           "CreateTableDef Taken1 65536"));
-  EXPECT_THAT(save.recording->Calls("CreateField"),
-              ElementsAre("CreateField Name 10 20 34", "CreateField name1 10 20 34",
-                          "CreateField Field3 4 4 33", "CreateField A 4 4 33"));
+  EXPECT_THAT(
+      save.recording->Calls("CreateField"),
+      ElementsAre("CreateField Name 10 20 34", "CreateField name1 10 20 34",
+                  "CreateField Field3 4 4 33", "CreateField Half_ 4 4 33", "CreateField A 4 4 33"));
   EXPECT_EQ(save.writer.report().tables.at(1).savedName, u"Taken1");
 }
 
