@@ -321,13 +321,7 @@ TEST_P(DamagedFixture, SparedTablesKeepTheirRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFixture, testing::ValuesIn(DamagedFixtures()),
-                         [](const auto& info) {
-                           std::string name = fs::path(info.param).stem().string();
-                           std::replace_if(
-                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); },
-                               '_');
-                           return name;
-                         });
+                         [](const auto& info) { return TestNameOf(fs::path(info.param).stem()); });
 
 // A failing case must be made again byte for byte from its seed, and never at the original's
 // expense.

@@ -19,28 +19,6 @@ namespace {
 
 using nlohmann::json;
 
-struct Fixture {
-  std::filesystem::path file;
-  std::filesystem::path truth;
-};
-
-std::vector<Fixture> Fixtures() {
-  std::vector<Fixture> fixtures;
-  const auto dir = FixturesDir();
-  for (const auto& entry : std::filesystem::directory_iterator(dir / "real")) {
-    const auto truth = dir / "real" / "truth" / (entry.path().filename().string() + ".json");
-    if (entry.is_regular_file() && std::filesystem::exists(truth))
-      fixtures.push_back({entry.path(), truth});
-  }
-  for (const auto& entry : std::filesystem::directory_iterator(dir / "synthetic")) {
-    const auto truth = std::filesystem::path(entry.path().string() + ".json");
-    if (entry.is_regular_file() && std::filesystem::exists(truth))
-      fixtures.push_back({entry.path(), truth});
-  }
-  std::sort(fixtures.begin(), fixtures.end(), [](auto& a, auto& b) { return a.file < b.file; });
-  return fixtures;
-}
-
 // Columns whose values the dumps render in a form our texts do not have: complex
 // columns (an object there, a key here), types no format defines (raw bytes there,
 // "Default N" here), and calculated columns, whose result type lives in the
@@ -59,10 +37,10 @@ std::string Join(const CanonicalRow& row) {
   return out;
 }
 
-class FixtureTruth : public testing::TestWithParam<Fixture> {};
+class FixtureTruth : public testing::TestWithParam<TruthFixture> {};
 
 TEST_P(FixtureTruth, UserTablesColumnsRowsAndValuesMatch) {
-  const Fixture& fixture = GetParam();
+  const TruthFixture& fixture = GetParam();
   std::ifstream in(fixture.truth);
   const json truth = json::parse(in);
   auto repair = ScanFile(fixture.file);
@@ -124,14 +102,8 @@ TEST_P(FixtureTruth, UserTablesColumnsRowsAndValuesMatch) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTruth, testing::ValuesIn(Fixtures()),
-                         [](const testing::TestParamInfo<Fixture>& info) {
-                           std::string name = info.param.file.filename().string();
-                           std::replace_if(
-                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); },
-                               '_');
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTruth, testing::ValuesIn(FixturesWithTruth()),
+                         [](const auto& info) { return TestNameOf(info.param.file); });
 
 }  // namespace
 }  // namespace tarvex::test

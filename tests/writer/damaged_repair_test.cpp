@@ -60,13 +60,7 @@ TEST_P(DamagedRepair, TheRepairedFileOpensInBothReadersWithEveryRecoveredRow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedRepair, testing::ValuesIn(DamagedFixtures()),
-                         [](const auto& info) {
-                           std::string name = fs::path(info.param).stem().string();
-                           std::replace_if(
-                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); },
-                               '_');
-                           return name;
-                         });
+                         [](const auto& info) { return TestNameOf(fs::path(info.param).stem()); });
 
 }  // namespace
 }  // namespace tarvex::test

@@ -22,28 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-struct Fixture {
-  fs::path file;
-  fs::path truth;
-};
-
-std::vector<Fixture> Fixtures() {
-  std::vector<Fixture> fixtures;
-  for (const char* folder : {"real", "synthetic"}) {
-    for (const auto& entry : fs::directory_iterator(FixturesDir() / folder)) {
-      const auto& path = entry.path();
-      if (path.extension() != ".mdb" && path.extension() != ".accdb") continue;
-      const fs::path truth =
-          std::string(folder) == "real"
-              ? FixturesDir() / "real" / "truth" / (path.filename().string() + ".json")
-              : fs::path(path.string() + ".json");
-      if (fs::exists(truth)) fixtures.push_back({path, truth});
-    }
-  }
-  std::sort(fixtures.begin(), fixtures.end(), [](auto& a, auto& b) { return a.file < b.file; });
-  return fixtures;
-}
-
 // Scans `source` and saves what it recovered at `output` through the real engine.
 writer::SaveReport Repair(const fs::path& source, const fs::path& output) {
   auto scan = ScanFile(source);
@@ -191,10 +169,10 @@ void CompareWithMdbtools(const fs::path& source, bool jet3Source, const fs::path
       << (onlyTheirs.empty() ? "" : onlyTheirs.front());
 }
 
-class FixtureRepair : public testing::TestWithParam<Fixture> {};
+class FixtureRepair : public testing::TestWithParam<TruthFixture> {};
 
 TEST_P(FixtureRepair, BothReadersFindEveryTableColumnAndRow) {
-  const Fixture& fixture = GetParam();
+  const TruthFixture& fixture = GetParam();
   std::ifstream in(fixture.truth);
   const json truth = json::parse(in);
   ScratchDir scratch;
@@ -226,14 +204,8 @@ TEST_P(FixtureRepair, BothReadersFindEveryTableColumnAndRow) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureRepair, testing::ValuesIn(Fixtures()),
-                         [](const testing::TestParamInfo<Fixture>& info) {
-                           std::string name = info.param.file.filename().string();
-                           std::replace_if(
-                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); },
-                               '_');
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureRepair, testing::ValuesIn(FixturesWithTruth()),
+                         [](const auto& info) { return TestNameOf(info.param.file); });
 
 }  // namespace
 }  // namespace tarvex::test
