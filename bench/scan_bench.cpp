@@ -5,12 +5,12 @@
 //   scan_bench [--file PATH] [--size-mb N]
 //
 // The file (default scan_bench.mdb in the current folder, at least 500 MB) is
-// written by the project's database engine when it is missing or too small.
+// written by the project's database engine when it is missing, too small or
+// lacks a benchmark table.
 // The sequential read is timed from a cold and from a warm page cache (only
 // this file's pages are dropped); the scan and mdb-export run warm.
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_database.h"
+#include "bench_support.h"
 #include "engine/access_repair.h"
 #include "engine/job_status.h"
 #include "model/table_data_file.h"
@@ -32,13 +32,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-constexpr uint64_t kMegabyte = 1000 * 1000;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using tarvex::bench::Clock;
+using tarvex::bench::InChild;
+using tarvex::bench::kMegabyte;
+using tarvex::bench::Megabytes;
+using tarvex::bench::Seconds;
 
 // The steps a scan runs, in order; the parse and sort between steps 2 and 3 are `kParse`.
 enum Step { kStep1, kStep2, kParse, kStep3, kStep4, kStepCount };
@@ -97,27 +95,6 @@ struct ScanResult {
   bool ok = false;
 };
 
-// Runs `work` in a child process, so that its memory is measured alone; the
-// child hands back `size` bytes of its result through a pipe.
-template <typename Fn>
-bool InChild(Fn work, void* result, size_t size, rusage* usage) {
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    work();
-    const bool written = write(fds[1], result, size) == static_cast<ssize_t>(size);
-    _exit(written ? 0 : 1);
-  }
-  close(fds[1]);
-  const bool read_ok = pid > 0 && read(fds[0], result, size) == static_cast<ssize_t>(size);
-  close(fds[0]);
-  int status = 0;
-  if (pid > 0) wait4(pid, &status, 0, usage);
-  return read_ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // Rows the scan wrote for the visible tables (read back after the clock stopped).
 uint64_t UserRows(const tarvex::model::CAccessData& model) {
   uint64_t records = 0;
@@ -175,56 +152,6 @@ void DropFromCache(const fs::path& file) {
   close(fd);
 }
 
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::vector<std::string> MdbTables(const fs::path& file) {
-  std::vector<std::string> tables;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(
-      popen(("mdb-tables -1 " + ShellQuoted(file) + " 2>/dev/null").c_str(), "r"), pclose);
-  if (!pipe) return tables;
-  std::array<char, 4096> line{};
-  while (std::fgets(line.data(), line.size(), pipe.get())) {
-    std::string name(line.data());
-    while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
-    if (!name.empty()) tables.push_back(name);
-  }
-  return tables;
-}
-
-// Seconds mdb-export takes for every user table, or a negative value when it fails.
-double ExportWithMdbtools(const fs::path& file) {
-  const auto tables = MdbTables(file);
-  if (tables.empty()) return -1;
-  const auto start = Clock::now();
-  for (const auto& table : tables) {
-    const std::string command =
-        "mdb-export " + ShellQuoted(file) + " " + ShellQuoted(table) + " >/dev/null";
-    if (std::system(command.c_str()) != 0) return -1;
-  }
-  return Seconds(start);
-}
-
-bool EnsureFile(const fs::path& file, uint64_t minimumBytes) {
-  std::error_code error;
-  if (fs::exists(file, error) && fs::file_size(file, error) >= minimumBytes) return true;
-  fs::remove(file, error);
-  std::printf("writing %s (at least %llu MB) ...\n", file.c_str(),
-              static_cast<unsigned long long>(minimumBytes / kMegabyte));
-  std::fflush(stdout);
-  const auto start = Clock::now();
-  uint64_t rows = 0;
-  rusage usage{};
-  // In a child: the writer's memory must not count as the scan's.
-  const bool ok = InChild([&] { rows = tarvex::bench::WriteBenchDatabase(file, minimumBytes); },
-                          &rows, sizeof rows, &usage);
-  std::printf("  %llu rows in %.1f s\n", static_cast<unsigned long long>(rows), Seconds(start));
-  return ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -235,7 +162,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--size-mb") == 0)
       minimumBytes = std::strtoull(argv[i + 1], nullptr, 10) * kMegabyte;
   }
-  if (!EnsureFile(file, minimumBytes)) {
+  if (!tarvex::bench::EnsureBenchFile(file, minimumBytes)) {
     std::fprintf(stderr, "could not write %s\n", file.c_str());
     return 1;
   }
@@ -261,11 +188,12 @@ int main(int argc, char** argv) {
   std::printf(
       "scan, steps 1 to 4: %.2f s, %d tables, %llu rows in user tables, peak memory %.1f MB\n",
       total, scan.tables, static_cast<unsigned long long>(scan.userRows),
-      static_cast<double>(scan.peakKilobytes) / 1024);
+      Megabytes(scan.peakKilobytes));
 
-  const double exported = ExportWithMdbtools(file);
-  if (exported > 0)
-    std::printf("mdb-export of every table: %.2f s\n", exported);
+  const auto exportRun = tarvex::bench::ExportWithMdbtools(file);
+  const double exported = exportRun.ok ? exportRun.seconds : -1;
+  if (exportRun.ok)
+    std::printf("mdb-export of every table (%d): %.2f s\n", exportRun.tables, exported);
   else
     std::printf("mdb-export failed or is not installed\n");
 
@@ -274,6 +202,6 @@ int main(int argc, char** argv) {
   if (exported > 0)
     std::printf("scan / mdb-export:      %.2f (target at most 0.5)\n", total / exported);
   std::printf("peak memory of the scan: %.1f MB (target under 64)\n",
-              static_cast<double>(scan.peakKilobytes) / 1024);
+              Megabytes(scan.peakKilobytes));
   return 0;
 }

@@ -16,6 +16,9 @@ namespace {
 
 // Jet keeps page numbers in 24-bit row pointers.
 constexpr uint32_t kMaxPages = 1u << 24;
+// Pages gathered before they are written: a run of new pages the size of this
+// window costs one write instead of one per page.
+constexpr uint32_t kGatherPages = 256;
 
 [[noreturn]] void ThrowIo(const std::string& what, const std::filesystem::path& path) {
   throw DaoException(what + " '" + path.string() + "': " + std::strerror(errno));
@@ -61,7 +64,13 @@ PageFile::PageFile(const std::filesystem::path& path, Mode mode, bool exclusive,
 }
 
 PageFile::~PageFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ < 0) return;
+  try {
+    FlushGathered();  // what was written stays written, as if it had gone to the file at once
+  } catch (const DaoException&) {
+    // A file left without Close may be incomplete in any case.
+  }
+  ::close(fd_);
 }
 
 void PageFile::RequireOpen() const {
@@ -73,9 +82,19 @@ void PageFile::RequirePage(uint32_t page, size_t size) const {
     throw DaoException("Page " + std::to_string(page) + " lies outside the database file.");
 }
 
+bool PageFile::Gathered(uint32_t page) const {
+  return page >= gatherFirst_ && page - gatherFirst_ < gatheredPage_.size() &&
+         gatheredPage_[page - gatherFirst_];
+}
+
 void PageFile::Read(uint32_t page, std::span<uint8_t> out) const {
   RequireOpen();
   RequirePage(page, out.size());
+  if (Gathered(page)) {
+    const size_t at = static_cast<size_t>(page - gatherFirst_) * pageSize_;
+    std::memcpy(out.data(), gathered_.data() + at, pageSize_);
+    return;
+  }
   size_t done = 0;
   off_t base = static_cast<off_t>(page) * pageSize_;
   while (done < out.size()) {
@@ -101,8 +120,43 @@ void PageFile::Write(uint32_t page, std::span<const uint8_t> bytes) {
   RequireOpen();
   if (mode_ == Mode::kReadOnly) throw DaoException("The database is opened read-only.");
   RequirePage(page, bytes.size());
+  if (page < gatherFirst_ || page - gatherFirst_ >= kGatherPages) {
+    FlushGathered();
+    gatherFirst_ = page;
+  }
+  if (gathered_.empty()) {
+    gathered_.resize(static_cast<size_t>(kGatherPages) * pageSize_);
+    gatheredPage_.assign(kGatherPages, false);
+  }
+  const uint32_t slot = page - gatherFirst_;
+  std::memcpy(gathered_.data() + static_cast<size_t>(slot) * pageSize_, bytes.data(), pageSize_);
+  if (!gatheredPage_[slot]) {
+    gatheredPage_[slot] = true;
+    ++gatheredCount_;
+  }
+}
+
+void PageFile::FlushGathered() {
+  if (gatheredCount_ == 0) return;
+  // Each run of gathered pages is one write; pages not gathered keep what the file has.
+  for (uint32_t first = 0; first < kGatherPages;) {
+    if (!gatheredPage_[first]) {
+      ++first;
+      continue;
+    }
+    uint32_t end = first;
+    while (end < kGatherPages && gatheredPage_[end]) ++end;
+    WriteToFile(gatherFirst_ + first, std::span<const uint8_t>(gathered_).subspan(
+                                          static_cast<size_t>(first) * pageSize_,
+                                          static_cast<size_t>(end - first) * pageSize_));
+    gatheredCount_ -= end - first;
+    for (; first < end; ++first) gatheredPage_[first] = false;
+  }
+}
+
+void PageFile::WriteToFile(uint32_t firstPage, std::span<const uint8_t> bytes) {
   size_t done = 0;
-  off_t base = static_cast<off_t>(page) * pageSize_;
+  off_t base = static_cast<off_t>(firstPage) * pageSize_;
   while (done < bytes.size()) {
     ssize_t put =
         ::pwrite(fd_, bytes.data() + done, bytes.size() - done, base + static_cast<off_t>(done));
@@ -121,6 +175,7 @@ uint32_t PageFile::Allocate() {
 
 void PageFile::Close() {
   if (fd_ < 0) return;
+  FlushGathered();
   int fd = fd_;
   fd_ = -1;
   bool ok = true;

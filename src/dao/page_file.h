@@ -2,6 +2,8 @@
 // The database file as an array of fixed-size pages. Pages are numbered from
 // 0; a new page is handed out at the end of the file and must be written
 // before Close, which also makes the file length a whole number of pages.
+// Writes to neighbouring pages are gathered in memory and reach the file in
+// large writes (reads see them at once); Close writes what is left.
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -30,15 +32,26 @@ class PageFile {
   void Write(uint32_t page, std::span<const uint8_t> bytes);
   // A new page number at the end of the file.
   uint32_t Allocate();
-  // Sets the length to pageCount pages, syncs and closes; later calls throw.
+  // Writes the gathered pages, sets the length to pageCount pages, syncs and
+  // closes; later calls throw.
   void Close();
 
  private:
   void RequireOpen() const;
   // Throws unless `page` exists and `size` is one page.
   void RequirePage(uint32_t page, size_t size) const;
+  void WriteToFile(uint32_t firstPage, std::span<const uint8_t> bytes);
+  // Writes every gathered page to the file and empties the window.
+  void FlushGathered();
+  bool Gathered(uint32_t page) const;
 
   int fd_ = -1;
+  // The window of pages [gatherFirst_, gatherFirst_ + kGatherPages) whose
+  // latest writes are held here; a page counts only when its flag is set.
+  std::vector<uint8_t> gathered_;
+  std::vector<bool> gatheredPage_;
+  uint32_t gatherFirst_ = 0;
+  size_t gatheredCount_ = 0;
   Mode mode_;
   uint32_t pageSize_;
   uint32_t pageCount_ = 0;

@@ -1,5 +1,6 @@
 #include "dao/recordset.h"
 
+#include <algorithm>
 #include <random>
 
 #include "dao/database_file.h"
@@ -74,6 +75,15 @@ void Recordset::Open(int type, const std::u16string& sql, int options) {
   table_ = &file.Table(*page);
   session_ = database_.session();
   editing_ = false;
+  // A table's columns and indexes do not change while rows are added: asked
+  // once, not per row.
+  indexesRebuildable_ = table_->IndexesRebuildable();
+  const auto& columns = table_->definition().columns;
+  hasLongValues_ = std::any_of(columns.begin(), columns.end(),
+                               [](const ColumnDefinition& c) { return c.IsLongValue(); });
+  hasAutomaticValues_ = std::any_of(columns.begin(), columns.end(), [](const ColumnDefinition& c) {
+    return (c.flags & (jet4::kColumnAutoNumber | jet4::kColumnAutoGuid)) != 0;
+  });
 }
 
 void Recordset::RequireOpen() const {
@@ -92,7 +102,7 @@ void Recordset::AddNew() {
   if (database_.file().readOnly()) throw DaoException("The database is opened read-only.");
   if (table_->definition().tableType == format::kSystemTableType)
     throw DaoException("System tables cannot be changed through a recordset.");
-  if (!table_->IndexesRebuildable())
+  if (!indexesRebuildable_)
     throw DaoException(
         "Adding rows to a table indexed on a memo, OLE or decimal field is not supported.");
   size_t columns = table_->definition().columns.size();
@@ -153,16 +163,17 @@ bool Recordset::LongValuesFitInRow() const {
 void Recordset::Update() {
   RequireOpen();
   if (!editing_) throw DaoException("Update or CancelUpdate without AddNew or Edit.");
-  FillAutomaticValues();
-  const auto& columns = table_->definition().columns;
-  bool inlineAllowed = LongValuesFitInRow();
+  if (hasAutomaticValues_) FillAutomaticValues();
   // The record is used up whether or not it can be stored; a new one needs AddNew.
   editing_ = false;
-  std::vector<StoredValue> row = std::move(values_);
-  for (size_t i = 0; i < columns.size(); ++i)
-    if (columns[i].IsLongValue() && row[i])
-      row[i] = table_->StoreLongValue(i, *row[i], inlineAllowed);
-  table_->AppendRow(row);
+  if (hasLongValues_) {
+    const auto& columns = table_->definition().columns;
+    const bool inlineAllowed = LongValuesFitInRow();
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (columns[i].IsLongValue() && values_[i])
+        values_[i] = table_->StoreLongValue(i, *values_[i], inlineAllowed);
+  }
+  table_->AppendRow(values_);
 }
 
 void Recordset::Close() {

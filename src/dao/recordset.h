@@ -41,6 +41,9 @@ class Recordset {
   TableStore* table_ = nullptr;  // owned by the database, valid while its session lasts
   uint64_t session_ = 0;
   bool editing_ = false;
+  bool indexesRebuildable_ = false;
+  bool hasLongValues_ = false;
+  bool hasAutomaticValues_ = false;
   std::vector<StoredValue> values_;
   std::vector<bool> assigned_;
 };

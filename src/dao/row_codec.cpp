@@ -18,38 +18,53 @@ size_t MaskLength(uint16_t columnCount) { return (static_cast<size_t>(columnCoun
 
 }  // namespace
 
-std::vector<uint8_t> EncodeRow(const TableDefinition& d, std::span<const StoredValue> values) {
-  const size_t countSize = kJet4Layout.rowColumnCountSize;
-  std::vector<uint8_t> row(countSize + d.FixedAreaLength(), 0);
-  format::PutU16(row, 0, d.maxColumns);
-  std::vector<uint8_t> mask(MaskLength(d.maxColumns), 0);
-  uint16_t varCount = d.VariableColumnCount();
-  std::vector<uint16_t> varOffsets(varCount, 0);
-  std::vector<size_t> byVarIndex(varCount, SIZE_MAX);
+RowEncoder::RowEncoder(const TableDefinition& definition)
+    : definition_(definition),
+      fixedEnd_(kJet4Layout.rowColumnCountSize + definition.FixedAreaLength()),
+      varCount_(definition.VariableColumnCount()),
+      columnOfVarIndex_(varCount_, SIZE_MAX) {
+  for (size_t i = 0; i < definition.columns.size(); ++i) {
+    const auto& c = definition.columns[i];
+    if (!c.IsFixed() && c.varIndex < varCount_) columnOfVarIndex_[c.varIndex] = i;
+  }
+}
+
+std::span<const uint8_t> RowEncoder::Encode(std::span<const StoredValue> values) {
+  const TableDefinition& d = definition_;
+  size_t varLength = 0;
+  for (size_t i : columnOfVarIndex_)
+    if (i != SIZE_MAX && values[i]) varLength += values[i]->size();
+  // Fixed area, variable data, offset table (end of data, one offset per
+  // variable column from the last, their count), null mask.
+  const size_t tableStart = fixedEnd_ + varLength;
+  const size_t maskStart = varCount_ > 0 ? tableStart + 2 * (varCount_ + 2) : fixedEnd_;
+  const size_t maskLength = MaskLength(d.maxColumns);
+  row_.assign(maskStart + maskLength, 0);
+  format::PutU16(row_, 0, d.maxColumns);
   for (size_t i = 0; i < d.columns.size(); ++i) {
     const auto& c = d.columns[i];
-    if (values[i]) mask[c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
-    if (!c.IsFixed() && c.varIndex < varCount) byVarIndex[c.varIndex] = i;
-    if (c.IsFixed() && c.type != kBooleanType && values[i])
+    if (!values[i]) continue;
+    if (c.number / 8u < maskLength)
+      row_[maskStart + c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
+    if (c.IsFixed() && c.type != kBooleanType)
       std::copy_n(values[i]->begin(), std::min<size_t>(values[i]->size(), c.length),
-                  row.begin() + static_cast<std::ptrdiff_t>(countSize + c.fixedOffset));
+                  row_.begin() +
+                      static_cast<std::ptrdiff_t>(kJet4Layout.rowColumnCountSize + c.fixedOffset));
   }
-  if (varCount > 0) {
-    for (uint16_t v = 0; v < varCount; ++v) {
-      varOffsets[v] = static_cast<uint16_t>(row.size());
-      size_t i = byVarIndex[v];
-      if (i != SIZE_MAX && values[i]) row.insert(row.end(), values[i]->begin(), values[i]->end());
+  if (varCount_ > 0) {
+    size_t at = fixedEnd_;
+    for (uint16_t v = 0; v < varCount_; ++v) {
+      format::PutU16(row_, tableStart + 2 * (varCount_ - v), static_cast<uint16_t>(at));
+      const size_t i = columnOfVarIndex_[v];
+      if (i == SIZE_MAX || !values[i]) continue;
+      std::copy(values[i]->begin(), values[i]->end(),
+                row_.begin() + static_cast<std::ptrdiff_t>(at));
+      at += values[i]->size();
     }
-    uint16_t eod = static_cast<uint16_t>(row.size());
-    size_t at = row.size();
-    row.resize(at + 2 * (varCount + 2));
-    format::PutU16(row, at, eod);
-    for (uint16_t v = 0; v < varCount; ++v)
-      format::PutU16(row, at + 2 * (varCount - v), varOffsets[v]);
-    format::PutU16(row, at + 2 * (varCount + 1), varCount);
+    format::PutU16(row_, tableStart, static_cast<uint16_t>(tableStart));
+    format::PutU16(row_, tableStart + 2 * (varCount_ + 1), varCount_);
   }
-  row.insert(row.end(), mask.begin(), mask.end());
-  return row;
+  return row_;
 }
 
 RowView::RowView(const TableDefinition& definition, std::span<const uint8_t> row)

@@ -14,9 +14,24 @@ namespace tarvex::dao {
 // vector means True (its bit set) and nullopt False.
 using StoredValue = std::optional<std::vector<uint8_t>>;
 
-// Encodes a row; `values` is indexed like definition.columns.
-std::vector<uint8_t> EncodeRow(const TableDefinition& definition,
-                               std::span<const StoredValue> values);
+// Encodes the rows of one table into a buffer it keeps, so that appending a
+// row allocates nothing. The row layout is worked out once: the definition's
+// columns must not change while the encoder is in use (a stored table's never do).
+class RowEncoder {
+ public:
+  explicit RowEncoder(const TableDefinition& definition);
+  RowEncoder(const RowEncoder&) = delete;
+  RowEncoder& operator=(const RowEncoder&) = delete;
+  // The encoded row, valid until the next call; `values` is indexed like definition.columns.
+  std::span<const uint8_t> Encode(std::span<const StoredValue> values);
+
+ private:
+  const TableDefinition& definition_;
+  size_t fixedEnd_ = 0;  // the column count and the fixed area
+  uint16_t varCount_ = 0;
+  std::vector<size_t> columnOfVarIndex_;  // SIZE_MAX: no column
+  std::vector<uint8_t> row_;
+};
 
 // The bytes each column holds in an existing row, bounds-checked against the
 // row (a value that does not fit reads as null). Indexed like definition.columns.

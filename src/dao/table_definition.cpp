@@ -209,13 +209,6 @@ void CheckCounts(size_t columns, size_t realIndexes, size_t logicalIndexes, size
 
 }  // namespace
 
-bool ColumnDefinition::IsFixed() const { return (flags & jet4::kColumnFixed) != 0; }
-
-bool ColumnDefinition::IsLongValue() const {
-  return type == static_cast<uint8_t>(FieldType::kMemo) ||
-         type == static_cast<uint8_t>(FieldType::kLongBinary);
-}
-
 const ColumnDefinition* TableDefinition::ColumnByNumber(uint16_t number) const {
   for (const auto& column : columns)
     if (column.number == number) return &column;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "dao/field_type.h"
+#include "dao/jet4_constants.h"
 #include "dao/row_pointer.h"
 
 namespace tarvex::dao {
@@ -24,8 +26,12 @@ struct ColumnDefinition {
   uint16_t length = 0;       // bytes
   std::vector<uint8_t> raw;  // the descriptor as read (empty for a new column)
 
-  bool IsFixed() const;
-  bool IsLongValue() const;
+  // Asked for every value of every row: kept inline.
+  bool IsFixed() const { return (flags & jet4::kColumnFixed) != 0; }
+  bool IsLongValue() const {
+    return type == static_cast<uint8_t>(FieldType::kMemo) ||
+           type == static_cast<uint8_t>(FieldType::kLongBinary);
+  }
 };
 
 struct IndexKeyColumn {

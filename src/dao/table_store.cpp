@@ -107,7 +107,7 @@ void TableStore::StartAppendPage() {
 }
 
 RowPointer TableStore::AppendRow(std::span<const StoredValue> values) {
-  auto row = EncodeRow(definition_, values);
+  const auto row = encoder_.Encode(values);
   if (row.size() > jet4::kMaxRowSize) throw DaoException("The record is too large.");
   if (!appendPage_) StartAppendPage();
   if (!appendPage_->CanAdd(row.size())) {

@@ -1,7 +1,5 @@
 #include "dao/text_codec.h"
 
-#include <algorithm>
-
 #include "dao/jet4_constants.h"
 
 namespace tarvex::dao {
@@ -10,27 +8,35 @@ namespace {
 constexpr uint8_t kCompressedMark0 = 0xFF;
 constexpr uint8_t kCompressedMark1 = 0xFE;
 
-bool Compressible(std::u16string_view text) {
+// Writes `text` one byte per character after the compression marks; false
+// (with `out` unspecified) when a character does not fit a byte or is zero,
+// which compressed text cannot hold. One pass without early exit, so that the
+// compiler can make it a vector loop: most short texts compress.
+bool EncodeCompressed(std::u16string_view text, std::vector<uint8_t>& out) {
   if (text.size() < jet4::kCompressedTextMinCharacters ||
       text.size() > jet4::kCompressedTextMaxCharacters)
     return false;
-  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x01 && c <= 0xFF; });
+  out.resize(text.size() + 2);
+  out[0] = kCompressedMark0;
+  out[1] = kCompressedMark1;
+  uint8_t* to = out.data() + 2;
+  bool outside = false;
+  for (char16_t c : text) {
+    outside |= static_cast<uint16_t>(c - 1) > 0xFE;  // 0 or above 0xFF
+    *to++ = static_cast<uint8_t>(c);
+  }
+  return !outside;
 }
 
 }  // namespace
 
 std::vector<uint8_t> EncodeText(std::u16string_view text, bool allowCompression) {
   std::vector<uint8_t> out;
-  if (allowCompression && Compressible(text)) {
-    out.reserve(text.size() + 2);
-    out.push_back(kCompressedMark0);
-    out.push_back(kCompressedMark1);
-    for (char16_t c : text) out.push_back(static_cast<uint8_t>(c));
-    return out;
-  }
+  if (allowCompression && EncodeCompressed(text, out)) return out;
   // Plain text starting with U+FEFF would begin FF FE and read as compressed;
   // the compressed form's switch byte then keeps it plain UTF-16 after all.
   bool escape = !text.empty() && text[0] == 0xFEFF;
+  out.clear();
   if (escape) out = {kCompressedMark0, kCompressedMark1, 0x00};
   size_t base = out.size();
   out.resize(base + text.size() * 2);

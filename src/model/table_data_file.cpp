@@ -1,13 +1,52 @@
 #include "model/table_data_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <bit>
+#include <cerrno>
+#include <cstring>
 
 #include "model/working_folder.h"
 
 namespace tarvex::model {
 namespace {
 
-constexpr size_t kStreamBuffer = 1 << 16;
+constexpr size_t kBlockSize = 1 << 18;
+
+// Writes all of `bytes`; false when the system refuses.
+bool WriteAll(int fd, const uint8_t* bytes, size_t size) {
+  while (size > 0) {
+    const ssize_t put = ::write(fd, bytes, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes += put;
+    size -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+// Reads up to `size` bytes; the count read (0 at the end), or -1 on failure.
+ssize_t ReadSome(int fd, uint8_t* bytes, size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(fd, bytes, size);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+// Stores UTF-16 units little-endian at `out`.
+void PutUnits(std::u16string_view text, uint8_t* out) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(out, text.data(), 2 * text.size());
+  } else {
+    for (char16_t unit : text) {
+      *out++ = static_cast<uint8_t>(unit);
+      *out++ = static_cast<uint8_t>(unit >> 8);
+    }
+  }
+}
 
 }  // namespace
 
@@ -25,50 +64,64 @@ bool CAccessTableDataFile::CreateAt(const std::filesystem::path& path) {
   failed_ = false;
   std::error_code ignored;
   std::filesystem::remove(path_, ignored);
-  file_ = std::fopen(path_.c_str(), "wbx");
-  if (!file_) return false;
-  std::setvbuf(file_, nullptr, _IOFBF, kStreamBuffer);
+  fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd_ < 0) return false;
+  buffer_.resize(kBlockSize);
+  buffered_ = 0;
   return true;
 }
 
-bool CAccessTableDataFile::WriteCount(uint32_t byteCount) {
-  uint8_t header[4];
-  for (int i = 0; i < 4; ++i) header[i] = static_cast<uint8_t>(byteCount >> (8 * i));
-  return std::fwrite(header, 1, 4, file_) == 4;
+bool CAccessTableDataFile::Flush() {
+  if (buffered_ > 0 && !WriteAll(fd_, buffer_.data(), buffered_)) failed_ = true;
+  buffered_ = 0;
+  return !failed_;
 }
 
-bool CAccessTableDataFile::AppendValueText(const std::u16string& text) {
-  if (!file_ || failed_) return false;
+bool CAccessTableDataFile::Reserve(size_t size) {
+  return buffer_.size() - buffered_ >= size || Flush();
+}
+
+void CAccessTableDataFile::PutCount(uint32_t byteCount) {
+  for (int i = 0; i < 4; ++i) buffer_[buffered_++] = static_cast<uint8_t>(byteCount >> (8 * i));
+}
+
+bool CAccessTableDataFile::AppendValueText(std::u16string_view text) {
+  if (fd_ < 0 || failed_) return false;
   // Readers take counts of 2^31 and above as negative (a row end).
   const uint64_t byteCount = 2 * static_cast<uint64_t>(text.size()) + 1;
   if (byteCount > INT32_MAX) {
     failed_ = true;
     return false;
   }
-  bool written = WriteCount(static_cast<uint32_t>(byteCount));
-  if constexpr (std::endian::native == std::endian::little) {
-    written = written && std::fwrite(text.data(), 2, text.size(), file_) == text.size();
-  } else {
-    for (char16_t unit : text) {
-      const uint8_t bytes[2] = {static_cast<uint8_t>(unit), static_cast<uint8_t>(unit >> 8)};
-      written = written && std::fwrite(bytes, 1, 2, file_) == 2;
-    }
+  if (!Reserve(4)) return false;
+  PutCount(static_cast<uint32_t>(byteCount));
+  // A value longer than the buffer goes through it in pieces.
+  while (!text.empty()) {
+    if (!Reserve(2)) return false;
+    const size_t units = std::min(text.size(), (buffer_.size() - buffered_) / 2);
+    PutUnits(text.substr(0, units), buffer_.data() + buffered_);
+    buffered_ += 2 * units;
+    text.remove_prefix(units);
   }
-  written = written && std::fputc(0, file_) != EOF;
-  if (!written) failed_ = true;
-  return !failed_;
+  if (!Reserve(1)) return false;
+  buffer_[buffered_++] = 0;
+  return true;
 }
 
 bool CAccessTableDataFile::AppendNull() {
-  if (!file_ || failed_) return false;
-  if (!WriteCount(0)) failed_ = true;
-  return !failed_;
+  if (fd_ < 0 || failed_) return false;
+  if (!Reserve(4)) return false;
+  PutCount(0);
+  return true;
 }
 
 bool CAccessTableDataFile::Close() {
-  if (!file_) return !failed_;
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
+  if (fd_ < 0) return !failed_;
+  Flush();
+  if (::close(fd_) != 0) failed_ = true;
+  fd_ = -1;
+  buffer_.clear();
+  buffer_.shrink_to_fit();
   return !failed_;
 }
 
@@ -79,21 +132,58 @@ void CAccessTableDataFile::Delete(uint64_t tableDefOffset) {
 
 bool CDataFileReader::Open() {
   Close();
-  file_ = std::fopen(path_.c_str(), "rb");
-  if (!file_) return false;
-  std::setvbuf(file_, nullptr, _IOFBF, kStreamBuffer);
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path_, error);
-  length_ = error ? 0 : size;
+  fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat info {};
+  length_ = ::fstat(fd_, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
   position_ = 0;
+  buffer_.resize(kBlockSize);
+  bufferStart_ = bufferEnd_ = 0;
+  return true;
+}
+
+bool CDataFileReader::Refill() {
+  bufferStart_ = bufferEnd_ = 0;
+  const ssize_t got = ReadSome(fd_, buffer_.data(), buffer_.size());
+  if (got <= 0) return false;
+  bufferEnd_ = static_cast<size_t>(got);
+  return true;
+}
+
+bool CDataFileReader::Take(uint8_t* out, size_t size) {
+  if (bufferEnd_ - bufferStart_ >= size) {  // the usual case: a short value in the buffer
+    if (out) std::memcpy(out, buffer_.data() + bufferStart_, size);
+    bufferStart_ += size;
+    return true;
+  }
+  while (size > 0) {
+    if (bufferStart_ == bufferEnd_) {
+      // A long value goes straight to its place rather than through the buffer.
+      if (out && size >= buffer_.size()) {
+        const ssize_t got = ReadSome(fd_, out, size);
+        if (got <= 0) return false;
+        out += got;
+        size -= static_cast<size_t>(got);
+        continue;
+      }
+      if (!Refill()) return false;
+    }
+    const size_t chunk = std::min(size, bufferEnd_ - bufferStart_);
+    if (out) {
+      std::memcpy(out, buffer_.data() + bufferStart_, chunk);
+      out += chunk;
+    }
+    bufferStart_ += chunk;
+    size -= chunk;
+  }
   return true;
 }
 
 RecordKind CDataFileReader::ReadRecord(std::u16string& text) {
   text.clear();
-  if (!file_ || AtEnd() || length_ - position_ < 4) return End();
+  if (fd_ < 0 || AtEnd() || length_ - position_ < 4) return End();
   uint8_t header[4];
-  if (std::fread(header, 1, 4, file_) != 4) return End();
+  if (!Take(header, 4)) return End();
   const int32_t byteCount = static_cast<int32_t>(header[0] | header[1] << 8 | header[2] << 16 |
                                                  static_cast<uint32_t>(header[3]) << 24);
   position_ += 4;
@@ -104,22 +194,14 @@ RecordKind CDataFileReader::ReadRecord(std::u16string& text) {
   // The first N - 1 bytes are UTF-16LE units; a last odd byte is dropped.
   const size_t units = (count - 1) / 2;
   text.resize(units);
-  bool read = true;
-  if constexpr (std::endian::native == std::endian::little) {
-    read = std::fread(text.data(), 2, units, file_) == units;
-  } else {
-    for (size_t i = 0; read && i < units; ++i) {
-      uint8_t bytes[2];
-      read = std::fread(bytes, 1, 2, file_) == 2;
-      text[i] = static_cast<char16_t>(bytes[0] | bytes[1] << 8);
-    }
-  }
-  for (uint32_t rest = count - 2 * static_cast<uint32_t>(units); read && rest > 0; --rest)
-    read = std::fgetc(file_) != EOF;
+  bool read =
+      Take(reinterpret_cast<uint8_t*>(text.data()), 2 * units) && Take(nullptr, count - 2 * units);
   if (!read) {
     text.clear();
     return End();
   }
+  if constexpr (std::endian::native == std::endian::big)
+    for (char16_t& unit : text) unit = static_cast<char16_t>(unit << 8 | unit >> 8);
   position_ += count;
   return RecordKind::kValue;
 }
@@ -135,15 +217,19 @@ RecordKind CDataFileReader::End() {
 }
 
 void CDataFileReader::Rewind() {
-  if (file_) std::fseek(file_, 0, SEEK_SET);
+  if (fd_ >= 0) ::lseek(fd_, 0, SEEK_SET);
+  bufferStart_ = bufferEnd_ = 0;
   position_ = 0;
 }
 
 void CDataFileReader::Close() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
   length_ = 0;
   position_ = 0;
+  bufferStart_ = bufferEnd_ = 0;
+  buffer_.clear();
+  buffer_.shrink_to_fit();
 }
 
 }  // namespace tarvex::model

@@ -6,9 +6,10 @@
 // (N = 1). Readers take a negative N as the end of the current row. There is
 // no header and no row count; readers count records.
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tarvex::model {
 
@@ -27,7 +28,7 @@ class CAccessTableDataFile {
   // Starts a new, empty file at `path`.
   bool CreateAt(const std::filesystem::path& path);
   // Appends one value record; false once a write has failed.
-  bool AppendValueText(const std::u16string& text);
+  bool AppendValueText(std::u16string_view text);
   // Appends the record of a null value.
   bool AppendNull();
   // Flushes and closes; false when anything written was lost.
@@ -38,11 +39,19 @@ class CAccessTableDataFile {
   static void Delete(uint64_t tableDefOffset);
 
  private:
-  bool WriteCount(uint32_t byteCount);
+  void PutCount(uint32_t byteCount);
+  // Makes room for `size` (at most a few) more bytes in the buffer, writing
+  // out what it holds when needed.
+  bool Reserve(size_t size);
+  bool Flush();
 
   std::filesystem::path path_;
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
   bool failed_ = false;
+  // Records are put together here and written in large blocks: three stdio
+  // calls per value, each taking the stream's lock, cost more than the copying.
+  std::vector<uint8_t> buffer_;
+  size_t buffered_ = 0;
 };
 
 // What one record of a table data file holds.
@@ -78,11 +87,19 @@ class CDataFileReader {
  private:
   // Ends the reading: later reads return kEnd.
   RecordKind End();
+  // Copies the next `size` bytes of the file to `out` (or skips them when
+  // `out` is null); false when the file ends or fails first.
+  bool Take(uint8_t* out, size_t size);
+  // Reads the next block of the file into the emptied buffer; false at its end.
+  bool Refill();
 
   std::filesystem::path path_;
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
   uint64_t length_ = 0;
-  uint64_t position_ = 0;
+  uint64_t position_ = 0;  // of the next record, counted from the file's start
+  std::vector<uint8_t> buffer_;
+  size_t bufferStart_ = 0;  // the unread bytes are buffer_[bufferStart_, bufferEnd_)
+  size_t bufferEnd_ = 0;
 };
 
 }  // namespace tarvex::model

@@ -101,6 +101,7 @@ class CAccessSaveRepairedFile {
   std::map<const model::CAccessTable*, SavedTable> savedTables_;
   std::unordered_set<std::u16string> usedTableNames_;  // folded
   std::vector<uint8_t> oleBytes_;
+  std::u16string preparedText_;  // a value text the row step changed, kept for its room
   SaveReport report_;
 };
 

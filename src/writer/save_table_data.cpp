@@ -186,12 +186,12 @@ void CAccessSaveRepairedFile::WriteValue(const model::CAccessTable& table, const
       if (HoldsZeroLengthText(saved.fieldType[static_cast<size_t>(position)]))
         database_->SetFieldValue(field, std::u16string_view());
     } else {
-      PreparedValue value = PrepareValue(column.type, text);
+      const PreparedValue value = PrepareValue(column.type, text, preparedText_);
       if (value.dropped) {
         refuse(value.dropReason);
         return;
       }
-      database_->SetFieldValue(field, std::u16string_view(value.text));
+      database_->SetFieldValue(field, value.text);
     }
   } catch (const dao::DaoException& error) {
     refuse(error.what());

@@ -1,6 +1,8 @@
 #include "writer/value_rules.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <limits>
 
 #include "format/value_types.h"
@@ -12,18 +14,33 @@ using format::ColumnType;
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-std::u16string DecimalText(int64_t value) {
-  const std::string digits = std::to_string(value);
-  return {digits.begin(), digits.end()};
+std::u16string_view DecimalText(int32_t value, std::u16string& buffer) {
+  char digits[16];
+  char* end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+  buffer.assign(std::begin(digits), end);
+  return buffer;
 }
 
-PreparedValue InRange(int32_t value, int32_t low, int32_t high, const char* type) {
+// True when `text` already is the decimal form of its leading integer: an
+// optional minus, then at most nine digits (so that the value fits 32 bits)
+// without a leading zero. Most recovered integers are; they pass unchanged.
+bool IsPlainInteger(std::u16string_view text) {
+  const bool negative = !text.empty() && text.front() == u'-';
+  const std::u16string_view digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), IsDigit))
+    return false;
+  return digits.front() != u'0' || (digits.size() == 1 && !negative);
+}
+
+PreparedValue InRange(std::u16string_view text, int32_t low, int32_t high, const char* type,
+                      std::u16string& buffer) {
+  const int32_t value = LeadingInteger(text);
   PreparedValue prepared;
   if (value < low || value > high) {
     prepared.dropped = true;
     prepared.dropReason = std::to_string(value) + " is out of the range of a " + type + " field.";
   } else {
-    prepared.text = DecimalText(value);
+    prepared.text = IsPlainInteger(text) ? text : DecimalText(value, buffer);
   }
   return prepared;
 }
@@ -44,23 +61,25 @@ int32_t LeadingInteger(std::u16string_view text) {
                                                   std::numeric_limits<int32_t>::max()));
 }
 
-PreparedValue PrepareValue(uint8_t typeCode, std::u16string text) {
+PreparedValue PrepareValue(uint8_t typeCode, std::u16string_view text, std::u16string& buffer) {
   switch (static_cast<ColumnType>(typeCode)) {
     case ColumnType::kByte:
-      return InRange(LeadingInteger(text), 0, 255, "Byte");
+      return InRange(text, 0, 255, "Byte", buffer);
     case ColumnType::kInt:
-      return InRange(LeadingInteger(text), -32768, 32767, "Integer");
+      return InRange(text, -32768, 32767, "Integer", buffer);
     case ColumnType::kLong:
-      return {false, {}, DecimalText(LeadingInteger(text))};
+      return {false, {}, IsPlainInteger(text) ? text : DecimalText(LeadingInteger(text), buffer)};
     case ColumnType::kDateTime:
       // In the date text the first two digits of the year stand at 6 and 7.
-      if (text.size() >= 8) {
-        if (!IsDigit(text[7])) text[7] = u'0';
-        if (!IsDigit(text[6])) text[6] = u'0';
+      if (text.size() >= 8 && (!IsDigit(text[7]) || !IsDigit(text[6]))) {
+        buffer.assign(text);
+        if (!IsDigit(buffer[7])) buffer[7] = u'0';
+        if (!IsDigit(buffer[6])) buffer[6] = u'0';
+        return {false, {}, buffer};
       }
-      return {false, {}, std::move(text)};
+      return {false, {}, text};
     default:
-      return {false, {}, std::move(text)};
+      return {false, {}, text};
   }
 }
 

@@ -15,12 +15,14 @@ int32_t LeadingInteger(std::u16string_view text);
 struct PreparedValue {
   bool dropped = false;
   std::string dropReason;
-  std::u16string text;  // what to pass when not dropped
+  std::u16string_view text;  // what to pass when not dropped
 };
 
 // Byte and Integer texts outside their range are dropped; Byte, Integer and
 // Long pass their leading integer; a date text gets digits where the first
-// two digits of its year are not; every other text passes unchanged.
-PreparedValue PrepareValue(uint8_t typeCode, std::u16string text);
+// two digits of its year are not; every other text passes unchanged. A
+// changed text is made in `buffer` (reused from value to value, so that no
+// value costs an allocation); the result's text lies in `text` or `buffer`.
+PreparedValue PrepareValue(uint8_t typeCode, std::u16string_view text, std::u16string& buffer);
 
 }  // namespace tarvex::writer
