@@ -38,6 +38,7 @@ bool CAccessSaveRepairedFile::RunSave() {
 
   bool complete = SaveStructure();
   if (complete) {
+    ReportQueriesNotWritten();
     SaveRelations();
     OrderTables();
     complete = SaveTableData();
@@ -49,6 +50,14 @@ bool CAccessSaveRepairedFile::RunSave() {
   }
   report_.saved = complete;
   return complete;
+}
+
+void CAccessSaveRepairedFile::ReportQueriesNotWritten() {
+  for (const auto* query = model->queryObjectList.head(); query; query = query->next) {
+    // Hidden queries (the record sources of forms and reports) are never written.
+    if (!query->name.starts_with(u"~sq"))
+      report_.queriesSkipped.push_back({query->name, "Saved queries are not written yet."});
+  }
 }
 
 bool CAccessSaveRepairedFile::OpenTableDataFile(uint64_t tableDefOffset) {

@@ -81,6 +81,8 @@ class CAccessSaveRepairedFile {
   void CreateFields(const model::CAccessTable& table, SavedTable& saved, TableSaveReport& entry);
   void CreateIndexes(const model::CAccessTable& table, TableSaveReport& entry);
   bool CreateDatabase();
+  // Saved queries come with a later version of the engine; until then the report names them.
+  void ReportQueriesNotWritten();
   void CreateRelationship(const dao::RelationInfo& relation);
   bool SaveRows(const model::CAccessTable& table, const SavedTable& saved, TableSaveReport& entry);
   void WriteValue(const model::CAccessTable& table, const SavedTable& saved, int position,
