@@ -7,6 +7,8 @@
 
 namespace tarvex::writer {
 
+bool IsSystemObjectName(std::u16string_view name) { return name.starts_with(u"MSys"); }
+
 std::u16string FoldName(std::u16string_view name) {
   std::u16string folded(name);
   for (char16_t& c : folded)

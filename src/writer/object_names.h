@@ -8,6 +8,10 @@
 
 namespace tarvex::writer {
 
+// True for the names of the system tables ("MSys" first, case as written):
+// the new database has its own, and they are not copied.
+bool IsSystemObjectName(std::u16string_view name);
+
 // The name as Access compares names: ASCII letters in upper case.
 std::u16string FoldName(std::u16string_view name);
 

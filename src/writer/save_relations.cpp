@@ -7,6 +7,7 @@
 #include "engine/version_handler.h"
 #include "format/unicode.h"
 #include "writer/access_save_repaired_file.h"
+#include "writer/object_names.h"
 #include "writer/relationship_rows.h"
 #include "writer/save_status.h"
 
@@ -100,7 +101,7 @@ bool CAccessSaveRepairedFile::SaveRelations() {
 }
 
 void CAccessSaveRepairedFile::CreateRelationship(const dao::RelationInfo& relation) {
-  if (relation.table.starts_with(u"MSys") || relation.foreignTable.starts_with(u"MSys")) {
+  if (IsSystemObjectName(relation.table) || IsSystemObjectName(relation.foreignTable)) {
     report_.relationshipsSkipped.push_back(
         {relation.name, "It relates system tables, which the new database has of its own."});
     return;

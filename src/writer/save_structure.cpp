@@ -14,13 +14,10 @@ namespace tarvex::writer {
 namespace {
 
 using format::FromUtf8;
-using format::ToUtf8;
 
 constexpr long kTableAttributes = dao::kDbAttachExclusive;
 // A table whose name the engine still refuses is tried under this many numbered names.
 constexpr int kNameAttempts = 3;
-
-bool IsSystemTableName(const std::u16string& name) { return name.starts_with(u"MSys"); }
 
 std::u16string Quoted(const std::u16string& name) { return u"'" + name + u"'"; }
 
@@ -49,7 +46,7 @@ bool CAccessSaveRepairedFile::SaveStructure() {
       return false;
     }
     SetCaption(u"(Step 1/2)Saving table name and structure: " + table->name);
-    if (IsSystemTableName(table->name)) continue;
+    if (IsSystemObjectName(table->name)) continue;
     if (table->tableDefInfo.columnCount == 0 && table->columnList.count() == 0) continue;
     CreateTable(*table);
   }

@@ -14,6 +14,7 @@
 #include "format/value_types.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/field_plan.h"
+#include "writer/object_names.h"
 #include "writer/save_status.h"
 #include "writer/value_rules.h"
 
@@ -23,8 +24,6 @@ namespace {
 using format::ColumnType;
 using format::FromUtf8;
 using format::TypeCode;
-
-bool IsSystemTableName(const std::u16string& name) { return name.starts_with(u"MSys"); }
 
 // Reads a whole file into `bytes`; the system's reason when it cannot.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path,
@@ -63,7 +62,7 @@ bool CAccessSaveRepairedFile::SaveTableData() {
   if (!model) return false;
   uint64_t rows = 0;
   for (const auto& table : model->tableList)
-    if (!IsSystemTableName(table->name) || table->name == u"MSysRelationships")
+    if (!IsSystemObjectName(table->name) || table->name == u"MSysRelationships")
       rows += table->tableDefInfo.rowCount;
   auto& progress = engine::ProgressStatus();
   progress.SetMaximum(static_cast<int>(std::min<uint64_t>(rows, INT32_MAX)));
