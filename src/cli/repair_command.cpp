@@ -66,7 +66,7 @@ void PrintSummary(const writer::SaveReport& report) {
   for (const auto& table : report.tables) {
     std::cout << format::ToUtf8(table.name) << ": " << table.rowsRecovered << " rows recovered, "
               << table.rowsWritten << " written";
-    if (table.savedName.empty()) std::cout << " (not created: " << table.notCreatedReason << ")";
+    if (table.savedName.empty()) std::cout << " (not created: " << table.problem << ")";
     std::cout << "\n";
   }
   size_t fields = 0, indexes = 0;

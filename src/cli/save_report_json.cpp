@@ -30,7 +30,7 @@ ordered_json Table(const writer::TableSaveReport& table) {
   json["name"] = ToUtf8(table.name);
   json["savedAs"] =
       table.savedName.empty() ? ordered_json(nullptr) : ordered_json(ToUtf8(table.savedName));
-  if (!table.notCreatedReason.empty()) json["problem"] = table.notCreatedReason;
+  if (!table.problem.empty()) json["problem"] = table.problem;
   json["rowsRecovered"] = table.rowsRecovered;
   json["rowsWritten"] = table.rowsWritten;
   if (table.rowsRefused.count) json["rowsRefused"] = Refused(table.rowsRefused);

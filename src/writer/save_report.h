@@ -25,7 +25,7 @@ struct RefusedValues {
 struct TableSaveReport {
   std::u16string name;       // as recovered
   std::u16string savedName;  // in the repaired database; empty when the table was not created
-  std::string notCreatedReason;
+  std::string problem;       // why it was not created, or its rows not written
   uint64_t rowsRecovered = 0;
   uint64_t rowsWritten = 0;
   RefusedValues rowsRefused;                              // records the engine did not store

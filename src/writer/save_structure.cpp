@@ -95,14 +95,14 @@ void CAccessSaveRepairedFile::CreateTable(const model::CAccessTable& table) {
       database_->CreateTableDef(saved.name, kTableAttributes);
       created = true;
     } catch (const dao::DaoException& error) {
-      entry.notCreatedReason = error.what();  // the name is marked used: the next try numbers it
+      entry.problem = error.what();  // the name is marked used: the next try numbers it
     }
   }
   if (!created) {
-    Log(u"Table " + Quoted(table.name) + u" is not created: " + FromUtf8(entry.notCreatedReason));
+    Log(u"Table " + Quoted(table.name) + u" is not created: " + FromUtf8(entry.problem));
     return;
   }
-  entry.notCreatedReason.clear();
+  entry.problem.clear();
   if (saved.name != table.name)
     Log(u"Table " + Quoted(table.name) + u" is saved as " + Quoted(saved.name) + u".");
 
@@ -114,7 +114,7 @@ void CAccessSaveRepairedFile::CreateTable(const model::CAccessTable& table) {
     entry.savedName = saved.name;
     savedTables_.emplace(&table, std::move(saved));
   } catch (const dao::DaoException& error) {
-    entry.notCreatedReason = error.what();
+    entry.problem = error.what();
     Log(u"Table " + Quoted(table.name) + u" is not created: " + FromUtf8(error.what()));
   }
   try {

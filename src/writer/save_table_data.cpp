@@ -77,7 +77,7 @@ bool CAccessSaveRepairedFile::SaveTableData() {
     auto saved = savedTables_.find(table.get());
     if (saved == savedTables_.end() || table->tableDefInfo.columnCount == 0) continue;
     if (!OpenTableDataFile(table->tableDefOffset)) {
-      report_.tables[saved->second.report].notCreatedReason = "Its recovered rows cannot be read.";
+      report_.tables[saved->second.report].problem = "Its recovered rows cannot be read.";
       continue;
     }
     SetCaption(u"(Step 2/2)Saving table data: " + table->name);
@@ -100,8 +100,8 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
   try {
     database_->OpenRecordset(u"SELECT * FROM [" + saved.name + u"]");
   } catch (const dao::DaoException& error) {
-    entry.notCreatedReason = std::string("Its rows cannot be written: ") + error.what();
-    Log(u"Table " + table.name + u": " + FromUtf8(entry.notCreatedReason));
+    entry.problem = std::string("Its rows cannot be written: ") + error.what();
+    Log(u"Table " + table.name + u": " + FromUtf8(entry.problem));
     return true;
   }
   auto closeRecordset = [&] {

@@ -193,7 +193,7 @@ TEST_P(FixtureRepair, BothReadersFindEveryTableColumnAndRow) {
     for (const auto& table : report.tables)
       if (format::ToUtf8(table.name) == name) saved = &table;
     ASSERT_NE(saved, nullptr) << "the table was not saved";
-    ASSERT_FALSE(saved->savedName.empty()) << saved->notCreatedReason;
+    ASSERT_FALSE(saved->savedName.empty()) << saved->problem;
     const std::string savedName = format::ToUtf8(saved->savedName);
     const auto columns = SavedColumns(truthTable, *saved);
     CompareWithMdbReader(truthTable, DumpTable(dump, savedName), columns);
