@@ -13,6 +13,7 @@
 #include "dao/text_codec.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
+#include "format/usage_map.h"
 
 namespace tarvex::dao {
 namespace {
@@ -20,7 +21,6 @@ namespace {
 using format::CDataReader;
 using format::kJet4Layout;
 
-constexpr uint32_t kGlobalMapPage = 1;
 constexpr int32_t kInheritedAccess = 983294;
 constexpr int16_t kTypeMask = 0x7F;
 
@@ -114,12 +114,12 @@ std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::pat
 void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   file_->Allocate();  // page 0: header
   file_->Write(0, BuildHeaderPage(codePage));
-  DataPage global(jet4::kGlobalMapPageOwner);
-  std::vector<uint8_t> emptyMap(jet4::kUsageMapRowLength, 0);
+  DataPage global(format::kGlobalUsageMapPageOwner);
+  std::vector<uint8_t> emptyMap(kJet4Layout.usageMapRowLength, 0);
   global.Add(emptyMap);
   global.Add(emptyMap);
   file_->Allocate();
-  file_->Write(kGlobalMapPage, global.bytes());
+  file_->Write(format::kGlobalUsageMapPage, global.bytes());
   const SystemTable order[] = {SystemTable::kObjects, SystemTable::kAces, SystemTable::kQueries,
                                SystemTable::kRelationships};
   std::vector<std::pair<uint32_t, TableDefinition>> definitions;
@@ -166,7 +166,7 @@ std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::
   std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
   db->ReadCatalogue();
   db->ReadSecurityIds();
-  auto global = ReadMapRow(*db->file_, {kGlobalMapPage, 0});
+  auto global = ReadMapRow(*db->file_, {format::kGlobalUsageMapPage, 0});
   db->freePages_ = ReadUsageMap(global, *db->file_, db->file_->pageCount());
   return db;
 }
@@ -236,9 +236,9 @@ TableStore& DatabaseFile::Table(uint32_t definitionPage) {
 }
 
 RowPointer DatabaseFile::AddMapRow() {
-  std::vector<uint8_t> row(jet4::kUsageMapRowLength, 0);
+  std::vector<uint8_t> row(kJet4Layout.usageMapRowLength, 0);
   if (!mapPage_ || !mapPage_->CanAdd(row.size())) {
-    mapPage_.emplace(jet4::kUsageMapPageOwner);
+    mapPage_.emplace(format::kUsageMapPageOwner);
     mapPageNumber_ = file_->Allocate();
   }
   RowPointer at{mapPageNumber_, mapPage_->Add(row)};
@@ -305,7 +305,7 @@ uint32_t DatabaseFile::AddTable(const std::u16string& name, TableDefinition defi
 }
 
 void DatabaseFile::WriteGlobalMap() {
-  UpdateMapRow(*file_, {kGlobalMapPage, 0},
+  UpdateMapRow(*file_, {format::kGlobalUsageMapPage, 0},
                [&](std::span<uint8_t> row) { WriteGlobalUsageMap(row, freePages_, *file_); });
 }
 

@@ -13,7 +13,6 @@ inline constexpr uint8_t kDataPageType = 0x01;
 inline constexpr uint8_t kTableDefPageType = 0x02;
 inline constexpr uint8_t kIndexNodePageType = 0x03;
 inline constexpr uint8_t kIndexLeafPageType = 0x04;
-inline constexpr uint8_t kUsageBitmapPageType = 0x05;
 
 // Page 0.
 inline constexpr size_t kEngineNameOffset = 0x04;
@@ -87,25 +86,6 @@ inline constexpr uint8_t kLogicalIndexPrimaryKey = 1;
 inline constexpr size_t kDataPageFreeSpaceOffset = 2;
 inline constexpr size_t kMaxRowsPerPage = 255;
 inline constexpr size_t kMaxRowSize = 4060;
-inline constexpr uint32_t kLongValuePageOwner = 0x4C41564C;  // "LVAL"
-inline constexpr uint32_t kGlobalMapPageOwner = 1;
-inline constexpr uint32_t kUsageMapPageOwner = 0;
-
-// Usage maps.
-inline constexpr size_t kUsageMapRowLength = 69;
-inline constexpr uint8_t kInlineMapType = 0x00;
-inline constexpr uint8_t kReferenceMapType = 0x01;
-inline constexpr size_t kInlineMapHeaderLength = 5;
-inline constexpr size_t kBitmapPageHeaderLength = 4;
-
-// Long values (memo and OLE).
-inline constexpr size_t kLongValueHeaderLength = 12;
-inline constexpr size_t kLongValueInlineMax = 64;
-inline constexpr size_t kLongValueSingleRowMax = 4076;
-inline constexpr size_t kLongValueChunkMax = 4072;
-inline constexpr uint32_t kLongValueInlineFlag = 0x80000000;
-inline constexpr uint32_t kLongValueSingleRowFlag = 0x40000000;
-inline constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
 
 // Text.
 inline constexpr size_t kMaxTextCharacters = 255;

@@ -3,22 +3,12 @@
 #include <algorithm>
 
 #include "dao/dao_exception.h"
-#include "dao/jet4_constants.h"
-#include "format/data_reader.h"
+#include "format/long_value.h"
 
 namespace tarvex::dao {
-namespace {
 
-constexpr size_t kNextPointerLength = 4;
-
-std::vector<uint8_t> Header(uint32_t lengthAndKind, RowPointer first) {
-  std::vector<uint8_t> header(jet4::kLongValueHeaderLength, 0);
-  format::PutU32(header, 0, lengthAndKind);
-  format::PutU32(header, 4, first.ToU32());
-  return header;
-}
-
-}  // namespace
+using format::kJet4Layout;
+using format::LongValueKind;
 
 LongValueStore::LongValueStore(PageFile& file, PageSet ownedPages, PageSet freePages)
     : file_(file), owned_(std::move(ownedPages)), free_(std::move(freePages)) {}
@@ -26,7 +16,7 @@ LongValueStore::LongValueStore(PageFile& file, PageSet ownedPages, PageSet freeP
 RowPointer LongValueStore::AddRow(std::span<const uint8_t> row) {
   if (!page_ || !page_->CanAdd(row.size())) {
     Flush();
-    page_.emplace(jet4::kLongValuePageOwner);
+    page_.emplace(format::kLongValuePageOwner);
     pageNumber_ = file_.Allocate();
     owned_.Add(pageNumber_);
   }
@@ -34,30 +24,27 @@ RowPointer LongValueStore::AddRow(std::span<const uint8_t> row) {
 }
 
 std::vector<uint8_t> LongValueStore::Store(std::span<const uint8_t> data, bool inlineAllowed) {
-  if (data.size() > jet4::kLongValueLengthMask)
+  if (data.size() > format::kLongValueMaxLength)
     throw DaoException("The value is too long to store.");
-  auto length = static_cast<uint32_t>(data.size());
-  if (inlineAllowed && data.size() <= jet4::kLongValueInlineMax) {
-    auto header = Header(length | jet4::kLongValueInlineFlag, {});
-    header.insert(header.end(), data.begin(), data.end());
-    return header;
+  const auto kind = format::LongValueKindFor(data.size(), inlineAllowed, kJet4Layout);
+  uint32_t firstRow = 0;
+  if (kind == LongValueKind::kSingleRow) firstRow = AddRow(data).ToU32();
+  if (kind == LongValueKind::kChain) {
+    // Rows as long as a row may be; the last piece first, so that each row can name the next.
+    const size_t pieceMax = kJet4Layout.longValueRowMax - format::kLongValueLinkSize;
+    std::vector<uint8_t> row;
+    for (size_t i = (data.size() + pieceMax - 1) / pieceMax; i-- > 0;) {
+      const size_t first = i * pieceMax;
+      format::EncodeLongValueChainRow(
+          firstRow, data.subspan(first, std::min(pieceMax, data.size() - first)), row);
+      firstRow = AddRow(row).ToU32();
+    }
   }
-  if (data.size() <= jet4::kLongValueSingleRowMax)
-    return Header(length | jet4::kLongValueSingleRowFlag, AddRow(data));
-  // A chain: place the last piece first, so each row can name the next.
-  size_t pieces = (data.size() + jet4::kLongValueChunkMax - 1) / jet4::kLongValueChunkMax;
-  RowPointer next{};
-  std::vector<uint8_t> row;
-  for (size_t i = pieces; i-- > 0;) {
-    size_t first = i * jet4::kLongValueChunkMax;
-    size_t size = std::min(jet4::kLongValueChunkMax, data.size() - first);
-    row.assign(kNextPointerLength, 0);
-    format::PutU32(row, 0, next.ToU32());
-    row.insert(row.end(), data.begin() + static_cast<std::ptrdiff_t>(first),
-               data.begin() + static_cast<std::ptrdiff_t>(first + size));
-    next = AddRow(row);
-  }
-  return Header(length, next);
+  const auto header =
+      format::EncodeLongValueHeader({static_cast<uint32_t>(data.size()), kind, firstRow});
+  std::vector<uint8_t> bytes(header.begin(), header.end());
+  if (kind == LongValueKind::kInline) bytes.insert(bytes.end(), data.begin(), data.end());
+  return bytes;
 }
 
 void LongValueStore::Flush() {

@@ -18,8 +18,8 @@ class LongValueStore {
  public:
   LongValueStore(PageFile& file, PageSet ownedPages, PageSet freePages);
 
-  // The 12-byte header, followed by the data itself when `inlineAllowed` and
-  // the data is short. Throws DaoException for data of 1 GiB or more.
+  // The long-value header, followed by the data itself when it stays in the row
+  // (format::LongValueKindFor). Throws DaoException for data of 1 GiB or more.
   std::vector<uint8_t> Store(std::span<const uint8_t> data, bool inlineAllowed);
   // Writes the page being filled.
   void Flush();

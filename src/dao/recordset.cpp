@@ -11,6 +11,7 @@
 #include "dao/value_conversion.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
+#include "format/long_value.h"
 
 namespace tarvex::dao {
 namespace {
@@ -154,7 +155,7 @@ bool Recordset::LongValuesFitInRow() const {
     if (!values_[i]) continue;
     size_t size = values_[i]->size();
     length += columns[i].IsLongValue()
-                  ? jet4::kLongValueHeaderLength + (size <= jet4::kLongValueInlineMax ? size : 0)
+                  ? format::kLongValueHeaderSize + (size <= format::kLongValueInlineMax ? size : 0)
                   : size;
   }
   return length <= jet4::kMaxRowSize;

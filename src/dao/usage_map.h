@@ -1,8 +1,6 @@
 #pragma once
-// Usage maps: the set of pages a table, index or long-value column owns (or,
-// for the global map on page 1, the pages that are free), stored in one row
-// either inline (a start page and a bitmap) or by reference (pointers to
-// bitmap pages that each cover a fixed range of page numbers).
+// Usage maps (format/usage_map.h) as the engine keeps and rewrites them: a
+// page set in memory, a row rewritten in place, bitmap pages from the file.
 #include <cstdint>
 #include <span>
 #include <vector>

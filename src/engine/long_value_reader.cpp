@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <unordered_set>
 
 #include "format/data_page.h"
 #include "format/value_text.h"
@@ -14,21 +13,14 @@ namespace {
 
 using format::Bytes;
 using format::CDataReader;
-
-// Each row of a chain starts with a row pointer to the next: row number, then a 3-byte page number.
-constexpr size_t kChainLinkSize = 4;
+using format::LongValueHeader;
+using format::LongValueKind;
 
 std::vector<uint8_t> PathValue(const std::filesystem::path& path) {
   return format::TextToUtf16LeBytes(path.u16string());
 }
 
 }  // namespace
-
-std::optional<LongValueHeader> LongValueHeader::Parse(Bytes header) {
-  if (header.size() < kSize) return std::nullopt;
-  return LongValueHeader{*CDataReader::U24(header, 0), *CDataReader::U8(header, 3),
-                         *CDataReader::U8(header, 4), *CDataReader::U24(header, 5)};
-}
 
 // An OLE object file being written: removed again unless the value is kept.
 class CLongValueReader::OleFile {
@@ -69,40 +61,25 @@ CLongValueReader::CLongValueReader(CDBFileReader& file, uint64_t fileSize,
     : file_(file), fileSize_(fileSize), layout_(layout), page_(layout.pageSize) {}
 
 std::optional<std::vector<uint8_t>> CLongValueReader::MemoValue(Bytes header, Bytes afterHeader) {
-  const auto fields = LongValueHeader::Parse(header);
+  const auto fields = format::DecodeLongValueHeader(header);
   if (!fields) return std::nullopt;
-  switch (fields->kind) {
-    case LongValueHeader::kInline:
-      return InlineBytes(*fields, afterHeader);
-    case LongValueHeader::kSingleRow:
-      return SingleRowBytes(*fields);
-    case LongValueHeader::kChain: {
-      std::vector<uint8_t> value;
-      const auto end = WalkChain(*fields, true, [&value](Bytes segment) {
-        value.insert(value.end(), segment.begin(), segment.end());
-        return true;
-      });
-      if (end == ChainEnd::kAbsent) return std::nullopt;
-      return value;
-    }
-    default:
-      return std::nullopt;
-  }
+  if (fields->kind == LongValueKind::kInline) return InlineBytes(*fields, afterHeader);
+  if (fields->kind == LongValueKind::kSingleRow) return SingleRowBytes(*fields);
+  std::vector<uint8_t> value;
+  const bool kept = WalkChain(*fields, true, [&value](Bytes segment) {
+    value.insert(value.end(), segment.begin(), segment.end());
+    return true;
+  });
+  if (!kept) return std::nullopt;
+  return value;
 }
 
 std::optional<std::vector<uint8_t>> CLongValueReader::OleValue(Bytes header, Bytes afterHeader) {
-  const auto fields = LongValueHeader::Parse(header);
+  const auto fields = format::DecodeLongValueHeader(header);
   if (!fields) return std::nullopt;
-  switch (fields->kind) {
-    case LongValueHeader::kInline:
-      return OleInline(*fields, afterHeader);
-    case LongValueHeader::kSingleRow:
-      return OleSingleRow(*fields);
-    case LongValueHeader::kChain:
-      return OleChain(*fields);
-    default:
-      return std::nullopt;
-  }
+  if (fields->kind == LongValueKind::kInline) return OleInline(*fields, afterHeader);
+  if (fields->kind == LongValueKind::kSingleRow) return OleSingleRow(*fields);
+  return OleChain(*fields);
 }
 
 std::optional<std::vector<uint8_t>> CLongValueReader::EmptyOleValue() {
@@ -110,9 +87,11 @@ std::optional<std::vector<uint8_t>> CLongValueReader::EmptyOleValue() {
   return file.Keep();
 }
 
-// Inline data whose length runs past the row keeps its length as zero bytes.
+// Inline data whose length runs past the row keeps its length as zero bytes; a length of a
+// page or more cannot lie in a row, so the header is damaged and the value absent.
 std::optional<std::vector<uint8_t>> CLongValueReader::InlineBytes(const LongValueHeader& header,
                                                                   Bytes afterHeader) const {
+  if (header.length >= layout_.pageSize) return std::nullopt;
   if (const auto data = CDataReader::Slice(afterHeader, 0, header.length)) {
     return std::vector<uint8_t>(data->begin(), data->end());
   }
@@ -122,8 +101,8 @@ std::optional<std::vector<uint8_t>> CLongValueReader::InlineBytes(const LongValu
 // The header's length of the row's bytes, or the whole row when it is shorter.
 std::optional<std::vector<uint8_t>> CLongValueReader::SingleRowBytes(
     const LongValueHeader& header) {
-  if (!ReadPage(header.page) || !IsDataPage()) return std::nullopt;
-  const auto row = RowBytes(header.row);
+  if (!ReadPage(header.firstRow >> 8) || !format::IsDataPage(page_, layout_)) return std::nullopt;
+  const auto row = RowBytes(static_cast<uint8_t>(header.firstRow));
   if (!row) return std::nullopt;
   const auto data = row->first(std::min<size_t>(row->size(), header.length));
   return std::vector<uint8_t>(data.begin(), data.end());
@@ -134,36 +113,25 @@ std::optional<std::vector<uint8_t>> CLongValueReader::SingleRowBytes(
 // gathered. A page that is not a data page makes the whole value absent; so does
 // a row without data unless `keepPartial` (memo text cut short still helps).
 template <typename Take>
-CLongValueReader::ChainEnd CLongValueReader::WalkChain(const LongValueHeader& header,
-                                                       bool keepPartial, Take take) {
-  std::unordered_set<uint32_t> visited;
-  uint64_t remaining = header.length;
-  uint32_t page = header.page;
-  uint8_t row = header.row;
-  while (page != 0 && remaining > 0 && visited.insert(page).second && ReadPage(page)) {
-    if (!IsDataPage()) return ChainEnd::kAbsent;
-    const auto rowBytes = RowBytes(row);
-    if (!rowBytes || rowBytes->size() < kChainLinkSize ||
-        (!keepPartial && rowBytes->size() == kChainLinkSize)) {
-      return keepPartial ? ChainEnd::kValue : ChainEnd::kAbsent;
-    }
-    const auto segment = rowBytes->subspan(kChainLinkSize);
-    const auto taken =
-        segment.first(static_cast<size_t>(std::min<uint64_t>(segment.size(), remaining)));
-    if (!take(taken)) return ChainEnd::kAbsent;
-    remaining -= taken.size();
-    row = (*rowBytes)[0];
-    page = *CDataReader::U24(*rowBytes, 1);
+bool CLongValueReader::WalkChain(const LongValueHeader& header, bool keepPartial, Take take) {
+  format::LongValueChain chain(header);
+  while (const auto at = chain.Next()) {
+    if (!ReadPage(*at >> 8)) break;  // a row pointer: the page above the row number
+    if (!format::IsDataPage(page_, layout_)) return false;
+    const auto row = RowBytes(static_cast<uint8_t>(*at));
+    const auto segment = row ? chain.Take(*row) : std::nullopt;
+    if (!segment || (!keepPartial && segment->empty())) return keepPartial;
+    if (!take(*segment)) return false;
   }
-  return ChainEnd::kValue;
+  return true;
 }
 
 // An inline length of 0 is an empty object, not a null one: it gets an empty file.
 std::optional<std::vector<uint8_t>> CLongValueReader::OleInline(const LongValueHeader& header,
                                                                 Bytes afterHeader) {
-  if (header.length >= layout_.pageSize) return std::nullopt;
-  OleFile file(NewOleFilePath(""));
   const auto data = InlineBytes(header, afterHeader);
+  if (!data) return std::nullopt;
+  OleFile file(NewOleFilePath(""));
   if (!file.Write(*data)) return std::nullopt;
   return file.Keep();
 }
@@ -176,10 +144,11 @@ std::optional<std::vector<uint8_t>> CLongValueReader::OleSingleRow(const LongVal
 }
 
 std::optional<std::vector<uint8_t>> CLongValueReader::OleChain(const LongValueHeader& header) {
-  if (!PageLiesInFile(header.page)) return std::nullopt;
+  if (!PageLiesInFile(header.firstRow >> 8)) return std::nullopt;
   OleFile file(NewOleFilePath("ole_temp_"));
-  const auto end = WalkChain(header, false, [&file](Bytes segment) { return file.Write(segment); });
-  if (end == ChainEnd::kAbsent) return std::nullopt;
+  if (!WalkChain(header, false, [&file](Bytes segment) { return file.Write(segment); })) {
+    return std::nullopt;
+  }
   return file.Keep();
 }
 
@@ -195,8 +164,6 @@ bool CLongValueReader::ReadPage(uint32_t page) {
   return file_.ReadAt(layout_.PageOffset(page), page_, error, &bytesRead) &&
          bytesRead == page_.size();
 }
-
-bool CLongValueReader::IsDataPage() const { return format::IsDataPage(page_, layout_); }
 
 std::optional<Bytes> CLongValueReader::RowBytes(uint8_t row) const {
   const Bytes page(page_);

@@ -1,15 +1,12 @@
 #pragma once
-// Memo and OLE object values whose bytes need not lie in the row. The 12-byte
-// long-value header at the start of such a column's variable data says whether
-// the data follows inline, lies in one long-value row of another page, or in a
-// chain of long-value rows. Memo bytes are gathered in memory; every OLE object
-// goes to a file of its own in the working folder, and the value becomes that
-// file's path.
+// Memo and OLE object values (format/long_value.h). Memo bytes are gathered in
+// memory; every OLE object goes to a file of its own in the working folder, and
+// the value becomes that file's path.
 //
 // Everything read from the file is checked: pages must lie wholly inside the
-// file and be data pages, rows must lie inside their page, a chain never
-// visits a page twice and never yields more than the header's length, so a
-// damaged chain can neither hang the scan nor fill the disk.
+// file and be data pages, rows must lie inside their page, and a chain is
+// followed as format::LongValueChain bounds it, so a damaged chain can neither
+// hang the scan nor fill the disk.
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -17,23 +14,9 @@
 #include "engine/db_file_reader.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
+#include "format/long_value.h"
 
 namespace tarvex::engine {
-
-struct LongValueHeader {
-  static constexpr size_t kSize = 12;
-  static constexpr uint8_t kInline = 0x80;
-  static constexpr uint8_t kSingleRow = 0x40;
-  static constexpr uint8_t kChain = 0x00;
-
-  uint32_t length = 0;  // all three length bytes: values of 64 KB and more come back whole
-  uint8_t kind = 0;     // kInline, kSingleRow or kChain; anything else is not a long value
-  uint8_t row = 0;      // first long-value row
-  uint32_t page = 0;    // its page number
-
-  // Nothing when fewer than kSize bytes are given.
-  static std::optional<LongValueHeader> Parse(format::Bytes header);
-};
 
 class CLongValueReader {
  public:
@@ -62,24 +45,23 @@ class CLongValueReader {
 
  private:
   class OleFile;
-  enum class ChainEnd { kValue, kAbsent };
 
-  std::optional<std::vector<uint8_t>> InlineBytes(const LongValueHeader& header,
+  std::optional<std::vector<uint8_t>> InlineBytes(const format::LongValueHeader& header,
                                                   format::Bytes afterHeader) const;
-  std::optional<std::vector<uint8_t>> SingleRowBytes(const LongValueHeader& header);
-  // Hands every chain segment, cut to the header's length, to `take` (false: stop, absent).
+  std::optional<std::vector<uint8_t>> SingleRowBytes(const format::LongValueHeader& header);
+  // Hands every chain segment, cut to the header's length, to `take` (false: stop, absent);
+  // false when the value is absent.
   template <typename Take>
-  ChainEnd WalkChain(const LongValueHeader& header, bool keepPartial, Take take);
+  bool WalkChain(const format::LongValueHeader& header, bool keepPartial, Take take);
 
-  std::optional<std::vector<uint8_t>> OleInline(const LongValueHeader& header,
+  std::optional<std::vector<uint8_t>> OleInline(const format::LongValueHeader& header,
                                                 format::Bytes afterHeader);
-  std::optional<std::vector<uint8_t>> OleSingleRow(const LongValueHeader& header);
-  std::optional<std::vector<uint8_t>> OleChain(const LongValueHeader& header);
+  std::optional<std::vector<uint8_t>> OleSingleRow(const format::LongValueHeader& header);
+  std::optional<std::vector<uint8_t>> OleChain(const format::LongValueHeader& header);
 
   // Reads the page into page_; false when it does not lie wholly inside the file or cannot be read.
   bool ReadPage(uint32_t page);
   bool PageLiesInFile(uint32_t page) const;
-  bool IsDataPage() const;
   // The bytes of row `row` of the page in page_: from its offset to the previous
   // row's offset (the page end for row 0). Nothing when the row is not on the page.
   std::optional<format::Bytes> RowBytes(uint8_t row) const;

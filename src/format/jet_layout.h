@@ -60,6 +60,10 @@ struct JetLayout {
   size_t rowColumnCountSize;    // 1 or 2 bytes at the start of a row
   size_t rowVariableOffsetSize;  // 1 (with a jump table) or 2 bytes per variable column
 
+  // Long values and usage maps, as Access writes them.
+  size_t longValueRowMax;    // bytes of a long value one LVAL row holds at most
+  size_t usageMapRowLength;  // a new usage-map row: map type, start page and a bitmap
+
   // The catalogue MSysObjects always has its definition at page 2.
   static constexpr uint32_t kCatalogueDefinitionPage = 2;
 
@@ -106,6 +110,8 @@ inline constexpr JetLayout kJet3Layout{
     .dataPageRowTableOffset = 10,
     .rowColumnCountSize = 1,
     .rowVariableOffsetSize = 1,
+    .longValueRowMax = 2032,
+    .usageMapRowLength = 133,
 };
 
 inline constexpr JetLayout kJet4Layout{
@@ -145,6 +151,8 @@ inline constexpr JetLayout kJet4Layout{
     .dataPageRowTableOffset = 14,
     .rowColumnCountSize = 2,
     .rowVariableOffsetSize = 2,
+    .longValueRowMax = 4076,
+    .usageMapRowLength = 69,
 };
 
 inline const JetLayout& LayoutFor(JetVersion version) {

@@ -136,10 +136,17 @@ std::vector<uint8_t> Bytes(size_t n) {
   return bytes;
 }
 
+std::vector<uint8_t> ObjectBytes(const std::u16string& path) {
+  std::ifstream object(std::filesystem::path(ToUtf8(path)), std::ios::binary);
+  return {std::istreambuf_iterator<char>(object), std::istreambuf_iterator<char>()};
+}
+
 // Long binary values come back as object files whose path is the value text;
-// an empty object as an empty file.
+// an empty object as an empty file. Lengths of 16 MiB and more need the
+// length's bits above the third byte of the long-value header.
 TEST(ScannerRoundTrip, LongBinaryBytesComeBackUnchanged) {
-  const std::vector<size_t> sizes = {0, 1, 64, 4076, 70000, 5 * 1024 * 1024};
+  const std::vector<size_t> sizes = {
+      0, 1, 64, 4076, 70000, 5 * 1024 * 1024, 16 * 1024 * 1024 + 4097};
   tarvex::test::ScratchDir scratch;
   auto file = scratch.path() / "ole.mdb";
   {
@@ -166,11 +173,46 @@ TEST(ScannerRoundTrip, LongBinaryBytesComeBackUnchanged) {
   for (size_t i = 0; i < sizes.size(); ++i) {
     SCOPED_TRACE("value of " + std::to_string(sizes[i]) + " bytes");
     ASSERT_TRUE(rows[i][0].has_value());
-    std::ifstream object(std::filesystem::path(ToUtf8(*rows[i][0])), std::ios::binary);
-    std::vector<uint8_t> back((std::istreambuf_iterator<char>(object)),
-                              std::istreambuf_iterator<char>());
+    const auto back = ObjectBytes(*rows[i][0]);
     EXPECT_TRUE(back == Bytes(sizes[i])) << back.size() << " bytes came back";
   }
+}
+
+// A row too full to keep long values in it still stores an empty memo and an
+// empty object in the row: the scan reads them as an empty text and an empty object.
+TEST(ScannerRoundTrip, EmptyLongValuesOfAFullRowComeBackEmpty) {
+  tarvex::test::ScratchDir scratch;
+  auto file = scratch.path() / "full.mdb";
+  constexpr int kTexts = 8;
+  {
+    Database db;
+    db.Create(file, kLocale, kDbVersion40);
+    std::vector<FieldSpec> fields;
+    for (int i = 0; i < kTexts; ++i) fields.push_back({FromUtf8("T" + std::to_string(i)), 10, 255});
+    fields.push_back({u"Memo", 12, 0});
+    fields.push_back({u"Ole", 11, 0});
+    MakeTable(db, u"Full", fields);
+    Recordset rs(db);
+    rs.Open(-1, u"SELECT * FROM [Full]", 0);
+    rs.AddNew();
+    // Text that does not compress: about 3,970 bytes in the row.
+    for (int i = 0; i < kTexts; ++i)
+      rs.SetFieldValue(i, std::u16string(i + 1 < kTexts ? 255 : 200, u'\u0416'));
+    rs.SetFieldValue(kTexts, std::u16string());
+    rs.SetFieldValue(kTexts + 1, std::span<const uint8_t>());
+    rs.Update();
+    rs.Close();
+    db.Close();
+  }
+  auto repair = tarvex::test::ScanFile(file);
+  ASSERT_NE(repair->model(), nullptr);
+  const model::CAccessTable* table = FindScanned(*repair, u"Full");
+  ASSERT_NE(table, nullptr);
+  auto rows = tarvex::test::ReadRows(*table);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][kTexts], std::u16string());
+  ASSERT_TRUE(rows[0][kTexts + 1].has_value());
+  EXPECT_TRUE(ObjectBytes(*rows[0][kTexts + 1]).empty());
 }
 
 }  // namespace

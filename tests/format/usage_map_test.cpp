@@ -1,0 +1,195 @@
+// Usage maps in both layouts: random inline and reference maps encode, decode
+// to the same pages and re-encode to the same bytes; so does every map row of
+// the fixtures, with the bitmap pages it names.
+#include "format/usage_map.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+
+#include "format/data_page.h"
+#include "support/test_paths.h"
+
+namespace tarvex::format {
+namespace {
+
+using Blob = std::vector<uint8_t>;
+using BitmapPages = std::map<uint32_t, Blob>;
+
+std::vector<uint32_t> MarkedPages(const UsageMap& map, const JetLayout& layout,
+                                  const BitmapPages& bitmapPages, uint64_t pageLimit = UINT64_MAX) {
+  std::vector<uint32_t> pages;
+  const auto pageAt = [&](uint32_t number) -> std::optional<Bytes> {
+    const auto found = bitmapPages.find(number);
+    if (found == bitmapPages.end()) return std::nullopt;
+    return Bytes(found->second);
+  };
+  ForEachMarkedPage(map, layout, pageLimit, pageAt,
+                    [&](uint64_t page) { pages.push_back(static_cast<uint32_t>(page)); });
+  return pages;
+}
+
+// Each page of [first, first + count) with the given chance.
+std::vector<uint32_t> RandomPages(std::mt19937& random, uint64_t first, uint32_t count,
+                                  double chance) {
+  std::bernoulli_distribution take(chance);
+  std::vector<uint32_t> pages;
+  for (uint32_t i = 0; i < count; ++i)
+    if (take(random)) pages.push_back(static_cast<uint32_t>(first + i));
+  return pages;
+}
+
+class UsageMapTest : public testing::TestWithParam<const JetLayout*> {
+ protected:
+  const JetLayout& layout() const { return *GetParam(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, UsageMapTest, testing::Values(&kJet3Layout, &kJet4Layout),
+                         [](const auto& info) {
+                           return info.param->pageSize == 2048 ? "Jet3" : "Jet4";
+                         });
+
+TEST_P(UsageMapTest, RandomInlineMapsRoundTrip) {
+  std::mt19937 random(11);
+  const size_t rowLength = layout().usageMapRowLength;
+  for (int trial = 0; trial < 200; ++trial) {
+    const uint32_t start = static_cast<uint32_t>(random() % 100000);
+    const auto pages = RandomPages(random, start, InlineMapCapacity(rowLength), trial % 10 / 10.0);
+    Blob row(rowLength);
+    EncodeInlineMap(row, start, pages);
+    const auto map = DecodeUsageMap(row);
+    ASSERT_TRUE(map && map->type == UsageMapType::kInline && map->startPage == start);
+    const auto decoded = MarkedPages(*map, layout(), {});
+    ASSERT_EQ(decoded, pages);
+    Blob again(rowLength);
+    EncodeInlineMap(again, map->startPage, decoded);
+    EXPECT_EQ(again, row);
+  }
+}
+
+TEST_P(UsageMapTest, RandomReferenceMapsRoundTrip) {
+  std::mt19937 random(12);
+  const size_t rowLength = layout().usageMapRowLength;
+  const uint32_t perPage = PagesPerBitmapPage(layout());
+  for (int trial = 0; trial < 20; ++trial) {
+    std::vector<uint32_t> pointers(ReferenceMapSlots(rowLength), 0);
+    std::vector<uint32_t> marked;
+    BitmapPages bitmapPages;
+    const size_t ranges = 1 + random() % pointers.size();
+    for (uint32_t range = 0; range < ranges; ++range) {
+      if (random() % 3 == 0) continue;  // a range without a bitmap page
+      pointers[range] = 1000000 + static_cast<uint32_t>(random() % 1000) * 64 + range;
+      const auto pages =
+          RandomPages(random, uint64_t{range} * perPage, perPage, 0.01 * (random() % 20));
+      marked.insert(marked.end(), pages.begin(), pages.end());
+      Blob& page = bitmapPages[pointers[range]];
+      page.resize(layout().pageSize);
+      EncodeBitmapPage(page, range, pages, layout());
+    }
+    Blob row(rowLength);
+    EncodeReferenceMap(row, pointers);
+    const auto map = DecodeUsageMap(row);
+    ASSERT_TRUE(map && map->type == UsageMapType::kReference);
+    ASSERT_EQ(map->bitmapPages, pointers);
+    const auto decoded = MarkedPages(*map, layout(), bitmapPages);
+    ASSERT_EQ(decoded, marked);
+    const uint64_t limit = marked.empty() ? 0 : marked[marked.size() / 2];
+    EXPECT_EQ(MarkedPages(*map, layout(), bitmapPages, limit),
+              std::vector<uint32_t>(
+                  marked.begin(), marked.begin() + static_cast<std::ptrdiff_t>(marked.size() / 2)));
+    Blob again(rowLength);
+    EncodeReferenceMap(again, map->bitmapPages);
+    EXPECT_EQ(again, row);
+    for (uint32_t range = 0; range < pointers.size(); ++range) {
+      if (pointers[range] == 0) continue;
+      const Blob& page = bitmapPages[pointers[range]];
+      Blob reencoded(layout().pageSize);
+      EncodeBitmapPage(reencoded, range, decoded, layout());
+      EXPECT_EQ(reencoded, page) << "range " << range;
+    }
+  }
+}
+
+TEST_P(UsageMapTest, WhatIsNotAMapMarksNothing) {
+  Blob notABitmapPage(layout().pageSize, 0);
+  notABitmapPage[0] = 0x01;
+  const BitmapPages pages{{7, notABitmapPage}, {8, Blob(100, kBitmapPageType)}};
+  Blob reference(layout().usageMapRowLength);
+  EncodeReferenceMap(reference,
+                     std::vector<uint32_t>{7, 8, 9});  // a data page, a short page, a missing page
+  EXPECT_TRUE(MarkedPages(*DecodeUsageMap(reference), layout(), pages).empty());
+  EXPECT_FALSE(DecodeUsageMap(Blob{0x02, 0, 0, 0, 0, 0xFF}));
+  EXPECT_FALSE(DecodeUsageMap(Blob{0x00, 0, 0, 0}));
+}
+
+// The live rows of a data page: row n ends where row n - 1 starts.
+std::vector<Bytes> LiveRows(Bytes page, const JetLayout& layout) {
+  std::vector<Bytes> rows;
+  size_t end = page.size();
+  for (uint32_t row = 0; row < DataPageRowCount(page, layout).value_or(0); ++row) {
+    const uint16_t word = RowOffsetWord(page, layout, row);
+    const size_t start = word & kRowOffsetMask;
+    if (!(word & kRowDeletedFlag) && start < end) rows.push_back(page.subspan(start, end - start));
+    end = start;
+  }
+  return rows;
+}
+
+// Usage-map rows lie on page 1 and on the data pages owned by page 0.
+TEST(UsageMapFixtures, EveryMapRowAndBitmapPageReencodesTheSame) {
+  size_t inlineMaps = 0, referenceMaps = 0, bitmapPages = 0;
+  for (const auto& fixture : test::FixturesWithTruth()) {
+    SCOPED_TRACE(fixture.file.filename().string());
+    std::ifstream in(fixture.file, std::ios::binary);
+    const Blob file((std::istreambuf_iterator<char>(in)), {});
+    const JetLayout& layout = file.at(0x14) == 0 ? kJet3Layout : kJet4Layout;  // the version byte
+    const auto pageCount = static_cast<uint32_t>(file.size() / layout.pageSize);
+    auto pageBytes = [&](uint32_t number) {
+      return Bytes(file).subspan(layout.PageOffset(number), layout.pageSize);
+    };
+    for (uint32_t number = 1; number < pageCount; ++number) {
+      const Bytes page = pageBytes(number);
+      if (!IsDataPage(page, layout) ||
+          (number != kGlobalUsageMapPage &&
+           CDataReader::U32(page, layout.dataPageOwnerOffset) != kUsageMapPageOwner))
+        continue;
+      for (const Bytes row : LiveRows(page, layout)) {
+        const auto map = DecodeUsageMap(row);
+        ASSERT_TRUE(map) << "page " << number;
+        Blob again(row.size());
+        BitmapPages pages;
+        for (uint32_t bitmapPage : map->bitmapPages)
+          if (bitmapPage != 0 && bitmapPage < pageCount)
+            pages.emplace(bitmapPage,
+                          Blob(pageBytes(bitmapPage).begin(), pageBytes(bitmapPage).end()));
+        const auto marked = MarkedPages(*map, layout, pages);
+        if (map->type == UsageMapType::kInline) {
+          ++inlineMaps;
+          EncodeInlineMap(again, map->startPage, marked);
+        } else {
+          ++referenceMaps;
+          EncodeReferenceMap(again, map->bitmapPages);
+        }
+        EXPECT_EQ(again, Blob(row.begin(), row.end())) << "page " << number;
+        for (uint32_t range = 0; range < map->bitmapPages.size(); ++range) {
+          const auto bitmapPage = pages.find(map->bitmapPages[range]);
+          if (bitmapPage == pages.end()) continue;
+          ++bitmapPages;
+          Blob reencoded(layout.pageSize);
+          EncodeBitmapPage(reencoded, range, marked, layout);
+          EXPECT_EQ(reencoded, bitmapPage->second) << "bitmap page " << bitmapPage->first;
+        }
+      }
+    }
+  }
+  // Every kind occurs: the fixtures hold thousands of inline maps and dozens of reference maps.
+  EXPECT_GT(inlineMaps, 5000u);
+  EXPECT_GT(referenceMaps, 50u);
+  EXPECT_GT(bitmapPages, 50u);
+}
+
+}  // namespace
+}  // namespace tarvex::format
