@@ -4,19 +4,17 @@
 
 namespace tarvex::engine {
 
-bool CFileReader::ReadAll(const std::filesystem::path& path, std::vector<uint8_t>& bytes) {
+bool CFileReader::ReadAll(const std::filesystem::path& path, std::vector<uint8_t>& bytes,
+                          model::CErrorHandler& error) {
   CDBFileReader reader;
   reader.SetPath(path);
-  CErrorHandler error;
   if (!reader.Open(error)) return false;
-  std::vector<uint8_t> content(reader.Size());
+  bytes.resize(reader.Size());
   size_t got = 0;
-  const bool ok = reader.ReadAt(0, content, error, &got);
+  const bool read = reader.ReadAt(0, bytes, error, &got);
   reader.Close();
-  if (!ok) return false;
-  content.resize(got);
-  bytes = std::move(content);
-  return true;
+  if (read && got != bytes.size()) error.Set(u"The file is shorter than its size.", 1);
+  return read && got == bytes.size();
 }
 
 }  // namespace tarvex::engine

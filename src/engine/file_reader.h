@@ -4,12 +4,16 @@
 #include <filesystem>
 #include <vector>
 
+#include "model/error_handler.h"
+
 namespace tarvex::engine {
 
 class CFileReader {
  public:
-  // Replaces `bytes` with the file's content; a file that does not open leaves it unchanged.
-  static bool ReadAll(const std::filesystem::path& path, std::vector<uint8_t>& bytes);
+  // Replaces `bytes` with the file's content (its room is reused); false, with
+  // the reason in `error`, when the file cannot be opened or read whole.
+  static bool ReadAll(const std::filesystem::path& path, std::vector<uint8_t>& bytes,
+                      model::CErrorHandler& error);
 };
 
 }  // namespace tarvex::engine

@@ -1,12 +1,7 @@
 // The row step: every row of every created table, from its table data file
 // into a new record, each value into the field made for its column.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-
+#include "engine/file_reader.h"
 #include "engine/job_status.h"
 #include "engine/version_handler.h"
 #include "format/unicode.h"
@@ -24,33 +19,6 @@ namespace {
 using format::ColumnType;
 using format::FromUtf8;
 using format::TypeCode;
-
-// Reads a whole file into `bytes`; the system's reason when it cannot.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path,
-                                         std::vector<uint8_t>& bytes) {
-  bytes.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::strerror(errno);
-  struct stat info {};
-  std::optional<std::string> problem;
-  if (::fstat(fd, &info) != 0) {
-    problem = std::strerror(errno);
-  } else {
-    bytes.resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) {
-        problem = got < 0 ? std::strerror(errno) : "the file is shorter than its size";
-        break;
-      }
-      done += static_cast<size_t>(got);
-    }
-  }
-  ::close(fd);
-  return problem;
-}
 
 void NoteRefused(RefusedValues& refused, const std::string& reason) {
   if (refused.count++ == 0) refused.firstReason = reason;
@@ -170,8 +138,9 @@ void CAccessSaveRepairedFile::WriteValue(const model::CAccessTable& table, const
     if (column.type == TypeCode(ColumnType::kOle)) {
       // The text is the path of the file that holds the object's bytes.
       if (text.empty()) return;
-      if (auto problem = ReadWholeFile(format::ToUtf8(text), oleBytes_)) {
-        refuse("The OLE object file cannot be read: " + *problem);
+      model::CErrorHandler error;
+      if (!engine::CFileReader::ReadAll(format::ToUtf8(text), oleBytes_, error)) {
+        refuse("The OLE object file cannot be read: " + format::ToUtf8(error.Message()));
         return;
       }
       database_->SetFieldValue(field, std::span<const uint8_t>(oleBytes_));
