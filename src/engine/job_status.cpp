@@ -27,9 +27,4 @@ CSavingStatus& SavingStatus() {
   return status;
 }
 
-CPreviewThreadStatus& PreviewThreadStatus() {
-  static CPreviewThreadStatus status;
-  return status;
-}
-
 }  // namespace tarvex::engine

@@ -69,24 +69,11 @@ class CSavingStatus {
   std::atomic<bool> stepBack_{false};
 };
 
-class CPreviewThreadStatus {
- public:
-  int State() const { return state_.load(); }
-  void SetState(int state) { state_.store(state); }
-  bool Completed() const { return completed_.load(); }
-  void SetCompleted(bool completed) { completed_.store(completed); }
-
- private:
-  std::atomic<int> state_{0};
-  std::atomic<bool> completed_{false};
-};
-
 // The process-wide instances.
 CRepairingFileStatus& RepairingFileStatus();
 CProgressStatus& ProgressStatus();
 CStatusProgress& StatusProgress();
 CRepairThreadCounter& RepairThreadCounter();
 CSavingStatus& SavingStatus();
-CPreviewThreadStatus& PreviewThreadStatus();
 
 }  // namespace tarvex::engine
