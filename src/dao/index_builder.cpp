@@ -2,18 +2,14 @@
 
 #include <algorithm>
 
-#include "dao/jet4_constants.h"
-#include "format/data_reader.h"
+#include "dao/dao_exception.h"
+#include "format/index_page.h"
 #include "format/jet_layout.h"
 
 namespace tarvex::dao {
 namespace {
 
 using format::kJet4Layout;
-
-constexpr size_t kChildPointerLength = 4;
-constexpr uint8_t kNodePageMarker =
-    0x01;  // Access marks node pages at the byte after the prefix length
 
 // One page of the tree before page numbers are known: a run of items of the
 // level below (entries for leaves, child pages for nodes).
@@ -28,7 +24,7 @@ using Level = std::vector<PagePlan>;
 // A page is never filled to its last byte: an entry ending exactly at the end
 // of the entry area would need the mask bit just past it, a corner readers
 // may not expect.
-constexpr size_t kPageCapacity = jet4::kIndexUsableBytes - 1;
+constexpr size_t kPageCapacity = format::IndexPageCapacity(kJet4Layout) - 1;
 
 Level PlanLeaves(const std::vector<std::vector<uint8_t>>& entries) {
   Level level;
@@ -51,8 +47,9 @@ Level PlanNodes(const Level& children) {
   Level level;
   size_t bytes = 0;
   for (size_t i = 0; i < children.size(); ++i) {
-    size_t grown =
-        level.empty() ? 0 : bytes + children[i - 1].lastEntry.size() + kChildPointerLength;
+    size_t grown = level.empty()
+                       ? 0
+                       : bytes + children[i - 1].lastEntry.size() + format::kIndexChildPointerSize;
     if (level.empty() || grown > kPageCapacity) {
       level.push_back({i, 0, {}});
       bytes = 0;
@@ -65,37 +62,11 @@ Level PlanNodes(const Level& children) {
   return level;
 }
 
-std::vector<uint8_t> BlankIndexPage(uint8_t type, uint32_t owner) {
-  std::vector<uint8_t> page(kJet4Layout.pageSize, 0);
-  page[0] = type;
-  page[1] = 0x01;
-  format::PutU32(page, kJet4Layout.dataPageOwnerOffset, owner);
-  if (type == jet4::kIndexNodePageType) page[jet4::kIndexPrefixLengthOffset + 2] = kNodePageMarker;
-  return page;
-}
-
-void PutEntries(std::vector<uint8_t>& page, const std::vector<std::vector<uint8_t>>& entries) {
-  size_t at = 0;
-  for (const auto& entry : entries) {
-    std::copy(entry.begin(), entry.end(),
-              page.begin() + static_cast<std::ptrdiff_t>(jet4::kIndexEntriesOffset + at));
-    at += entry.size();
-    page[jet4::kIndexEntryMaskOffset + at / 8] |= static_cast<uint8_t>(1u << (at % 8));
-  }
-  format::PutU16(page, jet4::kDataPageFreeSpaceOffset,
-                 static_cast<uint16_t>(jet4::kIndexUsableBytes - at));
-}
-
-void PutBigEndian(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
-  for (size_t i = bytes; i-- > 0;) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
 }  // namespace
 
 std::vector<uint8_t> IndexEntry::Bytes() const {
   std::vector<uint8_t> out = key;
-  PutBigEndian(out, page, 3);
-  out.push_back(row);
+  format::AppendIndexRowPointer(out, page, row);
   return out;
 }
 
@@ -125,33 +96,32 @@ BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const Pag
     for (size_t p = 0; p < levels[l].size(); ++p) numbers[l].push_back(next());
 
   BuiltIndex built;
+  std::vector<uint8_t> bytes(kJet4Layout.pageSize);
   for (size_t l = 0; l < levels.size(); ++l) {
     for (size_t p = 0; p < levels[l].size(); ++p) {
       const PagePlan& plan = levels[l][p];
-      auto page =
-          BlankIndexPage(l == 0 ? jet4::kIndexLeafPageType : jet4::kIndexNodePageType, owner);
-      format::PutU32(page, jet4::kIndexPrevPageOffset, p > 0 ? numbers[l][p - 1] : 0);
-      format::PutU32(page, jet4::kIndexNextPageOffset,
-                     p + 1 < levels[l].size() ? numbers[l][p + 1] : 0);
-      std::vector<std::vector<uint8_t>> pageEntries;
+      format::IndexPage page;
+      page.leaf = l == 0;
+      page.nodeMarker = !page.leaf;  // as Access writes it
+      page.owner = owner;
+      page.previous = p > 0 ? numbers[l][p - 1] : 0;
+      page.next = p + 1 < levels[l].size() ? numbers[l][p + 1] : 0;
       if (l == 0) {
-        pageEntries.assign(
+        page.entries.assign(
             leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first),
             leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first + plan.count));
       } else {
         const Level& below = levels[l - 1];
         size_t entriesHere = plan.count > 1 ? plan.count - 1 : 1;
         for (size_t c = plan.first; c < plan.first + entriesHere; ++c) {
-          auto entry = below[c].lastEntry;
-          PutBigEndian(entry, numbers[l - 1][c], 4);
-          pageEntries.push_back(std::move(entry));
+          page.entries.push_back(below[c].lastEntry);
+          format::AppendIndexChildPage(page.entries.back(), numbers[l - 1][c]);
         }
-        if (plan.count > 1)
-          format::PutU32(page, jet4::kIndexTailPageOffset,
-                         numbers[l - 1][plan.first + plan.count - 1]);
+        if (plan.count > 1) page.tail = numbers[l - 1][plan.first + plan.count - 1];
       }
-      PutEntries(page, pageEntries);
-      file.Write(numbers[l][p], page);
+      if (!format::EncodeIndexPage(page, kJet4Layout, bytes))
+        throw DaoException("An index entry is too long for an index page.");
+      file.Write(numbers[l][p], bytes);
       built.pages.Add(numbers[l][p]);
     }
   }

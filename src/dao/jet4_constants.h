@@ -8,24 +8,10 @@
 namespace tarvex::dao::jet4 {
 
 // Page types (first byte of a page).
-inline constexpr uint8_t kHeaderPageType = 0x00;
 inline constexpr uint8_t kDataPageType = 0x01;
 inline constexpr uint8_t kTableDefPageType = 0x02;
 inline constexpr uint8_t kIndexNodePageType = 0x03;
 inline constexpr uint8_t kIndexLeafPageType = 0x04;
-
-// Page 0.
-inline constexpr size_t kEngineNameOffset = 0x04;
-inline constexpr size_t kVersionOffset = 0x14;
-inline constexpr uint8_t kVersionByte = 0x01;
-inline constexpr size_t kDatabaseKeyOffset = 0x3E;
-inline constexpr size_t kPasswordOffset = 0x42;
-inline constexpr size_t kPasswordLength = 40;
-inline constexpr size_t kHeaderUnknown6AOffset = 0x6A;
-inline constexpr size_t kSortOrderOffset = 0x6E;
-inline constexpr size_t kCreationDateOffset = 0x72;
-inline constexpr size_t kHeaderTrailerOffset = 0x98;
-inline constexpr size_t kHeaderTailPairsLength = 512;
 
 // Sort order "General" (Legacy), the one every text column and the header carry.
 inline constexpr uint16_t kGeneralSortOrder = 1033;
@@ -92,15 +78,6 @@ inline constexpr size_t kMaxTextCharacters = 255;
 inline constexpr size_t kCompressedTextMinCharacters = 3;
 inline constexpr size_t kCompressedTextMaxCharacters = 1024;
 inline constexpr size_t kMaxNameCharacters = 64;
-
-// Index pages.
-inline constexpr size_t kIndexPrevPageOffset = 12;
-inline constexpr size_t kIndexNextPageOffset = 16;
-inline constexpr size_t kIndexTailPageOffset = 20;
-inline constexpr size_t kIndexPrefixLengthOffset = 24;
-inline constexpr size_t kIndexEntryMaskOffset = 27;
-inline constexpr size_t kIndexEntriesOffset = 480;
-inline constexpr size_t kIndexUsableBytes = 4096 - kIndexEntriesOffset;
 
 // Catalogue object ids and types.
 inline constexpr int32_t kRootId = 0x0F000000;

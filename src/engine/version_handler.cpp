@@ -3,20 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <string_view>
 
 #include "engine/db_file_reader.h"
+#include "format/database_header.h"
 
 namespace tarvex::engine {
 namespace {
 
 std::atomic<bool> sourceIsJet4{false};
 
-constexpr size_t kVersionByteOffset = 20;
 constexpr size_t kHeaderProbeLength = 512;
 constexpr int kJet3ProbePages = 10;
-constexpr size_t kEngineNameOffset = 4;
-constexpr std::string_view kJetEngineName = "Standard Jet DB";
 
 }  // namespace
 
@@ -32,13 +29,14 @@ bool CAccessVersionHandler::IsJet4Layout(const std::filesystem::path& path,
   std::array<uint8_t, kHeaderProbeLength> header{};
   reader.ReadAt(0, header, error);
   reader.Close();
-  if (header[kVersionByteOffset] != 0) {
+  if (header[format::kVersionOffset] != format::kJet3VersionByte) {
     SetSourceIsJet4(true);
     return true;
   }
   // An intact Jet header with version 0 is a Jet 3 file, even when its first
   // definition pages are lost; only a damaged header needs the probe.
-  if (std::equal(kJetEngineName.begin(), kJetEngineName.end(), header.begin() + kEngineNameOffset)) {
+  if (std::equal(format::kJetEngineName.begin(), format::kJetEngineName.end(),
+                 header.begin() + format::kEngineNameOffset)) {
     SetSourceIsJet4(false);
     return false;
   }

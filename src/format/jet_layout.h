@@ -64,6 +64,17 @@ struct JetLayout {
   size_t longValueRowMax;    // bytes of a long value one LVAL row holds at most
   size_t usageMapRowLength;  // a new usage-map row: map type, start page and a bitmap
 
+  // Index pages: sibling and tail pointers, the shared prefix length, the bit
+  // map of entry ends and the entry area.
+  size_t indexPreviousPageOffset;
+  size_t indexNextPageOffset;
+  size_t indexTailPageOffset;
+  size_t indexPrefixLengthOffset;
+  size_t indexPrefixLengthSize;
+  size_t indexNodeMarkerOffset;  // Access sets this byte to 1 on node pages
+  size_t indexEntryMaskOffset;
+  size_t indexEntriesOffset;
+
   // The catalogue MSysObjects always has its definition at page 2.
   static constexpr uint32_t kCatalogueDefinitionPage = 2;
 
@@ -112,6 +123,14 @@ inline constexpr JetLayout kJet3Layout{
     .rowVariableOffsetSize = 1,
     .longValueRowMax = 2032,
     .usageMapRowLength = 133,
+    .indexPreviousPageOffset = 8,
+    .indexNextPageOffset = 12,
+    .indexTailPageOffset = 16,
+    .indexPrefixLengthOffset = 20,
+    .indexPrefixLengthSize = 1,
+    .indexNodeMarkerOffset = 21,
+    .indexEntryMaskOffset = 22,
+    .indexEntriesOffset = 248,
 };
 
 inline constexpr JetLayout kJet4Layout{
@@ -153,6 +172,14 @@ inline constexpr JetLayout kJet4Layout{
     .rowVariableOffsetSize = 2,
     .longValueRowMax = 4076,
     .usageMapRowLength = 69,
+    .indexPreviousPageOffset = 12,
+    .indexNextPageOffset = 16,
+    .indexTailPageOffset = 20,
+    .indexPrefixLengthOffset = 24,
+    .indexPrefixLengthSize = 2,
+    .indexNodeMarkerOffset = 26,
+    .indexEntryMaskOffset = 27,
+    .indexEntriesOffset = 480,
 };
 
 inline const JetLayout& LayoutFor(JetVersion version) {
