@@ -15,6 +15,7 @@
 #include "dao/text_codec.h"
 #include "dao/text_words.h"
 #include "format/data_reader.h"
+#include "format/value_binary.h"
 #include "format/value_numbers.h"
 
 namespace tarvex::dao {
@@ -234,17 +235,6 @@ std::vector<uint8_t> GuidBytes(const ColumnDefinition& column, std::u16string_vi
           t[8], t[9], t[10], t[11], t[12], t[13], t[14], t[15]};
 }
 
-// Long binary given as text: one byte per character when every character is
-// below 256, else the text's UTF-8 bytes.
-std::vector<uint8_t> BinaryFromText(std::u16string_view text) {
-  bool bytewise = std::all_of(text.begin(), text.end(), [](char16_t c) { return c <= 0xFF; });
-  if (!bytewise) {
-    std::string utf8 = ToUtf8(text);
-    return {utf8.begin(), utf8.end()};
-  }
-  return {text.begin(), text.end()};
-}
-
 void CheckBinaryLength(const ColumnDefinition& column, std::u16string_view text, size_t length) {
   if (column.type == static_cast<uint8_t>(FieldType::kBinary) && length > column.length)
     Refuse(column, text, "the value is longer than the field");
@@ -287,7 +277,7 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
       return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
     case FieldType::kBinary:
     case FieldType::kLongBinary: {
-      auto bytes = BinaryFromText(text);
+      auto bytes = format::BinaryValueBytes(format::JetVersion::kJet4, text);
       CheckBinaryLength(column, text, bytes.size());
       return bytes;
     }
