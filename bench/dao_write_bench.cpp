@@ -15,11 +15,11 @@
 #include "dao/database.h"
 #include "dao/recordset.h"
 #include "dao/table_def.h"
-#include "dao/text_codec.h"
+#include "format/unicode.h"
 
 namespace {
 
-using tarvex::dao::FromUtf8;
+using tarvex::format::FromUtf8;
 constexpr size_t kColumns = 10;
 // Rows repeat a cycle of prepared texts, so that both engines are timed on
 // storing them rather than on making them; only the Id is new in every row.
@@ -56,7 +56,7 @@ PreparedRows Prepare() {
   for (size_t i = 0; i < kDistinctRows; ++i) {
     rows.narrow.push_back(MakeRow(i));
     WideRowTexts wide;
-    for (size_t c = 0; c < kColumns; ++c) wide[c] = FromUtf8(rows.narrow.back()[c]);
+    for (size_t c = 0; c < kColumns; ++c) wide[c] = format::FromUtf8(rows.narrow.back()[c]);
     rows.wide.push_back(std::move(wide));
   }
   return rows;

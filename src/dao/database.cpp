@@ -3,7 +3,7 @@
 #include "dao/database_file.h"
 #include "dao/header_page.h"
 #include "dao/jet4_constants.h"
-#include "dao/text_codec.h"
+#include "format/unicode.h"
 
 namespace tarvex::dao {
 
@@ -45,7 +45,8 @@ void Database::Close() {
 
 void Database::CreateRelation(const RelationInfo& info) {
   file();
-  throw DaoException("Creating relationship '" + ToUtf8(info.name) + "' is not supported yet.");
+  throw DaoException("Creating relationship '" + format::ToUtf8(info.name) +
+                     "' is not supported yet.");
 }
 
 std::vector<std::u16string> Database::TableNames() const {

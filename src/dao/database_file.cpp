@@ -10,10 +10,11 @@
 #include "dao/jet4_constants.h"
 #include "dao/security_ids.h"
 #include "dao/system_tables.h"
-#include "dao/text_codec.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
+#include "format/unicode.h"
 #include "format/usage_map.h"
+#include "format/value_text.h"
 
 namespace tarvex::dao {
 namespace {
@@ -177,7 +178,7 @@ void DatabaseFile::ReadCatalogue() {
   auto position = [&](const char16_t* name) -> size_t {
     for (size_t i = 0; i < d.columns.size(); ++i)
       if (d.columns[i].name == name) return i;
-    throw DaoException("The catalogue lacks its column '" + ToUtf8(name) + "'.");
+    throw DaoException("The catalogue lacks its column '" + format::ToUtf8(name) + "'.");
   };
   size_t id = position(u"Id"), parent = position(u"ParentId"), name = position(u"Name"),
          type = position(u"Type"), flags = position(u"Flags"), owner = position(u"Owner");
@@ -187,7 +188,7 @@ void DatabaseFile::ReadCatalogue() {
                          {},
                          FixedValue<int16_t>(row, type),
                          FixedValue<int32_t>(row, flags)};
-    if (auto text = row.Value(name)) entry.name = DecodeText(*text);
+    if (auto text = row.Value(name)) entry.name = format::DecodeJet4Text(*text);
     if (entry.id == jet4::kDatabaseObjectId)
       if (auto sid = row.Value(owner)) ownerSid_.assign(sid->begin(), sid->end());
     catalogue_.push_back(std::move(entry));
@@ -262,7 +263,7 @@ void DatabaseFile::AddCatalogueRow(const CatalogueEntry& entry, const std::vecto
   std::vector<StoredValue> values(objects.definition().columns.size());
   values[objects_column::kId] = LongBytes(entry.id);
   values[objects_column::kParentId] = LongBytes(entry.parentId);
-  values[objects_column::kName] = EncodeText(entry.name, false);
+  values[objects_column::kName] = format::EncodeJet4Text(entry.name, false);
   values[objects_column::kType] =
       std::vector<uint8_t>{static_cast<uint8_t>(entry.type),
                            static_cast<uint8_t>(static_cast<uint16_t>(entry.type) >> 8)};

@@ -8,7 +8,7 @@
 #include "dao/field_type.h"
 #include "dao/general_legacy_codes.h"
 #include "dao/jet4_constants.h"
-#include "dao/text_codec.h"
+#include "format/value_text.h"
 
 namespace tarvex::dao {
 namespace {
@@ -132,7 +132,7 @@ class TextKeyBuilder {
 }  // namespace
 
 std::vector<uint8_t> TextKey(std::u16string_view text, bool ascending) {
-  text = text.substr(0, jet4::kMaxTextCharacters);
+  text = text.substr(0, format::kMaxTextCharacters);
   while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
   TextKeyBuilder builder;
   for (char16_t c : text) builder.Add(c);
@@ -190,7 +190,7 @@ void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
       bytes = FloatKey(*value);
       break;
     case FieldType::kText: {
-      auto text = TextKey(DecodeText(*value), ascending);
+      auto text = TextKey(format::DecodeJet4Text(*value), ascending);
       key.insert(key.end(), text.begin(), text.end());
       return;
     }

@@ -73,12 +73,6 @@ inline constexpr size_t kDataPageFreeSpaceOffset = 2;
 inline constexpr size_t kMaxRowsPerPage = 255;
 inline constexpr size_t kMaxRowSize = 4060;
 
-// Text.
-inline constexpr size_t kMaxTextCharacters = 255;
-inline constexpr size_t kCompressedTextMinCharacters = 3;
-inline constexpr size_t kCompressedTextMaxCharacters = 1024;
-inline constexpr size_t kMaxNameCharacters = 64;
-
 // Catalogue object ids and types.
 inline constexpr int32_t kRootId = 0x0F000000;
 inline constexpr int32_t kTablesContainerId = 0x0F000001;

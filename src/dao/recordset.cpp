@@ -7,11 +7,11 @@
 #include "dao/field_type.h"
 #include "dao/jet4_constants.h"
 #include "dao/table_store.h"
-#include "dao/text_codec.h"
 #include "dao/value_conversion.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
 #include "format/long_value.h"
+#include "format/unicode.h"
 
 namespace tarvex::dao {
 namespace {
@@ -72,7 +72,7 @@ void Recordset::Open(int type, const std::u16string& sql, int options) {
   auto name = TableOfQuery(sql);
   DatabaseFile& file = database_.file();
   auto page = file.FindTable(name);
-  if (!page) throw DaoException("Could not find table '" + ToUtf8(name) + "'.");
+  if (!page) throw DaoException("Could not find table '" + format::ToUtf8(name) + "'.");
   table_ = &file.Table(*page);
   session_ = database_.session();
   editing_ = false;

@@ -5,8 +5,9 @@
 #include "dao/database_file.h"
 #include "dao/field_type.h"
 #include "dao/jet4_constants.h"
-#include "dao/text_codec.h"
 #include "format/jet_layout.h"
+#include "format/unicode.h"
+#include "format/value_text.h"
 
 namespace tarvex::dao {
 namespace {
@@ -25,7 +26,7 @@ bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
 }
 
 Property TextProperty(const char16_t* name, uint8_t type, const std::u16string& value) {
-  return {name, type, true, EncodeText(value, false)};
+  return {name, type, true, format::EncodeJet4Text(value, false)};
 }
 
 Property YesProperty(const char16_t* name) {
@@ -49,9 +50,9 @@ bool IsUnpairedSurrogate(std::u16string_view name, size_t i) {
 }  // namespace
 
 void CheckObjectName(const std::u16string& name, const char* what) {
-  std::string label = std::string(what) + " name '" + ToUtf8(name) + "'";
+  std::string label = std::string(what) + " name '" + format::ToUtf8(name) + "'";
   if (name.empty()) throw DaoException(std::string(what) + " name is empty.");
-  if (name.size() > jet4::kMaxNameCharacters)
+  if (name.size() > format::kMaxNameCharacters)
     throw DaoException(label + " is longer than 64 characters.");
   if (name.front() == u' ') throw DaoException(label + " begins with a blank.");
   for (size_t i = 0; i < name.size(); ++i) {
@@ -63,7 +64,7 @@ void CheckObjectName(const std::u16string& name, const char* what) {
 
 std::u16string AcceptableObjectName(std::u16string_view name) {
   while (!name.empty() && name.front() == u' ') name.remove_prefix(1);
-  std::u16string out(name.substr(0, jet4::kMaxNameCharacters));
+  std::u16string out(name.substr(0, format::kMaxNameCharacters));
   if (out.size() < name.size() && IsHighSurrogate(out.back())) out.pop_back();
   const std::u16string original = out;
   for (size_t i = 0; i < out.size(); ++i)
@@ -83,7 +84,7 @@ void TableDef::Create(const std::u16string& name, long attributes) {
   (void)attributes;  // exclusive attachment has no meaning for a local table
   CheckObjectName(name, "Table");
   if (database_.file().NameInUse(name))
-    throw DaoException("Table '" + ToUtf8(name) + "' already exists.");
+    throw DaoException("Table '" + format::ToUtf8(name) + "' already exists.");
   name_ = name;
   definition_ = {};
   definition_.tableType = format::kUserTableType;
@@ -106,7 +107,7 @@ void TableDef::CreateField(const FieldInfo& info) {
   CheckObjectName(info.name, "Field");
   for (const auto& c : definition_.columns)
     if (SameNameNoCase(c.name, info.name))
-      throw DaoException("Field '" + ToUtf8(info.name) + "' already exists.");
+      throw DaoException("Field '" + format::ToUtf8(info.name) + "' already exists.");
   if (definition_.columns.size() >= kMaxFields)
     throw DaoException("A table holds at most 255 fields.");
   auto traits = TraitsOf(info.type);
@@ -124,8 +125,8 @@ void TableDef::CreateField(const FieldInfo& info) {
     c.flags |= jet4::kColumnAutoGuid;
   if (traits->type == FieldType::kText || traits->type == FieldType::kBinary) {
     long characters = info.size == 0 ? kDefaultTextSize : info.size;
-    if (characters < 1 || characters > static_cast<long>(jet4::kMaxTextCharacters))
-      throw DaoException("Field '" + ToUtf8(info.name) + "' has an invalid size " +
+    if (characters < 1 || characters > static_cast<long>(format::kMaxTextCharacters))
+      throw DaoException("Field '" + format::ToUtf8(info.name) + "' has an invalid size " +
                          std::to_string(info.size) + ".");
     c.length =
         static_cast<uint16_t>(traits->type == FieldType::kText ? characters * 2 : characters);
@@ -151,15 +152,15 @@ void TableDef::CreateField(const FieldInfo& info) {
 
 void TableDef::CreateIndex(const IndexInfo& info) {
   RequireCreated();
-  throw DaoException("Creating index '" + ToUtf8(info.name) + "' is not supported yet.");
+  throw DaoException("Creating index '" + format::ToUtf8(info.name) + "' is not supported yet.");
 }
 
 void TableDef::Append() {
   RequireCreated();
   if (definition_.columns.empty())
-    throw DaoException("Table '" + ToUtf8(name_) + "' has no fields.");
+    throw DaoException("Table '" + format::ToUtf8(name_) + "' has no fields.");
   if (database_.file().NameInUse(name_))
-    throw DaoException("Table '" + ToUtf8(name_) + "' already exists.");
+    throw DaoException("Table '" + format::ToUtf8(name_) + "' already exists.");
   AssignColumnLayout(definition_, true);
   for (const auto& c : definition_.columns)
     if (c.IsLongValue()) definition_.longValueMaps.push_back({c.number, {}, {}});

@@ -12,11 +12,12 @@
 #include "dao/date_text.h"
 #include "dao/field_type.h"
 #include "dao/jet4_constants.h"
-#include "dao/text_codec.h"
 #include "dao/text_words.h"
 #include "format/data_reader.h"
+#include "format/unicode.h"
 #include "format/value_binary.h"
 #include "format/value_numbers.h"
+#include "format/value_text.h"
 
 namespace tarvex::dao {
 namespace {
@@ -27,8 +28,8 @@ __extension__ typedef __int128 Int128;
 
 [[noreturn]] void Refuse(const ColumnDefinition& column, std::u16string_view text,
                          const char* why) {
-  throw DaoException("Cannot store '" + ToUtf8(text.substr(0, 64)) + "' in field '" +
-                     ToUtf8(column.name) + "': " + why + ".");
+  throw DaoException("Cannot store '" + format::ToUtf8(text.substr(0, 64)) + "' in field '" +
+                     format::ToUtf8(column.name) + "': " + why + ".");
 }
 
 // A number's text as ASCII in plain form, as the US locale reads it: blanks
@@ -272,9 +273,9 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
     case FieldType::kText:
       if (text.size() > column.length / 2u)
         Refuse(column, text, "the text is longer than the field");
-      return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
+      return format::EncodeJet4Text(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
     case FieldType::kMemo:
-      return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
+      return format::EncodeJet4Text(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
     case FieldType::kBinary:
     case FieldType::kLongBinary: {
       auto bytes = format::BinaryValueBytes(format::JetVersion::kJet4, text);
@@ -289,9 +290,9 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
 StoredValue ConvertBytes(const ColumnDefinition& column, std::span<const uint8_t> bytes) {
   auto type = static_cast<FieldType>(column.type);
   if (type != FieldType::kBinary && type != FieldType::kLongBinary)
-    throw DaoException("Field '" + ToUtf8(column.name) + "' does not take binary data.");
+    throw DaoException("Field '" + format::ToUtf8(column.name) + "' does not take binary data.");
   if (type == FieldType::kBinary && bytes.size() > column.length)
-    throw DaoException("The value is longer than field '" + ToUtf8(column.name) + "'.");
+    throw DaoException("The value is longer than field '" + format::ToUtf8(column.name) + "'.");
   return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 

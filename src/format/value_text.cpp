@@ -1,7 +1,11 @@
 #include "format/value_text.h"
 
+#include <array>
+
 namespace tarvex::format {
 namespace {
+
+constexpr std::array<uint8_t, 2> kCompressedMark{0xFF, 0xFE};
 
 // One step of UTF-8 decoding at pos: a code point and the bytes it took, or,
 // for an ill-formed sequence, the length of its longest valid prefix (at
@@ -84,6 +88,25 @@ char16_t UnitAt(Bytes raw, size_t pos) {
   return static_cast<char16_t>(raw[pos] | raw[pos + 1] << 8);
 }
 
+// Writes `text` one byte per character after the compression mark; false
+// (with `out` unspecified) when a character does not fit a byte or is zero,
+// which compressed text cannot hold. One pass without early exit, so that the
+// compiler can make it a vector loop: most short texts compress.
+bool EncodeCompressed(std::u16string_view text, std::vector<uint8_t>& out) {
+  if (text.size() < kCompressedTextMinCharacters || text.size() > kCompressedTextMaxCharacters)
+    return false;
+  out.resize(text.size() + 2);
+  out[0] = kCompressedMark[0];
+  out[1] = kCompressedMark[1];
+  uint8_t* to = out.data() + 2;
+  bool outside = false;
+  for (char16_t c : text) {
+    outside |= static_cast<uint16_t>(c - 1) > 0xFE;  // 0 or above 0xFF
+    *to++ = static_cast<uint8_t>(c);
+  }
+  return !outside;
+}
+
 }  // namespace
 
 std::u16string Utf16LeToText(Bytes raw) {
@@ -143,7 +166,8 @@ std::string TextToUtf8(std::u16string_view text) {
 }
 
 std::u16string DecodeJet4Text(Bytes raw) {
-  const bool compressed = raw.size() >= 2 && raw[0] == 0xFF && raw[1] == 0xFE;
+  const bool compressed =
+      raw.size() >= 2 && raw[0] == kCompressedMark[0] && raw[1] == kCompressedMark[1];
   if (!compressed) return Utf16LeToText(raw);
   std::u16string text;
   bool oneBytePerCharacter = true;
@@ -161,6 +185,23 @@ std::u16string DecodeJet4Text(Bytes raw) {
     }
   }
   return text;
+}
+
+std::vector<uint8_t> EncodeJet4Text(std::u16string_view text, bool allowCompression) {
+  std::vector<uint8_t> out;
+  if (allowCompression && EncodeCompressed(text, out)) return out;
+  // Plain text starting with U+FEFF would begin FF FE and read as compressed;
+  // the compressed form's switch byte then keeps it plain UTF-16 after all.
+  const bool escape = !text.empty() && text[0] == 0xFEFF;
+  out.clear();
+  if (escape) out = {kCompressedMark[0], kCompressedMark[1], 0x00};
+  const size_t base = out.size();
+  out.resize(base + text.size() * 2);
+  for (size_t i = 0; i < text.size(); ++i) {
+    out[base + 2 * i] = static_cast<uint8_t>(text[i]);
+    out[base + 2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
+  }
+  return out;
 }
 
 std::u16string AsciiToText(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }

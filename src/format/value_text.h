@@ -37,6 +37,18 @@ std::string TextToUtf8(std::u16string_view text);
 // character (the starting mode) and UTF-16LE code units.
 std::u16string DecodeJet4Text(Bytes raw);
 
+// The compressed form holds 3 to 1024 characters, each in U+0001..U+00FF.
+inline constexpr size_t kCompressedTextMinCharacters = 3;
+inline constexpr size_t kCompressedTextMaxCharacters = 1024;
+
+// The stored bytes of `text` in a Jet 4 file: compressed when allowed and
+// possible, else UTF-16LE.
+std::vector<uint8_t> EncodeJet4Text(std::u16string_view text, bool allowCompression);
+
+// Limits of Jet 4 texts: a Text column's characters and an object's name.
+inline constexpr size_t kMaxTextCharacters = 255;
+inline constexpr size_t kMaxNameCharacters = 64;
+
 // An ASCII text (numbers, dates) as a value text.
 std::u16string AsciiToText(std::string_view ascii);
 

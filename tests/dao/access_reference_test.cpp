@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "dao/database_file.h"
-#include "dao/text_codec.h"
 #include "dao_test_util.h"
+#include "format/unicode.h"
 #include "support/test_paths.h"
 
 namespace tarvex::dao::test {
@@ -19,7 +19,7 @@ std::filesystem::path Reference() {
 // What must agree in a column: variable columns by variable index, fixed
 // ones by fixed offset (Access leaves the other field arbitrary).
 std::string Describe(const ColumnDefinition& c) {
-  std::string text = ToUtf8(c.name) + " type " + std::to_string(c.type) + " number " +
+  std::string text = format::ToUtf8(c.name) + " type " + std::to_string(c.type) + " number " +
                      std::to_string(c.number) + " flags " + std::to_string(c.flags) + " extra " +
                      std::to_string(c.extraFlags) + " length " + std::to_string(c.length);
   return text + (c.IsFixed() ? " fixed at " + std::to_string(c.fixedOffset)
@@ -38,8 +38,9 @@ std::vector<std::string> Describe(const TableDefinition& d) {
   }
   std::vector<std::string> logical;
   for (const auto& l : d.logicalIndexes)
-    logical.push_back("logical " + ToUtf8(l.name) + " #" + std::to_string(l.number) + " real " +
-                      std::to_string(l.realNumber) + " type " + std::to_string(l.indexType));
+    logical.push_back("logical " + format::ToUtf8(l.name) + " #" + std::to_string(l.number) +
+                      " real " + std::to_string(l.realNumber) + " type " +
+                      std::to_string(l.indexType));
   std::sort(logical.begin(), logical.end());  // Access lists them in no set order
   lines.insert(lines.end(), logical.begin(), logical.end());
   std::vector<uint16_t> longValueColumns;
@@ -71,7 +72,7 @@ TEST_F(AccessReference, SystemTablesAreDefinedTheSame) {
   auto ours = DatabaseFile::OpenExisting(File(), false, true);
   auto theirs = DatabaseFile::OpenExisting(Reference(), false, true);
   for (const char16_t* name : {u"MSysObjects", u"MSysACEs", u"MSysQueries", u"MSysRelationships"}) {
-    SCOPED_TRACE(ToUtf8(name));
+    SCOPED_TRACE(format::ToUtf8(name));
     auto ourPage = ours->FindTable(name);
     auto theirPage = theirs->FindTable(name);
     ASSERT_TRUE(ourPage && theirPage);

@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "dao/text_codec.h"
 #include "dao_test_util.h"
 #include "support/oracle_readers.h"
 #include "support/test_paths.h"

@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "dao/database_file.h"
-#include "dao/text_codec.h"
 #include "dao_test_util.h"
+#include "format/unicode.h"
 #include "index_tree_reader.h"
 #include "support/oracle_readers.h"
 #include "support/test_paths.h"
@@ -28,8 +28,8 @@ const std::vector<FieldSpec> kMixedFields = {{u"Id", 4, 4, kDbAutoIncrField | kD
 Rows MixedRows(int first, int count) {
   Rows rows;
   for (int i = first; i < first + count; ++i)
-    rows.push_back({std::nullopt, FromUtf8("name " + std::to_string(i)), u"03/04/2021 05:06:07 AM",
-                    i % 2 ? u"True" : u"False",
+    rows.push_back({std::nullopt, format::FromUtf8("name " + std::to_string(i)),
+                    u"03/04/2021 05:06:07 AM", i % 2 ? u"True" : u"False",
                     std::u16string(static_cast<size_t>(i % 5) * 900, u'm')});
   return rows;
 }
@@ -170,8 +170,9 @@ TEST(SyntheticFixtureRows, AddedRowsJoinTheIndexes) {
     db.Open(file, false, false, "");
     Rows rows;
     for (int i = 0; i < 300; ++i)
-      rows.push_back({FromUtf8(std::to_string(900000 + i)), FromUtf8(std::to_string(i)),
-                      FromUtf8("added " + std::to_string(i))});
+      rows.push_back({format::FromUtf8(std::to_string(900000 + i)),
+                      format::FromUtf8(std::to_string(i)),
+                      format::FromUtf8("added " + std::to_string(i))});
     AddRows(db, u"BigTable", rows);
     db.Close();
   }

@@ -9,8 +9,9 @@
 #include "dao/dao_exception.h"
 #include "dao/database_file.h"
 #include "dao/jet4_constants.h"
-#include "dao/text_codec.h"
 #include "format/data_reader.h"
+#include "format/unicode.h"
+#include "format/value_text.h"
 #include "index_tree_reader.h"
 #include "support/test_paths.h"
 
@@ -40,7 +41,7 @@ bool HasWideText(TableStore& table, const RealIndexDefinition& real) {
       for (size_t i = 0; i < columns.size(); ++i)
         if (columns[i].number == key.columnNumber && columns[i].type == 10)
           if (auto bytes = row.Value(i))
-            for (char16_t c : DecodeText(*bytes)) wide = wide || c > 0xFF;
+            for (char16_t c : format::DecodeJet4Text(*bytes)) wide = wide || c > 0xFF;
   });
   return wide;
 }
@@ -58,7 +59,7 @@ TEST_P(FixtureIndexes, OurKeysEqualTheStoredOnes) {
     if (!page || object.parentId != jet4::kTablesContainerId) continue;
     TableStore& table = db->Table(*page);
     for (const auto& real : table.definition().realIndexes) {
-      SCOPED_TRACE(ToUtf8(object.name) + " index on column " +
+      SCOPED_TRACE(format::ToUtf8(object.name) + " index on column " +
                    std::to_string(real.keys.front().columnNumber));
       std::vector<IndexEntry> ours;
       try {

@@ -7,9 +7,9 @@
 #include "dao/database_file.h"
 #include "dao/jet4_constants.h"
 #include "dao/system_tables.h"
-#include "dao/text_codec.h"
 #include "dao_test_util.h"
 #include "format/data_reader.h"
+#include "format/unicode.h"
 #include "index_tree_reader.h"
 #include "support/oracle_readers.h"
 #include "support/test_paths.h"
@@ -27,14 +27,15 @@ TEST(LargeStructures, WideTableDefinitionSpansPages) {
   std::vector<FieldSpec> fields;
   for (int i = 0; i < 255; ++i)
     fields.push_back(
-        {FromUtf8("Field number " + std::to_string(i) + " with a long descriptive name"),
+        {format::FromUtf8("Field number " + std::to_string(i) + " with a long descriptive name"),
          i % 3 == 0 ? 10 : 4, i % 3 == 0 ? 1 : 4});
   {
     Database db;
     db.Create(file, kLocale, kDbVersion40);
     MakeTable(db, u"Wide", fields);
     std::vector<std::optional<std::u16string>> row;
-    for (int i = 0; i < 255; ++i) row.push_back(FromUtf8(i % 3 == 0 ? "w" : std::to_string(i)));
+    for (int i = 0; i < 255; ++i)
+      row.push_back(format::FromUtf8(i % 3 == 0 ? "w" : std::to_string(i)));
     AddRows(db, u"Wide", {row, row});
     db.Close();
   }
@@ -57,7 +58,7 @@ TEST(LargeStructures, CatalogueIndexGrowsIntoATree) {
     Database db;
     db.Create(file, kLocale, kDbVersion40);
     for (int i = 0; i < kTables; ++i)
-      MakeTable(db, FromUtf8("Table with a rather long name number " + std::to_string(i)),
+      MakeTable(db, format::FromUtf8("Table with a rather long name number " + std::to_string(i)),
                 {{u"A", 4, 4}});
     db.Close();
   }
@@ -91,7 +92,7 @@ TEST(LargeStructures, TablesOfManyPagesUseReferenceMaps) {
     std::u16string pad(255, u'\u0101');  // not compressible: 510 bytes each
     for (size_t i = 0; i < kRows; ++i) {
       rs.AddNew();
-      rs.SetFieldValue(0, FromUtf8(std::to_string(i)));
+      rs.SetFieldValue(0, format::FromUtf8(std::to_string(i)));
       rs.SetFieldValue(1, pad);
       rs.SetFieldValue(2, pad);
       rs.Update();

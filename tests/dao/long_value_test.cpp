@@ -4,8 +4,8 @@
 
 #include <numeric>
 
-#include "dao/text_codec.h"
 #include "dao_test_util.h"
+#include "format/unicode.h"
 #include "support/oracle_readers.h"
 #include "support/test_paths.h"
 
@@ -67,7 +67,7 @@ TEST(LongValues, EveryStorageKindReadsBack) {
     rs.Open(-1, u"SELECT * FROM [Blobs]", 0);
     for (size_t i = 0; i < kCases.size(); ++i) {
       rs.AddNew();
-      rs.SetFieldValue(0, FromUtf8(std::to_string(i)));
+      rs.SetFieldValue(0, format::FromUtf8(std::to_string(i)));
       rs.SetFieldValue(1, MemoText(kCases[i].memoLength, kCases[i].wide));
       auto bytes = Bytes(kCases[i].binaryLength);
       rs.SetFieldValue(2, std::span<const uint8_t>(bytes));
@@ -82,7 +82,7 @@ TEST(LongValues, EveryStorageKindReadsBack) {
   ASSERT_EQ(rows.size(), kCases.size());
   for (size_t i = 0; i < kCases.size(); ++i) {
     auto expected = MemoText(kCases[i].memoLength, kCases[i].wide).substr(0, kMdbExportLimit);
-    EXPECT_EQ(rows[i][1], ToUtf8(expected)) << "mdb-export row " << i;
+    EXPECT_EQ(rows[i][1], format::ToUtf8(expected)) << "mdb-export row " << i;
   }
 
   if (!MdbReaderAvailable()) GTEST_SKIP() << "mdb-reader is not installed";
@@ -90,7 +90,7 @@ TEST(LongValues, EveryStorageKindReadsBack) {
   ASSERT_EQ(table["rows"].size(), kCases.size());
   for (size_t i = 0; i < kCases.size(); ++i) {
     SCOPED_TRACE("row " + std::to_string(i));
-    EXPECT_EQ(table["rows"][i][1], ToUtf8(MemoText(kCases[i].memoLength, kCases[i].wide)));
+    EXPECT_EQ(table["rows"][i][1], format::ToUtf8(MemoText(kCases[i].memoLength, kCases[i].wide)));
     EXPECT_EQ(table["rows"][i][2], Hex(Bytes(kCases[i].binaryLength)));
   }
 }

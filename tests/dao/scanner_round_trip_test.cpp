@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "dao/text_codec.h"
 #include "dao_test_util.h"
+#include "format/unicode.h"
 #include "support/scan_file.h"
 #include "support/test_paths.h"
 
@@ -82,13 +82,13 @@ TEST(ScannerRoundTrip, ValueTextsComeBackUnchanged) {
   auto repair = tarvex::test::ScanFile(file);
   ASSERT_NE(repair->model(), nullptr);
   for (const auto& c : Cases()) {
-    SCOPED_TRACE(ToUtf8(c.table));
+    SCOPED_TRACE(format::ToUtf8(c.table));
     const model::CAccessTable* found = FindScanned(*repair, c.table);
     ASSERT_NE(found, nullptr);
     auto rows = tarvex::test::ReadRows(*found);
     ASSERT_EQ(rows.size(), c.texts.size());
     auto shown = [](const std::optional<std::u16string>& text) {
-      return text ? ToUtf8(*text).substr(0, 100) + " (" + std::to_string(text->size()) +
+      return text ? format::ToUtf8(*text).substr(0, 100) + " (" + std::to_string(text->size()) +
                         " characters)"
                   : "null";
     };
@@ -104,7 +104,7 @@ TEST(ScannerRoundTrip, RowsAddedAfterReopeningFollowTheFirstOnes) {
   auto rowsFrom = [](int first, int count) {
     std::vector<std::vector<std::optional<std::u16string>>> rows;
     for (int i = first; i < first + count; ++i)
-      rows.push_back({std::nullopt, FromUtf8("n" + std::to_string(i))});
+      rows.push_back({std::nullopt, format::FromUtf8("n" + std::to_string(i))});
     return rows;
   };
   for (int session = 0; session < 3; ++session) {
@@ -125,8 +125,8 @@ TEST(ScannerRoundTrip, RowsAddedAfterReopeningFollowTheFirstOnes) {
   auto rows = tarvex::test::ReadRows(*table);
   ASSERT_EQ(rows.size(), 3000u);
   for (size_t i = 0; i < rows.size(); ++i) {
-    ASSERT_EQ(rows[i][0], FromUtf8(std::to_string(i + 1))) << "row " << i;
-    ASSERT_EQ(rows[i][1], FromUtf8("n" + std::to_string(i))) << "row " << i;
+    ASSERT_EQ(rows[i][0], format::FromUtf8(std::to_string(i + 1))) << "row " << i;
+    ASSERT_EQ(rows[i][1], format::FromUtf8("n" + std::to_string(i))) << "row " << i;
   }
 }
 
@@ -137,7 +137,7 @@ std::vector<uint8_t> Bytes(size_t n) {
 }
 
 std::vector<uint8_t> ObjectBytes(const std::u16string& path) {
-  std::ifstream object(std::filesystem::path(ToUtf8(path)), std::ios::binary);
+  std::ifstream object(std::filesystem::path(format::ToUtf8(path)), std::ios::binary);
   return {std::istreambuf_iterator<char>(object), std::istreambuf_iterator<char>()};
 }
 
@@ -188,7 +188,8 @@ TEST(ScannerRoundTrip, EmptyLongValuesOfAFullRowComeBackEmpty) {
     Database db;
     db.Create(file, kLocale, kDbVersion40);
     std::vector<FieldSpec> fields;
-    for (int i = 0; i < kTexts; ++i) fields.push_back({FromUtf8("T" + std::to_string(i)), 10, 255});
+    for (int i = 0; i < kTexts; ++i)
+      fields.push_back({format::FromUtf8("T" + std::to_string(i)), 10, 255});
     fields.push_back({u"Memo", 12, 0});
     fields.push_back({u"Ole", 11, 0});
     MakeTable(db, u"Full", fields);

@@ -2,8 +2,8 @@
 // mdbtools, for every field type and its boundary values.
 #include <gtest/gtest.h>
 
-#include "dao/text_codec.h"
 #include "dao_test_util.h"
+#include "format/unicode.h"
 #include "support/oracle_readers.h"
 #include "support/test_paths.h"
 
@@ -114,8 +114,8 @@ TEST_F(ValueRoundTrip, MdbReaderReadsEveryValue) {
   if (!MdbReaderAvailable()) GTEST_SKIP() << "mdb-reader is not installed";
   auto dump = MdbReaderDump(File());
   for (const auto& c : Cases()) {
-    SCOPED_TRACE(ToUtf8(c.table));
-    auto table = DumpTable(dump, ToUtf8(c.table));
+    SCOPED_TRACE(format::ToUtf8(c.table));
+    auto table = DumpTable(dump, format::ToUtf8(c.table));
     ASSERT_FALSE(table.is_null());
     ASSERT_EQ(table["rows"].size(), c.mdbReader.size());
     for (size_t i = 0; i < c.mdbReader.size(); ++i)
@@ -127,8 +127,8 @@ TEST_F(ValueRoundTrip, MdbtoolsListsAndExportsEveryTable) {
   auto tables = MdbTables(File());
   EXPECT_EQ(tables.size(), Cases().size());
   for (const auto& c : Cases()) {
-    SCOPED_TRACE(ToUtf8(c.table));
-    EXPECT_EQ(MdbExportRows(File(), ToUtf8(c.table)).size(), c.inputs.size());
+    SCOPED_TRACE(format::ToUtf8(c.table));
+    EXPECT_EQ(MdbExportRows(File(), format::ToUtf8(c.table)).size(), c.inputs.size());
   }
   auto longs = MdbExportRows(File(), "Longs");
   EXPECT_EQ(longs[0][0], "-2147483648");
