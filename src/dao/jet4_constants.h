@@ -84,8 +84,6 @@ inline constexpr uint8_t kLogicalIndexPrimaryKey = 1;
 
 // Data pages and rows.
 inline constexpr size_t kDataPageFreeSpaceOffset = 2;
-inline constexpr size_t kMaxRowsPerPage = 255;
-inline constexpr size_t kMaxRowSize = 4060;
 
 // Text.
 inline constexpr size_t kMaxTextCharacters = 255;

@@ -11,13 +11,13 @@
 #include <span>
 #include <vector>
 
-#include "dao/data_page.h"
 #include "dao/index_builder.h"
 #include "dao/long_value_store.h"
 #include "dao/page_file.h"
 #include "dao/row_codec.h"
 #include "dao/table_definition.h"
 #include "dao/usage_map.h"
+#include "format/data_page.h"
 
 namespace tarvex::dao {
 
@@ -69,7 +69,7 @@ class TableStore {
   bool mapsLoaded_ = false;
   PageSet owned_;
   PageSet free_;
-  std::optional<DataPage> appendPage_;
+  std::optional<format::DataPageBuilder> appendPage_;
   uint32_t appendPageNumber_ = 0;
   std::map<uint16_t, std::unique_ptr<LongValueStore>> longValues_;
   RowEncoder encoder_{definition_};

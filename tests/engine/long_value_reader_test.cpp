@@ -426,13 +426,11 @@ TEST(LongValueReaderRealFiles, EveryHeaderReencodesTheSame) {
       const auto owner =
           tables.find(format::CDataReader::U32(bytes, layout.dataPageOwnerOffset).value_or(0));
       if (!format::IsDataPage(bytes, layout) || owner == tables.end()) continue;
-      size_t end = bytes.size();
-      for (uint32_t n = 0; n < format::DataPageRowCount(bytes, layout).value_or(0); ++n) {
-        const uint16_t word = format::RowOffsetWord(bytes, layout, n);
-        const size_t start = std::min<size_t>(word & format::kRowOffsetMask, end);
-        const format::Bytes row = bytes.subspan(start, end - start);
-        end = start;
-        if (word & (format::kRowDeletedFlag | format::kRowPointerFlag)) continue;
+      format::RowSlotWalker rows(bytes, layout);
+      for (uint32_t n = 0; n < rows.count(); ++n) {
+        const format::RowSlot slot = rows.Next();
+        if (slot.deleted || slot.moved || !slot.located) continue;
+        const format::Bytes row = slot.Of(bytes);
         const auto parts = ReadRowLayout(row, layout, *owner->second);
         if (!parts) continue;
         for (const auto& column : owner->second->columnList) {
