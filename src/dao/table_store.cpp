@@ -146,6 +146,9 @@ void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)
   LoadMapsOnce();
   if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
   std::vector<uint8_t> moved;
+  const auto columns = RowColumns(definition_);
+  const auto shape = RowShapeOf(definition_);
+  format::RowDecoder decoded;
   for (uint32_t number : owned_.pages()) {
     auto page = file_.Read(number);
     const auto header = format::DecodeDataPageHeader(page, kJet4Layout);
@@ -160,7 +163,8 @@ void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)
         if (!target) continue;
         row = *target;
       }
-      visit({number, static_cast<uint8_t>(r)}, RowView(definition_, row));
+      decoded.Decode(row, kJet4Layout, shape);  // a row it cannot read has no values
+      visit({number, static_cast<uint8_t>(r)}, RowView(columns, decoded));
     }
   }
 }

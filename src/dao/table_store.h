@@ -72,7 +72,7 @@ class TableStore {
   std::optional<format::DataPageBuilder> appendPage_;
   uint32_t appendPageNumber_ = 0;
   std::map<uint16_t, std::unique_ptr<LongValueStore>> longValues_;
-  RowEncoder encoder_{definition_};
+  format::RowEncoder encoder_ = RowEncoderFor(definition_);
 };
 
 // Reads or rewrites one usage-map row in place.

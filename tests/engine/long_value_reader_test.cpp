@@ -11,7 +11,7 @@
 #include <random>
 #include <set>
 
-#include "engine/row_layout.h"
+#include "engine/row_values.h"
 #include "engine/table_definition.h"
 #include "format/data_page.h"
 #include "format/value_text.h"
@@ -427,23 +427,20 @@ TEST(LongValueReaderRealFiles, EveryHeaderReencodesTheSame) {
           tables.find(format::CDataReader::U32(bytes, layout.dataPageOwnerOffset).value_or(0));
       if (!format::IsDataPage(bytes, layout) || owner == tables.end()) continue;
       format::RowSlotWalker rows(bytes, layout);
+      format::RowDecoder decoder;
       for (uint32_t n = 0; n < rows.count(); ++n) {
         const format::RowSlot slot = rows.Next();
         if (slot.deleted || slot.moved || !slot.located) continue;
         const format::Bytes row = slot.Of(bytes);
-        const auto parts = ReadRowLayout(row, layout, *owner->second);
-        if (!parts) continue;
+        if (decoder.Decode(row, layout, RowShapeOf(*owner->second)) != format::RowProblem::kNone)
+          continue;
         for (const auto& column : owner->second->columnList) {
           const auto& info = column.colInfo;
+          const auto value = decoder.Value(RowColumnOf(info, layout));
           if ((info.type != 11 && info.type != 12) || !info.IsVariable() ||  // OLE, memo
-              !parts->Present(info.columnNumber) || info.variableIndex >= parts->variableCount)
+              !value || value->size() < format::kLongValueHeaderSize)
             continue;
-          const auto first = parts->variableOffsets[info.variableIndex];
-          const auto last = parts->variableOffsets[info.variableIndex + 1];
-          if (!first || !last || *last < *first + format::kLongValueHeaderSize ||
-              *last > row.size())
-            continue;
-          const format::Bytes header = row.subspan(*first, format::kLongValueHeaderSize);
+          const format::Bytes header = value->first(format::kLongValueHeaderSize);
           const auto decoded = format::DecodeLongValueHeader(header);
           ASSERT_TRUE(decoded) << "page " << number << " row " << n;
           const auto again = format::EncodeLongValueHeader(*decoded);
