@@ -5,8 +5,7 @@
 namespace tarvex::format {
 namespace {
 
-// An entry no offset reaches: written when the trailer itself pushes the row
-// past a multiple of 256 bytes that no value reaches.
+// The jump-table entry no offset reaches.
 constexpr uint8_t kJet3DummyJump = 0xFF;
 
 size_t MaskLength(uint16_t columnCount) { return (size_t{columnCount} + 7) / 8; }
@@ -17,17 +16,9 @@ std::optional<uint8_t> ByteAt(Bytes row, int64_t position) {
   return CDataReader::U8(row, static_cast<size_t>(position));
 }
 
-// The jump table's length: the end-of-values entry holds its own position.
-int64_t Jet3JumpCount(Bytes row, int64_t maskLength, uint32_t count) {
-  const int64_t length = static_cast<int64_t>(row.size());
-  const int64_t candidates = (length - count - maskLength - 2) / 256 + 1;
-  for (int64_t e = 0; e <= candidates; ++e) {
-    const int64_t position = length - maskLength - 2 - count - e;
-    const auto value = ByteAt(row, position);
-    if (value && *value == position % 256) return e;
-  }
-  return 0;
-}
+// One jump-table entry per 256 bytes the row reaches past its first; the last
+// may be one no offset reaches (the row's own trailer crossed the boundary).
+int64_t Jet3JumpCount(Bytes row) { return (static_cast<int64_t>(row.size()) - 1) / 256; }
 
 }  // namespace
 
@@ -80,7 +71,7 @@ void RowDecoder::ReadJet3Offsets(size_t maskLength) {
   const auto count = ByteAt(row_, length - mask - 1);
   if (!count) return;
   variableCount_ = *count;
-  const int64_t jumps = Jet3JumpCount(row_, mask, *count);
+  const int64_t jumps = Jet3JumpCount(row_);
   const int64_t firstOffset = length - mask - 2 - jumps;
   for (uint32_t i = 0; i <= *count; ++i) {
     const auto low = ByteAt(row_, firstOffset - i);

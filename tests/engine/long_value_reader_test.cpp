@@ -17,6 +17,7 @@
 #include "format/value_text.h"
 #include "model/access_data.h"
 #include "model/working_folder.h"
+#include "support/fixture_tables.h"
 #include "support/test_paths.h"
 
 namespace tarvex::engine {
@@ -391,38 +392,11 @@ TEST(LongValueReaderRealFiles, EveryHeaderReencodesTheSame) {
   size_t canonical = 0, others = 0;
   for (const auto& fixture : test::FixturesWithTruth()) {
     SCOPED_TRACE(fixture.file.filename().string());
-    std::ifstream in(fixture.file, std::ios::binary);
-    const Blob file((std::istreambuf_iterator<char>(in)), {});
-    const JetLayout& layout = file.at(0x14) == 0 ? format::kJet3Layout : format::kJet4Layout;
-    const uint32_t pageCount = static_cast<uint32_t>(file.size() / layout.pageSize);
-    auto page = [&](uint32_t number) {
-      return format::Bytes(file).subspan(layout.PageOffset(number), layout.pageSize);
-    };
-    auto isDefinition = [&](format::Bytes bytes) {
-      return std::equal(bytes.begin(),
-                        bytes.begin() + static_cast<std::ptrdiff_t>(layout.tableDefSignatureLength),
-                        layout.tableDefSignature.begin());
-    };
-    std::set<uint32_t> continuations;
-    for (uint32_t number = 0; number < pageCount; ++number)
-      if (isDefinition(page(number)))
-        continuations.insert(
-            *format::CDataReader::U32(page(number), layout.tableDefNextPageOffset));
-    CDBFileReader reader;
-    reader.SetPath(fixture.file);
-    model::CErrorHandler error;
-    ASSERT_TRUE(reader.Open(error));
-    std::map<uint32_t, std::unique_ptr<model::CAccessTable>> tables;
-    for (uint32_t number = 0; number < pageCount; ++number) {
-      if (!isDefinition(page(number)) || continuations.count(number)) continue;
-      auto& table = tables[number] =
-          std::make_unique<model::CAccessTable>(layout.PageOffset(number));
-      ParseDefinition(
-          ReadDefinitionChain(reader, file.size(), layout, layout.PageOffset(number)), layout,
-          [](format::Bytes) { return std::u16string(); }, *table);
-    }
-    for (uint32_t number = 0; number < pageCount; ++number) {
-      const format::Bytes bytes = page(number);
+    const auto fixtureTables = test::ReadFixtureTables(fixture.file);
+    const JetLayout& layout = *fixtureTables.layout;
+    const auto& tables = fixtureTables.tables;
+    for (uint32_t number = 0; number < fixtureTables.pageCount(); ++number) {
+      const format::Bytes bytes = fixtureTables.Page(number);
       const auto owner =
           tables.find(format::CDataReader::U32(bytes, layout.dataPageOwnerOffset).value_or(0));
       if (!format::IsDataPage(bytes, layout) || owner == tables.end()) continue;
