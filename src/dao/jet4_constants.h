@@ -9,7 +9,6 @@ namespace tarvex::dao::jet4 {
 
 // Page types (first byte of a page).
 inline constexpr uint8_t kHeaderPageType = 0x00;
-inline constexpr uint8_t kDataPageType = 0x01;
 inline constexpr uint8_t kTableDefPageType = 0x02;
 inline constexpr uint8_t kIndexNodePageType = 0x03;
 inline constexpr uint8_t kIndexLeafPageType = 0x04;

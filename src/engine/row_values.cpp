@@ -34,16 +34,13 @@ Cell OwnedCell(std::optional<std::vector<uint8_t>> value) {
   return cell;
 }
 
-// A variable column's value. Zero bytes under a set null-mask bit are a
+// A variable column's value: a long value's header leads to its bytes; any
+// other value is its bytes, zero of them under a set null-mask bit being a
 // zero-length value, which differs from null.
 Cell VariableCell(Bytes value, const model::CAccessColInfo& column, CLongValueReader& longValues) {
-  Cell cell;
-  if (value.empty()) {
-    // An OLE value is the path of its object's file, so an empty object gets an empty file.
-    if (column.type == TypeCode(ColumnType::kOle)) return OwnedCell(longValues.EmptyOleValue());
-    cell.present = true;
-    return cell;
-  }
+  // An OLE value is the path of its object's file, so an empty object gets an empty file.
+  if (value.empty() && column.type == TypeCode(ColumnType::kOle))
+    return OwnedCell(longValues.EmptyOleValue());
   if (IsLongValue(column.type) && value.size() >= format::kLongValueHeaderSize) {
     const Bytes header = value.first(format::kLongValueHeaderSize);
     const Bytes rest = value.subspan(format::kLongValueHeaderSize);
@@ -51,10 +48,7 @@ Cell VariableCell(Bytes value, const model::CAccessColInfo& column, CLongValueRe
                          ? longValues.MemoValue(header, rest)
                          : longValues.OleValue(header, rest));
   }
-  // Any other value of one byte or more is its bytes: a binary column may hold a single byte.
-  cell.bytes = value;
-  cell.present = true;
-  return cell;
+  return Cell{std::nullopt, value, true};
 }
 
 // A calculated column's stored value: a 16-byte prefix, the result's length, then the result.
@@ -96,15 +90,10 @@ std::optional<std::vector<std::optional<std::u16string>>> RowValueCutter::Cut(
     const auto& info = column.colInfo;
     const format::RowColumn place = RowColumnOf(info, layout_);
     const auto value = row_.Value(place);
-    Cell cell;
-    if (place.boolean) {
-      cell.present = row_.HasValue(place.number);
-    } else if (value && place.variable) {
-      cell = VariableCell(*value, info, longValues_);
-    } else if (value) {
-      cell.bytes = *value;
-      cell.present = true;
-    }
+    // A Boolean's value is its null-mask bit.
+    Cell cell{std::nullopt, value.value_or(Bytes{}),
+              value.has_value() || (place.boolean && row_.HasValue(place.number))};
+    if (value && place.variable) cell = VariableCell(*value, info, longValues_);
     if (cell.owned) cell.bytes = *cell.owned;
     if (info.IsCalculated() && cell.present) cell.bytes = CalculatedResult(cell.bytes);
     const format::ValueContext context{layout_.version, info.Scale(), codePage_};

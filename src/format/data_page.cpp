@@ -3,13 +3,6 @@
 #include <algorithm>
 
 namespace tarvex::format {
-namespace {
-
-// Below this much room a page is no longer worth listing as having space.
-constexpr size_t kUsefulFreeSpace = 64;
-
-}  // namespace
-
 std::optional<DataPageHeader> DecodeDataPageHeader(Bytes page, const JetLayout& layout) {
   const auto count = CDataReader::U16(page, layout.dataPageRowCountOffset);
   if (!IsDataPage(page, layout) || !count ||
@@ -29,13 +22,11 @@ RowSlot RowSlotWalker::Next() {
   const uint16_t word =
       CDataReader::U16(page_, layout_.dataPageRowTableOffset + kRowOffsetWordSize * next_++)
           .value_or(0);
-  RowSlot slot;
-  slot.start = word & kRowOffsetMask;
-  slot.deleted = (word & kRowDeletedFlag) != 0;
-  slot.moved = (word & kRowPointerFlag) != 0;
-  slot.located = slot.start >= tableEnd_ && slot.start <= end_;
-  slot.end = slot.located ? end_ : slot.start;
-  if (slot.located) end_ = slot.start;
+  const uint32_t start = word & kRowOffsetMask;
+  const bool located = start >= tableEnd_ && start <= end_;
+  const RowSlot slot{start, located ? end_ : start, (word & kRowDeletedFlag) != 0,
+                     (word & kRowPointerFlag) != 0, located};
+  if (located) end_ = start;
   return slot;
 }
 
@@ -62,9 +53,8 @@ std::optional<DataPageBuilder> DataPageBuilder::Continue(std::vector<uint8_t> by
   RowSlotWalker walker(bytes, layout);
   const auto header = DecodeDataPageHeader(bytes, layout);
   if (!header || header->rowCount > kMaxRowsPerPage) return std::nullopt;
-  DataPageBuilder page(layout);
+  DataPageBuilder page(layout, header->owner);
   page.rowCount_ = header->rowCount;
-  page.lowestRowStart_ = layout.pageSize;
   for (uint32_t n = 0; n < walker.count(); ++n) {
     const RowSlot slot = walker.Next();
     if (slot.located) page.lowestRowStart_ = std::min<size_t>(page.lowestRowStart_, slot.start);
@@ -72,16 +62,6 @@ std::optional<DataPageBuilder> DataPageBuilder::Continue(std::vector<uint8_t> by
   page.bytes_ = std::move(bytes);
   return page;
 }
-
-size_t DataPageBuilder::freeSpace() const {
-  return lowestRowStart_ - layout_->dataPageRowTableOffset - kRowOffsetWordSize * rowCount_;
-}
-
-bool DataPageBuilder::CanAdd(size_t rowLength) const {
-  return rowCount_ < kMaxRowsPerPage && rowLength + kRowOffsetWordSize <= freeSpace();
-}
-
-bool DataPageBuilder::WorthFilling() const { return freeSpace() >= kUsefulFreeSpace; }
 
 uint8_t DataPageBuilder::Add(Bytes row) {
   const size_t start = lowestRowStart_ - row.size();

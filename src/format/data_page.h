@@ -14,7 +14,6 @@
 
 namespace tarvex::format {
 
-inline constexpr uint8_t kDataPageType = 0x01;
 inline constexpr size_t kDataPageFreeSpaceOffset = 2;
 inline constexpr size_t kRowOffsetWordSize = 2;
 inline constexpr uint16_t kRowDeletedFlag = 0x8000;
@@ -84,16 +83,21 @@ class DataPageBuilder {
                                                  const JetLayout& layout);
 
   uint32_t rowCount() const { return rowCount_; }
-  size_t freeSpace() const;
-  bool CanAdd(size_t rowLength) const;
+  size_t freeSpace() const {
+    return lowestRowStart_ - layout_->dataPageRowTableOffset - kRowOffsetWordSize * rowCount_;
+  }
+  bool CanAdd(size_t rowLength) const {
+    return rowCount_ < kMaxRowsPerPage && rowLength + kRowOffsetWordSize <= freeSpace();
+  }
   // Whether enough room is left for the page to be offered for new rows again.
-  bool WorthFilling() const;
+  bool WorthFilling() const { return freeSpace() >= kUsefulFreeSpace; }
   // Adds a row at the next row number and returns that number; the caller checks CanAdd first.
   uint8_t Add(Bytes row);
   const std::vector<uint8_t>& bytes() const { return bytes_; }
 
  private:
-  explicit DataPageBuilder(const JetLayout& layout) : layout_(&layout) {}
+  // Below this much room a page is no longer worth listing as having space.
+  static constexpr size_t kUsefulFreeSpace = 64;
   void UpdateHeader();
 
   const JetLayout* layout_;

@@ -10,15 +10,24 @@ constexpr uint8_t kJet3DummyJump = 0xFF;
 
 size_t MaskLength(uint16_t columnCount) { return (size_t{columnCount} + 7) / 8; }
 
-// Signed position arithmetic: a short row makes these negative, which reads as "outside".
-std::optional<uint8_t> ByteAt(Bytes row, int64_t position) {
+// A 1- or 2-byte field; signed positions, as a short row makes them negative ("outside").
+std::optional<uint16_t> FieldAt(Bytes row, int64_t position, size_t size) {
   if (position < 0) return std::nullopt;
-  return CDataReader::U8(row, static_cast<size_t>(position));
+  const auto at = static_cast<size_t>(position);
+  if (size == 2) return CDataReader::U16(row, at);
+  return CDataReader::U8(row, at);
 }
 
-// One jump-table entry per 256 bytes the row reaches past its first; the last
-// may be one no offset reaches (the row's own trailer crossed the boundary).
-int64_t Jet3JumpCount(Bytes row) { return (static_cast<int64_t>(row.size()) - 1) / 256; }
+void PutField(std::span<uint8_t> row, size_t at, size_t value, size_t size) {
+  if (size == 2) PutU16(row, at, static_cast<uint16_t>(value));
+  if (size == 1) row[at] = static_cast<uint8_t>(value);
+}
+
+// Jet 3 has one jump-table entry per 256 bytes the row reaches past its first;
+// the last may be one no offset reaches (the row's own trailer crossed the boundary).
+size_t JumpCount(size_t rowLength, size_t offsetSize) {
+  return offsetSize == 1 && rowLength > 0 ? (rowLength - 1) / 256 : 0;
+}
 
 }  // namespace
 
@@ -30,61 +39,39 @@ RowProblem RowDecoder::Decode(Bytes row, const JetLayout& layout, const RowShape
   variableCount_ = 0;
   offsets_.clear();
   fixedEnd_ = valuesEnd_ = 0;
-  if (row.size() < countSize_) return RowProblem::kTooShort;
-  const uint16_t count = countSize_ == 2 ? *CDataReader::U16(row, 0) : row[0];
-  if (count == 0) return RowProblem::kNoColumns;
-  if (count > shape.maxColumns || count > kMaxColumns) return RowProblem::kTooManyColumns;
-  columnCount_ = count;
-  const size_t maskLength = MaskLength(count);
+  const auto count = FieldAt(row, 0, countSize_);
+  if (!count) return RowProblem::kTooShort;
+  if (*count == 0) return RowProblem::kNoColumns;
+  if (*count > shape.maxColumns || *count > kMaxColumns) return RowProblem::kTooManyColumns;
+  columnCount_ = *count;
+  const size_t maskLength = MaskLength(columnCount_);
   if (row.size() >= maskLength) {
     nullMask_ = row.last(maskLength);
     valuesEnd_ = row.size() - maskLength;
   }
-  if (shape.hasVariableColumns) {
-    if (layout.rowVariableOffsetSize == 2) {
-      ReadJet4Offsets(maskLength);
-    } else {
-      ReadJet3Offsets(maskLength);
-    }
-  }
+  if (shape.hasVariableColumns) ReadOffsets(maskLength, layout.rowVariableOffsetSize);
   fixedEnd_ = !offsets_.empty() && offsets_[0] >= 0 ? static_cast<size_t>(offsets_[0]) : valuesEnd_;
   return RowProblem::kNone;
 }
 
-// A count above the row's column count is damage; the first value is still worth a try.
-void RowDecoder::ReadJet4Offsets(size_t maskLength) {
-  const int64_t countAt = static_cast<int64_t>(row_.size()) - static_cast<int64_t>(maskLength) - 2;
-  if (countAt < 0) return;
-  uint32_t count = *CDataReader::U16(row_, static_cast<size_t>(countAt));
-  if (count > columnCount_) count = 1;
-  variableCount_ = count;
-  for (uint32_t k = 0; k <= count; ++k) {
-    const int64_t at = countAt - 2 - 2 * static_cast<int64_t>(k);
-    offsets_.push_back(at < 0 ? -1 : *CDataReader::U16(row_, static_cast<size_t>(at)));
-  }
-  valuesEnd_ = static_cast<size_t>(std::max<int64_t>(0, countAt - 2 - 2 * int64_t{count}));
-}
-
-void RowDecoder::ReadJet3Offsets(size_t maskLength) {
-  const int64_t length = static_cast<int64_t>(row_.size());
-  const int64_t mask = static_cast<int64_t>(maskLength);
-  const auto count = ByteAt(row_, length - mask - 1);
+// A Jet 4 count above the row's column count is damage; the first value is still worth a try.
+void RowDecoder::ReadOffsets(size_t maskLength, size_t size) {
+  const int64_t countAt = static_cast<int64_t>(row_.size() - std::min(row_.size(), maskLength)) -
+                          static_cast<int64_t>(size);
+  const auto count = FieldAt(row_, countAt, size);
   if (!count) return;
-  variableCount_ = *count;
-  const int64_t jumps = Jet3JumpCount(row_);
-  const int64_t firstOffset = length - mask - 2 - jumps;
-  for (uint32_t i = 0; i <= *count; ++i) {
-    const auto low = ByteAt(row_, firstOffset - i);
-    if (!low) {
-      offsets_.push_back(-1);
-      continue;
-    }
+  variableCount_ = size == 2 && *count > columnCount_ ? 1 : *count;
+  const auto jumps = static_cast<int64_t>(JumpCount(row_.size(), size));
+  const int64_t firstOffset = countAt - jumps - static_cast<int64_t>(size);
+  for (int64_t i = 0; i <= variableCount_; ++i) {
+    const auto low = FieldAt(row_, firstOffset - i * static_cast<int64_t>(size), size);
     int64_t passed = 0;
     for (int64_t j = 0; j < jumps; ++j)
-      passed += ByteAt(row_, length - mask - 2 - j).value_or(0xFF) <= i;
-    offsets_.push_back(*low + 256 * passed);
+      passed += FieldAt(row_, countAt - 1 - j, 1).value_or(0xFF) <= i;
+    offsets_.push_back(low ? *low + 256 * passed : -1);
   }
-  valuesEnd_ = static_cast<size_t>(std::max<int64_t>(0, firstOffset - *count));
+  valuesEnd_ = static_cast<size_t>(
+      std::max<int64_t>(0, firstOffset - int64_t{variableCount_} * static_cast<int64_t>(size)));
 }
 
 bool RowDecoder::HasValue(uint16_t columnNumber) const {
@@ -120,28 +107,23 @@ RowEncoder::RowEncoder(const JetLayout& layout, std::vector<RowColumn> columns,
       columnOfVariable_[columns_[i].variableIndex] = i;
 }
 
+// From the end of the values: the offsets (end of the values first, then the
+// last column's down to column 0's), the jump table (entry 0 next to the
+// count; entry k names the first offset of 256 (k + 1) or more), the count.
 Bytes RowEncoder::Encode(std::span<const StoredValue> values) {
   const size_t variables = columnOfVariable_.size();
+  const size_t size = layout_.rowVariableOffsetSize;
   size_t tableStart = fixedEnd_;
   for (size_t i : columnOfVariable_)
     if (i != SIZE_MAX && values[i]) tableStart += values[i]->size();
   const size_t maskLength = MaskLength(columnCount_);
-  size_t trailer = 0;
+  const size_t offsetsLength = variables > 0 ? size * (variables + 2) : 0;
   size_t jumps = 0;
-  if (variables > 0 && layout_.rowVariableOffsetSize == 2) trailer = 2 * (variables + 2);
-  if (variables > 0 && layout_.rowVariableOffsetSize == 1) {
-    trailer = variables + 2;
-    jumps = tableStart / 256;
-    if ((tableStart + trailer + jumps + maskLength - 1) / 256 > jumps) ++jumps;
-    trailer += jumps;
-  }
-  row_.assign(tableStart + trailer + maskLength, 0);
+  while (variables > 0 && JumpCount(tableStart + offsetsLength + jumps + maskLength, size) > jumps)
+    ++jumps;
+  row_.assign(tableStart + offsetsLength + jumps + maskLength, 0);
   const size_t maskStart = row_.size() - maskLength;
-  if (layout_.rowColumnCountSize == 2) {
-    PutU16(row_, 0, columnCount_);
-  } else {
-    row_[0] = static_cast<uint8_t>(columnCount_);
-  }
+  PutField(row_, 0, columnCount_, layout_.rowColumnCountSize);
   for (size_t i = 0; i < columns_.size(); ++i) {
     const RowColumn& c = columns_[i];
     if (!values[i]) continue;
@@ -162,30 +144,17 @@ Bytes RowEncoder::Encode(std::span<const StoredValue> values) {
     at += values[i]->size();
   }
   offsets_[variables] = tableStart;
-  if (layout_.rowVariableOffsetSize == 1) {
-    WriteJet3Offsets(tableStart, jumps);
-    return row_;
-  }
   for (size_t v = 0; v <= variables; ++v)
-    PutU16(row_, tableStart + 2 * (variables - v), static_cast<uint16_t>(offsets_[v]));
-  PutU16(row_, tableStart + 2 * (variables + 1), static_cast<uint16_t>(variables));
-  return row_;
-}
-
-// Low bytes from the end of the values back to offset 0, then the jump table
-// (entry 0 next to the count): entry k names the first offset of 256 (k + 1) or more.
-void RowEncoder::WriteJet3Offsets(size_t tableStart, size_t jumps) {
-  const size_t variables = columnOfVariable_.size();
-  for (size_t v = 0; v <= variables; ++v)
-    row_[tableStart + variables - v] = static_cast<uint8_t>(offsets_[v]);
-  const size_t countAt = tableStart + variables + 1 + jumps;
+    PutField(row_, tableStart + size * (variables - v), offsets_[v], size);
+  const size_t countAt = maskStart - size;
   for (size_t k = 0; k < jumps; ++k) {
     const auto first =
         std::find_if(offsets_.begin(), offsets_.end(), [k](size_t o) { return o / 256 > k; });
     row_[countAt - 1 - k] =
         first == offsets_.end() ? kJet3DummyJump : static_cast<uint8_t>(first - offsets_.begin());
   }
-  row_[countAt] = static_cast<uint8_t>(variables);
+  PutField(row_, countAt, variables, size);
+  return row_;
 }
 
 }  // namespace tarvex::format

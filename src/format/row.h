@@ -61,8 +61,7 @@ class RowDecoder {
   std::optional<Bytes> Value(const RowColumn& column) const;
 
  private:
-  void ReadJet4Offsets(size_t maskLength);
-  void ReadJet3Offsets(size_t maskLength);
+  void ReadOffsets(size_t maskLength, size_t offsetSize);
 
   Bytes row_;
   size_t countSize_ = 0;
@@ -82,15 +81,11 @@ class RowEncoder {
   // the count rows are written with.
   RowEncoder(const JetLayout& layout, std::vector<RowColumn> columns, uint16_t columnCount,
              size_t fixedAreaLength, uint16_t variableCount);
-  RowEncoder(const RowEncoder&) = delete;
-  RowEncoder& operator=(const RowEncoder&) = delete;
   // The encoded row, valid until the next call. A fixed value longer than its
   // column is cut to the column's length.
   Bytes Encode(std::span<const StoredValue> values);
 
  private:
-  void WriteJet3Offsets(size_t tableStart, size_t jumps);
-
   const JetLayout& layout_;
   std::vector<RowColumn> columns_;
   uint16_t columnCount_;
