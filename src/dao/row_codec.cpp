@@ -1,7 +1,6 @@
 #include "dao/row_codec.h"
 
 #include "dao/field_type.h"
-#include "format/jet_layout.h"
 
 namespace tarvex::dao {
 
@@ -17,16 +16,6 @@ std::vector<format::RowColumn> RowColumns(const TableDefinition& definition) {
          .fixedOffset = c.fixedOffset,
          .length = c.length});
   return columns;
-}
-
-format::RowShape RowShapeOf(const TableDefinition& definition) {
-  return {.maxColumns = definition.maxColumns,
-          .hasVariableColumns = definition.VariableColumnCount() > 0};
-}
-
-format::RowEncoder RowEncoderFor(const TableDefinition& definition) {
-  return format::RowEncoder(format::kJet4Layout, RowColumns(definition), definition.maxColumns,
-                            definition.FixedAreaLength(), definition.VariableColumnCount());
 }
 
 }  // namespace tarvex::dao

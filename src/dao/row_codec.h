@@ -15,10 +15,6 @@ using StoredValue = format::StoredValue;
 
 // The place of each column in the rows, indexed like definition.columns.
 std::vector<format::RowColumn> RowColumns(const TableDefinition& definition);
-format::RowShape RowShapeOf(const TableDefinition& definition);
-// An encoder for the table's rows; the definition's columns must not change while it is in use
-// (a stored table's never do).
-format::RowEncoder RowEncoderFor(const TableDefinition& definition);
 
 // The values of one decoded row, indexed like definition.columns; a value
 // whose bytes do not lie where they should reads as null.

@@ -147,7 +147,7 @@ void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)
   if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
   std::vector<uint8_t> moved;
   const auto columns = RowColumns(definition_);
-  const auto shape = RowShapeOf(definition_);
+  const format::RowShape shape{definition_.maxColumns, definition_.VariableColumnCount() > 0};
   format::RowDecoder decoded;
   for (uint32_t number : owned_.pages()) {
     auto page = file_.Read(number);

@@ -18,6 +18,7 @@
 #include "dao/table_definition.h"
 #include "dao/usage_map.h"
 #include "format/data_page.h"
+#include "format/jet_layout.h"
 
 namespace tarvex::dao {
 
@@ -72,7 +73,9 @@ class TableStore {
   std::optional<format::DataPageBuilder> appendPage_;
   uint32_t appendPageNumber_ = 0;
   std::map<uint16_t, std::unique_ptr<LongValueStore>> longValues_;
-  format::RowEncoder encoder_ = RowEncoderFor(definition_);
+  // The columns of a stored table never change, so its rows keep one layout.
+  format::RowEncoder encoder_{format::kJet4Layout, RowColumns(definition_), definition_.maxColumns,
+                              definition_.FixedAreaLength(), definition_.VariableColumnCount()};
 };
 
 // Reads or rewrites one usage-map row in place.

@@ -68,7 +68,8 @@ class TableExtractor {
       std::optional<std::vector<uint8_t>> target;
       format::Bytes row = slot.Of(page);
       if (slot.moved) {
-        target = FollowPointer(row);
+        if (const auto where = format::DecodeMovedRow(row))
+          target = ReadRow(file_, fileSize_, layout_, layout_.PageOffset(where->page), where->row);
         if (!target) continue;
         row = *target;
       }
@@ -85,12 +86,6 @@ class TableExtractor {
       ProgressStatus().Step();
     }
     return true;
-  }
-
-  std::optional<std::vector<uint8_t>> FollowPointer(format::Bytes movedRow) {
-    const auto where = format::DecodeMovedRow(movedRow);
-    if (!where) return std::nullopt;
-    return ReadRow(file_, fileSize_, layout_, layout_.PageOffset(where->page), where->row);
   }
 
   const JetLayout& layout_;
