@@ -115,7 +115,7 @@ std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::pat
 void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   file_->Allocate();  // page 0: header
   file_->Write(0, BuildHeaderPage(codePage));
-  DataPage global(format::kGlobalUsageMapPageOwner);
+  format::DataPageBuilder global(kJet4Layout, format::kGlobalUsageMapPageOwner);
   std::vector<uint8_t> emptyMap(kJet4Layout.usageMapRowLength, 0);
   global.Add(emptyMap);
   global.Add(emptyMap);
@@ -239,7 +239,7 @@ TableStore& DatabaseFile::Table(uint32_t definitionPage) {
 RowPointer DatabaseFile::AddMapRow() {
   std::vector<uint8_t> row(kJet4Layout.usageMapRowLength, 0);
   if (!mapPage_ || !mapPage_->CanAdd(row.size())) {
-    mapPage_.emplace(format::kUsageMapPageOwner);
+    mapPage_.emplace(kJet4Layout, format::kUsageMapPageOwner);
     mapPageNumber_ = file_->Allocate();
   }
   RowPointer at{mapPageNumber_, mapPage_->Add(row)};

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "dao/data_page.h"
 #include "dao/page_file.h"
 #include "dao/property_blob.h"
 #include "dao/row_pointer.h"
 #include "dao/table_definition.h"
 #include "dao/table_store.h"
 #include "dao/usage_map.h"
+#include "format/data_page.h"
 
 namespace tarvex::dao {
 
@@ -69,7 +69,7 @@ class DatabaseFile {
   std::map<uint32_t, std::unique_ptr<TableStore>> tables_;
   std::vector<CatalogueEntry> catalogue_;
   PageSet freePages_;  // free in page 1's map when the file was opened
-  std::optional<DataPage> mapPage_;
+  std::optional<format::DataPageBuilder> mapPage_;
   uint32_t mapPageNumber_ = 0;
   std::vector<uint8_t> ownerSid_;
   std::vector<std::vector<uint8_t>> tableGrantSids_;

@@ -8,7 +8,6 @@
 namespace tarvex::dao::jet4 {
 
 // Page types (first byte of a page).
-inline constexpr uint8_t kDataPageType = 0x01;
 inline constexpr uint8_t kTableDefPageType = 0x02;
 inline constexpr uint8_t kIndexNodePageType = 0x03;
 inline constexpr uint8_t kIndexLeafPageType = 0x04;
@@ -69,9 +68,6 @@ inline constexpr size_t kRealIndexCountUniqueOffset = 4;  // inside the row-coun
 inline constexpr uint8_t kLogicalIndexPrimaryKey = 1;
 
 // Data pages and rows.
-inline constexpr size_t kDataPageFreeSpaceOffset = 2;
-inline constexpr size_t kMaxRowsPerPage = 255;
-inline constexpr size_t kMaxRowSize = 4060;
 
 // Catalogue object ids and types.
 inline constexpr int32_t kRootId = 0x0F000000;

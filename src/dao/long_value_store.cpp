@@ -16,7 +16,7 @@ LongValueStore::LongValueStore(PageFile& file, PageSet ownedPages, PageSet freeP
 RowPointer LongValueStore::AddRow(std::span<const uint8_t> row) {
   if (!page_ || !page_->CanAdd(row.size())) {
     Flush();
-    page_.emplace(format::kLongValuePageOwner);
+    page_.emplace(kJet4Layout, format::kLongValuePageOwner);
     pageNumber_ = file_.Allocate();
     owned_.Add(pageNumber_);
   }

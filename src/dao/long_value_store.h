@@ -7,10 +7,10 @@
 #include <span>
 #include <vector>
 
-#include "dao/data_page.h"
 #include "dao/page_file.h"
 #include "dao/row_pointer.h"
 #include "dao/usage_map.h"
+#include "format/data_page.h"
 
 namespace tarvex::dao {
 
@@ -33,7 +33,7 @@ class LongValueStore {
   PageFile& file_;
   PageSet owned_;
   PageSet free_;
-  std::optional<DataPage> page_;
+  std::optional<format::DataPageBuilder> page_;
   uint32_t pageNumber_ = 0;
 };
 

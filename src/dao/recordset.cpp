@@ -8,6 +8,7 @@
 #include "dao/jet4_constants.h"
 #include "dao/table_store.h"
 #include "dao/value_conversion.h"
+#include "format/data_page.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
 #include "format/long_value.h"
@@ -150,7 +151,7 @@ bool Recordset::LongValuesFitInRow() const {
   // Estimate the row with short long values in it; when that would not fit
   // a page, every long value goes out of the row instead.
   const auto& columns = table_->definition().columns;
-  size_t length = jet4::kMaxRowsPerPage;  // generous room for offsets and the null mask
+  size_t length = format::kMaxRowsPerPage;  // generous room for offsets and the null mask
   for (size_t i = 0; i < columns.size(); ++i) {
     if (!values_[i]) continue;
     size_t size = values_[i]->size();
@@ -158,7 +159,7 @@ bool Recordset::LongValuesFitInRow() const {
                   ? format::kLongValueHeaderSize + (size <= format::kLongValueInlineMax ? size : 0)
                   : size;
   }
-  return length <= jet4::kMaxRowSize;
+  return length <= format::kJet4Layout.rowMaxLength;
 }
 
 void Recordset::Update() {

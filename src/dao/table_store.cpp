@@ -8,8 +8,10 @@
 #include "dao/field_type.h"
 #include "dao/index_key.h"
 #include "dao/jet4_constants.h"
+#include "format/data_page.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
+#include "format/row_pointer.h"
 
 namespace tarvex::dao {
 namespace {
@@ -20,12 +22,11 @@ using format::kJet4Layout;
 constexpr size_t kMaxDefinitionPages = 64;
 
 std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, RowPointer at) {
-  auto slots = ReadRowSlots(page);
-  if (at.row >= slots.size() || slots[at.row].deleted)
+  const auto slot = format::LocateRow(page, kJet4Layout, at.row);
+  if (!slot || slot->deleted)
     throw DaoException("A usage map points at a missing row (page " + std::to_string(at.page) +
                        ").");
-  return std::span<uint8_t>(page).subspan(slots[at.row].start,
-                                          slots[at.row].end - slots[at.row].start);
+  return std::span<uint8_t>(page).subspan(slot->start, slot->end - slot->start);
 }
 
 }  // namespace
@@ -88,32 +89,29 @@ void TableStore::LoadMapsOnce() {
 void TableStore::StartAppendPage() {
   LoadMapsOnce();
   if (!appendPage_ && !owned_.empty()) {
-    // Go on filling the table's last page when it has room.
+    // Go on filling the table's last page when it has room; a page we cannot
+    // continue is left as it is and rows go to a new page.
     auto bytes = file_.Read(owned_.back());
-    if (CDataReader::U32(bytes, kJet4Layout.dataPageOwnerOffset) == definitionPage() &&
-        bytes[0] == jet4::kDataPageType) {
-      try {
-        appendPage_ = DataPage::FromBytes(std::move(bytes));
-        appendPageNumber_ = owned_.back();
-        return;
-      } catch (const DaoException&) {
-        // A page we cannot continue is left as it is; rows go to a new page.
-      }
+    const auto header = format::DecodeDataPageHeader(bytes, kJet4Layout);
+    if (header && header->owner == definitionPage()) {
+      appendPage_ = format::DataPageBuilder::Continue(std::move(bytes), kJet4Layout);
+      appendPageNumber_ = owned_.back();
+      if (appendPage_) return;
     }
   }
-  appendPage_.emplace(definitionPage());
+  appendPage_.emplace(kJet4Layout, definitionPage());
   appendPageNumber_ = file_.Allocate();
   owned_.Add(appendPageNumber_);
 }
 
 RowPointer TableStore::AppendRow(std::span<const StoredValue> values) {
   const auto row = encoder_.Encode(values);
-  if (row.size() > jet4::kMaxRowSize) throw DaoException("The record is too large.");
+  if (row.size() > kJet4Layout.rowMaxLength) throw DaoException("The record is too large.");
   if (!appendPage_) StartAppendPage();
   if (!appendPage_->CanAdd(row.size())) {
     file_.Write(appendPageNumber_, appendPage_->bytes());
     free_.Remove(appendPageNumber_);
-    appendPage_.emplace(definitionPage());
+    appendPage_.emplace(kJet4Layout, definitionPage());
     appendPageNumber_ = file_.Allocate();
     owned_.Add(appendPageNumber_);
   }
@@ -148,38 +146,38 @@ void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)
   LoadMapsOnce();
   if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
   std::vector<uint8_t> moved;
+  const auto columns = RowColumns(definition_);
+  const format::RowShape shape{definition_.maxColumns, definition_.VariableColumnCount() > 0};
+  format::RowDecoder decoded;
   for (uint32_t number : owned_.pages()) {
     auto page = file_.Read(number);
-    if (page[0] != jet4::kDataPageType ||
-        CDataReader::U32(page, kJet4Layout.dataPageOwnerOffset) != definitionPage())
-      continue;
-    auto slots = ReadRowSlots(page);
-    for (size_t r = 0; r < slots.size(); ++r) {
-      if (slots[r].deleted) continue;
-      auto row =
-          std::span<const uint8_t>(page).subspan(slots[r].start, slots[r].end - slots[r].start);
-      if (slots[r].overflow) {
+    const auto header = format::DecodeDataPageHeader(page, kJet4Layout);
+    if (!header || header->owner != definitionPage()) continue;
+    format::RowSlotWalker rows(page, kJet4Layout);
+    for (uint32_t r = 0; r < rows.count(); ++r) {
+      const format::RowSlot slot = rows.Next();
+      if (slot.deleted || !slot.located) continue;
+      auto row = slot.Of(page);
+      if (slot.moved) {
         auto target = MovedRow(row, moved);
         if (!target) continue;
         row = *target;
       }
-      visit({number, static_cast<uint8_t>(r)}, RowView(definition_, row));
+      decoded.Decode(row, kJet4Layout, shape);  // a row it cannot read has no values
+      visit({number, static_cast<uint8_t>(r)}, RowView(columns, decoded));
     }
   }
 }
 
 std::optional<std::span<const uint8_t>> TableStore::MovedRow(std::span<const uint8_t> pointer,
                                                              std::vector<uint8_t>& page) const {
-  auto target = CDataReader::U32(pointer, 0);
-  if (!target) return std::nullopt;
-  RowPointer where = RowPointer::FromU32(*target);
-  if (where.page >= file_.pageCount()) return std::nullopt;
-  page = file_.Read(where.page);
-  auto slots = ReadRowSlots(page);
+  const auto where = format::DecodeMovedRow(pointer);
+  if (!where || where->page >= file_.pageCount()) return std::nullopt;
+  page = file_.Read(where->page);
   // The place a moved row went to carries the deleted flag, so scans skip it.
-  if (where.row >= slots.size() || !slots[where.row].valid) return std::nullopt;
-  return std::span<const uint8_t>(page).subspan(slots[where.row].start,
-                                                slots[where.row].end - slots[where.row].start);
+  const auto slot = format::LocateRow(page, kJet4Layout, where->row);
+  if (!slot) return std::nullopt;
+  return slot->Of(page);
 }
 
 bool TableStore::IndexesRebuildable() const {

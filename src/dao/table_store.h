@@ -11,13 +11,14 @@
 #include <span>
 #include <vector>
 
-#include "dao/data_page.h"
 #include "dao/index_builder.h"
 #include "dao/long_value_store.h"
 #include "dao/page_file.h"
 #include "dao/row_codec.h"
 #include "dao/table_definition.h"
 #include "dao/usage_map.h"
+#include "format/data_page.h"
+#include "format/jet_layout.h"
 
 namespace tarvex::dao {
 
@@ -69,10 +70,12 @@ class TableStore {
   bool mapsLoaded_ = false;
   PageSet owned_;
   PageSet free_;
-  std::optional<DataPage> appendPage_;
+  std::optional<format::DataPageBuilder> appendPage_;
   uint32_t appendPageNumber_ = 0;
   std::map<uint16_t, std::unique_ptr<LongValueStore>> longValues_;
-  RowEncoder encoder_{definition_};
+  // The columns of a stored table never change, so its rows keep one layout.
+  format::RowEncoder encoder_{format::kJet4Layout, RowColumns(definition_), definition_.maxColumns,
+                              definition_.FixedAreaLength(), definition_.VariableColumnCount()};
 };
 
 // Reads or rewrites one usage-map row in place.

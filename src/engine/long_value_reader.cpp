@@ -166,16 +166,9 @@ bool CLongValueReader::ReadPage(uint32_t page) {
 }
 
 std::optional<Bytes> CLongValueReader::RowBytes(uint8_t row) const {
-  const Bytes page(page_);
-  const auto rowCount = format::DataPageRowCount(page, layout_);
-  if (!rowCount || row >= *rowCount) return std::nullopt;
-  const size_t tableEnd = layout_.dataPageRowTableOffset + 2 * size_t{*rowCount};
-  const size_t start = format::RowOffsetWord(page, layout_, row) & format::kRowOffsetMask;
-  size_t end = row == 0 ? page.size()
-                        : format::RowOffsetWord(page, layout_, row - 1u) & format::kRowOffsetMask;
-  if (end <= start || end > page.size()) end = page.size();  // a damaged neighbour: to the page end
-  if (start < tableEnd || start >= page.size()) return std::nullopt;
-  return page.subspan(start, end - start);
+  const auto slot = format::LocateRow(page_, layout_, row);
+  if (!slot) return std::nullopt;
+  return slot->Of(page_);
 }
 
 std::filesystem::path CLongValueReader::NewOleFilePath(const char* prefix) {

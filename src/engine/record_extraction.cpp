@@ -7,37 +7,13 @@
 #include "engine/step_progress.h"
 #include "format/data_page.h"
 #include "format/header_mask.h"
+#include "format/row_pointer.h"
 #include "model/table_data_file.h"
 
 namespace tarvex::engine {
 namespace {
 
-using format::CDataReader;
 using format::JetLayout;
-
-// A previous row's start at or below this cannot end a row (it lies in the page header).
-constexpr uint32_t kSmallestRowEnd = 14;
-
-struct RowBounds {
-  uint32_t start;
-  uint32_t end;
-};
-
-// Where row `index` lies: from its own offset to the previous row's offset (the page end for row
-// 0).
-std::optional<RowBounds> LocateRow(format::Bytes page, const JetLayout& layout, uint32_t index) {
-  auto count = format::DataPageRowCount(page, layout);
-  if (!count || index >= *count) return std::nullopt;
-  const uint32_t start = format::RowOffsetWord(page, layout, index) & format::kRowOffsetMask;
-  uint32_t end = layout.pageSize;
-  if (index > 0) {
-    const uint32_t previous =
-        format::RowOffsetWord(page, layout, index - 1) & format::kRowOffsetMask;
-    if (previous != 0 || layout.version == format::JetVersion::kJet3) end = previous;
-  }
-  if (start >= end || end > page.size()) return std::nullopt;
-  return RowBounds{start, end};
-}
 
 bool ReadPage(CDBFileReader& file, uint64_t fileSize, const JetLayout& layout, uint64_t offset,
               std::vector<uint8_t>& page) {
@@ -84,28 +60,18 @@ class TableExtractor {
  private:
   bool ExtractPage(format::Bytes page, const model::CAccessTable& table,
                    model::CAccessTableDataFile& output, uint32_t& accepted) {
-    auto count = format::DataPageRowCount(page, layout_);
-    if (!count) return true;
-    uint32_t end = layout_.pageSize;
-    uint32_t previousStart = 0;
-    for (uint32_t n = 0; n < *count; ++n) {
+    format::RowSlotWalker rows(page, layout_);
+    for (uint32_t n = 0; n < rows.count(); ++n) {
       if (!Repairing()) return false;
-      if (n > 0 && previousStart > kSmallestRowEnd && previousStart < layout_.pageSize)
-        end = previousStart;
-      const uint16_t entry = format::RowOffsetWord(page, layout_, n);
-      const uint32_t start = entry & format::kRowOffsetMask;
-      previousStart = start;
-      if (entry & format::kRowDeletedFlag) continue;
+      const format::RowSlot slot = rows.Next();
+      if (slot.deleted || !slot.located) continue;
       std::optional<std::vector<uint8_t>> target;
-      format::Bytes row;
-      if (entry & format::kRowPointerFlag) {
-        if (start + 4 > end) continue;
-        target = FollowPointer(page.subspan(start, 4));
+      format::Bytes row = slot.Of(page);
+      if (slot.moved) {
+        if (const auto where = format::DecodeMovedRow(row))
+          target = ReadRow(file_, fileSize_, layout_, layout_.PageOffset(where->page), where->row);
         if (!target) continue;
         row = *target;
-      } else {
-        if (start >= end) continue;
-        row = page.subspan(start, end - start);
       }
       auto texts = cutter_.Cut(row, table);
       if (!texts) continue;
@@ -120,12 +86,6 @@ class TableExtractor {
       ProgressStatus().Step();
     }
     return true;
-  }
-
-  // The row a pointer row points at: byte 0 its index, bytes 1 to 3 its page.
-  std::optional<std::vector<uint8_t>> FollowPointer(format::Bytes pointer) {
-    const uint32_t page = *CDataReader::U24(pointer, 1);
-    return ReadRow(file_, fileSize_, layout_, layout_.PageOffset(page), pointer[0]);
   }
 
   const JetLayout& layout_;
@@ -147,11 +107,11 @@ std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSi
                                             const JetLayout& layout, uint64_t pageOffset,
                                             uint32_t rowIndex) {
   std::vector<uint8_t> page;
-  if (!ReadPage(file, fileSize, layout, pageOffset, page) || !format::IsDataPage(page, layout))
-    return std::nullopt;
-  auto bounds = LocateRow(page, layout, rowIndex);
-  if (!bounds) return std::nullopt;
-  return std::vector<uint8_t>(page.begin() + bounds->start, page.begin() + bounds->end);
+  if (!ReadPage(file, fileSize, layout, pageOffset, page)) return std::nullopt;
+  const auto slot = format::LocateRow(page, layout, rowIndex);
+  if (!slot) return std::nullopt;
+  const format::Bytes row = slot->Of(page);
+  return std::vector<uint8_t>(row.begin(), row.end());
 }
 
 bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {

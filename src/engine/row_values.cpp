@@ -1,8 +1,9 @@
 #include "engine/row_values.h"
 
+#include <algorithm>
 #include <utility>
 
-#include "engine/row_layout.h"
+#include "format/long_value.h"
 #include "format/value_types.h"
 #include "model/ole_file_list.h"
 
@@ -15,8 +16,6 @@ using format::CDataReader;
 using format::ColumnType;
 using format::TypeCode;
 
-constexpr size_t kLongValueHeaderLength = 12;
-
 struct Cell {
   std::optional<std::vector<uint8_t>> owned;  // long values
   Bytes bytes;                                // the value's bytes: in the row, or `owned`
@@ -27,36 +26,6 @@ bool IsLongValue(uint8_t type) {
   return type == TypeCode(ColumnType::kMemo) || type == TypeCode(ColumnType::kOle);
 }
 
-// Bytes a fixed column takes: the model keeps a Jet 4 text column's length in characters.
-uint32_t FixedByteLength(const model::CAccessColInfo& column, const format::JetLayout& layout) {
-  const bool wideText =
-      layout.version == format::JetVersion::kJet4 && column.type == TypeCode(ColumnType::kText);
-  return wideText ? 2u * column.length : column.length;
-}
-
-Cell FixedCell(Bytes row, const RowLayout& parts, const model::CAccessColInfo& column,
-               const format::JetLayout& layout) {
-  const size_t countWidth = layout.rowColumnCountSize;
-  const uint32_t length = FixedByteLength(column, layout);
-  Cell cell;
-  // A boolean occupies no bytes: its value is its null-mask bit, wherever its entry says it lies.
-  if (column.type == TypeCode(ColumnType::kBoolean)) {
-    cell.present = parts.Present(column.columnNumber);
-    return cell;
-  }
-  uint64_t dataEnd = row.size();
-  if (!parts.variableOffsets.empty() && parts.variableOffsets[0])
-    dataEnd = *parts.variableOffsets[0];
-  if (uint64_t{column.fixedOffset} + length + countWidth > dataEnd) return cell;
-  if (!parts.Present(column.columnNumber)) return cell;
-  if (length == 0) return cell;
-  if (auto bytes = CDataReader::Slice(row, countWidth + column.fixedOffset, length)) {
-    cell.bytes = *bytes;
-    cell.present = true;
-  }
-  return cell;
-}
-
 // A long value read into memory; its bytes are the cell's once it has reached its caller.
 Cell OwnedCell(std::optional<std::vector<uint8_t>> value) {
   Cell cell;
@@ -65,37 +34,21 @@ Cell OwnedCell(std::optional<std::vector<uint8_t>> value) {
   return cell;
 }
 
-// A variable column's value. A clear null-mask bit, or offsets that cannot be
-// read, make it null; equal start and end offsets under a set bit hold a
+// A variable column's value: a long value's header leads to its bytes; any
+// other value is its bytes, zero of them under a set null-mask bit being a
 // zero-length value, which differs from null.
-Cell VariableCell(Bytes row, const RowLayout& parts, const model::CAccessColInfo& column,
-                  CLongValueReader& longValues) {
-  Cell cell;
-  if (!parts.Present(column.columnNumber) || column.variableIndex >= parts.variableCount)
-    return cell;
-  const std::optional<uint32_t> start = parts.variableOffsets[column.variableIndex];
-  const std::optional<uint32_t> end = parts.variableOffsets[column.variableIndex + 1];
-  if (!start || !end || *start > *end) return cell;
-  if (*start == *end) {
-    if (*end >= row.size()) return cell;
-    // An OLE value is the path of its object's file, so an empty object gets an empty file.
-    if (column.type == TypeCode(ColumnType::kOle)) return OwnedCell(longValues.EmptyOleValue());
-    cell.present = true;
-    return cell;
-  }
-  if (IsLongValue(column.type) && CDataReader::Fits(row, *start, kLongValueHeaderLength)) {
-    const Bytes header = row.subspan(*start, kLongValueHeaderLength);
-    const Bytes rest = row.subspan(*start + kLongValueHeaderLength);
+Cell VariableCell(Bytes value, const model::CAccessColInfo& column, CLongValueReader& longValues) {
+  // An OLE value is the path of its object's file, so an empty object gets an empty file.
+  if (value.empty() && column.type == TypeCode(ColumnType::kOle))
+    return OwnedCell(longValues.EmptyOleValue());
+  if (IsLongValue(column.type) && value.size() >= format::kLongValueHeaderSize) {
+    const Bytes header = value.first(format::kLongValueHeaderSize);
+    const Bytes rest = value.subspan(format::kLongValueHeaderSize);
     return OwnedCell(column.type == TypeCode(ColumnType::kMemo)
                          ? longValues.MemoValue(header, rest)
                          : longValues.OleValue(header, rest));
   }
-  // Any other value of one byte or more is its bytes: a binary column may hold a single byte.
-  if (*end < row.size()) {
-    cell.bytes = row.subspan(*start, *end - *start);
-    cell.present = true;
-  }
-  return cell;
+  return Cell{std::nullopt, value, true};
 }
 
 // A calculated column's stored value: a 16-byte prefix, the result's length, then the result.
@@ -109,16 +62,38 @@ Bytes CalculatedResult(Bytes stored) {
 
 }  // namespace
 
+format::RowColumn RowColumnOf(const model::CAccessColInfo& column,
+                              const format::JetLayout& layout) {
+  const bool wideText =
+      layout.version == format::JetVersion::kJet4 && column.type == TypeCode(ColumnType::kText);
+  return {.number = column.columnNumber,
+          .variable = column.IsVariable(),
+          .boolean = !column.IsVariable() && column.type == TypeCode(ColumnType::kBoolean),
+          .variableIndex = column.variableIndex,
+          .fixedOffset = column.fixedOffset,
+          .length = wideText ? 2u * column.length : column.length};
+}
+
+format::RowShape RowShapeOf(const model::CAccessTable& table) {
+  const bool variable = std::any_of(table.columnList.begin(), table.columnList.end(),
+                                    [](const auto& column) { return column.colInfo.IsVariable(); });
+  return {.maxColumns = table.tableDefInfo.maxColumns, .hasVariableColumns = variable};
+}
+
 std::optional<std::vector<std::optional<std::u16string>>> RowValueCutter::Cut(
     Bytes row, const model::CAccessTable& table) {
-  auto parts = ReadRowLayout(row, layout_, table);
-  if (!parts) return std::nullopt;
+  if (row_.Decode(row, layout_, RowShapeOf(table)) != format::RowProblem::kNone)
+    return std::nullopt;
   std::vector<std::optional<std::u16string>> texts;
   texts.reserve(static_cast<size_t>(table.columnList.count()));
   for (const auto& column : table.columnList) {
     const auto& info = column.colInfo;
-    Cell cell = info.IsVariable() ? VariableCell(row, *parts, info, longValues_)
-                                  : FixedCell(row, *parts, info, layout_);
+    const format::RowColumn place = RowColumnOf(info, layout_);
+    const auto value = row_.Value(place);
+    // A Boolean's value is its null-mask bit.
+    Cell cell{std::nullopt, value.value_or(Bytes{}),
+              value.has_value() || (place.boolean && row_.HasValue(place.number))};
+    if (value && place.variable) cell = VariableCell(*value, info, longValues_);
     if (cell.owned) cell.bytes = *cell.owned;
     if (info.IsCalculated() && cell.present) cell.bytes = CalculatedResult(cell.bytes);
     const format::ValueContext context{layout_.version, info.Scale(), codePage_};

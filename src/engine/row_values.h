@@ -5,10 +5,16 @@
 #include <vector>
 
 #include "engine/long_value_reader.h"
+#include "format/row.h"
 #include "format/value_format.h"
 #include "model/access_table.h"
 
 namespace tarvex::engine {
+
+// Where a column of the model lies in its table's rows; the model keeps a Jet 4
+// text column's length in characters.
+format::RowColumn RowColumnOf(const model::CAccessColInfo& column, const format::JetLayout& layout);
+format::RowShape RowShapeOf(const model::CAccessTable& table);
 
 class RowValueCutter {
  public:
@@ -24,6 +30,7 @@ class RowValueCutter {
   const format::JetLayout& layout_;
   uint16_t codePage_;
   CLongValueReader& longValues_;
+  format::RowDecoder row_;
 };
 
 }  // namespace tarvex::engine

@@ -59,6 +59,7 @@ struct JetLayout {
   // Rows.
   size_t rowColumnCountSize;    // 1 or 2 bytes at the start of a row
   size_t rowVariableOffsetSize;  // 1 (with a jump table) or 2 bytes per variable column
+  size_t rowMaxLength;           // the longest row Access writes
 
   // Long values and usage maps, as Access writes them.
   size_t longValueRowMax;    // bytes of a long value one LVAL row holds at most
@@ -121,6 +122,7 @@ inline constexpr JetLayout kJet3Layout{
     .dataPageRowTableOffset = 10,
     .rowColumnCountSize = 1,
     .rowVariableOffsetSize = 1,
+    .rowMaxLength = 2012,
     .longValueRowMax = 2032,
     .usageMapRowLength = 133,
     .indexPreviousPageOffset = 8,
@@ -170,6 +172,7 @@ inline constexpr JetLayout kJet4Layout{
     .dataPageRowTableOffset = 14,
     .rowColumnCountSize = 2,
     .rowVariableOffsetSize = 2,
+    .rowMaxLength = 4060,
     .longValueRowMax = 4076,
     .usageMapRowLength = 69,
     .indexPreviousPageOffset = 12,

@@ -11,12 +11,13 @@
 #include <random>
 #include <set>
 
-#include "engine/row_layout.h"
+#include "engine/row_values.h"
 #include "engine/table_definition.h"
 #include "format/data_page.h"
 #include "format/value_text.h"
 #include "model/access_data.h"
 #include "model/working_folder.h"
+#include "support/fixture_tables.h"
 #include "support/test_paths.h"
 
 namespace tarvex::engine {
@@ -391,61 +392,29 @@ TEST(LongValueReaderRealFiles, EveryHeaderReencodesTheSame) {
   size_t canonical = 0, others = 0;
   for (const auto& fixture : test::FixturesWithTruth()) {
     SCOPED_TRACE(fixture.file.filename().string());
-    std::ifstream in(fixture.file, std::ios::binary);
-    const Blob file((std::istreambuf_iterator<char>(in)), {});
-    const JetLayout& layout = file.at(0x14) == 0 ? format::kJet3Layout : format::kJet4Layout;
-    const uint32_t pageCount = static_cast<uint32_t>(file.size() / layout.pageSize);
-    auto page = [&](uint32_t number) {
-      return format::Bytes(file).subspan(layout.PageOffset(number), layout.pageSize);
-    };
-    auto isDefinition = [&](format::Bytes bytes) {
-      return std::equal(bytes.begin(),
-                        bytes.begin() + static_cast<std::ptrdiff_t>(layout.tableDefSignatureLength),
-                        layout.tableDefSignature.begin());
-    };
-    std::set<uint32_t> continuations;
-    for (uint32_t number = 0; number < pageCount; ++number)
-      if (isDefinition(page(number)))
-        continuations.insert(
-            *format::CDataReader::U32(page(number), layout.tableDefNextPageOffset));
-    CDBFileReader reader;
-    reader.SetPath(fixture.file);
-    model::CErrorHandler error;
-    ASSERT_TRUE(reader.Open(error));
-    std::map<uint32_t, std::unique_ptr<model::CAccessTable>> tables;
-    for (uint32_t number = 0; number < pageCount; ++number) {
-      if (!isDefinition(page(number)) || continuations.count(number)) continue;
-      auto& table = tables[number] =
-          std::make_unique<model::CAccessTable>(layout.PageOffset(number));
-      ParseDefinition(
-          ReadDefinitionChain(reader, file.size(), layout, layout.PageOffset(number)), layout,
-          [](format::Bytes) { return std::u16string(); }, *table);
-    }
-    for (uint32_t number = 0; number < pageCount; ++number) {
-      const format::Bytes bytes = page(number);
+    const auto fixtureTables = test::ReadFixtureTables(fixture.file);
+    const JetLayout& layout = *fixtureTables.layout;
+    const auto& tables = fixtureTables.tables;
+    for (uint32_t number = 0; number < fixtureTables.pageCount(); ++number) {
+      const format::Bytes bytes = fixtureTables.Page(number);
       const auto owner =
           tables.find(format::CDataReader::U32(bytes, layout.dataPageOwnerOffset).value_or(0));
       if (!format::IsDataPage(bytes, layout) || owner == tables.end()) continue;
-      size_t end = bytes.size();
-      for (uint32_t n = 0; n < format::DataPageRowCount(bytes, layout).value_or(0); ++n) {
-        const uint16_t word = format::RowOffsetWord(bytes, layout, n);
-        const size_t start = std::min<size_t>(word & format::kRowOffsetMask, end);
-        const format::Bytes row = bytes.subspan(start, end - start);
-        end = start;
-        if (word & (format::kRowDeletedFlag | format::kRowPointerFlag)) continue;
-        const auto parts = ReadRowLayout(row, layout, *owner->second);
-        if (!parts) continue;
+      format::RowSlotWalker rows(bytes, layout);
+      format::RowDecoder decoder;
+      for (uint32_t n = 0; n < rows.count(); ++n) {
+        const format::RowSlot slot = rows.Next();
+        if (slot.deleted || slot.moved || !slot.located) continue;
+        const format::Bytes row = slot.Of(bytes);
+        if (decoder.Decode(row, layout, RowShapeOf(*owner->second)) != format::RowProblem::kNone)
+          continue;
         for (const auto& column : owner->second->columnList) {
           const auto& info = column.colInfo;
+          const auto value = decoder.Value(RowColumnOf(info, layout));
           if ((info.type != 11 && info.type != 12) || !info.IsVariable() ||  // OLE, memo
-              !parts->Present(info.columnNumber) || info.variableIndex >= parts->variableCount)
+              !value || value->size() < format::kLongValueHeaderSize)
             continue;
-          const auto first = parts->variableOffsets[info.variableIndex];
-          const auto last = parts->variableOffsets[info.variableIndex + 1];
-          if (!first || !last || *last < *first + format::kLongValueHeaderSize ||
-              *last > row.size())
-            continue;
-          const format::Bytes header = row.subspan(*first, format::kLongValueHeaderSize);
+          const format::Bytes header = value->first(format::kLongValueHeaderSize);
           const auto decoded = format::DecodeLongValueHeader(header);
           ASSERT_TRUE(decoded) << "page " << number << " row " << n;
           const auto again = format::EncodeLongValueHeader(*decoded);

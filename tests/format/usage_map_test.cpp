@@ -125,15 +125,13 @@ TEST_P(UsageMapTest, WhatIsNotAMapMarksNothing) {
   EXPECT_FALSE(DecodeUsageMap(Blob{0x00, 0, 0, 0}));
 }
 
-// The live rows of a data page: row n ends where row n - 1 starts.
+// The live rows of a data page.
 std::vector<Bytes> LiveRows(Bytes page, const JetLayout& layout) {
   std::vector<Bytes> rows;
-  size_t end = page.size();
-  for (uint32_t row = 0; row < DataPageRowCount(page, layout).value_or(0); ++row) {
-    const uint16_t word = RowOffsetWord(page, layout, row);
-    const size_t start = word & kRowOffsetMask;
-    if (!(word & kRowDeletedFlag) && start < end) rows.push_back(page.subspan(start, end - start));
-    end = start;
+  RowSlotWalker walker(page, layout);
+  for (uint32_t row = 0; row < walker.count(); ++row) {
+    const RowSlot slot = walker.Next();
+    if (!slot.deleted && slot.located && slot.start < slot.end) rows.push_back(slot.Of(page));
   }
   return rows;
 }

@@ -1,0 +1,160 @@
+#include "format/row.h"
+
+#include <algorithm>
+
+namespace tarvex::format {
+namespace {
+
+// The jump-table entry no offset reaches.
+constexpr uint8_t kJet3DummyJump = 0xFF;
+
+size_t MaskLength(uint16_t columnCount) { return (size_t{columnCount} + 7) / 8; }
+
+// A 1- or 2-byte field; signed positions, as a short row makes them negative ("outside").
+std::optional<uint16_t> FieldAt(Bytes row, int64_t position, size_t size) {
+  if (position < 0) return std::nullopt;
+  const auto at = static_cast<size_t>(position);
+  if (size == 2) return CDataReader::U16(row, at);
+  return CDataReader::U8(row, at);
+}
+
+void PutField(std::span<uint8_t> row, size_t at, size_t value, size_t size) {
+  if (size == 2) PutU16(row, at, static_cast<uint16_t>(value));
+  if (size == 1) row[at] = static_cast<uint8_t>(value);
+}
+
+// Jet 3 has one jump-table entry per 256 bytes the row reaches past its first;
+// the last may be one no offset reaches (the row's own trailer crossed the boundary).
+size_t JumpCount(size_t rowLength, size_t offsetSize) {
+  return offsetSize == 1 && rowLength > 0 ? (rowLength - 1) / 256 : 0;
+}
+
+}  // namespace
+
+RowProblem RowDecoder::Decode(Bytes row, const JetLayout& layout, const RowShape& shape) {
+  row_ = row;
+  countSize_ = layout.rowColumnCountSize;
+  columnCount_ = 0;
+  nullMask_ = {};
+  variableCount_ = 0;
+  offsets_.clear();
+  fixedEnd_ = valuesEnd_ = 0;
+  const auto count = FieldAt(row, 0, countSize_);
+  if (!count) return RowProblem::kTooShort;
+  if (*count == 0) return RowProblem::kNoColumns;
+  if (*count > shape.maxColumns || *count > kMaxColumns) return RowProblem::kTooManyColumns;
+  columnCount_ = *count;
+  const size_t maskLength = MaskLength(columnCount_);
+  if (row.size() >= maskLength) {
+    nullMask_ = row.last(maskLength);
+    valuesEnd_ = row.size() - maskLength;
+  }
+  if (shape.hasVariableColumns) ReadOffsets(maskLength, layout.rowVariableOffsetSize);
+  fixedEnd_ = !offsets_.empty() && offsets_[0] >= 0 ? static_cast<size_t>(offsets_[0]) : valuesEnd_;
+  return RowProblem::kNone;
+}
+
+// A Jet 4 count above the row's column count is damage; the first value is still worth a try.
+void RowDecoder::ReadOffsets(size_t maskLength, size_t size) {
+  const int64_t countAt = static_cast<int64_t>(row_.size() - std::min(row_.size(), maskLength)) -
+                          static_cast<int64_t>(size);
+  const auto count = FieldAt(row_, countAt, size);
+  if (!count) return;
+  variableCount_ = size == 2 && *count > columnCount_ ? 1 : *count;
+  const auto jumps = static_cast<int64_t>(JumpCount(row_.size(), size));
+  const int64_t firstOffset = countAt - jumps - static_cast<int64_t>(size);
+  for (int64_t i = 0; i <= variableCount_; ++i) {
+    const auto low = FieldAt(row_, firstOffset - i * static_cast<int64_t>(size), size);
+    int64_t passed = 0;
+    for (int64_t j = 0; j < jumps; ++j)
+      passed += FieldAt(row_, countAt - 1 - j, 1).value_or(0xFF) <= i;
+    offsets_.push_back(low ? *low + 256 * passed : -1);
+  }
+  valuesEnd_ = static_cast<size_t>(
+      std::max<int64_t>(0, firstOffset - int64_t{variableCount_} * static_cast<int64_t>(size)));
+}
+
+bool RowDecoder::HasValue(uint16_t columnNumber) const {
+  if (columnNumber >= columnCount_) return false;
+  const size_t byte = columnNumber / 8u;
+  return byte < nullMask_.size() && (nullMask_[byte] >> (columnNumber % 8) & 1) != 0;
+}
+
+std::optional<Bytes> RowDecoder::Value(const RowColumn& column) const {
+  if (column.boolean || !HasValue(column.number)) return std::nullopt;
+  if (!column.variable) {
+    const uint64_t start = countSize_ + column.fixedOffset;
+    if (column.length == 0 || start + column.length > fixedEnd_) return std::nullopt;
+    return row_.subspan(start, column.length);
+  }
+  if (column.variableIndex >= variableCount_) return std::nullopt;
+  const int64_t start = offsets_[column.variableIndex];
+  const int64_t end = offsets_[column.variableIndex + 1u];
+  if (start < 0 || end < start || static_cast<uint64_t>(end) > valuesEnd_) return std::nullopt;
+  return row_.subspan(static_cast<size_t>(start), static_cast<size_t>(end - start));
+}
+
+RowEncoder::RowEncoder(const JetLayout& layout, std::vector<RowColumn> columns,
+                       uint16_t columnCount, size_t fixedAreaLength, uint16_t variableCount)
+    : layout_(layout),
+      columns_(std::move(columns)),
+      columnCount_(columnCount),
+      fixedEnd_(layout.rowColumnCountSize + fixedAreaLength),
+      columnOfVariable_(variableCount, SIZE_MAX),
+      offsets_(size_t{variableCount} + 1) {
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (columns_[i].variable && columns_[i].variableIndex < variableCount)
+      columnOfVariable_[columns_[i].variableIndex] = i;
+}
+
+// From the end of the values: the offsets (end of the values first, then the
+// last column's down to column 0's), the jump table (entry 0 next to the
+// count; entry k names the first offset of 256 (k + 1) or more), the count.
+Bytes RowEncoder::Encode(std::span<const StoredValue> values) {
+  const size_t variables = columnOfVariable_.size();
+  const size_t size = layout_.rowVariableOffsetSize;
+  size_t tableStart = fixedEnd_;
+  for (size_t i : columnOfVariable_)
+    if (i != SIZE_MAX && values[i]) tableStart += values[i]->size();
+  const size_t maskLength = MaskLength(columnCount_);
+  const size_t offsetsLength = variables > 0 ? size * (variables + 2) : 0;
+  size_t jumps = 0;
+  while (variables > 0 && JumpCount(tableStart + offsetsLength + jumps + maskLength, size) > jumps)
+    ++jumps;
+  row_.assign(tableStart + offsetsLength + jumps + maskLength, 0);
+  const size_t maskStart = row_.size() - maskLength;
+  PutField(row_, 0, columnCount_, layout_.rowColumnCountSize);
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    const RowColumn& c = columns_[i];
+    if (!values[i]) continue;
+    if (c.number < columnCount_)
+      row_[maskStart + c.number / 8u] |= static_cast<uint8_t>(1u << (c.number % 8));
+    if (!c.variable && !c.boolean)
+      std::copy_n(
+          values[i]->begin(), std::min<size_t>(values[i]->size(), c.length),
+          row_.begin() + static_cast<std::ptrdiff_t>(layout_.rowColumnCountSize + c.fixedOffset));
+  }
+  if (variables == 0) return row_;
+  size_t at = fixedEnd_;
+  for (size_t v = 0; v < variables; ++v) {
+    offsets_[v] = at;
+    const size_t i = columnOfVariable_[v];
+    if (i == SIZE_MAX || !values[i]) continue;
+    std::copy(values[i]->begin(), values[i]->end(), row_.begin() + static_cast<std::ptrdiff_t>(at));
+    at += values[i]->size();
+  }
+  offsets_[variables] = tableStart;
+  for (size_t v = 0; v <= variables; ++v)
+    PutField(row_, tableStart + size * (variables - v), offsets_[v], size);
+  const size_t countAt = maskStart - size;
+  for (size_t k = 0; k < jumps; ++k) {
+    const auto first =
+        std::find_if(offsets_.begin(), offsets_.end(), [k](size_t o) { return o / 256 > k; });
+    row_[countAt - 1 - k] =
+        first == offsets_.end() ? kJet3DummyJump : static_cast<uint8_t>(first - offsets_.begin());
+  }
+  PutField(row_, countAt, variables, size);
+  return row_;
+}
+
+}  // namespace tarvex::format

@@ -1,0 +1,46 @@
+#include "support/fixture_tables.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "engine/db_file_reader.h"
+#include "engine/table_definition.h"
+
+namespace tarvex::test {
+
+FixtureTables ReadFixtureTables(const std::filesystem::path& path) {
+  FixtureTables fixture;
+  std::ifstream in(path, std::ios::binary);
+  fixture.file.assign(std::istreambuf_iterator<char>(in), {});
+  const bool jet3 = fixture.file.size() > 0x14 && fixture.file[0x14] == 0;  // the version byte
+  fixture.layout = jet3 ? &format::kJet3Layout : &format::kJet4Layout;
+  const format::JetLayout& layout = *fixture.layout;
+  auto isDefinition = [&](format::Bytes bytes) {
+    return std::equal(bytes.begin(),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(layout.tableDefSignatureLength),
+                      layout.tableDefSignature.begin());
+  };
+  std::set<uint32_t> continuations;
+  for (uint32_t number = 0; number < fixture.pageCount(); ++number)
+    if (isDefinition(fixture.Page(number)))
+      continuations.insert(
+          *format::CDataReader::U32(fixture.Page(number), layout.tableDefNextPageOffset));
+  engine::CDBFileReader reader;
+  reader.SetPath(path);
+  model::CErrorHandler error;
+  if (!reader.Open(error)) return fixture;
+  for (uint32_t number = 0; number < fixture.pageCount(); ++number) {
+    if (!isDefinition(fixture.Page(number)) || continuations.count(number)) continue;
+    auto& table = fixture.tables[number] =
+        std::make_unique<model::CAccessTable>(layout.PageOffset(number));
+    engine::ParseDefinition(
+        engine::ReadDefinitionChain(reader, fixture.file.size(), layout, layout.PageOffset(number)),
+        layout, [](format::Bytes) { return std::u16string(); }, *table);
+  }
+  return fixture;
+}
+
+}  // namespace tarvex::test
