@@ -51,7 +51,7 @@ bool IsUnpairedSurrogate(std::u16string_view name, size_t i) {
 void CheckObjectName(const std::u16string& name, const char* what) {
   std::string label = std::string(what) + " name '" + ToUtf8(name) + "'";
   if (name.empty()) throw DaoException(std::string(what) + " name is empty.");
-  if (name.size() > jet4::kMaxNameCharacters)
+  if (name.size() > format::kMaxNameCharacters)
     throw DaoException(label + " is longer than 64 characters.");
   if (name.front() == u' ') throw DaoException(label + " begins with a blank.");
   for (size_t i = 0; i < name.size(); ++i) {
@@ -63,7 +63,7 @@ void CheckObjectName(const std::u16string& name, const char* what) {
 
 std::u16string AcceptableObjectName(std::u16string_view name) {
   while (!name.empty() && name.front() == u' ') name.remove_prefix(1);
-  std::u16string out(name.substr(0, jet4::kMaxNameCharacters));
+  std::u16string out(name.substr(0, format::kMaxNameCharacters));
   if (out.size() < name.size() && IsHighSurrogate(out.back())) out.pop_back();
   const std::u16string original = out;
   for (size_t i = 0; i < out.size(); ++i)
@@ -114,14 +114,14 @@ void TableDef::CreateField(const FieldInfo& info) {
   ColumnDefinition c;
   c.name = info.name;
   c.type = static_cast<uint8_t>(info.type);
-  c.flags = jet4::kColumnUpdatable | (traits->fixed ? jet4::kColumnFixed : 0);
-  if (traits->text) c.extraFlags = jet4::kColumnCompressedText;
+  c.flags = format::kColumnUpdatable | (traits->fixed ? format::kColumnFixed : 0);
+  if (traits->text) c.extraFlags = format::kColumnCompressedText;
   bool autoIncrement = (info.attributes & kDbAutoIncrField) != 0;
   if (autoIncrement && traits->type != FieldType::kLong)
     throw DaoException("Only Long fields can be auto-increment fields.");
-  if (autoIncrement) c.flags |= jet4::kColumnAutoNumber;
+  if (autoIncrement) c.flags |= format::kColumnAutoNumber;
   if (traits->type == FieldType::kGuid && info.defaultValue == kGenGuid)
-    c.flags |= jet4::kColumnAutoGuid;
+    c.flags |= format::kColumnAutoGuid;
   if (traits->type == FieldType::kText || traits->type == FieldType::kBinary) {
     long characters = info.size == 0 ? kDefaultTextSize : info.size;
     if (characters < 1 || characters > static_cast<long>(jet4::kMaxTextCharacters))

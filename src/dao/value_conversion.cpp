@@ -282,9 +282,9 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
     case FieldType::kText:
       if (text.size() > column.length / 2u)
         Refuse(column, text, "the text is longer than the field");
-      return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
+      return EncodeText(text, (column.extraFlags & format::kColumnCompressedText) != 0);
     case FieldType::kMemo:
-      return EncodeText(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
+      return EncodeText(text, (column.extraFlags & format::kColumnCompressedText) != 0);
     case FieldType::kBinary:
     case FieldType::kLongBinary: {
       auto bytes = BinaryFromText(text);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "dao/jet4_constants.h"
+#include "format/table_definition.h"
 #include "dao/table_def.h"
 
 namespace tarvex::writer {
@@ -24,7 +24,7 @@ std::u16string UniqueObjectName(std::u16string_view name, std::u16string_view fa
   for (unsigned number = 1; used.contains(FoldName(candidate)); ++number) {
     const std::string digits = std::to_string(number);
     // Cut the base so that the numbered name still fits, never inside a surrogate pair.
-    size_t keep = std::min(base.size(), dao::jet4::kMaxNameCharacters - digits.size());
+    size_t keep = std::min(base.size(), format::kMaxNameCharacters - digits.size());
     if (keep < base.size() && keep > 0 && base[keep - 1] >= 0xD800 && base[keep - 1] <= 0xDBFF)
       --keep;
     candidate = base.substr(0, keep);
