@@ -43,8 +43,8 @@ model::CAccessTableIndex IndexInfo(const format::RealIndexDefinition& real, uint
     index.columns[index.columnCount++] = {key.columnNumber, key.ascending};
   }
   index.unique = (real.flags & format::kIndexUnique) != 0;
-  index.ignoreNulls = real.flags == format::kIndexIgnoreNulls;
-  index.required = real.flags == format::kIndexRequired;
+  index.ignoreNulls = (real.flags & format::kIndexIgnoreNulls) != 0;
+  index.required = (real.flags & format::kIndexRequired) != 0;
   return index;
 }
 

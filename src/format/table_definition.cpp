@@ -143,7 +143,10 @@ void EncodeHeader(const TableDefinition& d, std::span<uint8_t> h, const JetLayou
   PutU32(h, layout.tableDefHeaderWord3Offset, d.autoNumber);
   h[layout.tableTypeOffset] = d.tableType;
   PutU16(h, layout.tableDefMaxColumnsOffset, d.maxColumns);
-  PutU16(h, layout.tableDefVariableColumnCountOffset, d.VariableColumnCount());
+  // A row keeps the variable-offset slots of deleted columns: never below what the header held.
+  const uint16_t variableSlots = *CDataReader::U16(h, layout.tableDefVariableColumnCountOffset);
+  PutU16(h, layout.tableDefVariableColumnCountOffset,
+         std::max(d.VariableColumnCount(), variableSlots));
   PutU16(h, layout.tableDefColumnCountOffset, static_cast<uint16_t>(d.columns.size()));
   PutU32(h, layout.tableDefIndexCountOffset, static_cast<uint32_t>(d.logicalIndexes.size()));
   PutU32(h, layout.tableDefRealIndexCountOffset, static_cast<uint32_t>(d.realIndexes.size()));
@@ -172,7 +175,8 @@ void EncodeRealIndex(const RealIndexDefinition& r, std::span<uint8_t> out,
   for (size_t slot = 0; slot < kIndexKeySlots; ++slot) {
     const bool used = slot < r.keys.size();
     PutU16(out, keys + slot * kKeySlotLength, used ? r.keys[slot].columnNumber : kNoColumn);
-    out[keys + slot * kKeySlotLength + 2] = used && r.keys[slot].ascending ? 1 : 0;
+    // Access leaves whatever order byte an unused slot had.
+    if (used) out[keys + slot * kKeySlotLength + 2] = r.keys[slot].ascending ? 1 : 0;
   }
   PutU32(out, keys + kUsageMapAfterKeys, r.usageMap);
   PutU32(out, keys + kRootPageAfterKeys, r.rootPage);

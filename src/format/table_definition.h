@@ -72,6 +72,7 @@ struct ColumnDefinition {
   uint16_t length = 0;       // bytes
   std::vector<uint8_t> raw;  // the entry as read (empty for a new column)
 
+  bool operator==(const ColumnDefinition&) const = default;
   bool IsFixed() const { return (flags & kColumnFixed) != 0; }
   bool IsLongValue() const {
     return type == static_cast<uint8_t>(ColumnType::kMemo) ||
@@ -82,6 +83,7 @@ struct ColumnDefinition {
 struct IndexKeyColumn {
   uint16_t columnNumber = 0;
   bool ascending = true;
+  bool operator==(const IndexKeyColumn&) const = default;
 };
 
 struct RealIndexDefinition {
@@ -92,6 +94,7 @@ struct RealIndexDefinition {
   uint32_t uniqueCount = 0;       // from the count block
   std::vector<uint8_t> rawBlock;  // count block as read
   std::vector<uint8_t> raw;       // entry as read
+  bool operator==(const RealIndexDefinition&) const = default;
 };
 
 struct LogicalIndexDefinition {
@@ -100,12 +103,14 @@ struct LogicalIndexDefinition {
   uint32_t realNumber = 0;
   uint8_t indexType = 0;     // 0 ordinary, 1 primary key, 2 foreign key
   std::vector<uint8_t> raw;  // entry as read
+  bool operator==(const LogicalIndexDefinition&) const = default;
 };
 
 struct LongValueMaps {
   uint16_t columnNumber = 0;
   uint32_t owned = 0;
   uint32_t free = 0;
+  bool operator==(const LongValueMaps&) const = default;
 };
 
 struct TableDefinition {
@@ -120,6 +125,8 @@ struct TableDefinition {
   std::vector<LogicalIndexDefinition> logicalIndexes;
   std::vector<LongValueMaps> longValueMaps;
   std::vector<uint8_t> rawHeader;  // header as read (empty for a new table)
+
+  bool operator==(const TableDefinition&) const = default;
 
   const ColumnDefinition* ColumnByNumber(uint16_t number) const;
   uint16_t VariableColumnCount() const;
