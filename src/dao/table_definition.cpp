@@ -11,22 +11,14 @@ namespace tarvex::dao {
 using format::DefinitionFault;
 using format::kJet4Layout;
 
-std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& definition) {
-  return format::EncodeTableDefinition(definition, kJet4Layout);
-}
-
 TableDefinition DecodeTableDefinition(std::span<const uint8_t> stream) {
   auto decoded = format::DecodeTableDefinition(stream, kJet4Layout);
-  switch (decoded.fault) {
-    case DefinitionFault::kNone:
-      break;
-    case DefinitionFault::kNotADefinition:
-      throw DaoException("The page is not a table definition.");
-    case DefinitionFault::kCountsDoNotFit:
-      throw DaoException("The table definition is damaged (its counts do not fit).");
-    default:
-      throw DaoException("The table definition is damaged (it ends too early).");
-  }
+  if (decoded.fault == DefinitionFault::kNotADefinition)
+    throw DaoException("The page is not a table definition.");
+  if (decoded.fault == DefinitionFault::kCountsDoNotFit)
+    throw DaoException("The table definition is damaged (its counts do not fit).");
+  if (decoded.fault != DefinitionFault::kNone)
+    throw DaoException("The table definition is damaged (it ends too early).");
   auto& d = decoded.definition;
   std::stable_sort(d.columns.begin(), d.columns.end(),
                    [](const auto& a, const auto& b) { return a.number < b.number; });

@@ -1,5 +1,5 @@
 #pragma once
-// The table definitions of a Jet 4 file: format::TableDefinition, its codec
+// The table definitions of a Jet 4 file: format::TableDefinition, decoded
 // with this engine's policy (a damaged definition is refused), and the layout
 // of a new table's columns.
 #include <cstdint>
@@ -16,8 +16,6 @@ using format::LogicalIndexDefinition;
 using format::LongValueMaps;
 using format::RealIndexDefinition;
 using format::TableDefinition;
-
-std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& definition);
 
 // Decodes a definition's stream, columns in column-number order; throws
 // DaoException when it is damaged.

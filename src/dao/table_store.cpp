@@ -252,7 +252,7 @@ void TableStore::WriteMaps() {
 }
 
 void TableStore::WriteDefinition() {
-  const auto stream = EncodeTableDefinition(definition_);
+  const auto stream = format::EncodeTableDefinition(definition_, kJet4Layout);
   const size_t needed = format::DefinitionPageCount(stream.size(), kJet4Layout);
   if (needed > format::kMaxDefinitionPages) throw DaoException("The table definition is too large.");
   while (definitionPages_.size() < needed) definitionPages_.push_back(file_.Allocate());

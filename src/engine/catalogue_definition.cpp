@@ -62,14 +62,10 @@ std::vector<uint8_t> CatalogueDefinitionPage(const format::JetLayout& layout) {
     column.fixedOffset = c.fixedOffset;
     column.length = static_cast<uint16_t>(c.jet3Length * (doubled ? 2 : 1));
   }
-  d.realIndexes.resize(2);
-  d.realIndexes[0].keys = {{1, true}, {2, true}};
-  d.realIndexes[0].flags = format::kIndexUnique;
-  d.realIndexes[1].keys = {{0, true}};
-  d.realIndexes[1].flags = format::kIndexUnique | format::kIndexRequired;
-  d.logicalIndexes.resize(2);
-  d.logicalIndexes[0].name = u"ParentIdName";
-  d.logicalIndexes[1] = {u"Id", 1, 1, format::kLogicalIndexPrimaryKey, {}};
+  d.realIndexes = {{{{1, true}, {2, true}}, 0, 0, format::kIndexUnique, 0, {}, {}},
+                   {{{0, true}}, 0, 0, format::kIndexUnique | format::kIndexRequired, 0, {}, {}}};
+  d.logicalIndexes = {{u"ParentIdName", 0, 0, 0, {}},
+                      {u"Id", 1, 1, format::kLogicalIndexPrimaryKey, {}}};
   std::vector<uint8_t> page(layout.pageSize);
   format::EncodeDefinitionPage(format::EncodeTableDefinition(d, layout), 0, 0, page, layout);
   return page;

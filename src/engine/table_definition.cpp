@@ -21,12 +21,12 @@ model::CAccessColInfo ColumnInfo(const format::ColumnDefinition& column, const J
   return info;
 }
 
+// Jet 3 names hold one code-page byte per character.
 std::u16string ColumnName(const std::u16string& stored, const JetLayout& layout,
                           const NameDecoder& decodeJet3Name) {
   if (layout.version == format::JetVersion::kJet4 || !decodeJet3Name || stored.empty())
     return stored;
-  std::vector<uint8_t> bytes(stored.begin(), stored.end());  // one code-page byte per character
-  return decodeJet3Name(bytes);
+  return decodeJet3Name(std::vector<uint8_t>(stored.begin(), stored.end()));
 }
 
 // The key columns up to the first one that cannot be: past the table's

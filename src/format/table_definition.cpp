@@ -19,18 +19,9 @@ constexpr size_t kLongValueMapsLength = 10;
 bool IsJet4(const JetLayout& layout) { return layout.version == JetVersion::kJet4; }
 // A logical index entry: its number, then the real one; a related index; cascade bytes before its
 // type.
-size_t LogicalNumberOffset(const JetLayout& layout) {
-  return layout.logicalIndexRealNumberOffset - 4;
-}
-size_t RelatedIndexOffset(const JetLayout& layout) {
-  return layout.logicalIndexRealNumberOffset + 5;
-}
-size_t CascadeOffset(const JetLayout& layout) { return layout.logicalIndexTypeOffset - 2; }
-
-template <typename T>
-T Or0(std::optional<T> value) {
-  return value.value_or(T{});
-}
+size_t LogicalNumberOffset(const JetLayout& l) { return l.logicalIndexRealNumberOffset - 4; }
+size_t RelatedIndexOffset(const JetLayout& l) { return l.logicalIndexRealNumberOffset + 5; }
+size_t CascadeOffset(const JetLayout& l) { return l.logicalIndexTypeOffset - 2; }
 
 class StreamWriter {
  public:
@@ -44,14 +35,13 @@ class StreamWriter {
   }
   void U16(uint16_t value) { PutU16(Block({}, 2), 0, value); }
   void U32(uint32_t value) { PutU32(Block({}, 4), 0, value); }
-  void Name(const std::u16string& name, const JetLayout& layout) {
-    if (!IsJet4(layout)) {
-      Block({}, 1)[0] = static_cast<uint8_t>(name.size());
-      for (char16_t c : name) Block({}, 1)[0] = static_cast<uint8_t>(c);
-      return;
+  // The length in bytes, then the characters, each in `unit` bytes (1: Jet 3, 2: Jet 4).
+  void Name(const std::u16string& name, size_t unit) {
+    const auto out = Block({}, unit * (1 + name.size()));
+    for (size_t i = 0; i <= name.size(); ++i) {
+      const size_t value = i == 0 ? unit * name.size() : name[i - 1];
+      for (size_t byte = 0; byte < unit; ++byte) out[unit * i + byte] = uint8_t(value >> 8 * byte);
     }
-    U16(static_cast<uint16_t>(name.size() * 2));
-    for (char16_t c : name) U16(static_cast<uint16_t>(c));
   }
 
  private:
@@ -99,7 +89,7 @@ RealIndexDefinition DecodeRealIndex(Bytes block, Bytes entry, const JetLayout& l
   RealIndexDefinition r;
   r.rawBlock.assign(block.begin(), block.end());
   r.raw.assign(entry.begin(), entry.end());
-  r.uniqueCount = Or0(CDataReader::U32(block, kUniqueCountOffset));
+  r.uniqueCount = CDataReader::U32(block, kUniqueCountOffset).value_or(0);
   const size_t keys = layout.realIndexColumnMapOffset;
   for (size_t slot = 0; slot < kIndexKeySlots; ++slot) {
     const auto number = CDataReader::U16(entry, keys + slot * kKeySlotLength);
@@ -107,9 +97,9 @@ RealIndexDefinition DecodeRealIndex(Bytes block, Bytes entry, const JetLayout& l
     if (!number || !order) break;
     if (*number != kNoColumn) r.keys.push_back({*number, (*order & 1) != 0});
   }
-  r.usageMap = Or0(CDataReader::U32(entry, keys + kUsageMapAfterKeys));
-  r.rootPage = Or0(CDataReader::U32(entry, keys + kRootPageAfterKeys));
-  r.flags = Or0(CDataReader::U8(entry, layout.realIndexFlagsOffset));
+  r.usageMap = CDataReader::U32(entry, keys + kUsageMapAfterKeys).value_or(0);
+  r.rootPage = CDataReader::U32(entry, keys + kRootPageAfterKeys).value_or(0);
+  r.flags = CDataReader::U8(entry, layout.realIndexFlagsOffset).value_or(0);
   return r;
 }
 
@@ -224,11 +214,12 @@ DecodedDefinition DecodeTableDefinition(Bytes s, const JetLayout& layout) {
   auto fail = [&](DefinitionFault fault) {
     if (out.fault == DefinitionFault::kNone) out.fault = fault;
   };
+  auto stop = [&](DefinitionFault fault) {
+    fail(fault);
+    return std::move(out);
+  };
   const auto header = CDataReader::Slice(s, 0, layout.tableDefHeaderLength);
-  if (!header) {
-    fail(DefinitionFault::kEndsEarly);
-    return out;
-  }
+  if (!header) return stop(DefinitionFault::kEndsEarly);
   if (s[0] != kTableDefPageType) fail(DefinitionFault::kNotADefinition);
   d.rawHeader.assign(header->begin(), header->end());
   h.length = *CDataReader::U32(s, layout.tableDefLengthOffset);
@@ -251,10 +242,7 @@ DecodedDefinition DecodeTableDefinition(Bytes s, const JetLayout& layout) {
   for (uint16_t i = 0; i < h.columns; ++i) {
     const auto entry = CDataReader::Slice(s, pos + uint64_t{i} * layout.columnEntryLength,
                                           layout.columnEntryLength);
-    if (!entry) {
-      fail(DefinitionFault::kEndsEarly);
-      return out;
-    }
+    if (!entry) return stop(DefinitionFault::kEndsEarly);
     d.columns.push_back(DecodeColumn(*entry, layout));
   }
   pos += uint64_t{h.columns} * layout.columnEntryLength;
@@ -262,10 +250,7 @@ DecodedDefinition DecodeTableDefinition(Bytes s, const JetLayout& layout) {
 
   for (uint32_t k = 0; k < h.realIndexes; ++k) {
     const uint64_t at = pos + uint64_t{k} * layout.realIndexEntryLength;
-    if (at + layout.realIndexColumnMapOffset >= s.size()) {
-      fail(DefinitionFault::kEndsEarly);
-      return out;
-    }
+    if (at + layout.realIndexColumnMapOffset >= s.size()) return stop(DefinitionFault::kEndsEarly);
     const auto entry =
         s.subspan(at, std::min<uint64_t>(layout.realIndexEntryLength, s.size() - at));
     if (entry.size() < layout.realIndexEntryLength) fail(DefinitionFault::kEndsEarly);
@@ -278,10 +263,7 @@ DecodedDefinition DecodeTableDefinition(Bytes s, const JetLayout& layout) {
   for (uint32_t k = 0; k < h.logicalIndexes; ++k) {
     const auto entry = CDataReader::Slice(s, pos + uint64_t{k} * layout.logicalIndexEntryLength,
                                           layout.logicalIndexEntryLength);
-    if (!entry) {
-      fail(DefinitionFault::kEndsEarly);
-      return out;
-    }
+    if (!entry) return stop(DefinitionFault::kEndsEarly);
     d.logicalIndexes.push_back(DecodeLogicalIndex(*entry, layout));
   }
   pos += uint64_t{h.logicalIndexes} * layout.logicalIndexEntryLength;
@@ -310,12 +292,12 @@ std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& d, const JetLa
            r.uniqueCount);
   for (const auto& c : d.columns)
     EncodeColumn(c, out.Block(c.raw, layout.columnEntryLength), layout);
-  for (const auto& c : d.columns) out.Name(c.name, layout);
+  for (const auto& c : d.columns) out.Name(c.name, layout.columnNameLengthSize);
   for (const auto& r : d.realIndexes)
     EncodeRealIndex(r, out.Block(r.raw, layout.realIndexEntryLength), layout);
   for (const auto& l : d.logicalIndexes)
     EncodeLogicalIndex(l, out.Block(l.raw, layout.logicalIndexEntryLength), layout);
-  for (const auto& l : d.logicalIndexes) out.Name(l.name, layout);
+  for (const auto& l : d.logicalIndexes) out.Name(l.name, layout.columnNameLengthSize);
   for (const auto& m : d.longValueMaps) {
     out.U16(m.columnNumber);
     out.U32(m.owned);

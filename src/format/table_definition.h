@@ -195,16 +195,15 @@ DefinitionStream ReadDefinitionStream(uint32_t first, const JetLayout& layout,
       if (!out.pages.empty()) out.fault = DefinitionFault::kPageUnreadable;
       return out;
     }
+    // A page of another type ends the chain; the first page is kept whatever it holds.
     const bool isDefinition = page[0] == kTableDefPageType;
     if (!isDefinition) out.fault = DefinitionFault::kNotADefinition;
-    // A page of another type ends the chain; only the first page is kept whatever it holds.
     if (!isDefinition && !out.pages.empty()) return out;
     out.pages.push_back(number);
-    const size_t skip = out.bytes.empty() ? 0 : kContinuationHeaderLength;
+    const size_t skip = out.pages.size() == 1 ? 0 : kContinuationHeaderLength;
     out.bytes.insert(out.bytes.end(), page.begin() + static_cast<std::ptrdiff_t>(skip), page.end());
-    if (!isDefinition) return out;
     number = *CDataReader::U32(page, layout.tableDefNextPageOffset);
-    if (number == 0) return out;
+    if (!isDefinition || number == 0) return out;
     if (std::find(out.pages.begin(), out.pages.end(), number) != out.pages.end())
       out.fault = DefinitionFault::kChainLoops;
     else if (out.pages.size() >= kMaxDefinitionPages)
