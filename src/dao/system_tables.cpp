@@ -5,6 +5,7 @@
 #include "dao/field_type.h"
 #include "dao/jet4_constants.h"
 #include "format/jet_layout.h"
+#include "format/table_definition_catalogue.h"
 
 namespace tarvex::dao {
 namespace {
@@ -34,7 +35,9 @@ ColumnDefinition MakeColumn(const Column& wanted) {
   c.name = wanted.name;
   c.type = static_cast<uint8_t>(wanted.type);
   auto traits = StoredTraitsOf(c.type);
-  c.flags = wanted.flags ? wanted.flags : traits->fixed ? kFixedSystemColumn : kVariableSystemColumn;
+  c.flags = wanted.flags    ? wanted.flags
+            : traits->fixed ? kFixedSystemColumn
+                            : kVariableSystemColumn;
   c.length = traits->fixed ? traits->fixedSize : (traits->longValue ? 0 : kSystemTextLength);
   if (wanted.type == FieldType::kBoolean) c.length = 1;
   return c;
@@ -78,26 +81,11 @@ TableDefinition SystemTableDefinition(SystemTable table) {
   using T = FieldType;
   const uint8_t unique = format::kIndexAlwaysSet | format::kIndexUnique;
   switch (table) {
-    case SystemTable::kObjects:
-      return Make({{u"Id", T::kLong},
-                   {u"ParentId", T::kLong},
-                   {u"Name", T::kText},
-                   {u"Type", T::kInteger},
-                   {u"DateCreate", T::kDate},
-                   {u"DateUpdate", T::kDate},
-                   {u"Owner", T::kBinary, kSecurityIdColumn},
-                   {u"Flags", T::kLong},
-                   {u"Database", T::kMemo},
-                   {u"Connect", T::kMemo},
-                   {u"ForeignName", T::kText},
-                   {u"RmtInfoShort", T::kBinary},
-                   {u"RmtInfoLong", T::kLongBinary},
-                   {u"Lv", T::kLongBinary},
-                   {u"LvProp", T::kLongBinary},
-                   {u"LvModule", T::kLongBinary},
-                   {u"LvExtra", T::kLongBinary}},
-                  {{u"ParentIdName", {1, 2}, unique, 0, 0},
-                   {u"Id", {0}, unique, 1, format::kLogicalIndexPrimaryKey}});
+    case SystemTable::kObjects: {
+      TableDefinition d = format::CatalogueDefinition(format::kJet4Layout);
+      AssignColumnLayout(d, false);
+      return d;
+    }
     case SystemTable::kAces:
       return Make({{u"ObjectId", T::kLong},
                    {u"SID", T::kBinary, kSecurityIdColumn},

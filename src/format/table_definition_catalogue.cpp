@@ -1,13 +1,9 @@
-#include "engine/catalogue_definition.h"
+#include "format/table_definition_catalogue.h"
 
 #include <string_view>
 
-#include "format/table_definition.h"
-
-namespace tarvex::engine {
+namespace tarvex::format {
 namespace {
-
-using format::ColumnType;
 
 struct CatalogueColumn {
   std::string_view name;
@@ -18,9 +14,9 @@ struct CatalogueColumn {
   uint16_t jet3Length;  // characters for text; Jet 4 doubles text and binary lengths
 };
 
-constexpr uint8_t kFixed = format::kColumnSystem | format::kColumnUpdatable | format::kColumnFixed;
-constexpr uint8_t kVariable = format::kColumnSystem | format::kColumnUpdatable;
-constexpr uint8_t kSidBinary = kVariable | format::kColumnSecurityId;
+constexpr uint8_t kFixed = kColumnSystem | kColumnUpdatable | kColumnFixed;
+constexpr uint8_t kVariable = kColumnSystem | kColumnUpdatable;
+constexpr uint8_t kSecurityId = kVariable | kColumnSecurityId;
 
 // In column-number order.
 constexpr CatalogueColumn kColumns[] = {
@@ -30,7 +26,7 @@ constexpr CatalogueColumn kColumns[] = {
     {"Type", ColumnType::kInt, kFixed, 8, 0, 2},
     {"DateCreate", ColumnType::kDateTime, kFixed, 10, 0, 8},
     {"DateUpdate", ColumnType::kDateTime, kFixed, 18, 0, 8},
-    {"Owner", ColumnType::kBinary, kSidBinary, 0, 1, 255},
+    {"Owner", ColumnType::kBinary, kSecurityId, 0, 1, 255},
     {"Flags", ColumnType::kLong, kFixed, 26, 0, 4},
     {"Database", ColumnType::kMemo, kVariable, 0, 2, 0},
     {"Connect", ColumnType::kMemo, kVariable, 0, 3, 0},
@@ -45,30 +41,29 @@ constexpr CatalogueColumn kColumns[] = {
 
 }  // namespace
 
-std::vector<uint8_t> CatalogueDefinitionPage(const format::JetLayout& layout) {
-  format::TableDefinition d;
-  d.tableType = format::kSystemTableType;
+TableDefinition CatalogueDefinition(const JetLayout& layout) {
+  TableDefinition d;
+  d.tableType = kSystemTableType;
   d.maxColumns = std::size(kColumns);
   for (uint16_t number = 0; number < std::size(kColumns); ++number) {
     const CatalogueColumn& c = kColumns[number];
-    const bool doubled = layout.version == format::JetVersion::kJet4 &&
+    const bool doubled = layout.version == JetVersion::kJet4 &&
                          (c.type == ColumnType::kText || c.type == ColumnType::kBinary);
     auto& column = d.columns.emplace_back();
     column.name.assign(c.name.begin(), c.name.end());
     column.type = static_cast<uint8_t>(c.type);
-    column.number = number;
+    column.number = column.position = number;
     column.varIndex = c.variableIndex;
     column.flags = c.flags;
     column.fixedOffset = c.fixedOffset;
     column.length = static_cast<uint16_t>(c.jet3Length * (doubled ? 2 : 1));
+    if (column.IsLongValue()) d.longValueMaps.push_back({number, 0, 0});
   }
-  d.realIndexes = {{{{1, true}, {2, true}}, 0, 0, format::kIndexUnique, 0, {}, {}},
-                   {{{0, true}}, 0, 0, format::kIndexUnique | format::kIndexRequired, 0, {}, {}}};
-  d.logicalIndexes = {{u"ParentIdName", 0, 0, 0, {}},
-                      {u"Id", 1, 1, format::kLogicalIndexPrimaryKey, {}}};
-  std::vector<uint8_t> page(layout.pageSize);
-  format::EncodeDefinitionPage(format::EncodeTableDefinition(d, layout), 0, 0, page, layout);
-  return page;
+  const uint8_t unique = kIndexAlwaysSet | kIndexUnique;
+  d.realIndexes = {{{{1, true}, {2, true}}, 0, 0, unique, 0, {}, {}},
+                   {{{0, true}}, 0, 0, unique, 0, {}, {}}};
+  d.logicalIndexes = {{u"ParentIdName", 0, 0, 0, {}}, {u"Id", 1, 1, kLogicalIndexPrimaryKey, {}}};
+  return d;
 }
 
-}  // namespace tarvex::engine
+}  // namespace tarvex::format
