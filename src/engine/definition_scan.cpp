@@ -75,8 +75,8 @@ bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessDat
     if (!Repairing()) return false;
     const uint64_t offset = table->tableDefOffset;
     if (offset == 0) continue;
-    if (offset > size - std::min<uint64_t>(size, layout.tableDefNextPageOffset + 4)) return false;
-    std::array<uint8_t, 4> next{};
+    std::array<uint8_t, sizeof(uint32_t)> next{};
+    if (offset > size - std::min<uint64_t>(size, layout.tableDefNextPageOffset + next.size())) return false;
     CErrorHandler error;
     reader.ReadAt(offset + layout.tableDefNextPageOffset, next, error);
     continuations.insert(layout.PageOffset(*format::CDataReader::U32(next, 0)));
