@@ -248,12 +248,12 @@ RowPointer DatabaseFile::AddMapRow() {
 }
 
 void DatabaseFile::PlaceMaps(TableDefinition& definition) {
-  definition.ownedMap = AddMapRow();
-  definition.freeMap = AddMapRow();
-  for (auto& real : definition.realIndexes) real.usageMap = AddMapRow();
+  definition.ownedMap = AddMapRow().ToU32();
+  definition.freeMap = AddMapRow().ToU32();
+  for (auto& real : definition.realIndexes) real.usageMap = AddMapRow().ToU32();
   for (auto& maps : definition.longValueMaps) {
-    maps.owned = AddMapRow();
-    maps.free = AddMapRow();
+    maps.owned = AddMapRow().ToU32();
+    maps.free = AddMapRow().ToU32();
   }
 }
 

@@ -84,7 +84,7 @@ void Recordset::Open(int type, const std::u16string& sql, int options) {
   hasLongValues_ = std::any_of(columns.begin(), columns.end(),
                                [](const ColumnDefinition& c) { return c.IsLongValue(); });
   hasAutomaticValues_ = std::any_of(columns.begin(), columns.end(), [](const ColumnDefinition& c) {
-    return (c.flags & (jet4::kColumnAutoNumber | jet4::kColumnAutoGuid)) != 0;
+    return (c.flags & (format::kColumnAutoNumber | format::kColumnAutoGuid)) != 0;
   });
 }
 
@@ -131,7 +131,7 @@ void Recordset::FillAutomaticValues() {
   TableDefinition& definition = table_->mutableDefinition();
   for (size_t i = 0; i < definition.columns.size(); ++i) {
     const auto& c = definition.columns[i];
-    if ((c.flags & jet4::kColumnAutoNumber) && c.type == static_cast<uint8_t>(FieldType::kLong)) {
+    if ((c.flags & format::kColumnAutoNumber) && c.type == static_cast<uint8_t>(FieldType::kLong)) {
       if (!assigned_[i] || !values_[i]) {
         uint32_t next = ++definition.autoNumber;
         std::vector<uint8_t> bytes(4);
@@ -143,7 +143,7 @@ void Recordset::FillAutomaticValues() {
           definition.autoNumber = static_cast<uint32_t>(given);
       }
     }
-    if ((c.flags & jet4::kColumnAutoGuid) && !assigned_[i]) values_[i] = RandomGuid();
+    if ((c.flags & format::kColumnAutoGuid) && !assigned_[i]) values_[i] = RandomGuid();
   }
 }
 

@@ -5,14 +5,15 @@
 #include "dao/field_type.h"
 #include "dao/jet4_constants.h"
 #include "format/jet_layout.h"
+#include "format/table_definition_catalogue.h"
 
 namespace tarvex::dao {
 namespace {
 
 constexpr uint8_t kFixedSystemColumn =
-    jet4::kColumnSystem | jet4::kColumnUpdatable | jet4::kColumnFixed;
-constexpr uint8_t kVariableSystemColumn = jet4::kColumnSystem | jet4::kColumnUpdatable;
-constexpr uint8_t kSecurityIdColumn = kVariableSystemColumn | jet4::kColumnSecurityId;
+    format::kColumnSystem | format::kColumnUpdatable | format::kColumnFixed;
+constexpr uint8_t kVariableSystemColumn = format::kColumnSystem | format::kColumnUpdatable;
+constexpr uint8_t kSecurityIdColumn = kVariableSystemColumn | format::kColumnSecurityId;
 constexpr uint16_t kSystemTextLength = 510;
 
 struct Column {
@@ -34,7 +35,9 @@ ColumnDefinition MakeColumn(const Column& wanted) {
   c.name = wanted.name;
   c.type = static_cast<uint8_t>(wanted.type);
   auto traits = StoredTraitsOf(c.type);
-  c.flags = wanted.flags ? wanted.flags : traits->fixed ? kFixedSystemColumn : kVariableSystemColumn;
+  c.flags = wanted.flags    ? wanted.flags
+            : traits->fixed ? kFixedSystemColumn
+                            : kVariableSystemColumn;
   c.length = traits->fixed ? traits->fixedSize : (traits->longValue ? 0 : kSystemTextLength);
   if (wanted.type == FieldType::kBoolean) c.length = 1;
   return c;
@@ -76,34 +79,19 @@ std::u16string SystemTableName(SystemTable table) {
 
 TableDefinition SystemTableDefinition(SystemTable table) {
   using T = FieldType;
-  const uint8_t unique = jet4::kIndexAlwaysSet | jet4::kIndexUnique;
+  const uint8_t unique = format::kIndexAlwaysSet | format::kIndexUnique;
   switch (table) {
-    case SystemTable::kObjects:
-      return Make({{u"Id", T::kLong},
-                   {u"ParentId", T::kLong},
-                   {u"Name", T::kText},
-                   {u"Type", T::kInteger},
-                   {u"DateCreate", T::kDate},
-                   {u"DateUpdate", T::kDate},
-                   {u"Owner", T::kBinary, kSecurityIdColumn},
-                   {u"Flags", T::kLong},
-                   {u"Database", T::kMemo},
-                   {u"Connect", T::kMemo},
-                   {u"ForeignName", T::kText},
-                   {u"RmtInfoShort", T::kBinary},
-                   {u"RmtInfoLong", T::kLongBinary},
-                   {u"Lv", T::kLongBinary},
-                   {u"LvProp", T::kLongBinary},
-                   {u"LvModule", T::kLongBinary},
-                   {u"LvExtra", T::kLongBinary}},
-                  {{u"ParentIdName", {1, 2}, unique, 0, 0},
-                   {u"Id", {0}, unique, 1, jet4::kLogicalIndexPrimaryKey}});
+    case SystemTable::kObjects: {
+      TableDefinition d = format::CatalogueDefinition(format::kJet4Layout);
+      AssignColumnLayout(d, false);
+      return d;
+    }
     case SystemTable::kAces:
       return Make({{u"ObjectId", T::kLong},
                    {u"SID", T::kBinary, kSecurityIdColumn},
                    {u"ACM", T::kLong},
                    {u"FInheritable", T::kBoolean}},
-                  {{u"ObjectId", {0}, jet4::kIndexAlwaysSet | jet4::kIndexRequired, 0, 0}});
+                  {{u"ObjectId", {0}, format::kIndexAlwaysSet | format::kIndexRequired, 0, 0}});
     case SystemTable::kQueries:
       return Make({{u"ObjectId", T::kLong},
                    {u"Attribute", T::kByte},
@@ -113,9 +101,9 @@ TableDefinition SystemTableDefinition(SystemTable table) {
                    {u"Expression", T::kMemo},
                    {u"Flag", T::kInteger},
                    {u"LvExtra", T::kLong}},
-                  {{u"ObjectIdAttribute", {0, 1, 2}, unique, 0, jet4::kLogicalIndexPrimaryKey}});
+                  {{u"ObjectIdAttribute", {0, 1, 2}, unique, 0, format::kLogicalIndexPrimaryKey}});
     case SystemTable::kRelationships: {
-      const uint8_t ignoreNulls = jet4::kIndexAlwaysSet | jet4::kIndexIgnoreNulls;
+      const uint8_t ignoreNulls = format::kIndexAlwaysSet | format::kIndexIgnoreNulls;
       return Make({{u"szRelationship", T::kText},
                    {u"grbit", T::kLong},
                    {u"ccolumn", T::kLong},

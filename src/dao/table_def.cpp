@@ -115,14 +115,14 @@ void TableDef::CreateField(const FieldInfo& info) {
   ColumnDefinition c;
   c.name = info.name;
   c.type = static_cast<uint8_t>(info.type);
-  c.flags = jet4::kColumnUpdatable | (traits->fixed ? jet4::kColumnFixed : 0);
-  if (traits->text) c.extraFlags = jet4::kColumnCompressedText;
+  c.flags = format::kColumnUpdatable | (traits->fixed ? format::kColumnFixed : 0);
+  if (traits->text) c.extraFlags = format::kColumnCompressedText;
   bool autoIncrement = (info.attributes & kDbAutoIncrField) != 0;
   if (autoIncrement && traits->type != FieldType::kLong)
     throw DaoException("Only Long fields can be auto-increment fields.");
-  if (autoIncrement) c.flags |= jet4::kColumnAutoNumber;
+  if (autoIncrement) c.flags |= format::kColumnAutoNumber;
   if (traits->type == FieldType::kGuid && info.defaultValue == kGenGuid)
-    c.flags |= jet4::kColumnAutoGuid;
+    c.flags |= format::kColumnAutoGuid;
   if (traits->type == FieldType::kText || traits->type == FieldType::kBinary) {
     long characters = info.size == 0 ? kDefaultTextSize : info.size;
     if (characters < 1 || characters > static_cast<long>(format::kMaxTextCharacters))

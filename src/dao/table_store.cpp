@@ -19,8 +19,6 @@ namespace {
 using format::CDataReader;
 using format::kJet4Layout;
 
-constexpr size_t kMaxDefinitionPages = 64;
-
 std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, RowPointer at) {
   const auto slot = format::LocateRow(page, kJet4Layout, at.row);
   if (!slot || slot->deleted)
@@ -45,26 +43,19 @@ void UpdateMapRow(PageFile& file, RowPointer at,
 }
 
 std::unique_ptr<TableStore> TableStore::Load(PageFile& file, uint32_t definitionPage) {
-  std::vector<uint32_t> pages{definitionPage};
-  std::vector<uint8_t> stream = file.Read(definitionPage);
-  if (stream[0] != jet4::kTableDefPageType)
+  auto stream = format::ReadDefinitionStream(definitionPage, kJet4Layout,
+                                             [&](uint32_t page, std::span<uint8_t> into) {
+                                               file.Read(page, into);  // throws outside the file
+                                               return true;
+                                             });
+  if (stream.fault == format::DefinitionFault::kNotADefinition && stream.pages.size() == 1)
     throw DaoException("Page " + std::to_string(definitionPage) + " is not a table definition.");
-  auto next = *CDataReader::U32(stream, kJet4Layout.tableDefNextPageOffset);
-  while (next != 0) {
-    if (pages.size() >= kMaxDefinitionPages ||
-        std::find(pages.begin(), pages.end(), next) != pages.end())
-      throw DaoException("The table definition at page " + std::to_string(definitionPage) +
-                         " is damaged.");
-    auto page = file.Read(next);
-    if (page[0] != jet4::kTableDefPageType)
-      throw DaoException("The table definition at page " + std::to_string(definitionPage) +
-                         " is damaged.");
-    pages.push_back(next);
-    stream.insert(stream.end(), page.begin() + jet4::kContinuationHeaderLength, page.end());
-    next = *CDataReader::U32(page, kJet4Layout.tableDefNextPageOffset);
-  }
-  auto definition = DecodeTableDefinition(stream);
-  return std::unique_ptr<TableStore>(new TableStore(file, std::move(pages), std::move(definition)));
+  if (stream.fault != format::DefinitionFault::kNone)
+    throw DaoException("The table definition at page " + std::to_string(definitionPage) +
+                       " is damaged.");
+  auto definition = DecodeTableDefinition(stream.bytes);
+  return std::unique_ptr<TableStore>(
+      new TableStore(file, std::move(stream.pages), std::move(definition)));
 }
 
 TableStore::TableStore(PageFile& file, uint32_t definitionPage, TableDefinition definition)
@@ -82,8 +73,8 @@ TableStore::TableStore(PageFile& file, std::vector<uint32_t> definitionPages,
 void TableStore::LoadMapsOnce() {
   if (mapsLoaded_) return;
   mapsLoaded_ = true;
-  owned_ = ReadUsageMap(ReadMapRow(file_, definition_.ownedMap), file_, file_.pageCount());
-  free_ = ReadUsageMap(ReadMapRow(file_, definition_.freeMap), file_, file_.pageCount());
+  owned_ = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(definition_.ownedMap)), file_, file_.pageCount());
+  free_ = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(definition_.freeMap)), file_, file_.pageCount());
 }
 
 void TableStore::StartAppendPage() {
@@ -129,8 +120,8 @@ LongValueStore& TableStore::LongValues(uint16_t columnNumber) {
   if (maps == definition_.longValueMaps.end())
     throw DaoException("The table definition has no long-value maps for column " +
                        std::to_string(columnNumber) + ".");
-  auto owned = ReadUsageMap(ReadMapRow(file_, maps->owned), file_, file_.pageCount());
-  auto free = ReadUsageMap(ReadMapRow(file_, maps->free), file_, file_.pageCount());
+  auto owned = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(maps->owned)), file_, file_.pageCount());
+  auto free = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(maps->free)), file_, file_.pageCount());
   auto store = std::make_unique<LongValueStore>(file_, std::move(owned), std::move(free));
   return *longValues_.emplace(columnNumber, std::move(store)).first->second;
 }
@@ -214,7 +205,7 @@ std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinitio
       allNull = allNull && !value && type != booleanType;
       AppendKeyColumn(entry.key, type, value, ascending);
     }
-    if (!(allNull && (real.flags & jet4::kIndexIgnoreNulls))) entries.push_back(std::move(entry));
+    if (!(allNull && (real.flags & format::kIndexIgnoreNulls))) entries.push_back(std::move(entry));
   });
   return entries;
 }
@@ -225,7 +216,7 @@ void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
     std::set<std::vector<uint8_t>> distinct;
     for (const auto& e : entries) distinct.insert(e.key);
     real.uniqueCount = static_cast<uint32_t>(distinct.size());
-    PageSet oldPages = ReadUsageMap(ReadMapRow(file_, real.usageMap), file_, file_.pageCount());
+    PageSet oldPages = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(real.usageMap)), file_, file_.pageCount());
     PageSet reusable;
     for (uint32_t page : oldPages.pages()) {
       auto bytes = file_.Read(page);
@@ -235,7 +226,7 @@ void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
     }
     auto built = BuildIndex(std::move(entries), definitionPage(), reusable, file_, freedPages);
     real.rootPage = built.rootPage;
-    UpdateMapRow(file_, real.usageMap,
+    UpdateMapRow(file_, RowPointer::FromU32(real.usageMap),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, built.pages, file_); });
   }
 }
@@ -244,41 +235,29 @@ void TableStore::WriteMaps() {
   LoadMapsOnce();
   PageSet free = free_;
   if (appendPage_) free.Set(appendPageNumber_, appendPage_->WorthFilling());
-  UpdateMapRow(file_, definition_.ownedMap,
+  UpdateMapRow(file_, RowPointer::FromU32(definition_.ownedMap),
                [&](std::span<uint8_t> row) { WriteUsageMap(row, owned_, file_); });
-  UpdateMapRow(file_, definition_.freeMap,
+  UpdateMapRow(file_, RowPointer::FromU32(definition_.freeMap),
                [&](std::span<uint8_t> row) { WriteUsageMap(row, free, file_); });
   for (auto& [number, store] : longValues_) {
     auto maps = std::find_if(definition_.longValueMaps.begin(), definition_.longValueMaps.end(),
                              [&](const LongValueMaps& m) { return m.columnNumber == number; });
-    UpdateMapRow(file_, maps->owned,
+    UpdateMapRow(file_, RowPointer::FromU32(maps->owned),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, store->ownedPages(), file_); });
-    UpdateMapRow(file_, maps->free,
+    UpdateMapRow(file_, RowPointer::FromU32(maps->free),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, store->FreePages(), file_); });
   }
 }
 
 void TableStore::WriteDefinition() {
-  auto stream = EncodeTableDefinition(definition_);
-  const size_t pageSize = kJet4Layout.pageSize;
-  const size_t body = pageSize - jet4::kContinuationHeaderLength;
-  size_t needed = stream.size() <= pageSize ? 1 : 1 + (stream.size() - pageSize + body - 1) / body;
+  const auto stream = format::EncodeTableDefinition(definition_, kJet4Layout);
+  const size_t needed = format::DefinitionPageCount(stream.size(), kJet4Layout);
+  if (needed > format::kMaxDefinitionPages) throw DaoException("The table definition is too large.");
   while (definitionPages_.size() < needed) definitionPages_.push_back(file_.Allocate());
-  size_t at = 0;
+  std::vector<uint8_t> page(kJet4Layout.pageSize);
   for (size_t i = 0; i < definitionPages_.size(); ++i) {
-    std::vector<uint8_t> page(pageSize, 0);
-    size_t headerLength = i == 0 ? 0 : jet4::kContinuationHeaderLength;
-    size_t chunk = std::min(pageSize - headerLength, stream.size() - std::min(at, stream.size()));
-    std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(at), chunk,
-                page.begin() + static_cast<std::ptrdiff_t>(headerLength));
-    at += chunk;
-    page[0] = jet4::kTableDefPageType;
-    page[1] = 0x01;
-    size_t unused = pageSize - headerLength - chunk;
-    format::PutU16(page, jet4::kTableDefFreeSpaceOffset,
-                   static_cast<uint16_t>(unused >= 8 ? unused - 8 : 0));
-    uint32_t next = i + 1 < definitionPages_.size() ? definitionPages_[i + 1] : 0;
-    format::PutU32(page, kJet4Layout.tableDefNextPageOffset, next);
+    const uint32_t next = i + 1 < definitionPages_.size() ? definitionPages_[i + 1] : 0;
+    format::EncodeDefinitionPage(stream, i, next, page, kJet4Layout);
     file_.Write(definitionPages_[i], page);
   }
 }

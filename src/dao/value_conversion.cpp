@@ -273,9 +273,9 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
     case FieldType::kText:
       if (text.size() > column.length / 2u)
         Refuse(column, text, "the text is longer than the field");
-      return format::EncodeJet4Text(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
+      return format::EncodeJet4Text(text, (column.extraFlags & format::kColumnCompressedText) != 0);
     case FieldType::kMemo:
-      return format::EncodeJet4Text(text, (column.extraFlags & jet4::kColumnCompressedText) != 0);
+      return format::EncodeJet4Text(text, (column.extraFlags & format::kColumnCompressedText) != 0);
     case FieldType::kBinary:
     case FieldType::kLongBinary: {
       auto bytes = format::BinaryValueBytes(format::JetVersion::kJet4, text);

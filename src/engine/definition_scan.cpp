@@ -4,10 +4,10 @@
 #include <array>
 #include <unordered_set>
 
-#include "engine/catalogue_definition.h"
 #include "engine/free_page_map.h"
 #include "engine/job_status.h"
 #include "engine/step_progress.h"
+#include "format/table_definition_catalogue.h"
 
 namespace tarvex::engine {
 namespace {
@@ -75,8 +75,8 @@ bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessDat
     if (!Repairing()) return false;
     const uint64_t offset = table->tableDefOffset;
     if (offset == 0) continue;
-    if (offset > size - std::min<uint64_t>(size, layout.tableDefNextPageOffset + 4)) return false;
-    std::array<uint8_t, 4> next{};
+    std::array<uint8_t, sizeof(uint32_t)> next{};
+    if (offset > size - std::min<uint64_t>(size, layout.tableDefNextPageOffset + next.size())) return false;
     CErrorHandler error;
     reader.ReadAt(offset + layout.tableDefNextPageOffset, next, error);
     continuations.insert(layout.PageOffset(*format::CDataReader::U32(next, 0)));
@@ -103,7 +103,8 @@ bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model
     ProgressStatus().SetMaximum(model.tableList.count());
     ProgressStatus().SetPosition(0);
   }
-  const std::vector<uint8_t> catalogue = CatalogueDefinitionPage(layout);
+  // Built in, so that a damaged page 2 cannot take the catalogue's rows.
+  const auto catalogue = format::EncodeTableDefinition(format::CatalogueDefinition(layout), layout);
   for (const auto& table : model.tableList) {
     if (!Repairing()) break;
     if (countTables) ProgressStatus().Step();

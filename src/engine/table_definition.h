@@ -1,6 +1,6 @@
 #pragma once
-// Reading and parsing one table definition: its chain of pages in the
-// definition file, then the header, columns, names and indexes.
+// Reading one table definition from the definition file into the model: its
+// chain of pages, then its header, columns, names and indexes.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,14 +16,14 @@ namespace tarvex::engine {
 // Decodes a Jet 3 name (code-page bytes) to text.
 using NameDecoder = std::function<std::u16string(format::Bytes)>;
 
-// The definition's bytes: the first page whole, then each continuation page
-// without its 8-byte header. The chain stops at page 0, at a page outside the
-// file and at a page it has already read. Empty when the first page is outside the file.
+// The definition's stream (format::ReadDefinitionStream): what the chain
+// holds up to its first fault. Empty when the first page is outside the file.
 std::vector<uint8_t> ReadDefinitionChain(CDBFileReader& file, uint64_t fileSize,
                                          const format::JetLayout& layout, uint64_t firstOffset);
 
 // Fills the table's header summary, columns (in stored order) and real indexes
-// from a definition. Unnamed columns get "RecoveredField####N" names, N counted per table.
+// from a definition, keeping what a damaged one holds. Unnamed columns get
+// "RecoveredField####N" names, N counted per table.
 void ParseDefinition(format::Bytes definition, const format::JetLayout& layout,
                      const NameDecoder& decodeJet3Name, model::CAccessTable& table);
 

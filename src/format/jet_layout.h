@@ -39,10 +39,12 @@ struct JetLayout {
   size_t tableDefHeaderWord3Offset;
   size_t tableDefHeaderWord4Offset;
   size_t tableDefHeaderWord5Offset;
+  size_t tableDefFreeSpaceOffset;  // 0: the layout has no such field
 
   // Fields of a column entry, from the entry's start.
   struct ColumnEntry {
     size_t type, number, variableIndex, extra, flags, extraFlags, fixedOffset, length;  // extraFlags 0: none
+    size_t position;
   } column;
   // Fields of a real index entry, and of a logical index entry.
   size_t realIndexColumnMapOffset;  // 10 × (u16 column number, u8 order)
@@ -110,8 +112,9 @@ inline constexpr JetLayout kJet3Layout{
     .tableDefHeaderWord3Offset = 16,
     .tableDefHeaderWord4Offset = 35,
     .tableDefHeaderWord5Offset = 39,
+    .tableDefFreeSpaceOffset = 0,
     .column = {.type = 0, .number = 1, .variableIndex = 3, .extra = 9, .flags = 13, .extraFlags = 0, .fixedOffset = 14,
-               .length = 16},
+               .length = 16, .position = 5},
     .realIndexColumnMapOffset = 0,
     .realIndexFlagsOffset = 38,
     .logicalIndexRealNumberOffset = 4,
@@ -160,8 +163,9 @@ inline constexpr JetLayout kJet4Layout{
     .tableDefHeaderWord3Offset = 20,
     .tableDefHeaderWord4Offset = 55,
     .tableDefHeaderWord5Offset = 59,
+    .tableDefFreeSpaceOffset = 2,
     .column = {.type = 0, .number = 5, .variableIndex = 7, .extra = 11, .flags = 15, .extraFlags = 16, .fixedOffset = 21,
-               .length = 23},
+               .length = 23, .position = 9},
     .realIndexColumnMapOffset = 4,
     .realIndexFlagsOffset = 46,
     .logicalIndexRealNumberOffset = 8,

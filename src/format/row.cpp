@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "format/table_definition.h"
+
 namespace tarvex::format {
 namespace {
 

@@ -18,9 +18,6 @@
 
 namespace tarvex::format {
 
-// A table has at most this many columns, so a count above it is damage.
-inline constexpr uint16_t kMaxColumns = 255;
-
 // A column's value as stored: nothing for null; for a Boolean, an empty vector
 // means True (its bit set) and nothing False.
 using StoredValue = std::optional<std::vector<uint8_t>>;

@@ -45,9 +45,8 @@ inline constexpr size_t kCompressedTextMaxCharacters = 1024;
 // possible, else UTF-16LE.
 std::vector<uint8_t> EncodeJet4Text(std::u16string_view text, bool allowCompression);
 
-// Limits of Jet 4 texts: a Text column's characters and an object's name.
+// A Text column holds at most this many characters.
 inline constexpr size_t kMaxTextCharacters = 255;
-inline constexpr size_t kMaxNameCharacters = 64;
 
 // An ASCII text (numbers, dates) as a value text.
 std::u16string AsciiToText(std::string_view ascii);

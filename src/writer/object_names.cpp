@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "dao/jet4_constants.h"
 #include "dao/table_def.h"
-#include "format/value_text.h"
+#include "format/table_definition.h"
 
 namespace tarvex::writer {
 

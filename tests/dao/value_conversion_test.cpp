@@ -21,7 +21,7 @@ ColumnDefinition Column(FieldType type, uint16_t length = 0) {
   c.name.assign(1, u'F');
   c.type = static_cast<uint8_t>(type);
   c.length = length;
-  c.extraFlags = jet4::kColumnCompressedText;
+  c.extraFlags = format::kColumnCompressedText;
   return c;
 }
 
