@@ -2,7 +2,7 @@
 
 #include "dao/database_file.h"
 #include "dao/header_page.h"
-#include "dao/jet4_constants.h"
+#include "format/catalogue_objects.h"
 #include "format/unicode.h"
 
 namespace tarvex::dao {
@@ -52,7 +52,7 @@ void Database::CreateRelation(const RelationInfo& info) {
 std::vector<std::u16string> Database::TableNames() const {
   std::vector<std::u16string> names;
   for (const auto& entry : file().catalogue())
-    if (entry.type == jet4::kTableObjectType && entry.parentId == jet4::kTablesContainerId &&
+    if (entry.type == format::kTableObjectType && entry.parentId == format::kTablesContainerId &&
         (static_cast<uint32_t>(entry.flags) & 0x80000002u) == 0)
       names.push_back(entry.name);
   return names;

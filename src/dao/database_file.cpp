@@ -7,9 +7,9 @@
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
 #include "dao/header_page.h"
-#include "dao/jet4_constants.h"
 #include "dao/security_ids.h"
 #include "dao/system_tables.h"
+#include "format/catalogue_objects.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
 #include "format/unicode.h"
@@ -40,15 +40,15 @@ constexpr InitialAce kInitialAces[] = {
     {4, &kUsersSid, 20, false},
     {5, &kAdminSid, 917504, false},
     {5, &kUsersSid, 20, false},
-    {jet4::kTablesContainerId, &kInheritSid, kInheritedAccess, true},
-    {jet4::kTablesContainerId, &kAdminSid, 393217, false},
-    {jet4::kTablesContainerId, &kUsersSid, 1048319, true},
-    {jet4::kDatabasesContainerId, &kAdminSid, 393216, false},
-    {jet4::kRelationshipsContainerId, &kInheritSid, kInheritedAccess, true},
-    {jet4::kRelationshipsContainerId, &kAdminSid, 393217, false},
-    {jet4::kRelationshipsContainerId, &kUsersSid, 1048575, true},
-    {jet4::kDatabaseObjectId, &kAdminSid, 393230, false},
-    {jet4::kDatabaseObjectId, &kUsersSid, 14, false},
+    {format::kTablesContainerId, &kInheritSid, kInheritedAccess, true},
+    {format::kTablesContainerId, &kAdminSid, 393217, false},
+    {format::kTablesContainerId, &kUsersSid, 1048319, true},
+    {format::kDatabasesContainerId, &kAdminSid, 393216, false},
+    {format::kRelationshipsContainerId, &kInheritSid, kInheritedAccess, true},
+    {format::kRelationshipsContainerId, &kAdminSid, 393217, false},
+    {format::kRelationshipsContainerId, &kUsersSid, 1048575, true},
+    {format::kDatabaseObjectId, &kAdminSid, 393230, false},
+    {format::kDatabaseObjectId, &kUsersSid, 14, false},
 };
 
 double NowAsDays() {
@@ -132,22 +132,22 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   }
   ownerSid_.assign(kAdminSid.begin(), kAdminSid.end());
   std::vector<uint8_t> engine(kEngineSid.begin(), kEngineSid.end());
-  const int32_t system = jet4::kSystemObjectFlags;
-  AddCatalogueRow(
-      {jet4::kTablesContainerId, jet4::kRootId, u"Tables", jet4::kContainerObjectType, system},
-      engine, {});
-  AddCatalogueRow({jet4::kDatabasesContainerId, jet4::kRootId, u"Databases",
-                   jet4::kContainerObjectType, system},
+  const int32_t system = format::kSystemObjectFlags;
+  AddCatalogueRow({format::kTablesContainerId, format::kRootId, u"Tables",
+                   format::kContainerObjectType, system},
                   engine, {});
-  AddCatalogueRow({jet4::kRelationshipsContainerId, jet4::kRootId, u"Relationships",
-                   jet4::kContainerObjectType, system},
+  AddCatalogueRow({format::kDatabasesContainerId, format::kRootId, u"Databases",
+                   format::kContainerObjectType, system},
                   engine, {});
-  AddCatalogueRow({jet4::kDatabaseObjectId, jet4::kDatabasesContainerId, u"MSysDb",
-                   jet4::kDatabaseObjectType, system},
+  AddCatalogueRow({format::kRelationshipsContainerId, format::kRootId, u"Relationships",
+                   format::kContainerObjectType, system},
+                  engine, {});
+  AddCatalogueRow({format::kDatabaseObjectId, format::kDatabasesContainerId, u"MSysDb",
+                   format::kDatabaseObjectType, system},
                   ownerSid_, {});
   for (size_t i = 0; i < definitions.size(); ++i)
-    AddCatalogueRow({static_cast<int32_t>(definitions[i].first), jet4::kTablesContainerId,
-                     SystemTableName(order[i]), jet4::kTableObjectType, system},
+    AddCatalogueRow({static_cast<int32_t>(definitions[i].first), format::kTablesContainerId,
+                     SystemTableName(order[i]), format::kTableObjectType, system},
                     engine, {});
   for (const auto& ace : kInitialAces)
     AddAceRow(ace.objectId, {ace.sid->begin(), ace.sid->end()}, ace.access, ace.inheritable);
@@ -189,7 +189,7 @@ void DatabaseFile::ReadCatalogue() {
                          FixedValue<int16_t>(row, type),
                          FixedValue<int32_t>(row, flags)};
     if (auto text = row.Value(name)) entry.name = format::DecodeJet4Text(*text);
-    if (entry.id == jet4::kDatabaseObjectId)
+    if (entry.id == format::kDatabaseObjectId)
       if (auto sid = row.Value(owner)) ownerSid_.assign(sid->begin(), sid->end());
     catalogue_.push_back(std::move(entry));
   });
@@ -204,7 +204,7 @@ void DatabaseFile::ReadSecurityIds() {
   if (store.definition().columns.size() < 3) return;
   store.ForEachRow([&](RowPointer, const RowView& row) {
     auto sid = row.Value(aces_column::kSid);
-    if (FixedValue<int32_t>(row, aces_column::kObjectId) != jet4::kTablesContainerId || !sid ||
+    if (FixedValue<int32_t>(row, aces_column::kObjectId) != format::kTablesContainerId || !sid ||
         FixedValue<int32_t>(row, aces_column::kAcm) == kInheritedAccess)
       return;
     std::vector<uint8_t> bytes(sid->begin(), sid->end());
@@ -215,15 +215,15 @@ void DatabaseFile::ReadSecurityIds() {
 
 std::optional<uint32_t> DatabaseFile::FindTable(std::u16string_view name) const {
   for (const auto& entry : catalogue_)
-    if ((entry.type & kTypeMask) == jet4::kTableObjectType &&
-        entry.parentId == jet4::kTablesContainerId && SameNameNoCase(entry.name, name))
-      return static_cast<uint32_t>(entry.id) & jet4::kObjectIdMask;
+    if ((entry.type & kTypeMask) == format::kTableObjectType &&
+        entry.parentId == format::kTablesContainerId && SameNameNoCase(entry.name, name))
+      return static_cast<uint32_t>(entry.id) & format::kObjectIdMask;
   return std::nullopt;
 }
 
 bool DatabaseFile::NameInUse(std::u16string_view name) const {
   return std::any_of(catalogue_.begin(), catalogue_.end(), [&](const CatalogueEntry& e) {
-    return e.parentId == jet4::kTablesContainerId && SameNameNoCase(e.name, name);
+    return e.parentId == format::kTablesContainerId && SameNameNoCase(e.name, name);
   });
 }
 
@@ -298,10 +298,10 @@ uint32_t DatabaseFile::AddTable(const std::u16string& name, TableDefinition defi
   PlaceMaps(definition);
   tables_.emplace(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
   AddCatalogueRow(
-      {static_cast<int32_t>(page), jet4::kTablesContainerId, name, jet4::kTableObjectType, 0},
+      {static_cast<int32_t>(page), format::kTablesContainerId, name, format::kTableObjectType, 0},
       ownerSid_, properties);
   for (const auto& sid : tableGrantSids_)
-    AddAceRow(static_cast<int32_t>(page), sid, jet4::kNewTableAccess, false);
+    AddAceRow(static_cast<int32_t>(page), sid, format::kNewTableAccess, false);
   return page;
 }
 

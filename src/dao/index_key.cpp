@@ -7,7 +7,6 @@
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
 #include "dao/general_legacy_codes.h"
-#include "dao/jet4_constants.h"
 #include "format/value_text.h"
 
 namespace tarvex::dao {

@@ -5,7 +5,6 @@
 
 #include "dao/database_file.h"
 #include "dao/field_type.h"
-#include "dao/jet4_constants.h"
 #include "dao/table_store.h"
 #include "dao/value_conversion.h"
 #include "format/data_page.h"

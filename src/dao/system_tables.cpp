@@ -3,7 +3,6 @@
 #include <initializer_list>
 
 #include "dao/field_type.h"
-#include "dao/jet4_constants.h"
 #include "format/jet_layout.h"
 #include "format/table_definition_catalogue.h"
 

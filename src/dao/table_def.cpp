@@ -4,7 +4,6 @@
 
 #include "dao/database_file.h"
 #include "dao/field_type.h"
-#include "dao/jet4_constants.h"
 #include "format/jet_layout.h"
 #include "format/unicode.h"
 #include "format/value_text.h"

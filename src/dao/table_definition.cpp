@@ -4,7 +4,7 @@
 
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
-#include "dao/jet4_constants.h"
+#include "format/database_header.h"
 
 namespace tarvex::dao {
 
@@ -33,7 +33,7 @@ void AssignColumnLayout(TableDefinition& d, bool longValuesLast) {
     c.number = static_cast<uint16_t>(i);
     c.position = static_cast<uint16_t>(i);
     // Access writes the General sort order (sort version 0, the top byte) into every entry.
-    c.extra = jet4::kGeneralSortOrder;
+    c.extra = format::kGeneralSortOrder;
     if (c.IsFixed() && c.type != static_cast<uint8_t>(FieldType::kBoolean)) {
       c.fixedOffset = fixedOffset;
       fixedOffset = static_cast<uint16_t>(fixedOffset + c.length);

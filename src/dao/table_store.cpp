@@ -7,10 +7,10 @@
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
 #include "dao/index_key.h"
-#include "dao/jet4_constants.h"
 #include "format/data_page.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
+#include "format/page_type.h"
 #include "format/row_pointer.h"
 
 namespace tarvex::dao {
@@ -73,8 +73,10 @@ TableStore::TableStore(PageFile& file, std::vector<uint32_t> definitionPages,
 void TableStore::LoadMapsOnce() {
   if (mapsLoaded_) return;
   mapsLoaded_ = true;
-  owned_ = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(definition_.ownedMap)), file_, file_.pageCount());
-  free_ = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(definition_.freeMap)), file_, file_.pageCount());
+  owned_ = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(definition_.ownedMap)), file_,
+                        file_.pageCount());
+  free_ = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(definition_.freeMap)), file_,
+                       file_.pageCount());
 }
 
 void TableStore::StartAppendPage() {
@@ -120,8 +122,10 @@ LongValueStore& TableStore::LongValues(uint16_t columnNumber) {
   if (maps == definition_.longValueMaps.end())
     throw DaoException("The table definition has no long-value maps for column " +
                        std::to_string(columnNumber) + ".");
-  auto owned = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(maps->owned)), file_, file_.pageCount());
-  auto free = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(maps->free)), file_, file_.pageCount());
+  auto owned =
+      ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(maps->owned)), file_, file_.pageCount());
+  auto free =
+      ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(maps->free)), file_, file_.pageCount());
   auto store = std::make_unique<LongValueStore>(file_, std::move(owned), std::move(free));
   return *longValues_.emplace(columnNumber, std::move(store)).first->second;
 }
@@ -216,11 +220,13 @@ void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
     std::set<std::vector<uint8_t>> distinct;
     for (const auto& e : entries) distinct.insert(e.key);
     real.uniqueCount = static_cast<uint32_t>(distinct.size());
-    PageSet oldPages = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(real.usageMap)), file_, file_.pageCount());
+    PageSet oldPages = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(real.usageMap)), file_,
+                                    file_.pageCount());
     PageSet reusable;
     for (uint32_t page : oldPages.pages()) {
       auto bytes = file_.Read(page);
-      if ((bytes[0] == jet4::kIndexLeafPageType || bytes[0] == jet4::kIndexNodePageType) &&
+      if ((format::IsPageOfType(bytes, format::PageType::kIndexLeaf) ||
+           format::IsPageOfType(bytes, format::PageType::kIndexNode)) &&
           CDataReader::U32(bytes, kJet4Layout.dataPageOwnerOffset) == definitionPage())
         reusable.Add(page);
     }
@@ -252,7 +258,8 @@ void TableStore::WriteMaps() {
 void TableStore::WriteDefinition() {
   const auto stream = format::EncodeTableDefinition(definition_, kJet4Layout);
   const size_t needed = format::DefinitionPageCount(stream.size(), kJet4Layout);
-  if (needed > format::kMaxDefinitionPages) throw DaoException("The table definition is too large.");
+  if (needed > format::kMaxDefinitionPages)
+    throw DaoException("The table definition is too large.");
   while (definitionPages_.size() < needed) definitionPages_.push_back(file_.Allocate());
   std::vector<uint8_t> page(kJet4Layout.pageSize);
   for (size_t i = 0; i < definitionPages_.size(); ++i) {

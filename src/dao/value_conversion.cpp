@@ -11,7 +11,6 @@
 #include "dao/dao_exception.h"
 #include "dao/date_text.h"
 #include "dao/field_type.h"
-#include "dao/jet4_constants.h"
 #include "dao/text_words.h"
 #include "format/data_reader.h"
 #include "format/unicode.h"

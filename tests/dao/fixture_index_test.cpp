@@ -8,7 +8,7 @@
 
 #include "dao/dao_exception.h"
 #include "dao/database_file.h"
-#include "dao/jet4_constants.h"
+#include "format/catalogue_objects.h"
 #include "format/data_reader.h"
 #include "format/unicode.h"
 #include "format/value_text.h"
@@ -56,7 +56,7 @@ TEST_P(FixtureIndexes, OurKeysEqualTheStoredOnes) {
   size_t compared = 0;
   for (const auto& object : db->catalogue()) {
     auto page = db->FindTable(object.name);
-    if (!page || object.parentId != jet4::kTablesContainerId) continue;
+    if (!page || object.parentId != format::kTablesContainerId) continue;
     TableStore& table = db->Table(*page);
     for (const auto& real : table.definition().realIndexes) {
       SCOPED_TRACE(format::ToUtf8(object.name) + " index on column " +

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "dao/database_file.h"
-#include "dao/jet4_constants.h"
 #include "dao/system_tables.h"
 #include "dao_test_util.h"
 #include "format/data_reader.h"

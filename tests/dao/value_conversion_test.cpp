@@ -9,7 +9,6 @@
 
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
-#include "dao/jet4_constants.h"
 #include "format/data_reader.h"
 #include "format/value_conversion.h"
 
