@@ -53,7 +53,7 @@ std::vector<std::u16string> Database::TableNames() const {
   std::vector<std::u16string> names;
   for (const auto& entry : file().catalogue())
     if (entry.type == format::kTableObjectType && entry.parentId == format::kTablesContainerId &&
-        (static_cast<uint32_t>(entry.flags) & 0x80000002u) == 0)
+        (entry.flags & (format::kSystemObjectFlags | format::kHiddenObjectFlag)) == 0)
       names.push_back(entry.name);
   return names;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "format/data_page.h"
+#include "format/row_pointer.h"
 #include "format/value_text.h"
 #include "model/working_folder.h"
 
@@ -101,8 +102,9 @@ std::optional<std::vector<uint8_t>> CLongValueReader::InlineBytes(const LongValu
 // The header's length of the row's bytes, or the whole row when it is shorter.
 std::optional<std::vector<uint8_t>> CLongValueReader::SingleRowBytes(
     const LongValueHeader& header) {
-  if (!ReadPage(header.firstRow >> 8) || !format::IsDataPage(page_, layout_)) return std::nullopt;
-  const auto row = RowBytes(static_cast<uint8_t>(header.firstRow));
+  const auto first = format::RowPointer::FromU32(header.firstRow);
+  if (!ReadPage(first.page) || !format::IsDataPage(page_, layout_)) return std::nullopt;
+  const auto row = RowBytes(first.row);
   if (!row) return std::nullopt;
   const auto data = row->first(std::min<size_t>(row->size(), header.length));
   return std::vector<uint8_t>(data.begin(), data.end());
@@ -116,9 +118,10 @@ template <typename Take>
 bool CLongValueReader::WalkChain(const LongValueHeader& header, bool keepPartial, Take take) {
   format::LongValueChain chain(header);
   while (const auto at = chain.Next()) {
-    if (!ReadPage(*at >> 8)) break;  // a row pointer: the page above the row number
+    const auto pointer = format::RowPointer::FromU32(*at);
+    if (!ReadPage(pointer.page)) break;
     if (!format::IsDataPage(page_, layout_)) return false;
-    const auto row = RowBytes(static_cast<uint8_t>(*at));
+    const auto row = RowBytes(pointer.row);
     const auto segment = row ? chain.Take(*row) : std::nullopt;
     if (!segment || (!keepPartial && segment->empty())) return keepPartial;
     if (!take(*segment)) return false;
@@ -144,7 +147,7 @@ std::optional<std::vector<uint8_t>> CLongValueReader::OleSingleRow(const LongVal
 }
 
 std::optional<std::vector<uint8_t>> CLongValueReader::OleChain(const LongValueHeader& header) {
-  if (!PageLiesInFile(header.firstRow >> 8)) return std::nullopt;
+  if (!PageLiesInFile(format::RowPointer::FromU32(header.firstRow).page)) return std::nullopt;
   OleFile file(NewOleFilePath("ole_temp_"));
   if (!WalkChain(header, false, [&file](Bytes segment) { return file.Write(segment); })) {
     return std::nullopt;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "format/calculated_value.h"
 #include "format/long_value.h"
 #include "format/value_types.h"
 #include "model/ole_file_list.h"
@@ -51,15 +52,6 @@ Cell VariableCell(Bytes value, const model::CAccessColInfo& column, CLongValueRe
   return Cell{std::nullopt, value, true};
 }
 
-// A calculated column's stored value: a 16-byte prefix, the result's length, then the result.
-Bytes CalculatedResult(Bytes stored) {
-  constexpr size_t kLengthOffset = 16;
-  constexpr size_t kResultOffset = 20;
-  auto length = CDataReader::U32(stored, kLengthOffset);
-  if (!length) return {};
-  return CDataReader::Slice(stored, kResultOffset, *length).value_or(Bytes{});
-}
-
 }  // namespace
 
 format::RowColumn RowColumnOf(const model::CAccessColInfo& column,
@@ -95,7 +87,7 @@ std::optional<std::vector<std::optional<std::u16string>>> RowValueCutter::Cut(
               value.has_value() || (place.boolean && row_.HasValue(place.number))};
     if (value && place.variable) cell = VariableCell(*value, info, longValues_);
     if (cell.owned) cell.bytes = *cell.owned;
-    if (info.IsCalculated() && cell.present) cell.bytes = CalculatedResult(cell.bytes);
+    if (info.IsCalculated() && cell.present) cell.bytes = format::CalculatedResult(cell.bytes);
     const format::ValueContext context{layout_.version, info.Scale(), codePage_};
     texts.push_back(format::FormatValue(context, info.type, cell.bytes, cell.present));
     if (info.type == TypeCode(ColumnType::kOle) && texts.back())

@@ -4,6 +4,7 @@
 
 #include "engine/job_status.h"
 #include "engine/step_progress.h"
+#include "format/catalogue_objects.h"
 #include "format/unicode.h"
 #include "model/table_data_file.h"
 
@@ -15,7 +16,6 @@ constexpr int kIdColumn = 0;
 constexpr int kNameColumn = 2;
 constexpr int kTypeColumn = 3;
 constexpr int kFlagsColumn = 7;
-constexpr char16_t kQueryType[] = u"5";
 
 struct CatalogueRow {
   std::u16string id, name, type, flags;
@@ -58,10 +58,11 @@ bool NameFromCatalogue(const ScanContext& context, model::CAccessData& model) {
   const uint32_t rows = catalogue->tableDefInfo.rowCount;
   ProgressStatus().SetMaximum(static_cast<int>(std::min<uint64_t>(uint64_t{rows} * catalogue->columnList.count(), INT32_MAX)));
   ProgressStatus().SetPosition(0);
+  const std::u16string queryType = Decimal(static_cast<uint64_t>(format::kQueryObjectType));
   CatalogueRow row;
   for (uint32_t read = 0; read < rows && ReadCatalogueRow(reader, catalogue->columnList.count(), row); ++read) {
     if (auto found = byId.find(row.id); found != byId.end()) found->second->name = row.name;
-    if (row.type == kQueryType) {
+    if (row.type == queryType) {
       auto* entry = new model::CQuerySysObject;
       entry->name = row.name;
       entry->id = row.id;

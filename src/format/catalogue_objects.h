@@ -19,6 +19,7 @@ inline constexpr int16_t kContainerObjectType = 3;
 inline constexpr int16_t kQueryObjectType = 5;
 
 inline constexpr int32_t kSystemObjectFlags = static_cast<int32_t>(0x80000000u);
+inline constexpr int32_t kHiddenObjectFlag = 0x00000002;
 
 // Permissions a new user table gets for the owner and the Users group.
 inline constexpr int32_t kNewTableAccess = 1048319;
