@@ -182,7 +182,7 @@ void DatabaseFile::ReadCatalogue() {
   };
   size_t id = position(u"Id"), parent = position(u"ParentId"), name = position(u"Name"),
          type = position(u"Type"), flags = position(u"Flags"), owner = position(u"Owner");
-  objects.ForEachRow([&](RowPointer, const RowView& row) {
+  objects.ForEachRow([&](format::RowPointer, const RowView& row) {
     CatalogueEntry entry{FixedValue<int32_t>(row, id),
                          FixedValue<int32_t>(row, parent),
                          {},
@@ -202,7 +202,7 @@ void DatabaseFile::ReadSecurityIds() {
   if (!aces) return;
   TableStore& store = Table(*aces);
   if (store.definition().columns.size() < 3) return;
-  store.ForEachRow([&](RowPointer, const RowView& row) {
+  store.ForEachRow([&](format::RowPointer, const RowView& row) {
     auto sid = row.Value(aces_column::kSid);
     if (FixedValue<int32_t>(row, aces_column::kObjectId) != format::kTablesContainerId || !sid ||
         FixedValue<int32_t>(row, aces_column::kAcm) == kInheritedAccess)
@@ -236,13 +236,13 @@ TableStore& DatabaseFile::Table(uint32_t definitionPage) {
   return *tables_.emplace(definitionPage, TableStore::Load(*file_, definitionPage)).first->second;
 }
 
-RowPointer DatabaseFile::AddMapRow() {
+format::RowPointer DatabaseFile::AddMapRow() {
   std::vector<uint8_t> row(kJet4Layout.usageMapRowLength, 0);
   if (!mapPage_ || !mapPage_->CanAdd(row.size())) {
     mapPage_.emplace(kJet4Layout, format::kUsageMapPageOwner);
     mapPageNumber_ = file_->Allocate();
   }
-  RowPointer at{mapPageNumber_, mapPage_->Add(row)};
+  format::RowPointer at{mapPageNumber_, mapPage_->Add(row)};
   file_->Write(mapPageNumber_, mapPage_->bytes());
   return at;
 }

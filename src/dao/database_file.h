@@ -13,11 +13,11 @@
 
 #include "dao/page_file.h"
 #include "dao/property_blob.h"
-#include "dao/row_pointer.h"
 #include "dao/table_definition.h"
 #include "dao/table_store.h"
 #include "dao/usage_map.h"
 #include "format/data_page.h"
+#include "format/row_pointer.h"
 
 namespace tarvex::dao {
 
@@ -56,7 +56,7 @@ class DatabaseFile {
   explicit DatabaseFile(std::unique_ptr<PageFile> file);
   void CreateSystemTables(uint16_t codePage);
   void PlaceMaps(TableDefinition& definition);
-  RowPointer AddMapRow();
+  format::RowPointer AddMapRow();
   void AddCatalogueRow(const CatalogueEntry& entry, const std::vector<uint8_t>& owner,
                        const std::vector<uint8_t>& properties);
   void AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access,

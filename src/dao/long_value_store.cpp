@@ -13,7 +13,7 @@ using format::LongValueKind;
 LongValueStore::LongValueStore(PageFile& file, PageSet ownedPages, PageSet freePages)
     : file_(file), owned_(std::move(ownedPages)), free_(std::move(freePages)) {}
 
-RowPointer LongValueStore::AddRow(std::span<const uint8_t> row) {
+format::RowPointer LongValueStore::AddRow(std::span<const uint8_t> row) {
   if (!page_ || !page_->CanAdd(row.size())) {
     Flush();
     page_.emplace(kJet4Layout, format::kLongValuePageOwner);

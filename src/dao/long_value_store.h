@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "dao/page_file.h"
-#include "dao/row_pointer.h"
 #include "dao/usage_map.h"
 #include "format/data_page.h"
+#include "format/row_pointer.h"
 
 namespace tarvex::dao {
 
@@ -28,7 +28,7 @@ class LongValueStore {
   PageSet FreePages() const;
 
  private:
-  RowPointer AddRow(std::span<const uint8_t> row);
+  format::RowPointer AddRow(std::span<const uint8_t> row);
 
   PageFile& file_;
   PageSet owned_;

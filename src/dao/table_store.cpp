@@ -19,7 +19,7 @@ namespace {
 using format::CDataReader;
 using format::kJet4Layout;
 
-std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, RowPointer at) {
+std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, format::RowPointer at) {
   const auto slot = format::LocateRow(page, kJet4Layout, at.row);
   if (!slot || slot->deleted)
     throw DaoException("A usage map points at a missing row (page " + std::to_string(at.page) +
@@ -29,13 +29,13 @@ std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, RowPointer at) {
 
 }  // namespace
 
-std::vector<uint8_t> ReadMapRow(const PageFile& file, RowPointer at) {
+std::vector<uint8_t> ReadMapRow(const PageFile& file, format::RowPointer at) {
   auto page = file.Read(at.page);
   auto row = SlotBytes(page, at);
   return {row.begin(), row.end()};
 }
 
-void UpdateMapRow(PageFile& file, RowPointer at,
+void UpdateMapRow(PageFile& file, format::RowPointer at,
                   const std::function<void(std::span<uint8_t>)>& update) {
   auto page = file.Read(at.page);
   update(SlotBytes(page, at));
@@ -73,9 +73,9 @@ TableStore::TableStore(PageFile& file, std::vector<uint32_t> definitionPages,
 void TableStore::LoadMapsOnce() {
   if (mapsLoaded_) return;
   mapsLoaded_ = true;
-  owned_ = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(definition_.ownedMap)), file_,
+  owned_ = ReadUsageMap(ReadMapRow(file_, format::RowPointer::FromU32(definition_.ownedMap)), file_,
                         file_.pageCount());
-  free_ = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(definition_.freeMap)), file_,
+  free_ = ReadUsageMap(ReadMapRow(file_, format::RowPointer::FromU32(definition_.freeMap)), file_,
                        file_.pageCount());
 }
 
@@ -97,7 +97,7 @@ void TableStore::StartAppendPage() {
   owned_.Add(appendPageNumber_);
 }
 
-RowPointer TableStore::AppendRow(std::span<const StoredValue> values) {
+format::RowPointer TableStore::AppendRow(std::span<const StoredValue> values) {
   const auto row = encoder_.Encode(values);
   if (row.size() > kJet4Layout.rowMaxLength) throw DaoException("The record is too large.");
   if (!appendPage_) StartAppendPage();
@@ -108,7 +108,7 @@ RowPointer TableStore::AppendRow(std::span<const StoredValue> values) {
     appendPageNumber_ = file_.Allocate();
     owned_.Add(appendPageNumber_);
   }
-  RowPointer at{appendPageNumber_, appendPage_->Add(row)};
+  format::RowPointer at{appendPageNumber_, appendPage_->Add(row)};
   definition_.rowCount++;
   dirty_ = true;
   return at;
@@ -122,10 +122,10 @@ LongValueStore& TableStore::LongValues(uint16_t columnNumber) {
   if (maps == definition_.longValueMaps.end())
     throw DaoException("The table definition has no long-value maps for column " +
                        std::to_string(columnNumber) + ".");
-  auto owned =
-      ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(maps->owned)), file_, file_.pageCount());
-  auto free =
-      ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(maps->free)), file_, file_.pageCount());
+  auto owned = ReadUsageMap(ReadMapRow(file_, format::RowPointer::FromU32(maps->owned)), file_,
+                            file_.pageCount());
+  auto free = ReadUsageMap(ReadMapRow(file_, format::RowPointer::FromU32(maps->free)), file_,
+                           file_.pageCount());
   auto store = std::make_unique<LongValueStore>(file_, std::move(owned), std::move(free));
   return *longValues_.emplace(columnNumber, std::move(store)).first->second;
 }
@@ -137,7 +137,7 @@ std::vector<uint8_t> TableStore::StoreLongValue(size_t columnIndex, std::span<co
   return LongValues(definition_.columns[columnIndex].number).Store(data, inlineAllowed);
 }
 
-void TableStore::ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit) {
+void TableStore::ForEachRow(const std::function<void(format::RowPointer, const RowView&)>& visit) {
   LoadMapsOnce();
   if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
   std::vector<uint8_t> moved;
@@ -196,7 +196,7 @@ std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinitio
                             key.ascending);
   }
   std::vector<IndexEntry> entries;
-  ForEachRow([&](RowPointer at, const RowView& row) {
+  ForEachRow([&](format::RowPointer at, const RowView& row) {
     IndexEntry entry{{}, at.page, at.row};
     bool allNull = true;
     for (auto [index, ascending] : keyColumns) {
@@ -220,8 +220,8 @@ void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
     std::set<std::vector<uint8_t>> distinct;
     for (const auto& e : entries) distinct.insert(e.key);
     real.uniqueCount = static_cast<uint32_t>(distinct.size());
-    PageSet oldPages = ReadUsageMap(ReadMapRow(file_, RowPointer::FromU32(real.usageMap)), file_,
-                                    file_.pageCount());
+    PageSet oldPages = ReadUsageMap(ReadMapRow(file_, format::RowPointer::FromU32(real.usageMap)),
+                                    file_, file_.pageCount());
     PageSet reusable;
     for (uint32_t page : oldPages.pages()) {
       auto bytes = file_.Read(page);
@@ -232,7 +232,7 @@ void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
     }
     auto built = BuildIndex(std::move(entries), definitionPage(), reusable, file_, freedPages);
     real.rootPage = built.rootPage;
-    UpdateMapRow(file_, RowPointer::FromU32(real.usageMap),
+    UpdateMapRow(file_, format::RowPointer::FromU32(real.usageMap),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, built.pages, file_); });
   }
 }
@@ -241,16 +241,16 @@ void TableStore::WriteMaps() {
   LoadMapsOnce();
   PageSet free = free_;
   if (appendPage_) free.Set(appendPageNumber_, appendPage_->WorthFilling());
-  UpdateMapRow(file_, RowPointer::FromU32(definition_.ownedMap),
+  UpdateMapRow(file_, format::RowPointer::FromU32(definition_.ownedMap),
                [&](std::span<uint8_t> row) { WriteUsageMap(row, owned_, file_); });
-  UpdateMapRow(file_, RowPointer::FromU32(definition_.freeMap),
+  UpdateMapRow(file_, format::RowPointer::FromU32(definition_.freeMap),
                [&](std::span<uint8_t> row) { WriteUsageMap(row, free, file_); });
   for (auto& [number, store] : longValues_) {
     auto maps = std::find_if(definition_.longValueMaps.begin(), definition_.longValueMaps.end(),
                              [&](const LongValueMaps& m) { return m.columnNumber == number; });
-    UpdateMapRow(file_, RowPointer::FromU32(maps->owned),
+    UpdateMapRow(file_, format::RowPointer::FromU32(maps->owned),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, store->ownedPages(), file_); });
-    UpdateMapRow(file_, RowPointer::FromU32(maps->free),
+    UpdateMapRow(file_, format::RowPointer::FromU32(maps->free),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, store->FreePages(), file_); });
   }
 }

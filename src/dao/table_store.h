@@ -37,12 +37,12 @@ class TableStore {
   }
 
   // Throws DaoException when the row cannot fit on a page.
-  RowPointer AppendRow(std::span<const StoredValue> values);
+  format::RowPointer AppendRow(std::span<const StoredValue> values);
   // Stores long-value data for column `columnIndex`; returns the column's bytes.
   std::vector<uint8_t> StoreLongValue(size_t columnIndex, std::span<const uint8_t> data,
                                       bool inlineAllowed);
   // Calls `visit` for every live row (moved rows followed, deleted rows skipped).
-  void ForEachRow(const std::function<void(RowPointer, const RowView&)>& visit);
+  void ForEachRow(const std::function<void(format::RowPointer, const RowView&)>& visit);
   // True when every index of the table can be rebuilt here (no key on a
   // memo, long binary or decimal column), so rows may be added.
   bool IndexesRebuildable() const;
@@ -79,8 +79,8 @@ class TableStore {
 };
 
 // Reads or rewrites one usage-map row in place.
-std::vector<uint8_t> ReadMapRow(const PageFile& file, RowPointer at);
-void UpdateMapRow(PageFile& file, RowPointer at,
+std::vector<uint8_t> ReadMapRow(const PageFile& file, format::RowPointer at);
+void UpdateMapRow(PageFile& file, format::RowPointer at,
                   const std::function<void(std::span<uint8_t>)>& update);
 
 }  // namespace tarvex::dao

@@ -220,7 +220,7 @@ DecodedDefinition DecodeTableDefinition(Bytes s, const JetLayout& layout) {
   };
   const auto header = CDataReader::Slice(s, 0, layout.tableDefHeaderLength);
   if (!header) return stop(DefinitionFault::kEndsEarly);
-  if (s[0] != kTableDefPageType) fail(DefinitionFault::kNotADefinition);
+  if (!IsPageOfType(s, PageType::kTableDefinition)) fail(DefinitionFault::kNotADefinition);
   d.rawHeader.assign(header->begin(), header->end());
   h.length = *CDataReader::U32(s, layout.tableDefLengthOffset);
   if (layout.tableDefHeaderWord2Offset)

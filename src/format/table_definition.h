@@ -16,11 +16,11 @@
 
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
+#include "format/page_type.h"
 #include "format/value_types.h"
 
 namespace tarvex::format {
 
-inline constexpr uint8_t kTableDefPageType = 0x02;
 inline constexpr size_t kContinuationHeaderLength = 8;
 inline constexpr uint16_t kNoColumn = 0xFFFF;  // an unused key slot; the end of the long-value maps
 inline constexpr size_t kIndexKeySlots = 10;
@@ -197,7 +197,7 @@ DefinitionStream ReadDefinitionStream(uint32_t first, const JetLayout& layout,
       return out;
     }
     // A page of another type ends the chain; the first page is kept whatever it holds.
-    const bool isDefinition = page[0] == kTableDefPageType;
+    const bool isDefinition = IsPageOfType(page, PageType::kTableDefinition);
     if (!isDefinition) out.fault = DefinitionFault::kNotADefinition;
     if (!isDefinition && !out.pages.empty()) return out;
     out.pages.push_back(number);

@@ -36,7 +36,7 @@ std::string Hex(const Entry& bytes) {
 bool HasWideText(TableStore& table, const RealIndexDefinition& real) {
   bool wide = false;
   const auto& columns = table.definition().columns;
-  table.ForEachRow([&](RowPointer, const RowView& row) {
+  table.ForEachRow([&](format::RowPointer, const RowView& row) {
     for (const auto& key : real.keys)
       for (size_t i = 0; i < columns.size(); ++i)
         if (columns[i].number == key.columnNumber && columns[i].type == 10)
