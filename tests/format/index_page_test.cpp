@@ -6,11 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "format/page_type.h"
+#include "support/fixture_pages.h"
 #include "support/test_paths.h"
 
 namespace tarvex::format {
@@ -104,15 +103,14 @@ TEST(IndexPageFixtures, EveryIndexPageReencodesTheSame) {
   size_t leaves = 0, nodes = 0, compressed = 0;
   for (const auto& fixture : test::FixturesWithTruth()) {
     SCOPED_TRACE(fixture.file.filename().string());
-    std::ifstream in(fixture.file, std::ios::binary);
-    const Blob file((std::istreambuf_iterator<char>(in)), {});
-    const JetLayout& layout = file.at(0x14) == 0 ? kJet3Layout : kJet4Layout;  // the version byte
-    for (size_t at = layout.pageSize; at + layout.pageSize <= file.size(); at += layout.pageSize) {
-      const Bytes page = Bytes(file).subspan(at, layout.pageSize);
+    const auto pages = test::ReadFixturePages(fixture.file);
+    const JetLayout& layout = *pages.layout;
+    for (uint32_t number = 1; number < pages.pageCount(); ++number) {
+      const Bytes page = pages.Page(number);
       if (page[1] != kPageTypeMarker) continue;
       const auto decoded = DecodeIndexPage(page, layout);
       if (!decoded) continue;
-      SCOPED_TRACE("page " + std::to_string(at / layout.pageSize));
+      SCOPED_TRACE("page " + std::to_string(number));
       ASSERT_EQ(decoded->fault, IndexPageFault::kNone);
       (decoded->leaf ? leaves : nodes)++;
       compressed += decoded->prefixLength > 0;

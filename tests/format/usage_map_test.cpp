@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
 
 #include "format/data_page.h"
+#include "support/fixture_pages.h"
 #include "support/test_paths.h"
 
 namespace tarvex::format {
@@ -141,13 +140,10 @@ TEST(UsageMapFixtures, EveryMapRowAndBitmapPageReencodesTheSame) {
   size_t inlineMaps = 0, referenceMaps = 0, bitmapPages = 0;
   for (const auto& fixture : test::FixturesWithTruth()) {
     SCOPED_TRACE(fixture.file.filename().string());
-    std::ifstream in(fixture.file, std::ios::binary);
-    const Blob file((std::istreambuf_iterator<char>(in)), {});
-    const JetLayout& layout = file.at(0x14) == 0 ? kJet3Layout : kJet4Layout;  // the version byte
-    const auto pageCount = static_cast<uint32_t>(file.size() / layout.pageSize);
-    auto pageBytes = [&](uint32_t number) {
-      return Bytes(file).subspan(layout.PageOffset(number), layout.pageSize);
-    };
+    const auto fixturePages = test::ReadFixturePages(fixture.file);
+    const JetLayout& layout = *fixturePages.layout;
+    const uint32_t pageCount = fixturePages.pageCount();
+    auto pageBytes = [&](uint32_t number) { return fixturePages.Page(number); };
     for (uint32_t number = 1; number < pageCount; ++number) {
       const Bytes page = pageBytes(number);
       if (!IsDataPage(page, layout) ||

@@ -1,8 +1,6 @@
 #include "support/fixture_tables.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
@@ -13,10 +11,7 @@ namespace tarvex::test {
 
 FixtureTables ReadFixtureTables(const std::filesystem::path& path) {
   FixtureTables fixture;
-  std::ifstream in(path, std::ios::binary);
-  fixture.file.assign(std::istreambuf_iterator<char>(in), {});
-  const bool jet3 = fixture.file.size() > 0x14 && fixture.file[0x14] == 0;  // the version byte
-  fixture.layout = jet3 ? &format::kJet3Layout : &format::kJet4Layout;
+  static_cast<FixturePages&>(fixture) = ReadFixturePages(path);
   const format::JetLayout& layout = *fixture.layout;
   auto isDefinition = [&](format::Bytes bytes) {
     return std::equal(bytes.begin(),
