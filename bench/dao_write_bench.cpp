@@ -56,7 +56,7 @@ PreparedRows Prepare() {
   for (size_t i = 0; i < kDistinctRows; ++i) {
     rows.narrow.push_back(MakeRow(i));
     WideRowTexts wide;
-    for (size_t c = 0; c < kColumns; ++c) wide[c] = format::FromUtf8(rows.narrow.back()[c]);
+    for (size_t c = 0; c < kColumns; ++c) wide[c] = FromUtf8(rows.narrow.back()[c]);
     rows.wide.push_back(std::move(wide));
   }
   return rows;
