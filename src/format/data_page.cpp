@@ -41,8 +41,7 @@ std::optional<RowSlot> LocateRow(Bytes page, const JetLayout& layout, uint32_t r
 
 DataPageBuilder::DataPageBuilder(const JetLayout& layout, uint32_t owner)
     : layout_(&layout), bytes_(layout.pageSize, 0), lowestRowStart_(layout.pageSize) {
-  bytes_[0] = layout.dataPageSignature[0];
-  bytes_[1] = layout.dataPageSignature[1];
+  PutPageType(bytes_, PageType::kData);
   PutU32(bytes_, layout.dataPageOwnerOffset, owner);
   UpdateHeader();
 }

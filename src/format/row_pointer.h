@@ -9,8 +9,6 @@
 
 namespace tarvex::format {
 
-inline constexpr size_t kRowPointerSize = 4;
-
 struct RowPointer {
   uint32_t page = 0;
   uint8_t row = 0;
