@@ -67,6 +67,9 @@ void PrintSummary(const writer::SaveReport& report) {
     std::cout << format::ToUtf8(table.name) << ": " << table.rowsRecovered << " rows recovered, "
               << table.rowsWritten << " written";
     if (table.savedName.empty()) std::cout << " (not created: " << table.problem << ")";
+    if (table.rowsRefused.count)
+      std::cout << ", " << table.rowsRefused.count << " refused (" << table.rowsInRefusedTable
+                << " kept in '" << format::ToUtf8(table.refusedTable) << "')";
     std::cout << "\n";
   }
   size_t fields = 0, indexes = 0;

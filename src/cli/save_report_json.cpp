@@ -34,6 +34,12 @@ ordered_json Table(const writer::TableSaveReport& table) {
   json["rowsRecovered"] = table.rowsRecovered;
   json["rowsWritten"] = table.rowsWritten;
   if (table.rowsRefused.count) json["rowsRefused"] = Refused(table.rowsRefused);
+  if (!table.refusedTable.empty() || !table.refusedRowsProblem.empty()) {
+    json["refusedRowsTable"] = {{"name", ToUtf8(table.refusedTable)},
+                                {"rows", table.rowsInRefusedTable}};
+    if (!table.refusedRowsProblem.empty())
+      json["refusedRowsTable"]["problem"] = table.refusedRowsProblem;
+  }
   ordered_json refused = ordered_json::object();
   for (const auto& [column, values] : table.refusedValues)
     refused[ToUtf8(column)] = Refused(values);

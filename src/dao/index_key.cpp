@@ -19,6 +19,7 @@ constexpr uint8_t kDescendingNull = 0xFF;
 constexpr uint8_t kTextEnd = 0x01;
 constexpr uint8_t kExtraPlaceholder = 0x02;
 constexpr uint8_t kUnprintableMarker = 0x06;
+constexpr uint8_t kControlSortPrefix = 0x08;  // first code of tab, line feed and the like
 constexpr size_t kBinarySegment = 8;
 constexpr uint8_t kMoreSegments = 0x09;
 
@@ -77,7 +78,9 @@ class TextKeyBuilder {
     if (code.inlineLength > 0) {
       std::array<uint8_t, 2> bytes{code.inline0, code.inline1};
       inline_.insert(inline_.end(), bytes.begin(), bytes.begin() + code.inlineLength);
-      ++position_;
+      // A letter that sorts as two (ß as "ss", æ as "ae") takes two places,
+      // as Access counts them for the unprintable characters after it.
+      position_ += code.inlineLength == 2 && code.inline0 != kControlSortPrefix ? 2 : 1;
     }
     if (code.kind == 'I') AddExtra(thisPos, code.extra);
     if (code.kind == 'U') AddUnprintable(thisPos, code.extra);

@@ -167,6 +167,8 @@ void Recordset::Update() {
   if (hasAutomaticValues_) FillAutomaticValues();
   // The record is used up whether or not it can be stored; a new one needs AddNew.
   editing_ = false;
+  // Checked before any long value is stored, so that a refused record leaves nothing behind.
+  auto keys = table_->CheckKeys(values_);
   if (hasLongValues_) {
     const auto& columns = table_->definition().columns;
     const bool inlineAllowed = LongValuesFitInRow();
@@ -175,6 +177,7 @@ void Recordset::Update() {
         values_[i] = table_->StoreLongValue(i, *values_[i], inlineAllowed);
   }
   table_->AppendRow(values_);
+  table_->ClaimKeys(std::move(keys));
 }
 
 void Recordset::Close() {

@@ -4,6 +4,7 @@
 
 #include "dao/database_file.h"
 #include "dao/field_type.h"
+#include "dao/index_key.h"
 #include "format/jet_layout.h"
 #include "format/unicode.h"
 #include "format/value_text.h"
@@ -151,7 +152,50 @@ void TableDef::CreateField(const FieldInfo& info) {
 
 void TableDef::CreateIndex(const IndexInfo& info) {
   RequireCreated();
-  throw DaoException("Creating index '" + format::ToUtf8(info.name) + "' is not supported yet.");
+  CheckObjectName(info.name, "Index");
+  const std::string label = "Index '" + format::ToUtf8(info.name) + "'";
+  for (const auto& logical : definition_.logicalIndexes) {
+    if (SameNameNoCase(logical.name, info.name)) throw DaoException(label + " already exists.");
+    if (info.primary && logical.indexType == format::kLogicalIndexPrimaryKey)
+      throw DaoException("The table already has a primary key.");
+  }
+  if (definition_.realIndexes.size() >= format::kMaxIndexes)
+    throw DaoException("A table holds at most 32 indexes.");
+  if (info.fields.empty()) throw DaoException(label + " has no fields.");
+  if (info.fields.size() > format::kIndexKeySlots)
+    throw DaoException(label + " has more than 10 fields.");
+  RealIndexDefinition real;
+  for (const auto& field : info.fields) {
+    const auto column =
+        std::find_if(definition_.columns.begin(), definition_.columns.end(),
+                     [&](const ColumnDefinition& c) { return SameNameNoCase(c.name, field.name); });
+    if (column == definition_.columns.end())
+      throw DaoException(label + " names no field of the table ('" + format::ToUtf8(field.name) +
+                         "').");
+    if (!IsIndexableType(column->type))
+      throw DaoException(label + ": field '" + format::ToUtf8(column->name) +
+                         "' cannot be indexed (memo, OLE and multi-valued fields cannot).");
+    // Fields are numbered in creation order when the table is appended.
+    const auto number = static_cast<uint16_t>(column - definition_.columns.begin());
+    if (std::any_of(real.keys.begin(), real.keys.end(),
+                    [&](const IndexKeyColumn& key) { return key.columnNumber == number; }))
+      throw DaoException(label + " names field '" + format::ToUtf8(column->name) + "' twice.");
+    real.keys.push_back({number, !field.descending});
+  }
+  // A primary key is unique and has no nulls; Jet 4 sets the top bit on every index.
+  real.flags = format::kIndexAlwaysSet;
+  if (info.unique || info.primary) real.flags |= format::kIndexUnique;
+  if (info.ignoreNulls) real.flags |= format::kIndexIgnoreNulls;
+  if (info.required || info.primary) real.flags |= format::kIndexRequired;
+  const auto number = static_cast<uint32_t>(definition_.realIndexes.size());
+  definition_.realIndexes.push_back(std::move(real));
+  // Each index has a tree of its own, numbered as its real index, as mdbtools pairs them.
+  definition_.logicalIndexes.push_back(
+      {info.name,
+       number,
+       number,
+       static_cast<uint8_t>(info.primary ? format::kLogicalIndexPrimaryKey : 0),
+       {}});
 }
 
 void TableDef::Append() {

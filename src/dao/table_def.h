@@ -20,7 +20,10 @@ class TableDef {
   // Throws for an unknown type, a bad or duplicate name, or a bad size.
   void CreateField(const std::u16string& name, int type, long size, long attributes);
   void CreateField(const FieldInfo& info);
-  // Indexes come with a later version of the engine: throws "not supported".
+  // Adds an index over fields already created; its tree is built when the
+  // database closes. Throws for a bad or duplicate name, a second primary
+  // key, no or more than 10 fields, an unknown field, or a field that cannot
+  // be indexed (memo, OLE, multi-valued).
   void CreateIndex(const IndexInfo& info);
   // Writes the table; throws when it has no fields or was not created.
   void Append();

@@ -185,33 +185,27 @@ bool TableStore::IndexesRebuildable() const {
 }
 
 std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinition& real) {
-  const uint8_t booleanType = static_cast<uint8_t>(FieldType::kBoolean);
-  std::vector<std::pair<size_t, bool>> keyColumns;
-  for (const auto& key : real.keys) {
-    auto column =
-        std::find_if(definition_.columns.begin(), definition_.columns.end(),
-                     [&](const ColumnDefinition& c) { return c.number == key.columnNumber; });
-    if (column == definition_.columns.end()) throw DaoException("An index names a missing column.");
-    keyColumns.emplace_back(static_cast<size_t>(column - definition_.columns.begin()),
-                            key.ascending);
-  }
+  const auto keyColumns = KeyColumnsOf(definition_, real);
   std::vector<IndexEntry> entries;
   ForEachRow([&](format::RowPointer at, const RowView& row) {
     IndexEntry entry{{}, at.page, at.row};
-    bool allNull = true;
-    for (auto [index, ascending] : keyColumns) {
-      uint8_t type = definition_.columns[index].type;
-      std::optional<std::span<const uint8_t>> value;
-      if (type != booleanType)
-        value = row.Value(index);
-      else if (row.BooleanValue(index))
-        value = std::span<const uint8_t>();
-      allNull = allNull && !value && type != booleanType;
-      AppendKeyColumn(entry.key, type, value, ascending);
-    }
-    if (!(allNull && (real.flags & format::kIndexIgnoreNulls))) entries.push_back(std::move(entry));
+    const KeyNulls nulls = AppendRowKey(entry.key, keyColumns, [&](const KeyColumn& c) {
+      if (c.type != static_cast<uint8_t>(FieldType::kBoolean)) return row.Value(c.index);
+      return row.BooleanValue(c.index) ? std::optional(std::span<const uint8_t>()) : std::nullopt;
+    });
+    if (!(nulls.all && (real.flags & format::kIndexIgnoreNulls)))
+      entries.push_back(std::move(entry));
   });
   return entries;
+}
+
+std::vector<std::string> TableStore::CheckKeys(std::span<const StoredValue> values) {
+  if (!checks_) {
+    checks_.emplace(definition_);
+    if (definition_.rowCount > 0)
+      ForEachRow([&](format::RowPointer, const RowView& row) { checks_->Remember(row); });
+  }
+  return checks_->Check(values);
 }
 
 void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {

@@ -9,9 +9,11 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "dao/index_builder.h"
+#include "dao/index_checks.h"
 #include "dao/long_value_store.h"
 #include "dao/page_file.h"
 #include "dao/row_codec.h"
@@ -48,6 +50,11 @@ class TableStore {
   bool IndexesRebuildable() const;
   // The entries of real index `realIndex` for every live row, unsorted.
   std::vector<IndexEntry> CollectIndexEntries(const RealIndexDefinition& realIndex);
+  // Throws DaoException when a record of `values` would break an index of
+  // the table, as Access refuses it; otherwise returns the keys to hand to
+  // ClaimKeys once the row is stored.
+  std::vector<std::string> CheckKeys(std::span<const StoredValue> values);
+  void ClaimKeys(std::vector<std::string> keys) { checks_->Claim(std::move(keys)); }
   // Writes all changes; pages freed by index rebuilding are added to `freedPages`.
   void Finish(std::vector<uint32_t>& freedPages);
 
@@ -73,6 +80,7 @@ class TableStore {
   std::optional<format::DataPageBuilder> appendPage_;
   uint32_t appendPageNumber_ = 0;
   std::map<uint16_t, std::unique_ptr<LongValueStore>> longValues_;
+  std::optional<IndexChecks> checks_;  // made when the first record is checked
   // The columns of a stored table never change, so its rows keep one layout.
   format::RowEncoder encoder_{format::kJet4Layout, RowColumns(definition_), definition_.maxColumns,
                               definition_.FixedAreaLength(), definition_.VariableColumnCount()};

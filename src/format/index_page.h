@@ -43,6 +43,13 @@ constexpr size_t IndexPageCapacity(const JetLayout& layout) {
   return layout.pageSize - layout.indexEntriesOffset;
 }
 
+// The longest key an index may hold: its node entry (key, row and child
+// pointers) must fit a page with a byte to spare, so that every node page
+// takes at least two children and a tree always narrows towards its root.
+constexpr size_t MaxIndexKeyLength(const JetLayout& layout) {
+  return IndexPageCapacity(layout) - 1 - kIndexRowPointerSize - kIndexChildPointerSize;
+}
+
 // Nothing when `page` is not a whole index page of the layout.
 std::optional<IndexPage> DecodeIndexPage(Bytes page, const JetLayout& layout);
 

@@ -17,6 +17,7 @@
 #include "model/access_data.h"
 #include "model/table_data_file.h"
 #include "writer/database_engine.h"
+#include "writer/refused_rows.h"
 #include "writer/save_report.h"
 #include "writer/table_order.h"
 
@@ -87,6 +88,12 @@ class CAccessSaveRepairedFile {
   bool SaveRows(const model::CAccessTable& table, const SavedTable& saved, TableSaveReport& entry);
   void WriteValue(const model::CAccessTable& table, const SavedTable& saved, int position,
                   const std::u16string& text, TableSaveReport& entry);
+  // Fills oleBytes_ with the bytes a Binary or OLE value text stands for;
+  // false, with the reason in `failure`, when they cannot be read.
+  bool ReadValueBytes(int columnType, const std::u16string& text, std::string& failure);
+  // Writes the rows the engine refused into the table's companion table.
+  void SaveRefusedRows(const model::CAccessTable& table, const SavedTable& saved, RefusedRows& rows,
+                       TableSaveReport& entry);
   bool OpenDatabase();
   bool CloseDatabase();
   // Ends the save as failed: the reason is logged and reported, the failure flag set.

@@ -39,6 +39,10 @@ bool HoldsZeroLengthText(int fieldType) {
   return fieldType == kTextFieldType || fieldType == kMemoFieldType;
 }
 
+bool HoldsBytes(int columnType) {
+  return columnType == TypeCode(ColumnType::kOle) || columnType == TypeCode(ColumnType::kBinary);
+}
+
 std::optional<dao::FieldInfo> PlanField(const model::CAccessColInfo& column,
                                         FieldMarkers& markers) {
   uint8_t type = column.type;

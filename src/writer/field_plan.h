@@ -34,6 +34,9 @@ std::optional<dao::FieldInfo> PlanField(const model::CAccessColInfo& column, Fie
 // True for the field types that hold a zero-length string.
 bool HoldsZeroLengthText(int fieldType);
 
+// True for the column types whose value texts stand for bytes (Binary, OLE).
+bool HoldsBytes(int columnType);
+
 // The index for a recovered one; each slot's field is `fieldName` of the
 // slot's column number (empty when no column has it).
 dao::IndexInfo PlanIndex(const model::CAccessTableIndex& index,

@@ -28,7 +28,10 @@ struct TableSaveReport {
   std::string problem;       // why it was not created, or its rows not written
   uint64_t rowsRecovered = 0;
   uint64_t rowsWritten = 0;
-  RefusedValues rowsRefused;                              // records the engine did not store
+  RefusedValues rowsRefused;        // records the engine did not store
+  std::u16string refusedTable;      // the companion table that keeps the refused records
+  uint64_t rowsInRefusedTable = 0;  // refused records it holds
+  std::string refusedRowsProblem;   // why refused records are missing from it
   std::map<std::u16string, RefusedValues> refusedValues;  // by column name as recovered
   std::vector<SkippedItem> fieldsNotCreated;
   std::vector<SkippedItem> indexesNotCreated;

@@ -10,6 +10,7 @@
 #include "writer/access_save_repaired_file.h"
 #include "writer/field_plan.h"
 #include "writer/object_names.h"
+#include "writer/refused_rows.h"
 #include "writer/save_status.h"
 #include "writer/value_rules.h"
 
@@ -81,10 +82,12 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
   };
   const int columnCount = table.tableDefInfo.columnCount;
   auto& progress = engine::ProgressStatus();
+  RefusedRows refusedRows(table, columnCount);
   std::u16string text;
   bool atEnd = false;
   while (!atEnd && !dataFile_.AtEnd()) {
     bool started = false;
+    std::string refusal;  // why the engine did not take the record
     for (int position = 0; position < columnCount; ++position) {
       const model::RecordKind kind = dataFile_.ReadRecord(text);
       if (kind == model::RecordKind::kEnd) {
@@ -95,25 +98,35 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
         // Every row becomes a record of its own, even one whose values are all empty.
         started = true;
         progress.Step();
+        refusedRows.StartRow();
         try {
           database_->AddNew();
         } catch (const dao::DaoException& error) {
-          NoteRefused(entry.rowsRefused, error.what());
+          refusal = error.what();
         }
       }
       if (kind == model::RecordKind::kRowEnd) break;
-      if (kind == model::RecordKind::kValue) WriteValue(table, saved, position, text, entry);
+      if (kind == model::RecordKind::kValue) {
+        refusedRows.KeepValue(position, text);
+        if (refusal.empty()) WriteValue(table, saved, position, text, entry);
+      }
       if (!Saving()) {
         closeRecordset();  // the pending record is not stored
         return false;
       }
     }
     if (!started) break;
-    try {
-      database_->Update();
-      ++entry.rowsWritten;
-    } catch (const dao::DaoException& error) {
-      NoteRefused(entry.rowsRefused, error.what());
+    if (refusal.empty()) {
+      try {
+        database_->Update();
+        ++entry.rowsWritten;
+      } catch (const dao::DaoException& error) {
+        refusal = error.what();
+      }
+    }
+    if (!refusal.empty()) {
+      NoteRefused(entry.rowsRefused, refusal);
+      refusedRows.KeepRow(refusal);
     }
     if (!Saving()) {
       closeRecordset();
@@ -121,6 +134,7 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
     }
   }
   closeRecordset();
+  if (refusedRows.count() > 0) SaveRefusedRows(table, saved, refusedRows, entry);
   return true;
 }
 
@@ -135,20 +149,14 @@ void CAccessSaveRepairedFile::WriteValue(const model::CAccessTable& table, const
     NoteRefused(entry.refusedValues[column.name], reason);
   };
   try {
-    if (column.type == TypeCode(ColumnType::kOle)) {
-      // The text is the path of the file that holds the object's bytes.
-      if (text.empty()) return;
-      model::CErrorHandler error;
-      if (!engine::CFileReader::ReadAll(format::ToUtf8(text), oleBytes_, error)) {
-        refuse("The OLE object file cannot be read: " + format::ToUtf8(error.Message()));
+    if (HoldsBytes(column.type)) {
+      if (column.type == TypeCode(ColumnType::kOle) && text.empty()) return;
+      std::string failure;
+      if (!ReadValueBytes(column.type, text, failure)) {
+        refuse(failure);
         return;
       }
       database_->SetFieldValue(field, std::span<const uint8_t>(oleBytes_));
-    } else if (column.type == TypeCode(ColumnType::kBinary)) {
-      const auto version =
-          engine::SourceIsJet4() ? format::JetVersion::kJet4 : format::JetVersion::kJet3;
-      const auto bytes = format::BinaryValueBytes(version, text);
-      database_->SetFieldValue(field, std::span<const uint8_t>(bytes));
     } else if (text.empty()) {
       // An empty text is a zero-length string where the field holds one, else null.
       if (HoldsZeroLengthText(saved.fieldType[static_cast<size_t>(position)]))
@@ -164,6 +172,21 @@ void CAccessSaveRepairedFile::WriteValue(const model::CAccessTable& table, const
   } catch (const dao::DaoException& error) {
     refuse(error.what());
   }
+}
+
+bool CAccessSaveRepairedFile::ReadValueBytes(int type, const std::u16string& text,
+                                             std::string& failure) {
+  if (type == TypeCode(ColumnType::kBinary)) {
+    const auto version =
+        engine::SourceIsJet4() ? format::JetVersion::kJet4 : format::JetVersion::kJet3;
+    oleBytes_ = format::BinaryValueBytes(version, text);
+    return true;
+  }
+  // An OLE object's text is the path of the file that holds its bytes.
+  model::CErrorHandler error;
+  if (engine::CFileReader::ReadAll(format::ToUtf8(text), oleBytes_, error)) return true;
+  failure = "The OLE object file cannot be read: " + format::ToUtf8(error.Message());
+  return false;
 }
 
 }  // namespace tarvex::writer

@@ -2,9 +2,12 @@
 // the database still reads back whole afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "dao_test_util.h"
+#include "format/unicode.h"
 #include "support/oracle_readers.h"
 #include "support/test_paths.h"
 
@@ -60,6 +63,28 @@ const std::vector<BadCall> kBadCalls = {
      [](Database& db) {
        WithTableDef(db, [](TableDef& t) {
          t.CreateIndex({u"PrimaryKey", {{u"X", false}}, true, true});
+       });
+     }},
+    {"index on a memo field",
+     [](Database& db) {
+       WithTableDef(db, [](TableDef& t) {
+         t.CreateField(u"Notes", 12, 0, 0);
+         t.CreateIndex({.name = u"ByNotes", .fields = {{u"Notes", false}}});
+       });
+     }},
+    {"second primary key",
+     [](Database& db) {
+       WithTableDef(db, [](TableDef& t) {
+         t.CreateField(u"A", 4, 4, 0);
+         t.CreateIndex({.name = u"PrimaryKey", .fields = {{u"A", false}}, .primary = true});
+         t.CreateIndex({.name = u"Other", .fields = {{u"A", true}}, .primary = true});
+       });
+     }},
+    {"index of eleven fields",
+     [](Database& db) {
+       WithTableDef(db, [](TableDef& t) {
+         t.CreateField(u"A", 4, 4, 0);
+         t.CreateIndex({.name = u"Wide", .fields = std::vector<IndexFieldInfo>(11, {u"A", false})});
        });
      }},
     {"table name in use", [](Database& db) { TableDef(db).Create(u"good", 0); }},
@@ -185,6 +210,80 @@ TEST(BadCalls, ARefusedValueLeavesTheFieldAsItWas) {
   auto rows = MdbExportRows(file, "T");
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0], (std::vector<std::string>{"12", ""}));
+}
+
+}  // namespace
+}  // namespace tarvex::dao::test
+
+namespace tarvex::dao::test {
+namespace {
+
+// Records a unique or primary-key index cannot take are refused at Update, as
+// Access refuses them, and leave nothing behind; nulls may repeat in a unique index.
+TEST(Indexes, UpdateRefusesTheRecordsAccessRefuses) {
+  tarvex::test::ScratchDir scratch;
+  auto file = scratch.path() / "keys.mdb";
+  Database db;
+  db.Create(file, kLocale, kDbVersion40);
+  TableDef table(db);
+  table.Create(u"Keyed", kDbAttachExclusive);
+  table.CreateField(u"Id", 4, 4, 0);
+  table.CreateField(u"Code", 10, 255, 0);
+  table.CreateField(u"Notes", 12, 0, 0);
+  for (const char16_t* name : {u"T1", u"T2", u"T3", u"T4", u"T5", u"T6", u"T7", u"T8"})
+    table.CreateField(name, 10, 255, 0);
+  table.CreateIndex({.name = u"PrimaryKey", .fields = {{u"Id", false}}, .primary = true});
+  table.CreateIndex({.name = u"ByCode", .fields = {{u"Code", true}}, .unique = true});
+  table.CreateIndex({.name = u"Wide",
+                     .fields = {{u"Code", false},
+                                {u"T1", false},
+                                {u"T2", false},
+                                {u"T3", false},
+                                {u"T4", false},
+                                {u"T5", false},
+                                {u"T6", false},
+                                {u"T7", false},
+                                {u"T8", false}}});
+  table.Append();
+  table.Close();
+
+  const std::u16string longText(255, u'\u00E9');  // two key bytes a character
+  struct Row {
+    std::optional<std::u16string> id, code;
+    bool stored;
+  };
+  const std::vector<Row> rows = {
+      {u"1", u"a", true},          {u"1", u"b", false},         // the primary key's value again
+      {std::nullopt, u"c", false},                              // a null primary key
+      {u"2", std::nullopt, true},  {u"3", std::nullopt, true},  // nulls repeat in a unique index
+      {u"4", u"A", false},                                      // keys ignore case
+      {u"5", longText, false},                                  // a key too long for a page
+  };
+  Recordset rs(db);
+  rs.Open(-1, u"SELECT * FROM [Keyed]", 0);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(format::ToUtf8(row.id.value_or(u"null")));
+    rs.AddNew();
+    if (row.id) rs.SetFieldValue(0, *row.id);
+    if (row.code) rs.SetFieldValue(1, *row.code);
+    rs.SetFieldValue(2,
+                     std::u16string(5000, u'n'));  // a long value a refused record must not leave
+    for (int field = 3; field < 11; ++field)
+      if (row.code == longText) rs.SetFieldValue(field, longText);
+    if (row.stored)
+      rs.Update();
+    else
+      EXPECT_THROW(rs.Update(), DaoException);
+  }
+  rs.Close();
+  db.Close();
+
+  auto exported = MdbExportRows(file, "Keyed");
+  ASSERT_EQ(exported.size(), 3u);
+  std::vector<std::string> ids;
+  for (const auto& row : exported) ids.push_back(row[0]);
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(ids, (std::vector<std::string>{"1", "2", "3"}));
 }
 
 }  // namespace

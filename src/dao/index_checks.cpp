@@ -1,0 +1,76 @@
+#include "dao/index_checks.h"
+
+#include <algorithm>
+
+#include "dao/dao_exception.h"
+#include "format/index_page.h"
+#include "format/jet_layout.h"
+
+namespace tarvex::dao {
+
+std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& definition,
+                                    const RealIndexDefinition& real) {
+  std::vector<KeyColumn> columns;
+  for (const auto& key : real.keys) {
+    const auto column =
+        std::find_if(definition.columns.begin(), definition.columns.end(),
+                     [&](const ColumnDefinition& c) { return c.number == key.columnNumber; });
+    if (column == definition.columns.end()) throw DaoException("An index names a missing column.");
+    columns.push_back(
+        {static_cast<size_t>(column - definition.columns.begin()), column->type, key.ascending});
+  }
+  return columns;
+}
+
+IndexChecks::IndexChecks(const TableDefinition& definition)
+    : definition_(definition), unique_(definition.realIndexes.size()) {
+  for (const auto& real : definition.realIndexes)
+    columns_.push_back(KeyColumnsOf(definition, real));
+}
+
+void IndexChecks::Remember(const RowView& row) {
+  std::vector<uint8_t> key;
+  for (size_t r = 0; r < columns_.size(); ++r) {
+    if (!(definition_.realIndexes[r].flags & format::kIndexUnique)) continue;
+    key.clear();
+    const KeyNulls nulls = AppendRowKey(key, columns_[r], [&](const KeyColumn& c) {
+      if (c.type != static_cast<uint8_t>(FieldType::kBoolean)) return row.Value(c.index);
+      return row.BooleanValue(c.index) ? std::optional(std::span<const uint8_t>()) : std::nullopt;
+    });
+    if (!nulls.all) unique_[r].emplace(key.begin(), key.end());
+  }
+}
+
+std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values) const {
+  std::vector<std::string> keys(columns_.size());
+  std::vector<uint8_t> key;
+  for (size_t r = 0; r < columns_.size(); ++r) {
+    const uint8_t flags = definition_.realIndexes[r].flags;
+    key.clear();
+    const KeyNulls nulls = AppendRowKey(
+        key, columns_[r], [&](const KeyColumn& c) -> std::optional<std::span<const uint8_t>> {
+          if (!values[c.index]) return std::nullopt;
+          return std::span<const uint8_t>(*values[c.index]);
+        });
+    // Access's own words for the records it refuses.
+    if ((flags & format::kIndexRequired) && nulls.any)
+      throw DaoException("Index or primary key cannot contain a Null value.");
+    if (key.size() > format::MaxIndexKeyLength(format::kJet4Layout))
+      throw DaoException("The record's key is too long for an index.");
+    if (!(flags & format::kIndexUnique) || nulls.all) continue;
+    std::string text(key.begin(), key.end());
+    if (unique_[r].contains(text))
+      throw DaoException(
+          "The changes you requested to the table were not successful because they would create "
+          "duplicate values in the index, primary key, or relationship.");
+    keys[r] = std::move(text);
+  }
+  return keys;
+}
+
+void IndexChecks::Claim(std::vector<std::string> keys) {
+  for (size_t r = 0; r < keys.size() && r < unique_.size(); ++r)
+    if (!keys[r].empty()) unique_[r].insert(std::move(keys[r]));
+}
+
+}  // namespace tarvex::dao

@@ -1,0 +1,70 @@
+#pragma once
+// The keys of a table's rows, and the checks Access makes on them when a
+// record is added: a unique index takes no key twice (rows whose key columns
+// are all null excepted), a required index no null, and no key may outgrow an
+// index page.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "dao/field_type.h"
+#include "dao/index_key.h"
+#include "dao/row_codec.h"
+#include "dao/table_definition.h"
+
+namespace tarvex::dao {
+
+struct KeyColumn {
+  size_t index = 0;  // in definition.columns
+  uint8_t type = 0;
+  bool ascending = true;
+};
+
+// The key columns of `real`; throws DaoException when it names a missing column.
+std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& definition,
+                                    const RealIndexDefinition& real);
+
+struct KeyNulls {
+  bool any = false;  // a key column is null (a Yes/No column never is)
+  bool all = true;   // every key column is null
+};
+
+// Appends the key of one row to `key`; valueOf(column) gives the column's
+// stored bytes, nothing for null (a Yes/No column: any bytes for True).
+template <typename ValueOf>
+KeyNulls AppendRowKey(std::vector<uint8_t>& key, std::span<const KeyColumn> columns,
+                      ValueOf&& valueOf) {
+  KeyNulls nulls;
+  for (const KeyColumn& c : columns) {
+    const std::optional<std::span<const uint8_t>> value = valueOf(c);
+    const bool null = !value && c.type != static_cast<uint8_t>(FieldType::kBoolean);
+    nulls.any = nulls.any || null;
+    nulls.all = nulls.all && null;
+    AppendKeyColumn(key, c.type, value, c.ascending);
+  }
+  return nulls;
+}
+
+class IndexChecks {
+ public:
+  // `definition` must outlive the checks and keep its indexes.
+  explicit IndexChecks(const TableDefinition& definition);
+
+  // Remembers the keys of a row already in the table.
+  void Remember(const RowView& row);
+  // Throws DaoException when a record of `values` would break an index;
+  // otherwise returns its unique keys, for Claim once the row is stored.
+  std::vector<std::string> Check(std::span<const StoredValue> values) const;
+  void Claim(std::vector<std::string> keys);
+
+ private:
+  const TableDefinition& definition_;
+  std::vector<std::vector<KeyColumn>> columns_;          // per real index
+  std::vector<std::unordered_set<std::string>> unique_;  // per real index; empty if not unique
+};
+
+}  // namespace tarvex::dao
