@@ -26,7 +26,7 @@ using Level = std::vector<PagePlan>;
 // may not expect.
 constexpr size_t kPageCapacity = format::IndexPageCapacity(kJet4Layout) - 1;
 
-Level PlanLeaves(const std::vector<std::vector<uint8_t>>& entries) {
+Level PlanLeaves(const IndexEntries& entries) {
   Level level;
   size_t bytes = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -35,7 +35,7 @@ Level PlanLeaves(const std::vector<std::vector<uint8_t>>& entries) {
       bytes = 0;
     }
     level.back().count++;
-    level.back().lastEntry = entries[i];
+    level.back().lastEntry.assign(entries[i].begin(), entries[i].end());
     bytes += entries[i].size();
   }
   if (level.empty()) level.push_back({0, 0, {}});
@@ -64,27 +64,41 @@ Level PlanNodes(const Level& children) {
 
 }  // namespace
 
-std::vector<uint8_t> IndexEntry::Bytes() const {
-  std::vector<uint8_t> out = key;
-  format::AppendIndexRowPointer(out, page, row);
-  return out;
+void IndexEntries::Add(std::span<const uint8_t> key, uint32_t page, uint8_t row) {
+  const size_t start = bytes_.size();
+  bytes_.insert(bytes_.end(), key.begin(), key.end());
+  format::AppendIndexRowPointer(bytes_, page, row);
+  spans_.push_back({start, static_cast<uint32_t>(bytes_.size() - start)});
 }
 
-bool IndexEntry::operator<(const IndexEntry& other) const {
-  if (key != other.key) return key < other.key;  // lexicographic on unsigned bytes
-  if (page != other.page) return page < other.page;
-  return row < other.row;
+size_t IndexEntries::Sort() {
+  const auto bytes = [this](const Span& s) {
+    return std::span<const uint8_t>(bytes_).subspan(s.start, s.length);
+  };
+  std::sort(spans_.begin(), spans_.end(), [&](const Span& a, const Span& b) {
+    const auto x = bytes(a), y = bytes(b);
+    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end());
+  });
+  size_t distinct = 0;
+  for (size_t i = 0; i < spans_.size(); ++i) {
+    const auto key = bytes(spans_[i]).first(spans_[i].length - format::kIndexRowPointerSize);
+    if (i == 0) {
+      distinct = 1;
+      continue;
+    }
+    const auto before = bytes(spans_[i - 1]);
+    if (!std::equal(key.begin(), key.end(), before.begin(),
+                    before.end() - format::kIndexRowPointerSize))
+      ++distinct;
+  }
+  return distinct;
 }
 
-BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const PageSet& reusable,
-                      PageFile& file, std::vector<uint32_t>& unused) {
-  std::sort(entries.begin(), entries.end());
-  std::vector<std::vector<uint8_t>> leafEntries;
-  leafEntries.reserve(entries.size());
-  for (const auto& e : entries) leafEntries.push_back(e.Bytes());
-  entries.clear();
-
-  std::vector<Level> levels{PlanLeaves(leafEntries)};
+BuiltIndex BuildIndex(IndexEntries entries, uint32_t owner, const PageSet& reusable, PageFile& file,
+                      std::vector<uint32_t>& unused) {
+  BuiltIndex built;
+  built.distinctKeys = entries.Sort();
+  std::vector<Level> levels{PlanLeaves(entries)};
   while (levels.back().size() > 1) levels.push_back(PlanNodes(levels.back()));
 
   // Number the pages, root first, taking reusable pages before new ones.
@@ -95,7 +109,6 @@ BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const Pag
   for (size_t l = levels.size(); l-- > 0;)
     for (size_t p = 0; p < levels[l].size(); ++p) numbers[l].push_back(next());
 
-  BuiltIndex built;
   std::vector<uint8_t> bytes(kJet4Layout.pageSize);
   for (size_t l = 0; l < levels.size(); ++l) {
     for (size_t p = 0; p < levels[l].size(); ++p) {
@@ -107,9 +120,8 @@ BuiltIndex BuildIndex(std::vector<IndexEntry> entries, uint32_t owner, const Pag
       page.previous = p > 0 ? numbers[l][p - 1] : 0;
       page.next = p + 1 < levels[l].size() ? numbers[l][p + 1] : 0;
       if (l == 0) {
-        page.entries.assign(
-            leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first),
-            leafEntries.begin() + static_cast<std::ptrdiff_t>(plan.first + plan.count));
+        for (size_t e = plan.first; e < plan.first + plan.count; ++e)
+          page.entries.emplace_back(entries[e].begin(), entries[e].end());
       } else {
         const Level& below = levels[l - 1];
         size_t entriesHere = plan.count > 1 ? plan.count - 1 : 1;

@@ -22,10 +22,51 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& definition,
   return columns;
 }
 
+namespace {
+
+// The most bytes a key of `columns` can take: a text character at most eight
+// (inline, accent and unprintable codes), binary data nine for every eight.
+size_t LongestKey(const TableDefinition& definition, std::span<const KeyColumn> columns) {
+  size_t longest = 0;
+  for (const KeyColumn& c : columns) {
+    const size_t length = definition.columns[c.index].length;
+    switch (static_cast<FieldType>(c.type)) {
+      case FieldType::kText:
+        longest += 2 + 8 * (length / 2) + 5;
+        break;
+      case FieldType::kBinary:
+      case FieldType::kGuid:
+        longest += 1 + (length / 8 + 1) * 9;
+        break;
+      default:
+        longest += 1 + std::max<size_t>(length, 1);
+    }
+  }
+  return longest;
+}
+
+}  // namespace
+
+bool IndexChecks::KeySet::Contains(const std::string& key) const {
+  if (!ascending_.empty() && key > ascending_.back()) return false;
+  return std::binary_search(ascending_.begin(), ascending_.end(), key) || others_.contains(key);
+}
+
+void IndexChecks::KeySet::Insert(std::string key) {
+  if (ascending_.empty() || key > ascending_.back())
+    ascending_.push_back(std::move(key));
+  else
+    others_.insert(std::move(key));
+}
+
 IndexChecks::IndexChecks(const TableDefinition& definition)
     : definition_(definition), unique_(definition.realIndexes.size()) {
-  for (const auto& real : definition.realIndexes)
+  for (const auto& real : definition.realIndexes) {
     columns_.push_back(KeyColumnsOf(definition, real));
+    checked_.push_back((real.flags & (format::kIndexUnique | format::kIndexRequired)) ||
+                       LongestKey(definition, columns_.back()) >
+                           format::MaxIndexKeyLength(format::kJet4Layout));
+  }
 }
 
 void IndexChecks::Remember(const RowView& row) {
@@ -37,7 +78,7 @@ void IndexChecks::Remember(const RowView& row) {
       if (c.type != static_cast<uint8_t>(FieldType::kBoolean)) return row.Value(c.index);
       return row.BooleanValue(c.index) ? std::optional(std::span<const uint8_t>()) : std::nullopt;
     });
-    if (!nulls.all) unique_[r].emplace(key.begin(), key.end());
+    if (!nulls.all) unique_[r].Insert(std::string(key.begin(), key.end()));
   }
 }
 
@@ -46,6 +87,7 @@ std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values)
   std::vector<uint8_t> key;
   for (size_t r = 0; r < columns_.size(); ++r) {
     const uint8_t flags = definition_.realIndexes[r].flags;
+    if (!checked_[r]) continue;
     key.clear();
     const KeyNulls nulls = AppendRowKey(
         key, columns_[r], [&](const KeyColumn& c) -> std::optional<std::span<const uint8_t>> {
@@ -59,7 +101,7 @@ std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values)
       throw DaoException("The record's key is too long for an index.");
     if (!(flags & format::kIndexUnique) || nulls.all) continue;
     std::string text(key.begin(), key.end());
-    if (unique_[r].contains(text))
+    if (unique_[r].Contains(text))
       throw DaoException(
           "The changes you requested to the table were not successful because they would create "
           "duplicate values in the index, primary key, or relationship.");
@@ -70,7 +112,7 @@ std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values)
 
 void IndexChecks::Claim(std::vector<std::string> keys) {
   for (size_t r = 0; r < keys.size() && r < unique_.size(); ++r)
-    if (!keys[r].empty()) unique_[r].insert(std::move(keys[r]));
+    if (!keys[r].empty()) unique_[r].Insert(std::move(keys[r]));
 }
 
 }  // namespace tarvex::dao

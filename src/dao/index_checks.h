@@ -62,9 +62,23 @@ class IndexChecks {
   void Claim(std::vector<std::string> keys);
 
  private:
+  // The keys of one unique index. Keys that come in increasing order (an
+  // auto-number, rows copied in key order) are appended to a sorted list and
+  // found with one comparison; only the others go to a hash set.
+  class KeySet {
+   public:
+    bool Contains(const std::string& key) const;
+    void Insert(std::string key);
+
+   private:
+    std::vector<std::string> ascending_;
+    std::unordered_set<std::string> others_;
+  };
+
   const TableDefinition& definition_;
-  std::vector<std::vector<KeyColumn>> columns_;          // per real index
-  std::vector<std::unordered_set<std::string>> unique_;  // per real index; empty if not unique
+  std::vector<std::vector<KeyColumn>> columns_;  // per real index
+  std::vector<bool> checked_;                    // per real index: whether a key can break it
+  std::vector<KeySet> unique_;                   // per real index; empty if not unique
 };
 
 }  // namespace tarvex::dao

@@ -1,7 +1,6 @@
 #include "dao/table_store.h"
 
 #include <algorithm>
-#include <set>
 #include <string>
 
 #include "dao/dao_exception.h"
@@ -184,17 +183,17 @@ bool TableStore::IndexesRebuildable() const {
   return true;
 }
 
-std::vector<IndexEntry> TableStore::CollectIndexEntries(const RealIndexDefinition& real) {
+IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real) {
   const auto keyColumns = KeyColumnsOf(definition_, real);
-  std::vector<IndexEntry> entries;
+  IndexEntries entries;
+  std::vector<uint8_t> key;
   ForEachRow([&](format::RowPointer at, const RowView& row) {
-    IndexEntry entry{{}, at.page, at.row};
-    const KeyNulls nulls = AppendRowKey(entry.key, keyColumns, [&](const KeyColumn& c) {
+    key.clear();
+    const KeyNulls nulls = AppendRowKey(key, keyColumns, [&](const KeyColumn& c) {
       if (c.type != static_cast<uint8_t>(FieldType::kBoolean)) return row.Value(c.index);
       return row.BooleanValue(c.index) ? std::optional(std::span<const uint8_t>()) : std::nullopt;
     });
-    if (!(nulls.all && (real.flags & format::kIndexIgnoreNulls)))
-      entries.push_back(std::move(entry));
+    if (!(nulls.all && (real.flags & format::kIndexIgnoreNulls))) entries.Add(key, at.page, at.row);
   });
   return entries;
 }
@@ -210,10 +209,7 @@ std::vector<std::string> TableStore::CheckKeys(std::span<const StoredValue> valu
 
 void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
   for (auto& real : definition_.realIndexes) {
-    std::vector<IndexEntry> entries = CollectIndexEntries(real);
-    std::set<std::vector<uint8_t>> distinct;
-    for (const auto& e : entries) distinct.insert(e.key);
-    real.uniqueCount = static_cast<uint32_t>(distinct.size());
+    IndexEntries entries = CollectIndexEntries(real);
     PageSet oldPages = ReadUsageMap(ReadMapRow(file_, format::RowPointer::FromU32(real.usageMap)),
                                     file_, file_.pageCount());
     PageSet reusable;
@@ -226,6 +222,7 @@ void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
     }
     auto built = BuildIndex(std::move(entries), definitionPage(), reusable, file_, freedPages);
     real.rootPage = built.rootPage;
+    real.uniqueCount = static_cast<uint32_t>(built.distinctKeys);
     UpdateMapRow(file_, format::RowPointer::FromU32(real.usageMap),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, built.pages, file_); });
   }

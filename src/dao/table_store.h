@@ -49,7 +49,7 @@ class TableStore {
   // memo, long binary or decimal column), so rows may be added.
   bool IndexesRebuildable() const;
   // The entries of real index `realIndex` for every live row, unsorted.
-  std::vector<IndexEntry> CollectIndexEntries(const RealIndexDefinition& realIndex);
+  IndexEntries CollectIndexEntries(const RealIndexDefinition& realIndex);
   // Throws DaoException when a record of `values` would break an index of
   // the table, as Access refuses it; otherwise returns the keys to hand to
   // ClaimKeys once the row is stored.

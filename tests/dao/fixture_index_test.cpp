@@ -61,16 +61,17 @@ TEST_P(FixtureIndexes, OurKeysEqualTheStoredOnes) {
     for (const auto& real : table.definition().realIndexes) {
       SCOPED_TRACE(format::ToUtf8(object.name) + " index on column " +
                    std::to_string(real.keys.front().columnNumber));
-      std::vector<IndexEntry> ours;
+      IndexEntries ours;
       try {
         ours = table.CollectIndexEntries(real);
       } catch (const DaoException&) {
         continue;  // a key type this engine does not index (memo, decimal)
       }
       if (HasWideText(table, real)) continue;
-      std::sort(ours.begin(), ours.end());
+      ours.Sort();
       std::vector<Entry> ourBytes;
-      for (const auto& e : ours) ourBytes.push_back(e.Bytes());
+      for (size_t i = 0; i < ours.size(); ++i)
+        ourBytes.emplace_back(ours[i].begin(), ours[i].end());
       int depth = 0;
       auto stored = test::TreeEntries(file, real.rootPage, depth);
       EXPECT_EQ(ourBytes.size(), stored.size());

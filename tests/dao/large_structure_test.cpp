@@ -67,9 +67,9 @@ TEST(LargeStructures, CatalogueIndexGrowsIntoATree) {
   TableStore& objects = db->Table(kObjectsPage);
   for (const auto& real : objects.definition().realIndexes) {
     auto ours = objects.CollectIndexEntries(real);
-    std::sort(ours.begin(), ours.end());
+    ours.Sort();
     std::vector<std::vector<uint8_t>> expected;
-    for (const auto& e : ours) expected.push_back(e.Bytes());
+    for (size_t i = 0; i < ours.size(); ++i) expected.emplace_back(ours[i].begin(), ours[i].end());
     int depth = 0;
     EXPECT_EQ(TreeEntries(pages, real.rootPage, depth), expected);
     if (real.keys.size() == 2) {
