@@ -1,6 +1,7 @@
 #include "dao/table_definition.h"
 
 #include <algorithm>
+#include <string>
 
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
@@ -10,6 +11,30 @@ namespace tarvex::dao {
 
 using format::DefinitionFault;
 using format::kJet4Layout;
+
+namespace {
+
+// What rows are encoded and keyed by must lie where rows can hold it: a
+// column past the null mask or a fixed value past the row's end would be
+// written outside the row.
+void CheckDefinition(const TableDefinition& d) {
+  auto damaged = [](const char* what) {
+    throw DaoException(std::string("The table definition is damaged (") + what + ").");
+  };
+  for (size_t i = 0; i < d.columns.size(); ++i) {
+    const auto& c = d.columns[i];
+    if (c.number >= std::max<size_t>(d.maxColumns, d.columns.size()))
+      damaged("a column lies past the null mask");
+    if (i > 0 && c.number == d.columns[i - 1].number) damaged("two columns share a number");
+    if (c.IsFixed() && size_t{c.fixedOffset} + c.length > kJet4Layout.rowMaxLength)
+      damaged("a fixed column lies past the end of a row");
+  }
+  for (const auto& real : d.realIndexes)
+    for (const auto& key : real.keys)
+      if (!d.ColumnByNumber(key.columnNumber)) damaged("an index names a missing column");
+}
+
+}  // namespace
 
 TableDefinition DecodeTableDefinition(std::span<const uint8_t> stream) {
   auto decoded = format::DecodeTableDefinition(stream, kJet4Layout);
@@ -22,6 +47,7 @@ TableDefinition DecodeTableDefinition(std::span<const uint8_t> stream) {
   auto& d = decoded.definition;
   std::stable_sort(d.columns.begin(), d.columns.end(),
                    [](const auto& a, const auto& b) { return a.number < b.number; });
+  CheckDefinition(d);
   return std::move(d);
 }
 

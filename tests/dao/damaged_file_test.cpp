@@ -33,6 +33,8 @@ const std::vector<Damage> kDamages = {
     {"catalogue row bytes", 8 * kPage - 60, std::vector<uint8_t>(60, 0xFF)},
     {"reference map to nowhere", 6 * kPage + 4096 - 69, {0x01, 0xFF, 0xFF, 0xFF, 0x0F}},
     {"map row of three bytes", 6 * kPage + 14, {0xFD, 0x0F}},
+    {"catalogue column past the null mask", 2 * kPage + 63 + 24 + 5, {0xF0, 0x00}},
+    {"catalogue fixed column past the row end", 2 * kPage + 63 + 24 + 21, {0xFF, 0x7F}},
 };
 
 void Patch(const std::filesystem::path& file, const Damage& damage) {
