@@ -40,7 +40,7 @@ void Database::Close() {
   if (!file_) return;
   auto file = std::move(file_);
   ++session_;
-  file->Close();
+  leftOut_ = file->Close();
 }
 
 void Database::CreateRelation(const RelationInfo& info) {

@@ -59,6 +59,13 @@ struct IndexInfo {
   long distinctCount = 0;
 };
 
+// An index a new table was written without, because Access would key the
+// text it holds otherwise than this engine can (characters beyond U+00FF).
+struct LeftOutIndex {
+  std::u16string table;
+  std::u16string index;
+};
+
 struct RelationFieldInfo {
   std::u16string name;         // field of the referenced table
   std::u16string foreignName;  // field of the referencing table
@@ -89,6 +96,8 @@ class Database {
   // Writes everything and releases the file; harmless when not open.
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
+  // The indexes the last Close left out.
+  const std::vector<LeftOutIndex>& IndexesLeftOut() const { return leftOut_; }
   // Relationships come with a later version of the engine: throws "not supported".
   void CreateRelation(const RelationInfo& info);
   // The user tables, in catalogue order.
@@ -104,6 +113,7 @@ class Database {
 
   std::unique_ptr<DatabaseFile> file_;
   uint64_t session_ = 0;
+  std::vector<LeftOutIndex> leftOut_;
 };
 
 }  // namespace tarvex::dao

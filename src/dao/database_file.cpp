@@ -310,8 +310,9 @@ void DatabaseFile::WriteGlobalMap() {
                [&](std::span<uint8_t> row) { WriteGlobalUsageMap(row, freePages_, *file_); });
 }
 
-void DatabaseFile::Close() {
-  if (!file_) return;
+std::vector<LeftOutIndex> DatabaseFile::Close() {
+  std::vector<LeftOutIndex> leftOut;
+  if (!file_) return leftOut;
   if (!readOnly()) {
     std::vector<uint32_t> freed;
     // The catalogue last: finishing other tables never adds catalogue rows,
@@ -322,9 +323,17 @@ void DatabaseFile::Close() {
     for (uint32_t page : freed) freePages_.Add(page);
     WriteGlobalMap();
   }
+  for (const auto& [page, store] : tables_)
+    for (const auto& index : store->leftOutIndexes()) {
+      const auto entry = std::find_if(catalogue_.begin(), catalogue_.end(), [&](const auto& e) {
+        return e.id == static_cast<int32_t>(page);
+      });
+      leftOut.push_back({entry != catalogue_.end() ? entry->name : std::u16string(), index});
+    }
   tables_.clear();
   file_->Close();
   file_.reset();
+  return leftOut;
 }
 
 }  // namespace tarvex::dao

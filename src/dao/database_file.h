@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dao/database.h"
 #include "dao/page_file.h"
 #include "dao/property_blob.h"
 #include "dao/table_definition.h"
@@ -49,8 +50,9 @@ class DatabaseFile {
   uint32_t AddTable(const std::u16string& name, TableDefinition definition,
                     const std::vector<uint8_t>& properties);
 
-  // Writes every change and closes the file.
-  void Close();
+  // Writes every change and closes the file; returns the indexes of new
+  // tables it left out.
+  std::vector<LeftOutIndex> Close();
 
  private:
   explicit DatabaseFile(std::unique_ptr<PageFile> file);

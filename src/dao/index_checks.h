@@ -29,8 +29,9 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& definition,
                                     const RealIndexDefinition& real);
 
 struct KeyNulls {
-  bool any = false;  // a key column is null (a Yes/No column never is)
-  bool all = true;   // every key column is null
+  bool any = false;   // a key column is null (a Yes/No column never is)
+  bool all = true;    // every key column is null
+  bool exact = true;  // the key is the one Access makes (see AppendKeyColumn)
 };
 
 // Appends the key of one row to `key`; valueOf(column) gives the column's
@@ -44,7 +45,7 @@ KeyNulls AppendRowKey(std::vector<uint8_t>& key, std::span<const KeyColumn> colu
     const bool null = !value && c.type != static_cast<uint8_t>(FieldType::kBoolean);
     nulls.any = nulls.any || null;
     nulls.all = nulls.all && null;
-    AppendKeyColumn(key, c.type, value, c.ascending);
+    nulls.exact = AppendKeyColumn(key, c.type, value, c.ascending) && nulls.exact;
   }
   return nulls;
 }

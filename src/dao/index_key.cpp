@@ -160,7 +160,7 @@ bool IsIndexableType(uint8_t typeCode) {
   }
 }
 
-void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
+bool AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
                      std::optional<std::span<const uint8_t>> value, bool ascending) {
   auto type = static_cast<FieldType>(typeCode);
   if (!IsIndexableType(typeCode))
@@ -169,11 +169,11 @@ void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
     key.push_back(ascending ? kAscendingPresent : kDescendingPresent);
     bool set = value.has_value();
     key.push_back(static_cast<uint8_t>(set == ascending ? 0x00 : 0xFF));
-    return;
+    return true;
   }
   if (!value) {
     key.push_back(ascending ? kAscendingNull : kDescendingNull);
-    return;
+    return true;
   }
   key.push_back(ascending ? kAscendingPresent : kDescendingPresent);
   std::vector<uint8_t> bytes;
@@ -192,22 +192,24 @@ void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
       bytes = FloatKey(*value);
       break;
     case FieldType::kText: {
-      auto text = TextKey(format::DecodeJet4Text(*value), ascending);
+      const auto decoded = format::DecodeJet4Text(*value);
+      auto text = TextKey(decoded, ascending);
       key.insert(key.end(), text.begin(), text.end());
-      return;
+      return std::none_of(decoded.begin(), decoded.end(), [](char16_t c) { return c > 0xFF; });
     }
     case FieldType::kGuid:
       AppendSegments(key,
                      value->size() == 16 ? GuidTextOrder(*value)
                                          : std::vector<uint8_t>(value->begin(), value->end()),
                      ascending);
-      return;
+      return true;
     default:
       AppendSegments(key, *value, ascending);
-      return;
+      return true;
   }
   if (!ascending) Invert(bytes);
   key.insert(key.end(), bytes.begin(), bytes.end());
+  return true;
 }
 
 }  // namespace tarvex::dao

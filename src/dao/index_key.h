@@ -12,7 +12,9 @@ namespace tarvex::dao {
 // Appends one key column of type `typeCode` to `key`. `value` is the column's
 // stored bytes (nullopt for null; for Booleans an empty span means True and
 // nullopt False). Throws DaoException for a type that cannot be indexed.
-void AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
+// False when the key is not the one Access would make: a text with a
+// character beyond U+00FF, keyed in the engine's own form.
+bool AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
                      std::optional<std::span<const uint8_t>> value, bool ascending);
 
 // The General (Legacy) sort key of a text, without the flag byte. Characters

@@ -18,6 +18,8 @@ namespace {
 using format::CDataReader;
 using format::kJet4Layout;
 
+constexpr uint8_t kForeignKeyIndexType = 2;
+
 std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, format::RowPointer at) {
   const auto slot = format::LocateRow(page, kJet4Layout, at.row);
   if (!slot || slot->deleted)
@@ -183,7 +185,7 @@ bool TableStore::IndexesRebuildable() const {
   return true;
 }
 
-IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real) {
+IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real, bool* exact) {
   const auto keyColumns = KeyColumnsOf(definition_, real);
   IndexEntries entries;
   std::vector<uint8_t> key;
@@ -194,6 +196,7 @@ IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real) {
       return row.BooleanValue(c.index) ? std::optional(std::span<const uint8_t>()) : std::nullopt;
     });
     if (!(nulls.all && (real.flags & format::kIndexIgnoreNulls))) entries.Add(key, at.page, at.row);
+    if (exact && !nulls.exact) *exact = false;
   });
   return entries;
 }
@@ -208,23 +211,65 @@ std::vector<std::string> TableStore::CheckKeys(std::span<const StoredValue> valu
 }
 
 void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
-  for (auto& real : definition_.realIndexes) {
-    IndexEntries entries = CollectIndexEntries(real);
-    PageSet oldPages = ReadUsageMap(ReadMapRow(file_, format::RowPointer::FromU32(real.usageMap)),
-                                    file_, file_.pageCount());
+  checks_.reset();  // no record is added any more; its keys make room for the trees
+  for (size_t r = 0; r < definition_.realIndexes.size();) {
+    bool exact = true;
+    IndexEntries entries = CollectIndexEntries(definition_.realIndexes[r], &exact);
+    const PageSet tree = ReadUsageMap(
+        ReadMapRow(file_, format::RowPointer::FromU32(definition_.realIndexes[r].usageMap)), file_,
+        file_.pageCount());
     PageSet reusable;
-    for (uint32_t page : oldPages.pages()) {
+    for (uint32_t page : tree.pages()) {
       auto bytes = file_.Read(page);
       if ((format::IsPageOfType(bytes, format::PageType::kIndexLeaf) ||
            format::IsPageOfType(bytes, format::PageType::kIndexNode)) &&
           CDataReader::U32(bytes, kJet4Layout.dataPageOwnerOffset) == definitionPage())
         reusable.Add(page);
     }
+    // An index Access would find out of order is better left out than written.
+    if (!exact && CanLeaveOut(r)) {
+      const std::vector<uint8_t> zero(kJet4Layout.pageSize, 0);
+      for (uint32_t page : reusable.pages()) {
+        file_.Write(page, zero);
+        freedPages.push_back(page);
+      }
+      LeaveOutIndex(r);
+      continue;
+    }
+    auto& real = definition_.realIndexes[r++];
     auto built = BuildIndex(std::move(entries), definitionPage(), reusable, file_, freedPages);
     real.rootPage = built.rootPage;
     real.uniqueCount = static_cast<uint32_t>(built.distinctKeys);
     UpdateMapRow(file_, format::RowPointer::FromU32(real.usageMap),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, built.pages, file_); });
+  }
+}
+
+bool TableStore::CanLeaveOut(size_t r) const {
+  // The catalogue needs its indexes, and another table's relationship names a foreign key's.
+  return definition_.tableType != format::kSystemTableType &&
+         std::none_of(definition_.logicalIndexes.begin(), definition_.logicalIndexes.end(),
+                      [&](const LogicalIndexDefinition& l) {
+                        return l.realNumber == r && l.indexType == kForeignKeyIndexType;
+                      });
+}
+
+void TableStore::LeaveOutIndex(size_t r) {
+  const auto real = static_cast<uint32_t>(r);
+  definition_.realIndexes.erase(definition_.realIndexes.begin() + static_cast<std::ptrdiff_t>(r));
+  auto& logical = definition_.logicalIndexes;
+  std::vector<uint32_t> removedNumbers;
+  for (const auto& l : logical)
+    if (l.realNumber == real) {
+      leftOutIndexes_.push_back(l.name);
+      removedNumbers.push_back(l.number);
+    }
+  std::erase_if(logical, [&](const auto& l) { return l.realNumber == real; });
+  // The others keep their order, numbered without gaps.
+  for (auto& l : logical) {
+    if (l.realNumber > real) --l.realNumber;
+    l.number -= static_cast<uint32_t>(std::count_if(removedNumbers.begin(), removedNumbers.end(),
+                                                    [&](uint32_t n) { return n < l.number; }));
   }
 }
 

@@ -48,8 +48,12 @@ class TableStore {
   // True when every index of the table can be rebuilt here (no key on a
   // memo, long binary or decimal column), so rows may be added.
   bool IndexesRebuildable() const;
-  // The entries of real index `realIndex` for every live row, unsorted.
-  IndexEntries CollectIndexEntries(const RealIndexDefinition& realIndex);
+  // The entries of real index `realIndex` for every live row, unsorted;
+  // `exact` (when given) is cleared when a key is not the one Access makes.
+  IndexEntries CollectIndexEntries(const RealIndexDefinition& realIndex, bool* exact = nullptr);
+  // The indexes left out when the table was finished, because Access would
+  // key their text otherwise than this engine can.
+  const std::vector<std::u16string>& leftOutIndexes() const { return leftOutIndexes_; }
   // Throws DaoException when a record of `values` would break an index of
   // the table, as Access refuses it; otherwise returns the keys to hand to
   // ClaimKeys once the row is stored.
@@ -67,6 +71,8 @@ class TableStore {
   std::optional<std::span<const uint8_t>> MovedRow(std::span<const uint8_t> pointer,
                                                    std::vector<uint8_t>& page) const;
   void RebuildIndexes(std::vector<uint32_t>& freedPages);
+  bool CanLeaveOut(size_t realIndex) const;
+  void LeaveOutIndex(size_t realIndex);
   void WriteMaps();
   void WriteDefinition();
 
@@ -81,6 +87,7 @@ class TableStore {
   uint32_t appendPageNumber_ = 0;
   std::map<uint16_t, std::unique_ptr<LongValueStore>> longValues_;
   std::optional<IndexChecks> checks_;  // made when the first record is checked
+  std::vector<std::u16string> leftOutIndexes_;
   // The columns of a stored table never change, so its rows keep one layout.
   format::RowEncoder encoder_{format::kJet4Layout, RowColumns(definition_), definition_.maxColumns,
                               definition_.FixedAreaLength(), definition_.VariableColumnCount()};

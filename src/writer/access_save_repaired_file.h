@@ -96,6 +96,8 @@ class CAccessSaveRepairedFile {
                        TableSaveReport& entry);
   bool OpenDatabase();
   bool CloseDatabase();
+  // Names in the report the indexes the engine left out when the rows were written.
+  void ReportIndexesLeftOut();
   // Ends the save as failed: the reason is logged and reported, the failure flag set.
   void Fail(const std::string& reason);
   bool Publish();

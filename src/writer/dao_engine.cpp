@@ -22,6 +22,9 @@ class CDaoEngine final : public CDatabaseEngine {
     tableDef_.reset();
     database_.Close();
   }
+  std::vector<dao::LeftOutIndex> IndexesLeftOut() const override {
+    return database_.IndexesLeftOut();
+  }
 
   void CreateTableDef(const std::u16string& name, long attributes) override {
     tableDef_.emplace(database_);

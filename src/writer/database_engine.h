@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dao/database.h"
 
@@ -23,6 +24,8 @@ class CDatabaseEngine {
   // Opens the database for writing (not exclusive, not read-only, no connect string).
   virtual void OpenDatabase(const std::filesystem::path& path) = 0;
   virtual void CloseDatabase() = 0;
+  // The indexes the last CloseDatabase left out of new tables.
+  virtual std::vector<dao::LeftOutIndex> IndexesLeftOut() const { return {}; }
 
   virtual void CreateTableDef(const std::u16string& name, long attributes) = 0;
   virtual void CreateField(const dao::FieldInfo& info) = 0;

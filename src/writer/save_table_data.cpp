@@ -59,6 +59,7 @@ bool CAccessSaveRepairedFile::SaveTableData() {
     }
   }
   const bool closed = CloseDatabase();
+  if (closed) ReportIndexesLeftOut();
   progress.SetPosition(progress.Maximum());
   FinishStep(settings_.stepPause);
   return closed;
@@ -171,6 +172,17 @@ void CAccessSaveRepairedFile::WriteValue(const model::CAccessTable& table, const
     }
   } catch (const dao::DaoException& error) {
     refuse(error.what());
+  }
+}
+
+void CAccessSaveRepairedFile::ReportIndexesLeftOut() {
+  static const std::string kReason =
+      "It holds text with characters beyond Latin-1, which the engine cannot key as Access does.";
+  for (const auto& left : database_->IndexesLeftOut()) {
+    for (auto& entry : report_.tables)
+      if (entry.savedName == left.table) entry.indexesNotCreated.push_back({left.index, kReason});
+    Log(u"Index '" + left.index + u"' of table '" + left.table + u"' is left out: " +
+        FromUtf8(kReason));
   }
 }
 
