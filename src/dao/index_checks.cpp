@@ -47,7 +47,14 @@ size_t LongestKey(const TableDefinition& definition, std::span<const KeyColumn> 
 
 }  // namespace
 
+std::optional<std::span<const uint8_t>> KeyValue(const RowView& row, const KeyColumn& column) {
+  if (column.type != static_cast<uint8_t>(FieldType::kBoolean)) return row.Value(column.index);
+  return row.BooleanValue(column.index) ? std::optional(std::span<const uint8_t>()) : std::nullopt;
+}
+
 bool IndexChecks::KeySet::Contains(const std::string& key) const {
+  // A key in the hash set was below the list's last key when it came, and
+  // that last key only grows: a key above it is in neither.
   if (!ascending_.empty() && key > ascending_.back()) return false;
   return std::binary_search(ascending_.begin(), ascending_.end(), key) || others_.contains(key);
 }
@@ -74,10 +81,8 @@ void IndexChecks::Remember(const RowView& row) {
   for (size_t r = 0; r < columns_.size(); ++r) {
     if (!(definition_.realIndexes[r].flags & format::kIndexUnique)) continue;
     key.clear();
-    const KeyNulls nulls = AppendRowKey(key, columns_[r], [&](const KeyColumn& c) {
-      if (c.type != static_cast<uint8_t>(FieldType::kBoolean)) return row.Value(c.index);
-      return row.BooleanValue(c.index) ? std::optional(std::span<const uint8_t>()) : std::nullopt;
-    });
+    const KeyNulls nulls =
+        AppendRowKey(key, columns_[r], [&](const KeyColumn& c) { return KeyValue(row, c); });
     if (!nulls.all) unique_[r].Insert(std::string(key.begin(), key.end()));
   }
 }

@@ -50,6 +50,9 @@ KeyNulls AppendRowKey(std::vector<uint8_t>& key, std::span<const KeyColumn> colu
   return nulls;
 }
 
+// The stored bytes of a key column of `row` as AppendRowKey takes them.
+std::optional<std::span<const uint8_t>> KeyValue(const RowView& row, const KeyColumn& column);
+
 class IndexChecks {
  public:
   // `definition` must outlive the checks and keep its indexes.

@@ -18,8 +18,6 @@ namespace {
 using format::CDataReader;
 using format::kJet4Layout;
 
-constexpr uint8_t kForeignKeyIndexType = 2;
-
 std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, format::RowPointer at) {
   const auto slot = format::LocateRow(page, kJet4Layout, at.row);
   if (!slot || slot->deleted)
@@ -191,10 +189,8 @@ IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real, bo
   std::vector<uint8_t> key;
   ForEachRow([&](format::RowPointer at, const RowView& row) {
     key.clear();
-    const KeyNulls nulls = AppendRowKey(key, keyColumns, [&](const KeyColumn& c) {
-      if (c.type != static_cast<uint8_t>(FieldType::kBoolean)) return row.Value(c.index);
-      return row.BooleanValue(c.index) ? std::optional(std::span<const uint8_t>()) : std::nullopt;
-    });
+    const KeyNulls nulls =
+        AppendRowKey(key, keyColumns, [&](const KeyColumn& c) { return KeyValue(row, c); });
     if (!(nulls.all && (real.flags & format::kIndexIgnoreNulls))) entries.Add(key, at.page, at.row);
     if (exact && !nulls.exact) *exact = false;
   });
@@ -250,7 +246,7 @@ bool TableStore::CanLeaveOut(size_t r) const {
   return definition_.tableType != format::kSystemTableType &&
          std::none_of(definition_.logicalIndexes.begin(), definition_.logicalIndexes.end(),
                       [&](const LogicalIndexDefinition& l) {
-                        return l.realNumber == r && l.indexType == kForeignKeyIndexType;
+                        return l.realNumber == r && l.indexType == format::kLogicalIndexForeignKey;
                       });
 }
 

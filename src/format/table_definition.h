@@ -39,6 +39,7 @@ inline constexpr uint8_t kIndexIgnoreNulls = 0x02;
 inline constexpr uint8_t kIndexRequired = 0x08;
 inline constexpr uint8_t kIndexAlwaysSet = 0x80;
 inline constexpr uint8_t kLogicalIndexPrimaryKey = 1;
+inline constexpr uint8_t kLogicalIndexForeignKey = 2;
 
 // The largest definition Access writes: 255 columns and 32 indexes, every
 // name 64 characters, every column a memo. Its pages bound every chain we

@@ -127,7 +127,8 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
     }
     if (!refusal.empty()) {
       NoteRefused(entry.rowsRefused, refusal);
-      refusedRows.KeepRow(refusal);
+      if (!refusedRows.KeepRow(refusal))
+        entry.refusedRowsProblem = "The working folder cannot hold the refused rows.";
     }
     if (!Saving()) {
       closeRecordset();
