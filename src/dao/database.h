@@ -40,6 +40,10 @@ struct FieldInfo {
   std::u16string validationRule;
   std::u16string validationText;
   std::u16string defaultValue;
+  // Decimal fields: digits in all (1 to 28) and after the point (0 to
+  // precision); Access's defaults.
+  int precision = 18;
+  int scale = 0;
 };
 
 struct IndexFieldInfo {

@@ -2,6 +2,10 @@
 
 #include <array>
 
+#include "dao/dao_exception.h"
+#include "format/unicode.h"
+#include "format/value_decimal.h"
+
 namespace tarvex::dao {
 namespace {
 
@@ -32,9 +36,14 @@ std::optional<FieldTypeTraits> StoredTraitsOf(uint8_t typeCode) {
 
 std::optional<FieldTypeTraits> TraitsOf(int typeCode) {
   if (typeCode < 0 || typeCode > 255) return std::nullopt;
-  auto traits = StoredTraitsOf(static_cast<uint8_t>(typeCode));
-  if (traits && traits->type == FieldType::kDecimal) return std::nullopt;
-  return traits;
+  return StoredTraitsOf(static_cast<uint8_t>(typeCode));
+}
+
+uint32_t DecimalColumnExtra(const std::u16string& fieldName, int precision, int scale) {
+  if (precision < 1 || precision > format::kMaxDecimalPrecision || scale < 0 || scale > precision)
+    throw DaoException("Field '" + format::ToUtf8(fieldName) + "' has an invalid precision " +
+                       std::to_string(precision) + " or scale " + std::to_string(scale) + ".");
+  return format::DecimalExtra(static_cast<uint8_t>(precision), static_cast<uint8_t>(scale));
 }
 
 }  // namespace tarvex::dao

@@ -3,6 +3,7 @@
 // type numbers are the same codes) and how each sits in a row.
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace tarvex::dao {
 
@@ -34,8 +35,12 @@ struct FieldTypeTraits {
 // The traits of a type code this engine can create, or nothing.
 std::optional<FieldTypeTraits> TraitsOf(int typeCode);
 
-// The traits of a type code found in an existing file's definition (includes
-// types we read and carry but never create, such as Decimal).
+// The traits of a type code found in an existing file's definition.
 std::optional<FieldTypeTraits> StoredTraitsOf(uint8_t typeCode);
+
+// The definition's extra word of a decimal field of `precision` digits,
+// `scale` of them after the point; throws DaoException for a precision outside
+// 1 to 28 or a scale outside 0 to the precision.
+uint32_t DecimalColumnExtra(const std::u16string& fieldName, int precision, int scale);
 
 }  // namespace tarvex::dao

@@ -7,6 +7,7 @@
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
 #include "dao/general_legacy_codes.h"
+#include "format/value_decimal.h"
 #include "format/value_text.h"
 
 namespace tarvex::dao {
@@ -41,6 +42,22 @@ std::vector<uint8_t> FloatKey(std::span<const uint8_t> value) {
     Invert(out);
   else
     out[0] ^= 0x80;
+  return out;
+}
+
+// A decimal as Jet 4 files key it (this engine writes Jet 4 files): the
+// magnitude big-endian behind a byte that is 0xFF for a positive value and
+// 0x00 for a negative one, the magnitude inverted when the value is negative
+// in an ascending key or positive in a descending one. Descending keys thus
+// keep negative values first, as Access's own Jet 4 indexes do.
+std::vector<uint8_t> DecimalKey(std::span<const uint8_t> value, bool ascending) {
+  const auto decimal = format::ReadDecimal(value);
+  if (!decimal) throw DaoException("A decimal value is shorter than its type.");
+  std::vector<uint8_t> out(format::kDecimalSize);
+  for (size_t i = 1; i < out.size(); ++i)
+    out[i] = static_cast<uint8_t>(decimal->magnitude >> (8 * (out.size() - 1 - i)));
+  if (decimal->negative == ascending) Invert(out);
+  out[0] = decimal->negative ? 0x00 : 0xFF;
   return out;
 }
 
@@ -154,6 +171,7 @@ bool IsIndexableType(uint8_t typeCode) {
     case FieldType::kBinary:
     case FieldType::kText:
     case FieldType::kGuid:
+    case FieldType::kDecimal:
       return true;
     default:
       return false;
@@ -191,6 +209,11 @@ bool AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
     case FieldType::kDate:
       bytes = FloatKey(*value);
       break;
+    case FieldType::kDecimal: {
+      auto decimal = DecimalKey(*value, ascending);
+      key.insert(key.end(), decimal.begin(), decimal.end());
+      return true;
+    }
     case FieldType::kText: {
       const auto decoded = format::DecodeJet4Text(*value);
       auto text = TextKey(decoded, ascending);

@@ -104,8 +104,7 @@ void Recordset::AddNew() {
   if (table_->definition().tableType == format::kSystemTableType)
     throw DaoException("System tables cannot be changed through a recordset.");
   if (!indexesRebuildable_)
-    throw DaoException(
-        "Adding rows to a table indexed on a memo, OLE or decimal field is not supported.");
+    throw DaoException("Adding rows to a table indexed on a memo or OLE field is not supported.");
   size_t columns = table_->definition().columns.size();
   values_.assign(columns, std::nullopt);
   assigned_.assign(columns, false);

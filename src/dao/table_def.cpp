@@ -133,6 +133,8 @@ void TableDef::CreateField(const FieldInfo& info) {
   } else {
     c.length = traits->type == FieldType::kBoolean ? 1 : traits->fixedSize;
   }
+  if (traits->type == FieldType::kDecimal)
+    c.extra = DecimalColumnExtra(info.name, info.precision, info.scale);
   definition_.columns.push_back(std::move(c));
 
   ColumnProperties props{info.name, {}};

@@ -58,8 +58,9 @@ void AssignColumnLayout(TableDefinition& d, bool longValuesLast) {
     auto& c = d.columns[i];
     c.number = static_cast<uint16_t>(i);
     c.position = static_cast<uint16_t>(i);
-    // Access writes the General sort order (sort version 0, the top byte) into every entry.
-    c.extra = format::kGeneralSortOrder;
+    // Access writes the General sort order (sort version 0, the top byte) into
+    // every entry but a decimal's, whose word holds its precision and scale.
+    if (c.type != static_cast<uint8_t>(FieldType::kDecimal)) c.extra = format::kGeneralSortOrder;
     if (c.IsFixed() && c.type != static_cast<uint8_t>(FieldType::kBoolean)) {
       c.fixedOffset = fixedOffset;
       fixedOffset = static_cast<uint16_t>(fixedOffset + c.length);

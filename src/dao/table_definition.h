@@ -23,7 +23,8 @@ TableDefinition DecodeTableDefinition(std::span<const uint8_t> stream);
 
 // Lays out a new table's columns: numbers, positions, fixed offsets, max
 // columns and variable indexes (in column order, or with memo and long binary
-// columns after the others when `longValuesLast`), and the General sort order.
+// columns after the others when `longValuesLast`), and the General sort order
+// (decimal columns keep their precision and scale instead).
 void AssignColumnLayout(TableDefinition& definition, bool longValuesLast);
 
 }  // namespace tarvex::dao

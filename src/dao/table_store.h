@@ -46,7 +46,7 @@ class TableStore {
   // Calls `visit` for every live row (moved rows followed, deleted rows skipped).
   void ForEachRow(const std::function<void(format::RowPointer, const RowView&)>& visit);
   // True when every index of the table can be rebuilt here (no key on a
-  // memo, long binary or decimal column), so rows may be added.
+  // memo or long binary column), so rows may be added.
   bool IndexesRebuildable() const;
   // The entries of real index `realIndex` for every live row, unsorted;
   // `exact` (when given) is cleared when a key is not the one Access makes.

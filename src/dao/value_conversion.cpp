@@ -15,6 +15,7 @@
 #include "format/data_reader.h"
 #include "format/unicode.h"
 #include "format/value_binary.h"
+#include "format/value_decimal.h"
 #include "format/value_numbers.h"
 #include "format/value_text.h"
 
@@ -162,6 +163,65 @@ std::vector<uint8_t> CurrencyBytes(const ColumnDefinition& column, std::u16strin
   return U64Bytes(static_cast<uint64_t>(static_cast<int64_t>(*units)));
 }
 
+format::DecimalMagnitude PowerOfTen(uint8_t exponent) {
+  format::DecimalMagnitude power = 1;
+  for (uint8_t i = 0; i < exponent; ++i) power *= 10;
+  return power;
+}
+
+// A plain decimal text (blanks around it, an optional sign, digits with at
+// most one point), rounded to the column's scale with halves to even as Access
+// rounds; refused when it has more digits than the column's precision.
+std::vector<uint8_t> DecimalBytes(const ColumnDefinition& column, std::u16string_view raw) {
+  const uint8_t scale = format::DecimalScale(column.extra);
+  // Every magnitude at or above the limit has more digits than the precision;
+  // refusing as soon as one is reached also keeps the arithmetic from overflowing.
+  const format::DecimalMagnitude limit = PowerOfTen(format::DecimalPrecision(column.extra));
+  const auto checkDigits = [&](format::DecimalMagnitude units) {
+    if (units >= limit) Refuse(column, raw, "the value has more digits than the field's precision");
+  };
+  std::u16string_view text = TrimBlanks(raw);
+  bool negative = false;
+  if (!text.empty() && (text.front() == u'-' || text.front() == u'+')) {
+    negative = text.front() == u'-';
+    text.remove_prefix(1);
+  }
+  format::DecimalMagnitude units = 0;
+  uint8_t fractionDigits = 0;
+  bool point = false;
+  bool anyDigit = false;
+  int roundDigit = -1;  // the first digit beyond the scale
+  bool sticky = false;  // whether any later one is not zero
+  for (char16_t c : text) {
+    if (c == u'.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < u'0' || c > u'9') Refuse(column, raw, "it is not a decimal number");
+    const int digit = c - u'0';
+    anyDigit = true;
+    if (point && fractionDigits == scale) {
+      if (roundDigit < 0)
+        roundDigit = digit;
+      else
+        sticky = sticky || digit != 0;
+      continue;
+    }
+    units = units * 10 + static_cast<unsigned>(digit);
+    if (point) ++fractionDigits;
+    checkDigits(units);
+  }
+  if (!anyDigit) Refuse(column, raw, "it is not a decimal number");
+  for (; fractionDigits < scale; ++fractionDigits) {
+    units *= 10;
+    checkDigits(units);
+  }
+  if (roundDigit > 5 || (roundDigit == 5 && (sticky || (units & 1) != 0))) ++units;
+  checkDigits(units);
+  const auto bytes = format::EncodeDecimal({negative && units != 0, units});
+  return {bytes.begin(), bytes.end()};
+}
+
 std::vector<uint8_t> SingleBytes(const ColumnDefinition& column, std::u16string_view text) {
   bool outOfRange = false;
   // A repaired file keeps the values the damaged one held, not-a-number and infinities too.
@@ -269,6 +329,8 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
       return DateBytes(column, text);
     case FieldType::kGuid:
       return GuidBytes(column, text);
+    case FieldType::kDecimal:
+      return DecimalBytes(column, text);
     case FieldType::kText:
       if (text.size() > column.length / 2u)
         Refuse(column, text, "the text is longer than the field");

@@ -9,13 +9,12 @@
 #include <vector>
 
 #include "format/code_page.h"
+#include "format/value_decimal.h"
 #include "format/value_text.h"
 
 namespace tarvex::format {
 namespace {
 
-constexpr size_t kNumericSize = 17;
-constexpr uint8_t kNumericNegative = 0x80;
 constexpr size_t kGuidSize = 16;
 
 // Decimal digits of an unsigned integer given as 32-bit words, most
@@ -55,13 +54,14 @@ std::u16string CodePageTextWithoutZeros(Bytes raw, uint16_t codePage) {
 }  // namespace
 
 std::u16string CDataConversion::NumericText(Bytes raw, uint8_t scale) {
-  if (raw.size() < kNumericSize) return {};
-  std::array<uint32_t, 4> magnitude{};
-  for (size_t i = 0; i < magnitude.size(); ++i) magnitude[i] = *CDataReader::U32(raw, 1 + 4 * i);
-  const std::string digits = DecimalDigits(magnitude);
+  const std::optional<DecimalValue> value = ReadDecimal(raw);
+  if (!value) return {};
+  std::array<uint32_t, 4> words{};
+  for (size_t i = 0; i < words.size(); ++i)
+    words[i] = static_cast<uint32_t>(value->magnitude >> (32 * (words.size() - 1 - i)));
+  const std::string digits = DecimalDigits(words);
   if (digits == "0") return u"0";
-  const bool negative = (raw[0] & kNumericNegative) != 0;
-  return AsciiToText((negative ? "-" : "") + WithDecimalPoint(digits, scale));
+  return AsciiToText((value->negative ? "-" : "") + WithDecimalPoint(digits, scale));
 }
 
 std::u16string CDataConversion::GuidText(Bytes raw) {

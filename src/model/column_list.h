@@ -6,24 +6,27 @@
 #include <string>
 #include <vector>
 
+#include "format/value_decimal.h"
+
 namespace tarvex::model {
 
 // Longest column name the model keeps, in UTF-16 units.
 inline constexpr size_t kMaxColumnNameLength = 254;
 
 struct CAccessColInfo {
-  uint8_t type = 0;             // column type code
-  uint16_t columnNumber = 0;    // bit in the row's null mask; what index entries refer to
-  uint16_t variableIndex = 0;   // slot in the row's variable-column offset table
-  uint32_t extra = 0;           // type-specific word; byte 1 is a numeric column's scale
-  uint8_t flags = 0;            // bit 0 set: fixed-length column
-  uint8_t extraFlags = 0;       // Jet 4 and later: 0xC0 marks a calculated column
-  uint16_t fixedOffset = 0;     // offset of the value inside the row's fixed part
-  uint16_t length = 0;          // bytes; characters for text columns
-  std::u16string name;          // at most kMaxColumnNameLength units
+  uint8_t type = 0;            // column type code
+  uint16_t columnNumber = 0;   // bit in the row's null mask; what index entries refer to
+  uint16_t variableIndex = 0;  // slot in the row's variable-column offset table
+  uint32_t extra = 0;          // type-specific word; a decimal column's precision and scale
+  uint8_t flags = 0;           // bit 0 set: fixed-length column
+  uint8_t extraFlags = 0;      // Jet 4 and later: 0xC0 marks a calculated column
+  uint16_t fixedOffset = 0;    // offset of the value inside the row's fixed part
+  uint16_t length = 0;         // bytes; characters for text columns
+  std::u16string name;         // at most kMaxColumnNameLength units
 
   bool IsVariable() const { return (flags & 0x01) == 0; }
-  uint8_t Scale() const { return static_cast<uint8_t>(extra >> 8); }
+  uint8_t Precision() const { return format::DecimalPrecision(extra); }
+  uint8_t Scale() const { return format::DecimalScale(extra); }
   // A calculated column stores its result behind a 20-byte prefix (its length at byte 16).
   bool IsCalculated() const { return (extraFlags & 0xC0) == 0xC0; }
 };

@@ -1,5 +1,8 @@
 #include "writer/field_plan.h"
 
+#include <algorithm>
+
+#include "format/value_decimal.h"
 #include "format/value_types.h"
 
 namespace tarvex::writer {
@@ -31,6 +34,15 @@ dao::FieldInfo Field(const std::u16string& name, int type, long size, long attri
   info.attributes = attributes;
   info.allowZeroLength = HoldsZeroLengthText(type);
   return info;
+}
+
+// The column's precision and scale; a damaged pair becomes the widest field
+// that keeps the column's scale, which its value texts were made with.
+void KeepDecimalDigits(const model::CAccessColInfo& column, dao::FieldInfo& info) {
+  info.scale = std::min(column.Scale(), format::kMaxDecimalPrecision);
+  info.precision = column.Precision();
+  if (info.precision < std::max(info.scale, 1) || info.precision > format::kMaxDecimalPrecision)
+    info.precision = format::kMaxDecimalPrecision;
 }
 
 }  // namespace
@@ -68,7 +80,9 @@ std::optional<dao::FieldInfo> PlanField(const model::CAccessColInfo& column,
     info.defaultValue = u"GenGUID()";
     return info;
   }
-  return Field(column.name, kFieldTypes[type], size, attributes);
+  dao::FieldInfo info = Field(column.name, kFieldTypes[type], size, attributes);
+  if (type == TypeCode(ColumnType::kNumeric)) KeepDecimalDigits(column, info);
+  return info;
 }
 
 dao::IndexInfo PlanIndex(const model::CAccessTableIndex& index,

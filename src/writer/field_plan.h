@@ -14,9 +14,9 @@
 namespace tarvex::writer {
 
 // The field type and attributes of each column type code 0 to 16. Binary
-// columns become long binary fields, decimals doubles.
+// columns become long binary fields; decimals keep their precision and scale.
 inline constexpr std::array<int, 17> kFieldTypes{0,  1,  2,  3,  4,  5,  6,  7, 8,
-                                                 11, 10, 11, 12, 11, 11, 15, 7};
+                                                 11, 10, 11, 12, 11, 11, 15, 16};
 inline constexpr std::array<long, 17> kFieldAttributes{33, 33, 33, 33, 33, 33, 33, 33, 33,
                                                        34, 34, 34, 34, 34, 34, 33, 33};
 

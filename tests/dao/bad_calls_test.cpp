@@ -33,11 +33,22 @@ void WithRecordset(Database& db, const std::function<void(Recordset&)>& steps) {
   steps(rs);
 }
 
+FieldInfo Decimal(int precision, int scale) {
+  FieldInfo info;
+  info.name.assign(1, u'X');
+  info.type = 16;
+  info.precision = precision;
+  info.scale = scale;
+  return info;
+}
+
 const std::vector<BadCall> kBadCalls = {
     {"unknown field type",
      [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 13, 0, 0); }); }},
-    {"decimal field type",
-     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 16, 0, 0); }); }},
+    {"decimal precision 29",
+     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(Decimal(29, 0)); }); }},
+    {"decimal scale above its precision",
+     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(Decimal(5, 6)); }); }},
     {"duplicate field",
      [](Database& db) {
        WithTableDef(db, [](TableDef& t) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dao/dao_exception.h"
+
 namespace tarvex::dao {
 namespace {
 
@@ -50,6 +52,43 @@ TEST(KeyColumn, NumbersSortAsTheirValues) {
   std::vector<uint8_t> null;
   AppendKeyColumn(null, 4, std::nullopt, true);
   EXPECT_EQ(null, std::vector<uint8_t>{0x00});
+}
+
+struct DecimalKeyCase {
+  bool negative;
+  uint8_t lowByte;  // of the magnitude
+  bool ascending;
+  std::vector<uint8_t> key;
+};
+
+std::vector<uint8_t> Repeated(uint8_t first, uint8_t fill, uint8_t last) {
+  std::vector<uint8_t> bytes{first};
+  bytes.insert(bytes.end(), 16, fill);
+  bytes.back() = last;
+  return bytes;
+}
+
+// The key bytes of Jet 4 files: 0xFF before a positive value and 0x00 before
+// a negative one, which sorts first in both directions.
+TEST(KeyColumn, DecimalsAsJet4FilesKeyThem) {
+  const std::vector<DecimalKeyCase> cases = {
+      {false, 1, true, Repeated(0xFF, 0x00, 0x01)},
+      {true, 1, true, Repeated(0x00, 0xFF, 0xFE)},
+      {false, 1, false, Repeated(0xFF, 0xFF, 0xFE)},
+      {true, 1, false, Repeated(0x00, 0x00, 0x01)},
+  };
+  for (const auto& c : cases) {
+    std::vector<uint8_t> stored(17, 0);
+    stored[0] = c.negative ? 0x80 : 0x00;
+    stored[13] = c.lowByte;  // the least significant word is the last one, little-endian
+    std::vector<uint8_t> key;
+    AppendKeyColumn(key, 16, std::span<const uint8_t>(stored), c.ascending);
+    std::vector<uint8_t> expected{static_cast<uint8_t>(c.ascending ? 0x7F : 0x80)};
+    expected.insert(expected.end(), c.key.begin(), c.key.end());
+    EXPECT_EQ(key, expected);
+  }
+  std::vector<uint8_t> truncated(16, 0), key;
+  EXPECT_THROW(AppendKeyColumn(key, 16, std::span<const uint8_t>(truncated), true), DaoException);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "dao/field_type.h"
 #include "format/data_reader.h"
 #include "format/value_conversion.h"
+#include "format/value_decimal.h"
 
 namespace tarvex::dao {
 namespace {
@@ -163,6 +164,60 @@ TEST(ConvertText, IntegersRoundHalvesToEvenAndAcceptWords) {
     auto stored = ConvertText(Column(FieldType::kInteger), text);
     EXPECT_EQ(static_cast<int16_t>(*format::CDataReader::U16(*stored, 0)), value);
   }
+}
+
+struct DecimalCase {
+  uint8_t precision;
+  uint8_t scale;
+  std::u16string text;
+  std::optional<std::u16string> readBack;  // nothing: refused
+};
+
+// Text to the stored bytes and back to the text the scan reads, at the edges
+// of precision and scale; rounding to the scale goes to the even neighbour.
+TEST(ConvertText, DecimalsReadBackExactly) {
+  const std::u16string nines(28, u'9');
+  const std::vector<DecimalCase> cases = {
+      {28, 0, nines, nines},
+      {28, 0, u"-" + nines, u"-" + nines},
+      {28, 28, u"0." + nines, u"0." + nines},
+      {28, 28, u"-.5", u"-0.5" + std::u16string(27, u'0')},
+      {28, 14, u"12345678901234.56789012345678", u"12345678901234.56789012345678"},
+      {18, 0, u"0", u"0"},
+      {18, 0, u"-0", u"0"},
+      {10, 3, u" +42 ", u"42.000"},
+      {5, 2, u"1.005", u"1.00"},
+      {5, 2, u"1.015", u"1.02"},
+      {5, 2, u"1.0051", u"1.01"},
+      {5, 2, u"-2.675", u"-2.68"},
+      {5, 2, u"-0.004", u"0"},
+      {5, 2, u"999.994", u"999.99"},
+      {5, 2, u"999.995", std::nullopt},  // rounds to six digits
+      {5, 2, u"1234.5", std::nullopt},
+      {28, 0, u"1" + std::u16string(28, u'0'), std::nullopt},
+      {28, 28, u"1", std::nullopt},
+      {18, 0, u"1E5", std::nullopt},
+      {18, 0, u"1.2.3", std::nullopt},
+      {18, 0, u"-", std::nullopt},
+      {18, 0, u"", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.precision) + "," + std::to_string(c.scale) + " " +
+                 std::string(c.text.begin(), c.text.end()));
+    ColumnDefinition column = Column(FieldType::kDecimal, 17);
+    column.extra = format::DecimalExtra(c.precision, c.scale);
+    if (!c.readBack) {
+      EXPECT_THROW(ConvertText(column, c.text), DaoException);
+      continue;
+    }
+    const auto stored = ConvertText(column, c.text);
+    EXPECT_EQ(format::CDataConversion::NumericText(*stored, c.scale), *c.readBack);
+  }
+  // The most significant of the four little-endian words comes first.
+  ColumnDefinition column = Column(FieldType::kDecimal, 17);
+  column.extra = format::DecimalExtra(28, 0);
+  EXPECT_EQ(*ConvertText(column, u"-4294967298"),
+            (std::vector<uint8_t>{0x80, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0}));
 }
 
 TEST(ConvertText, TextAndBinaryBytes) {

@@ -109,7 +109,7 @@ std::optional<std::string> ComparableValue(const std::string& type,
   std::string value = *text;
   if (type == "MONEY") return WithoutTrailingZeros(value);
   // mdb-reader's numbers are JavaScript's, whose text of -0 is "0".
-  if (type == "NUMERIC" || type == "DOUBLE" || type == "FLOAT") {
+  if (type == "DOUBLE" || type == "FLOAT") {
     const double number = ParseDouble(value) == 0 ? 0.0 : ParseDouble(value);
     return type == "FLOAT" ? Shortest(static_cast<float>(number)) : Shortest(number);
   }

@@ -2,9 +2,9 @@
 // Values as the independent readers render them, brought to one form per
 // ground-truth type name so that a reader's view of a repaired file can be
 // compared with the ground-truth dump of its source:
-// - numbers read back as their type and written as the shortest text that
-//   does (decimals are compared as doubles: the repaired file holds them so),
-//   -0 as 0 (mdb-reader gives JavaScript's text of -0, which is "0");
+// - floating-point numbers read back as their type and written as the
+//   shortest text that does, -0 as 0 (mdb-reader gives JavaScript's text of
+//   -0, which is "0"); decimals exactly as written, digits of the scale included;
 // - currency without trailing zeros;
 // - dates "yyyy-MM-ddTHH:mm:ss" plus a fraction without trailing zeros (the
 //   reader's "Z" dropped, and its reading of dates before 1899-12-30 with a

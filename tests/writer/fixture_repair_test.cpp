@@ -11,7 +11,7 @@
 
 #include "dao/database_file.h"
 #include "dao/index_tree_reader.h"
-#include "engine/job_status.h"
+#include "engine_repair.h"
 #include "format/table_definition.h"
 #include "format/unicode.h"
 #include "format/value_text.h"
@@ -20,27 +20,14 @@
 #include "support/reader_values.h"
 #include "support/scan_file.h"
 #include "support/test_paths.h"
-#include "writer/access_save_repaired_file.h"
+#include "writer/save_report.h"
 
 namespace tarvex::test {
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-// Scans `source` and saves what it recovered at `output` through the real engine.
-writer::SaveReport Repair(const fs::path& source, const fs::path& output) {
-  auto scan = ScanFile(source);
-  EXPECT_NE(scan->model(), nullptr);
-  if (!scan->model()) return {};
-  writer::CAccessSaveRepairedFile save(writer::SaveSettings::WithoutPause());
-  save.model = scan->model();
-  save.outputPath = output;
-  engine::SavingStatus().SetStepBack(false);
-  engine::SavingStatus().SetSaving(true);
-  EXPECT_TRUE(save.RunSave()) << save.report().failure;
-  return save.report();
-}
+using writer::test::Repair;
 
 bool Visible(const json& table) {
   return !table.value("system", false) && !table.value("systemByName", false) &&
@@ -135,8 +122,8 @@ void CompareWithMdbtools(const fs::path& source, bool jet3Source, const fs::path
                          const std::string& sourceName, const std::string& savedName,
                          const std::vector<SavedColumn>& columns, size_t truthRows) {
   static const std::set<std::string> kKeptTypes = {
-      "BOOLEAN",         "BYTE",   "INT", "LONG", "MONEY", "FLOAT", "DOUBLE", "TEXT", "MEMO",
-      "SHORT_DATE_TIME", "BINARY", "OLE", "GUID"};
+      "BOOLEAN",         "BYTE",   "INT", "LONG", "MONEY",  "FLOAT", "DOUBLE", "TEXT", "MEMO",
+      "SHORT_DATE_TIME", "BINARY", "OLE", "GUID", "NUMERIC"};
   const MdbExport mine = MdbExportTable(repaired, savedName);
   std::vector<std::string> expectedNames;
   for (const auto& column : columns) expectedNames.push_back(column.name);

@@ -44,7 +44,8 @@ class RecordingEngine final : public CDatabaseEngine {
   void CreateField(const dao::FieldInfo& f) override {
     Call("CreateField " + U8(f.name) + " " + std::to_string(f.type) + " " + std::to_string(f.size) +
          " " + std::to_string(f.attributes) +
-         (f.defaultValue.empty() ? "" : " " + U8(f.defaultValue)));
+         (f.defaultValue.empty() ? "" : " " + U8(f.defaultValue)) +
+         (f.type == 16 ? " " + std::to_string(f.precision) + "," + std::to_string(f.scale) : ""));
   }
   void CreateIndex(const dao::IndexInfo& info) override {
     std::string call = "CreateIndex " + U8(info.name);

@@ -26,7 +26,8 @@ TEST(SaveStructure, FieldsFollowTheTypeTableAndTheRulesOfTheirTable) {
             {u"Second guid", 15, 16, 0x43},
             {u"Attachments", 18, 4},
             {u"Bytes", 9, 20},
-            {u"Amount", 16, 17},
+            {u"Amount", 16, 17, 0, 0x0614},          // precision 20, scale 6
+            {u"Damaged amount", 16, 17, 0, 0x1D05},  // scale 29 above precision 5
             {u"Big", 19, 8},
             {u"Odd", 17, 0},
             {u"Sized", 0, 5}},
@@ -42,8 +43,8 @@ TEST(SaveStructure, FieldsFollowTheTypeTableAndTheRulesOfTheirTable) {
                   "CreateField First auto 4 4 49", "CreateField Second auto 4 4 33",
                   "CreateField First guid 15 16 8192 GenGUID()", "CreateField Second guid 15 16 33",
                   "CreateField Attachments 10 255 34", "CreateField Bytes 11 20 34",
-                  "CreateField Amount 7 17 33", "CreateField Big 10 255 34",
-                  "CreateField Sized 0 5 33", "CreateField A 4 4 33"));
+                  "CreateField Amount 16 17 33 20,6", "CreateField Damaged amount 16 17 33 28,28",
+                  "CreateField Big 10 255 34", "CreateField Sized 0 5 33", "CreateField A 4 4 33"));
   const auto& kinds = save.writer.report().tables.at(0);
   ASSERT_EQ(kinds.fieldsNotCreated.size(), 1u);
   EXPECT_EQ(kinds.fieldsNotCreated[0].name, u"Odd");

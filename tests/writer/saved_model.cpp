@@ -18,6 +18,7 @@ model::CAccessTable& AddTable(model::CAccessData& data, const std::u16string& na
     info.type = spec.type;
     info.length = spec.length;
     info.flags = spec.flags;
+    info.extra = spec.extra;
     info.columnNumber = number++;
     table.columnList.Append(info);
   }

@@ -19,6 +19,7 @@ struct ColumnSpec {
   uint8_t type = 10;
   uint16_t length = 0;
   uint8_t flags = 0;
+  uint32_t extra = 0;
 };
 
 using Row = std::vector<std::optional<std::u16string>>;  // nullopt: a null value
