@@ -9,6 +9,7 @@
 
 #include "cli/interrupt.h"
 #include "engine/db_file_reader.h"
+#include "engine/jet_page_probe.h"
 #include "engine/job_status.h"
 #include "engine/process_manager.h"
 #include "format/unicode.h"
@@ -70,11 +71,11 @@ std::optional<std::string> CheckReadable(const std::filesystem::path& path) {
   engine::CDBFileReader reader;
   reader.SetPath(path);
   model::CErrorHandler error;
-  if (reader.Open(error)) {
-    reader.Close();
-    return std::nullopt;
-  }
-  return path.string() + ": " + format::ToUtf8(error.Message());
+  if (!reader.Open(error)) return path.string() + ": " + format::ToUtf8(error.Message());
+  reader.Close();
+  if (!engine::HasJetPage(path))
+    return path.string() + ": not an Access database: no page of it is a Jet page";
+  return std::nullopt;
 }
 
 bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& request) {

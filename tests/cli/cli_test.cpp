@@ -40,6 +40,36 @@ TEST(Cli, MissingFileFailsWithTheSystemReason) {
   EXPECT_NE(outcome.output.find("No such file or directory"), std::string::npos) << outcome.output;
 }
 
+// Files that hold nothing of a database end in a clear message and a failure,
+// never in a report of zero tables; a template is checked the same way.
+TEST(Cli, AFileWithNoJetPageIsNotADatabase) {
+  tarvex::test::ScratchDir scratch;
+  const auto write = [&](const char* name, const std::string& bytes) {
+    std::ofstream(scratch.path() / name, std::ios::binary) << bytes;
+    return (scratch.path() / name).string();
+  };
+  std::string random(100000, '\0');
+  uint32_t state = 12345;
+  for (char& c : random) c = static_cast<char>((state = state * 1103515245 + 12345) >> 16);
+  const std::string healthy = (tarvex::test::FixturesDir() / "real" / "jet4_decimal.mdb").string();
+  const struct {
+    std::string arguments, message;
+  } cases[] = {
+      {"scan " + write("empty.mdb", ""), "no page of it is a Jet page"},
+      {"scan " + write("random.mdb", random), "no page of it is a Jet page"},
+      {"scan " + write("text.mdb", std::string(20000, 'x')), "no page of it is a Jet page"},
+      {"scan " + scratch.path().string(), "Is a directory"},
+      {"repair " + healthy + " --template " + write("template.mdb", "x") + " -o " +
+           (scratch.path() / "out.mdb").string(),
+       "no page of it is a Jet page"},
+  };
+  for (const auto& c : cases) {
+    const auto outcome = RunTarvex(c.arguments);
+    EXPECT_EQ(outcome.status, 1) << c.arguments;
+    EXPECT_NE(outcome.output.find(c.message), std::string::npos) << outcome.output;
+  }
+}
+
 TEST(Cli, UsageErrorsExitWithTwo) {
   EXPECT_EQ(RunTarvex("").status, 2);
   EXPECT_EQ(RunTarvex("scan").status, 2);
