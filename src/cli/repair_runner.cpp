@@ -69,10 +69,8 @@ void MonitorJob(const std::function<bool()>& running, const std::function<void()
 
 std::optional<std::string> CheckReadable(const std::filesystem::path& path) {
   engine::CDBFileReader reader;
-  reader.SetPath(path);
   model::CErrorHandler error;
-  if (!reader.Open(error)) return path.string() + ": " + format::ToUtf8(error.Message());
-  reader.Close();
+  if (!reader.Open(path, error)) return path.string() + ": " + format::ToUtf8(error.Message());
   if (!engine::HasJetPage(path))
     return path.string() + ": not an Access database: no page of it is a Jet page";
   return std::nullopt;

@@ -6,6 +6,7 @@
 #include "engine/free_page_map.h"
 #include "engine/job_status.h"
 #include "engine/step_progress.h"
+#include "format/data_page.h"
 
 namespace tarvex::engine {
 namespace {
@@ -22,10 +23,8 @@ class OwnerCheck {
     auto [found, inserted] = known_.try_emplace(page, false);
     if (inserted) {
       std::array<uint8_t, 2> signature{};
-      CErrorHandler error;
-      size_t got = 0;
-      definitions_.ReadAt(layout_.PageOffset(page), signature, error, &got);
-      found->second = got == 2 && signature[0] == layout_.tableDefSignature[0] &&
+      found->second = definitions_.ReadWhole(layout_.PageOffset(page), signature) &&
+                      signature[0] == layout_.tableDefSignature[0] &&
                       signature[1] == layout_.tableDefSignature[1];
     }
     return found->second;
@@ -45,12 +44,10 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   CDBFileReader data;
   CDBFileReader separateDefinitions;
   CErrorHandler error;
-  data.SetPath(context.dataFile);
-  if (!data.Open(error)) return true;
+  if (!data.Open(context.dataFile, error)) return true;
   CDBFileReader* definitions = &data;
   if (context.definitionFile != context.dataFile) {
-    separateDefinitions.SetPath(context.definitionFile);
-    if (!separateDefinitions.Open(error)) return true;
+    if (!separateDefinitions.Open(context.definitionFile, error)) return true;
     definitions = &separateDefinitions;
   }
   OwnerCheck owners(*definitions, layout);
@@ -62,16 +59,18 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
     ProgressStatus().Step();
     const uint64_t offset = page * layout.pageSize;
     size_t got = 0;
-    if (!freePages.IsFree(page) && data.ReadAt(offset, header, error, &got) && got == header.size() &&
-        header[0] == layout.dataPageSignature[0] && header[1] == layout.dataPageSignature[1]) {
+    if (!freePages.IsFree(page) && data.ReadAt(offset, header, error, &got) &&
+        got == header.size() && format::IsDataPage(header, layout)) {
       const int32_t owner = *CDataReader::I32(header, layout.dataPageOwnerOffset);
       const bool plausible = owner > 0 && static_cast<uint64_t>(owner) < pages;
-      if (plausible && (owner == static_cast<int32_t>(format::JetLayout::kCatalogueDefinitionPage) ||
-                        owners.IsDefinition(static_cast<uint32_t>(owner)))) {
+      if (plausible &&
+          (owner == static_cast<int32_t>(format::JetLayout::kCatalogueDefinitionPage) ||
+           owners.IsDefinition(static_cast<uint32_t>(owner)))) {
         model.tableList.AppendDataPage(layout.PageOffset(static_cast<uint32_t>(owner)), offset);
       }
     }
-    SetCaption(KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize, size));
+    SetCaption(
+        KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize, size));
     if (!Repairing()) break;
   }
   FinishStep(context.settings);

@@ -13,9 +13,8 @@ namespace tarvex::engine {
 namespace {
 
 bool OpenFile(CDBFileReader& reader, const std::filesystem::path& path) {
-  reader.SetPath(path);
   CErrorHandler error;
-  return reader.Open(error);
+  return reader.Open(path, error);
 }
 
 uint64_t CataloguePageOffset(const format::JetLayout& layout) {
@@ -24,15 +23,14 @@ uint64_t CataloguePageOffset(const format::JetLayout& layout) {
 
 bool IsDefinitionPage(CDBFileReader& reader, const format::JetLayout& layout, uint64_t offset) {
   std::array<uint8_t, 4> signature{};
-  CErrorHandler error;
-  size_t got = 0;
   const size_t length = layout.tableDefSignatureLength;
-  if (!reader.ReadAt(offset, std::span(signature).first(length), error, &got) || got != length) return false;
-  if (!std::equal(signature.begin(), signature.begin() + static_cast<long>(length), layout.tableDefSignature.begin())) {
+  if (!reader.ReadWhole(offset, std::span(signature).first(length))) return false;
+  if (!std::equal(signature.begin(), signature.begin() + static_cast<long>(length),
+                  layout.tableDefSignature.begin())) {
     return false;
   }
   std::array<uint8_t, 1> type{};
-  if (!reader.ReadAt(offset + layout.tableTypeOffset, type, error, &got) || got != 1) return false;
+  if (!reader.ReadWhole(offset + layout.tableTypeOffset, type)) return false;
   return type[0] == format::kSystemTableType || type[0] == format::kUserTableType;
 }
 
@@ -53,13 +51,14 @@ bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model)
   for (uint64_t page = 0; page < pages; ++page) {
     ProgressStatus().Step();
     const uint64_t offset = page * layout.pageSize;
-    if (offset != CataloguePageOffset(layout) && !freePages.IsFree(page) && IsDefinitionPage(reader, layout, offset)) {
+    if (offset != CataloguePageOffset(layout) && !freePages.IsFree(page) &&
+        IsDefinitionPage(reader, layout, offset)) {
       model.tableList.Append(offset);
     }
-    SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition", offset + layout.pageSize, size));
+    SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
+                               offset + layout.pageSize, size));
     if (!Repairing()) break;
   }
-  reader.Close();
   return true;
 }
 
@@ -76,15 +75,16 @@ bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessDat
     const uint64_t offset = table->tableDefOffset;
     if (offset == 0) continue;
     std::array<uint8_t, sizeof(uint32_t)> next{};
-    if (offset > size - std::min<uint64_t>(size, layout.tableDefNextPageOffset + next.size())) return false;
+    if (offset > size - std::min<uint64_t>(size, layout.tableDefNextPageOffset + next.size()))
+      return false;
     CErrorHandler error;
     reader.ReadAt(offset + layout.tableDefNextPageOffset, next, error);
     continuations.insert(layout.PageOffset(*format::CDataReader::U32(next, 0)));
   }
-  reader.Close();
   for (const auto& table : model.tableList) {
     // The catalogue's own definition is built in, so no damaged page can take it away.
-    if (table->tableDefOffset != CataloguePageOffset(layout) && continuations.contains(table->tableDefOffset)) {
+    if (table->tableDefOffset != CataloguePageOffset(layout) &&
+        continuations.contains(table->tableDefOffset)) {
       table->keep = false;
     }
   }
@@ -115,7 +115,6 @@ bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model
     const auto definition = ReadDefinitionChain(reader, size, layout, table->tableDefOffset);
     if (!definition.empty()) ParseDefinition(definition, layout, context.decodeJet3Name, *table);
   }
-  reader.Close();
   if (countTables) FinishStep(context.settings);
   return true;
 }

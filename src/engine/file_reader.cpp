@@ -7,12 +7,10 @@ namespace tarvex::engine {
 bool CFileReader::ReadAll(const std::filesystem::path& path, std::vector<uint8_t>& bytes,
                           model::CErrorHandler& error) {
   CDBFileReader reader;
-  reader.SetPath(path);
-  if (!reader.Open(error)) return false;
+  if (!reader.Open(path, error)) return false;
   bytes.resize(reader.Size());
   size_t got = 0;
   const bool read = reader.ReadAt(0, bytes, error, &got);
-  reader.Close();
   if (read && got != bytes.size()) error.Set(u"The file is shorter than its size.", 1);
   return read && got == bytes.size();
 }

@@ -15,13 +15,8 @@ FreePageMap FreePageMap::Read(CDBFileReader& file, uint64_t fileSize,
   map.free_.assign(fileSize / layout.pageSize, false);
   std::vector<uint8_t> bitmapPage(layout.pageSize);
   const auto readBitmapPage = [&](uint32_t page) -> std::optional<format::Bytes> {
-    CErrorHandler error;
-    size_t got = 0;
-    if (page >= map.free_.size() ||
-        !file.ReadAt(layout.PageOffset(page), bitmapPage, error, &got) ||
-        got != bitmapPage.size()) {
+    if (page >= map.free_.size() || !file.ReadWhole(layout.PageOffset(page), bitmapPage))
       return std::nullopt;
-    }
     return format::Bytes(bitmapPage);
   };
   format::ForEachMarkedPage(*usage, layout, map.free_.size(), readBitmapPage,

@@ -34,9 +34,8 @@ bool IsJetPage(format::Bytes page, const format::JetLayout& layout, uint64_t pag
 
 bool HasJetPage(const std::filesystem::path& path) {
   CDBFileReader reader;
-  reader.SetPath(path);
   CErrorHandler error;
-  if (!reader.Open(error)) return false;
+  if (!reader.Open(path, error)) return false;
   const uint64_t size = reader.Size();
   std::vector<uint8_t> page(format::kJet4Layout.pageSize);
   for (uint64_t offset = 0; offset + format::kJet3Layout.pageSize <= size;

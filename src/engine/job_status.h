@@ -69,11 +69,16 @@ class CSavingStatus {
   std::atomic<bool> stepBack_{false};
 };
 
-// The process-wide instances.
-CRepairingFileStatus& RepairingFileStatus();
-CProgressStatus& ProgressStatus();
-CStatusProgress& StatusProgress();
-CRepairThreadCounter& RepairThreadCounter();
-CSavingStatus& SavingStatus();
+// The process-wide instance of each of them.
+template <typename Status>
+Status& Instance() {
+  static Status status;
+  return status;
+}
+inline CRepairingFileStatus& RepairingFileStatus() { return Instance<CRepairingFileStatus>(); }
+inline CProgressStatus& ProgressStatus() { return Instance<CProgressStatus>(); }
+inline CStatusProgress& StatusProgress() { return Instance<CStatusProgress>(); }
+inline CRepairThreadCounter& RepairThreadCounter() { return Instance<CRepairThreadCounter>(); }
+inline CSavingStatus& SavingStatus() { return Instance<CSavingStatus>(); }
 
 }  // namespace tarvex::engine

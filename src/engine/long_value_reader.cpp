@@ -161,11 +161,7 @@ bool CLongValueReader::PageLiesInFile(uint32_t page) const {
 }
 
 bool CLongValueReader::ReadPage(uint32_t page) {
-  if (!PageLiesInFile(page)) return false;
-  model::CErrorHandler error;
-  size_t bytesRead = 0;
-  return file_.ReadAt(layout_.PageOffset(page), page_, error, &bytesRead) &&
-         bytesRead == page_.size();
+  return PageLiesInFile(page) && file_.ReadWhole(layout_.PageOffset(page), page_);
 }
 
 std::optional<Bytes> CLongValueReader::RowBytes(uint8_t row) const {

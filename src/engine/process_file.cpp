@@ -1,14 +1,11 @@
 #include "engine/process_file.h"
 
-#include <array>
-
 #include "engine/data_page_scan.h"
 #include "engine/definition_scan.h"
 #include "engine/record_extraction.h"
 #include "engine/step_progress.h"
 #include "engine/table_names.h"
 #include "format/code_page.h"
-#include "format/header_mask.h"
 #include "model/complex_columns.h"
 
 namespace tarvex::engine {
@@ -16,14 +13,8 @@ namespace {
 
 uint16_t FileCodePage(const std::filesystem::path& path) {
   CDBFileReader reader;
-  reader.SetPath(path);
   CErrorHandler error;
-  std::array<uint8_t, format::kHeaderCodePageOffset + 2> header{};
-  size_t got = 0;
-  if (!reader.Open(error) || !reader.ReadAt(0, header, error, &got) || got != header.size()) {
-    return format::kDefaultCodePage;
-  }
-  return format::HeaderCodePage(header).value_or(format::kDefaultCodePage);
+  return reader.Open(path, error) ? DatabaseCodePage(reader) : format::kDefaultCodePage;
 }
 
 ScanContext Context(const format::JetLayout& layout, const ScanSettings& settings,
@@ -31,7 +22,9 @@ ScanContext Context(const format::JetLayout& layout, const ScanSettings& setting
   ScanContext context{layout, settings, data, definitions, {}};
   if (layout.version == format::JetVersion::kJet3) {
     const uint16_t codePage = FileCodePage(definitions);
-    context.decodeJet3Name = [codePage](format::Bytes bytes) { return format::DecodeCodePage(bytes, codePage); };
+    context.decodeJet3Name = [codePage](format::Bytes bytes) {
+      return format::DecodeCodePage(bytes, codePage);
+    };
   }
   return context;
 }
@@ -39,11 +32,13 @@ ScanContext Context(const format::JetLayout& layout, const ScanSettings& setting
 }  // namespace
 
 bool CAccessProcessFileLayout::ScanTableDefinitions(model::CAccessData& model) {
-  return engine::ScanTableDefinitions(Context(layout_, settings_, dataFile_, definitionFile_), model);
+  return engine::ScanTableDefinitions(Context(layout_, settings_, dataFile_, definitionFile_),
+                                      model);
 }
 
 bool CAccessProcessFileLayout::RemoveContinuationDefinitions(model::CAccessData& model) {
-  return engine::RemoveContinuationDefinitions(Context(layout_, settings_, dataFile_, definitionFile_), model);
+  return engine::RemoveContinuationDefinitions(
+      Context(layout_, settings_, dataFile_, definitionFile_), model);
 }
 
 bool CAccessProcessFileLayout::ScanDataPages(model::CAccessData& model) {
@@ -51,10 +46,13 @@ bool CAccessProcessFileLayout::ScanDataPages(model::CAccessData& model) {
 }
 
 bool CAccessProcessFileLayout::ParseTableDefinitions(model::CAccessData& model) {
-  return engine::ParseTableDefinitions(Context(layout_, settings_, dataFile_, definitionFile_), model);
+  return engine::ParseTableDefinitions(Context(layout_, settings_, dataFile_, definitionFile_),
+                                       model);
 }
 
-bool CAccessProcessFileLayout::SortColumns(model::CAccessData& model) { return engine::SortColumns(model); }
+bool CAccessProcessFileLayout::SortColumns(model::CAccessData& model) {
+  return engine::SortColumns(model);
+}
 
 bool CAccessProcessFileLayout::ExtractRecords(model::CAccessData& model) {
   return engine::ExtractRecords(Context(layout_, settings_, dataFile_, definitionFile_), model);

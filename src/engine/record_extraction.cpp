@@ -1,6 +1,7 @@
 #include "engine/record_extraction.h"
 
 #include <algorithm>
+#include <array>
 
 #include "engine/job_status.h"
 #include "engine/row_values.h"
@@ -19,18 +20,7 @@ bool ReadPage(CDBFileReader& file, uint64_t fileSize, const JetLayout& layout, u
               std::vector<uint8_t>& page) {
   if (fileSize < layout.pageSize || offset > fileSize - layout.pageSize) return false;
   page.resize(layout.pageSize);
-  CErrorHandler error;
-  size_t got = 0;
-  return file.ReadAt(offset, page, error, &got) && got == page.size();
-}
-
-uint16_t DatabaseCodePage(CDBFileReader& file) {
-  std::vector<uint8_t> header(format::kHeaderCodePageOffset + 2);
-  CErrorHandler error;
-  size_t got = 0;
-  file.ReadAt(0, header, error, &got);
-  header.resize(got);
-  return format::HeaderCodePage(header).value_or(format::kDefaultCodePage);
+  return file.ReadWhole(offset, page);
 }
 
 class TableExtractor {
@@ -103,6 +93,12 @@ int ClampedRowTotal(const model::CAccessData& model) {
 
 }  // namespace
 
+uint16_t DatabaseCodePage(CDBFileReader& file) {
+  std::array<uint8_t, format::kHeaderCodePageOffset + 2> header{};
+  if (!file.ReadWhole(0, header)) return format::kDefaultCodePage;
+  return format::HeaderCodePage(header).value_or(format::kDefaultCodePage);
+}
+
 std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize,
                                             const JetLayout& layout, uint64_t pageOffset,
                                             uint32_t rowIndex) {
@@ -117,9 +113,8 @@ std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSi
 bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
   if (!Repairing()) return false;
   CDBFileReader file;
-  file.SetPath(context.dataFile);
   CErrorHandler error;
-  if (!file.Open(error)) return true;
+  if (!file.Open(context.dataFile, error)) return true;
   const uint64_t size = file.Size();
   if (size == 0) return false;
   ProgressStatus().SetMaximum(ClampedRowTotal(model));

@@ -11,6 +11,9 @@ namespace tarvex::engine {
 
 bool ExtractRecords(const ScanContext& context, model::CAccessData& model);
 
+// The database's default code page from its header; the default one when the header cannot be read.
+uint16_t DatabaseCodePage(CDBFileReader& file);
+
 // The bytes of row `rowIndex` of the data page at `pageOffset`, or nothing when
 // the page is outside the file, is not a data page, or the row's bounds are unusable.
 std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize,

@@ -56,12 +56,9 @@ std::vector<uint8_t> ReadDefinitionChain(CDBFileReader& file, uint64_t fileSize,
   return format::ReadDefinitionStream(first, layout,
                                       [&](uint32_t page, std::span<uint8_t> into) {
                                         const uint64_t offset = layout.PageOffset(page);
-                                        CErrorHandler error;
-                                        size_t got = 0;
                                         return fileSize >= into.size() &&
                                                offset <= fileSize - into.size() &&
-                                               file.ReadAt(offset, into, error, &got) &&
-                                               got == into.size();
+                                               file.ReadWhole(offset, into);
                                       })
       .bytes;
 }

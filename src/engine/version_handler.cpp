@@ -23,12 +23,10 @@ void SetSourceIsJet4(bool value) { sourceIsJet4.store(value); }
 bool CAccessVersionHandler::IsJet4Layout(const std::filesystem::path& path,
                                          const StopTest& stopRequested) {
   CDBFileReader reader;
-  reader.SetPath(path);
   CErrorHandler error;
-  if (!reader.Open(error)) return false;
+  if (!reader.Open(path, error)) return false;
   std::array<uint8_t, kHeaderProbeLength> header{};
   reader.ReadAt(0, header, error);
-  reader.Close();
   if (header[format::kVersionOffset] != format::kJet3VersionByte) {
     SetSourceIsJet4(true);
     return true;
@@ -49,9 +47,8 @@ bool CAccessVersionHandler::HasJet3DefinitionPage(const std::filesystem::path& p
                                                   const StopTest& stopRequested) {
   const format::JetLayout& jet3 = format::kJet3Layout;
   CDBFileReader reader;
-  reader.SetPath(path);
   CErrorHandler error;
-  if (!reader.Open(error)) return true;
+  if (!reader.Open(path, error)) return true;
   const uint64_t size = reader.Size();
   bool found = false;
   for (int page = 0; page < kJet3ProbePages && !found; ++page) {
@@ -59,11 +56,9 @@ bool CAccessVersionHandler::HasJet3DefinitionPage(const std::filesystem::path& p
     if (size < jet3.pageSize || offset > size - jet3.pageSize) break;
     if (stopRequested && stopRequested()) break;
     std::array<uint8_t, 4> signature{};
-    size_t got = 0;
-    if (!reader.ReadAt(offset, signature, error, &got) || got != signature.size()) break;
+    if (!reader.ReadWhole(offset, signature)) break;
     found = std::equal(signature.begin(), signature.end(), jet3.tableDefSignature.begin());
   }
-  reader.Close();
   return found;
 }
 

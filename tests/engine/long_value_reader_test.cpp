@@ -14,6 +14,8 @@
 #include "engine/row_values.h"
 #include "engine/table_definition.h"
 #include "format/data_page.h"
+#include "format/row_pointer.h"
+#include "format/unicode.h"
 #include "format/value_text.h"
 #include "model/access_data.h"
 #include "model/working_folder.h"
@@ -43,15 +45,14 @@ Blob Concat(std::initializer_list<Blob> parts) {
 Blob Header(uint32_t length, uint8_t kind, uint8_t row = 0, uint32_t page = 0) {
   Blob header(format::kLongValueHeaderSize, 0);
   format::PutU32(header, 0, length | uint32_t{kind} << 24);
-  header[4] = row;
-  format::PutU24(header, 5, page);
+  format::PutU32(header, 4, format::RowPointer{page, row}.ToU32());
   return header;
 }
 
 // A row of a long-value chain: the pointer to the next row, then the data.
 Blob ChainRow(uint8_t nextRow, uint32_t nextPage, const Blob& data) {
-  Blob row{nextRow, 0, 0, 0};
-  format::PutU24(row, 1, nextPage);
+  Blob row(4);
+  format::PutU32(row, 0, format::RowPointer{nextPage, nextRow}.ToU32());
   return Concat({row, data});
 }
 
@@ -87,9 +88,8 @@ class PageFile {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()),
                static_cast<std::streamsize>(file.size()));
-    reader_.SetPath(path);
     model::CErrorHandler error;
-    EXPECT_TRUE(reader_.Open(error));
+    EXPECT_TRUE(reader_.Open(path, error));
     longValues_.emplace(reader_, file.size(), layout_);
     return *longValues_;
   }
@@ -349,9 +349,8 @@ std::string TruthValue(const RealLongValue& value) {
 class RealFile {
  public:
   explicit RealFile(const RealLongValue& value) : path_(test::FixturesDir() / "real" / value.file) {
-    reader_.SetPath(path_);
     model::CErrorHandler error;
-    EXPECT_TRUE(reader_.Open(error));
+    EXPECT_TRUE(reader_.Open(path_, error));
     longValues_.emplace(reader_, std::filesystem::file_size(path_), *value.layout);
   }
   CLongValueReader& longValues() { return *longValues_; }
@@ -377,7 +376,7 @@ TEST(LongValueReaderRealFiles, MemosMatchTheGroundTruth) {
     ASSERT_TRUE(bytes) << memo.file;
     const std::string expected = TruthValue(memo);
     if (memo.layout->version == format::JetVersion::kJet4) {
-      EXPECT_EQ(format::TextToUtf8(format::DecodeJet4Text(*bytes)), expected) << memo.file;
+      EXPECT_EQ(format::ToUtf8(format::DecodeJet4Text(*bytes)), expected) << memo.file;
     } else {
       EXPECT_EQ(std::string(bytes->begin(), bytes->end()), expected) << memo.file;  // ASCII text
     }

@@ -24,9 +24,8 @@ FixtureTables ReadFixtureTables(const std::filesystem::path& path) {
       continuations.insert(
           *format::CDataReader::U32(fixture.Page(number), layout.tableDefNextPageOffset));
   engine::CDBFileReader reader;
-  reader.SetPath(path);
   model::CErrorHandler error;
-  if (!reader.Open(error)) return fixture;
+  if (!reader.Open(path, error)) return fixture;
   for (uint32_t number = 0; number < fixture.pageCount(); ++number) {
     if (!isDefinition(fixture.Page(number)) || continuations.count(number)) continue;
     auto& table = fixture.tables[number] =
