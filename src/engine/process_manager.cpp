@@ -49,11 +49,6 @@ std::string CProcessManager::ProcessName(pid_t pid) {
   return "<unknown>";
 }
 
-bool CProcessManager::IsRunning(const std::string& name) {
-  const auto pids = Processes();
-  return std::any_of(pids.begin(), pids.end(), [&](pid_t pid) { return NameMatches(pid, name); });
-}
-
 int CProcessManager::EndAll(const std::string& name) {
   int ended = 0;
   for (pid_t pid : Processes()) {

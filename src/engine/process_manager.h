@@ -1,7 +1,8 @@
 #pragma once
 // Finds and ends running processes by executable name, through /proc.
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 #include <vector>
 
 namespace tarvex::engine {
@@ -11,9 +12,8 @@ inline constexpr char kConflictingProcessName[] = "ZedavUvazIvevur.exe";
 
 class CProcessManager {
  public:
-  // True when a process whose executable name equals `name` (case-insensitive) runs.
-  static bool IsRunning(const std::string& name);
-  // Ends every such process except this one; returns how many were signalled.
+  // Ends every process whose executable name equals `name` (case-insensitive),
+  // except this one; returns how many were signalled.
   static int EndAll(const std::string& name);
   // The executable name of a process: the base name of its executable, else of
   // its first argument; "<unknown>" when neither can be read, empty when it is gone.

@@ -31,12 +31,6 @@ class CDataReader {
     if (!Fits(buffer, offset, 2)) return std::nullopt;
     return static_cast<uint16_t>(buffer[offset] | buffer[offset + 1] << 8);
   }
-  // Byte 0 plus 256 times the 16-bit value at byte 1: the 3-byte page numbers of row pointers.
-  static std::optional<uint32_t> U24(Bytes buffer, size_t offset) {
-    if (!Fits(buffer, offset, 3)) return std::nullopt;
-    return static_cast<uint32_t>(buffer[offset]) | static_cast<uint32_t>(buffer[offset + 1]) << 8 |
-           static_cast<uint32_t>(buffer[offset + 2]) << 16;
-  }
   static std::optional<uint32_t> U32(Bytes buffer, size_t offset) {
     if (!Fits(buffer, offset, 4)) return std::nullopt;
     return static_cast<uint32_t>(buffer[offset]) | static_cast<uint32_t>(buffer[offset + 1]) << 8 |
@@ -66,10 +60,6 @@ class CDataReader {
 inline void PutU16(std::span<uint8_t> out, size_t offset, uint16_t value) {
   out[offset] = static_cast<uint8_t>(value);
   out[offset + 1] = static_cast<uint8_t>(value >> 8);
-}
-inline void PutU24(std::span<uint8_t> out, size_t offset, uint32_t value) {
-  PutU16(out, offset, static_cast<uint16_t>(value));
-  out[offset + 2] = static_cast<uint8_t>(value >> 16);
 }
 inline void PutU32(std::span<uint8_t> out, size_t offset, uint32_t value) {
   PutU16(out, offset, static_cast<uint16_t>(value));

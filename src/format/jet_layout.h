@@ -189,8 +189,4 @@ inline constexpr JetLayout kJet4Layout{
     .indexEntriesOffset = 480,
 };
 
-inline const JetLayout& LayoutFor(JetVersion version) {
-  return version == JetVersion::kJet3 ? kJet3Layout : kJet4Layout;
-}
-
 }  // namespace tarvex::format

@@ -4,7 +4,6 @@
 // code that looks at a type code takes its meaning from here.
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace tarvex::format {
@@ -58,14 +57,6 @@ inline constexpr std::array<ColumnTypeInfo, 19> kColumnTypes{{
     {ColumnType::kBigInt, "Big Integer", 8},
     {ColumnType::kExtDateTime, "Extended Date/Time", 42},
 }};
-
-// The entry of a type code, or nothing for a code no format defines.
-constexpr std::optional<ColumnTypeInfo> FindColumnType(uint8_t code) {
-  for (const ColumnTypeInfo& info : kColumnTypes) {
-    if (static_cast<uint8_t>(info.type) == code) return info;
-  }
-  return std::nullopt;
-}
 
 constexpr uint8_t TypeCode(ColumnType type) { return static_cast<uint8_t>(type); }
 

@@ -25,7 +25,10 @@ using nlohmann::json;
 // column's properties rather than in its entry.
 bool Comparable(const model::CAccessColInfo& column) {
   return column.type != format::TypeCode(format::ColumnType::kComplex) &&
-         format::FindColumnType(column.type) && !column.IsCalculated();
+         std::ranges::any_of(
+             format::kColumnTypes,
+             [&](const auto& info) { return format::TypeCode(info.type) == column.type; }) &&
+         !column.IsCalculated();
 }
 
 // One row as comparable text: each value normalised to the dump's form.

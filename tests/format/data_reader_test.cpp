@@ -10,7 +10,6 @@ namespace {
 TEST(DataReader, ReadsLittleEndianFields) {
   const std::vector<uint8_t> bytes{0x01, 0x02, 0x03, 0xFF, 0xFF, 0xFF, 0xFF};
   EXPECT_EQ(CDataReader::U16(bytes, 0), 0x0201);
-  EXPECT_EQ(CDataReader::U24(bytes, 0), 197121u);  // 03 02 01 hex
   EXPECT_EQ(CDataReader::U32(bytes, 3), 0xFFFFFFFFu);
   EXPECT_EQ(CDataReader::I32AsI64(bytes, 3), -1);
 }
@@ -18,7 +17,6 @@ TEST(DataReader, ReadsLittleEndianFields) {
 TEST(DataReader, RefusesFieldsThatLeaveTheBuffer) {
   const std::vector<uint8_t> bytes{0x01, 0x02, 0x03};
   EXPECT_FALSE(CDataReader::U16(bytes, 2));
-  EXPECT_FALSE(CDataReader::U24(bytes, 1));
   EXPECT_FALSE(CDataReader::U32(bytes, 0));
   EXPECT_FALSE(CDataReader::U8(bytes, SIZE_MAX));
   EXPECT_FALSE(CDataReader::Slice(bytes, 2, SIZE_MAX));
