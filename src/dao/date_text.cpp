@@ -1,5 +1,6 @@
 #include "dao/date_text.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -10,7 +11,6 @@ namespace tarvex::dao {
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
-constexpr int kDaysFrom1970To1899_12_30 = 25569;
 
 // Reads an unsigned decimal of 1..maxDigits digits at `at`.
 std::optional<int> Digits(std::u16string_view text, size_t& at, size_t maxDigits) {
@@ -119,7 +119,6 @@ std::optional<CivilDate> ParseDatePart(std::u16string_view text, size_t& at) {
   if (!first) return std::nullopt;
   if (at + 1 < text.size() && (text[at] == u'-' || text[at] == u' ') && IsLetter(text, at + 1))
     return ParseDayFirst(text, at, *first);
-  CivilDate date;
   if (at - start == 4 && Expect(text, at, u'-')) {  // ISO year-month-day
     auto month = Digits(text, at, 2);
     if (!month || !Expect(text, at, u'-')) return std::nullopt;
@@ -130,11 +129,9 @@ std::optional<CivilDate> ParseDatePart(std::u16string_view text, size_t& at) {
   if (!Expect(text, at, u'/')) return std::nullopt;  // month/day/year, the US order of the locale
   auto day = Digits(text, at, 2);
   if (!day || !Expect(text, at, u'/')) return std::nullopt;
-  size_t yearStart = at;
-  auto year = Digits(text, at, 4);
+  auto year = Year(text, at);
   if (!year) return std::nullopt;
-  date = {ExpandYear(*year, at - yearStart), *first, *day};
-  return date;
+  return CivilDate{*year, *first, *day};
 }
 
 // The digits after a decimal point as a fraction ("599": 0.599). Digits past
@@ -184,26 +181,21 @@ bool LooksLikeTime(std::u16string_view text, size_t at) {
   return at < text.size() && text[at] == u':';
 }
 
-}  // namespace
-
-double DateToDays(int year, int month, int day, int hour, int minute, int second,
-                  double secondFraction) {
-  static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-      day > kMonthDays[month - 1] + (month == 2 && leap ? 1 : 0))
-    throw DaoException("Invalid date.");
-  // Days from 1970-01-01 in the proleptic Gregorian calendar.
-  int y = year - (month <= 2 ? 1 : 0);
-  int era = y / 400;
-  int yearOfEra = y - era * 400;
-  int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  int64_t days = static_cast<int64_t>(era) * 146097 + dayOfEra - 719468 + kDaysFrom1970To1899_12_30;
-  double fraction = (hour * 3600 + minute * 60 + second + secondFraction) / kSecondsPerDay;
+// Throws DaoException for a year outside 100..9999 or an invalid day.
+double DateToDays(const CivilDate& date, const TimeOfDay& time) {
+  using std::chrono::day, std::chrono::month, std::chrono::sys_days, std::chrono::year;
+  const std::chrono::year_month_day civil{year{date.year}, month{static_cast<unsigned>(date.month)},
+                                          day{static_cast<unsigned>(date.day)}};
+  if (date.year < 100 || date.year > 9999 || !civil.ok()) throw DaoException("Invalid date.");
+  // Days since 30 December 1899 in the proleptic Gregorian calendar.
+  const int64_t days = (sys_days{civil} - sys_days{year{1899} / 12 / 30}).count();
+  const double fraction =
+      (time.hour * 3600 + time.minute * 60 + time.second + time.secondFraction) / kSecondsPerDay;
   // Before the epoch the time of day is still counted away from zero.
   return days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;
 }
+
+}  // namespace
 
 std::optional<double> ParseDateText(std::u16string_view raw) {
   std::u16string_view text = TrimBlanks(raw);
@@ -226,8 +218,7 @@ std::optional<double> ParseDateText(std::u16string_view raw) {
     any = true;
   }
   if (!any || at != text.size()) return std::nullopt;
-  return DateToDays(date.year, date.month, date.day, time.hour, time.minute, time.second,
-                    time.secondFraction);
+  return DateToDays(date, time);
 }
 
 }  // namespace tarvex::dao

@@ -15,9 +15,4 @@ namespace tarvex::dao {
 // throws DaoException for a date outside the years 100..9999.
 std::optional<double> ParseDateText(std::u16string_view text);
 
-// `secondFraction` (0 <= f < 1) is added to `second`.
-// Throws DaoException for a year outside 100..9999 or an invalid day.
-double DateToDays(int year, int month, int day, int hour, int minute, int second,
-                  double secondFraction = 0);
-
 }  // namespace tarvex::dao

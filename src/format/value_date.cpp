@@ -1,6 +1,6 @@
 // Date texts: CDataConversion::DateText and ExtendedDateText.
-#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -24,25 +24,12 @@ struct CivilDate {
   int day;    // 1-31
 };
 
-bool IsLeapYear(int64_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
-
 // The proleptic Gregorian date `n` days after 1 January of year 1 (n >= 0).
 CivilDate CivilFromDayNumber(int64_t n) {
-  const int64_t cycles400 = n / 146097;
-  n %= 146097;
-  const int64_t centuries = std::min<int64_t>(n / 36524, 3);
-  n -= centuries * 36524;
-  const int64_t cycles4 = n / 1461;
-  n %= 1461;
-  const int64_t years = std::min<int64_t>(n / 365, 3);
-  n -= years * 365;
-  const int64_t year = cycles400 * 400 + centuries * 100 + cycles4 * 4 + years + 1;
-  constexpr std::array<int, 13> kStarts{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
-  const int leapShift = IsLeapYear(year) ? 1 : 0;
-  int month = 1;
-  while (month < 12 && n >= kStarts[month] + (month >= 2 ? leapShift : 0)) ++month;
-  const int monthStart = kStarts[month - 1] + (month - 1 >= 2 ? leapShift : 0);
-  return {year, month, static_cast<int>(n - monthStart + 1)};
+  using std::chrono::sys_days, std::chrono::year;
+  const std::chrono::year_month_day date{sys_days{year{1} / 1 / 1} + std::chrono::days{n}};
+  return {int{date.year()}, static_cast<int>(unsigned{date.month()}),
+          static_cast<int>(unsigned{date.day()})};
 }
 
 // "MM/DD/YYYY hh:mm:ss AM", with ".fff" after the seconds when the time has a
