@@ -25,21 +25,14 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-void AppendUtf16(std::u16string& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out += static_cast<char16_t>(cp);
-  } else {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 | cp >> 10);
-    out += static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
-  }
-}
-
 // Decodes one UTF-8 sequence at `i`, advancing it; malformed input yields U+FFFD and one byte.
 char32_t NextUtf8(std::string_view text, size_t& i) {
   const auto lead = static_cast<uint8_t>(text[i++]);
   if (lead < 0x80) return lead;
-  int extra = lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
+  int extra = lead >= 0xF0 && lead <= 0xF4  ? 3
+              : lead >= 0xE0                ? 2
+              : lead >= 0xC2 && lead < 0xE0 ? 1
+                                            : -1;
   if (extra < 0 || text.size() - i < static_cast<size_t>(extra)) return kReplacement;
   char32_t cp = lead & (0x3F >> extra);
   for (int k = 0; k < extra; ++k) {
@@ -54,6 +47,16 @@ char32_t NextUtf8(std::string_view text, size_t& i) {
 }
 
 }  // namespace
+
+void AppendUtf16(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out += static_cast<char16_t>(cp);
+  } else {
+    cp -= 0x10000;
+    out += static_cast<char16_t>(0xD800 | cp >> 10);
+    out += static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+  }
+}
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;

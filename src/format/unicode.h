@@ -8,5 +8,7 @@ namespace tarvex::format {
 
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
+// Appends a code point (at most U+10FFFF) as one or two UTF-16 units.
+void AppendUtf16(std::u16string& out, char32_t codePoint);
 
 }  // namespace tarvex::format

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "format/unicode.h"
 #include "format/value_text.h"
 
 namespace tarvex::format {
@@ -29,7 +30,7 @@ std::u16string BinaryValueText(JetVersion version, Bytes raw) {
 std::vector<uint8_t> BinaryValueBytes(JetVersion version, std::u16string_view text) {
   if (IsOneBytePerCharacter(text)) return std::vector<uint8_t>(text.begin(), text.end());
   if (version == JetVersion::kJet4) {
-    const std::string utf8 = TextToUtf8(text);
+    const std::string utf8 = ToUtf8(text);
     return std::vector<uint8_t>(utf8.begin(), utf8.end());
   }
   std::vector<uint8_t> bytes = TextToUtf16LeBytes(text);

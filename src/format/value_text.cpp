@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "format/unicode.h"
+
 namespace tarvex::format {
 namespace {
 
@@ -52,38 +54,6 @@ Utf8Step NextUtf8(Bytes raw, size_t pos) {
   return {codePoint, lead->continuations + 1, true};
 }
 
-void AppendCodePoint(std::u16string& out, char32_t codePoint) {
-  if (codePoint < 0x10000) {
-    out.push_back(static_cast<char16_t>(codePoint));
-    return;
-  }
-  codePoint -= 0x10000;
-  out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-  out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-}
-
-void AppendUtf8(std::string& out, char32_t codePoint) {
-  auto put = [&out](uint32_t value) { out.push_back(static_cast<char>(value)); };
-  if (codePoint < 0x80) {
-    put(codePoint);
-  } else if (codePoint < 0x800) {
-    put(0xC0 | codePoint >> 6);
-    put(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    put(0xE0 | codePoint >> 12);
-    put(0x80 | (codePoint >> 6 & 0x3F));
-    put(0x80 | (codePoint & 0x3F));
-  } else {
-    put(0xF0 | codePoint >> 18);
-    put(0x80 | (codePoint >> 12 & 0x3F));
-    put(0x80 | (codePoint >> 6 & 0x3F));
-    put(0x80 | (codePoint & 0x3F));
-  }
-}
-
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 char16_t UnitAt(Bytes raw, size_t pos) {
   return static_cast<char16_t>(raw[pos] | raw[pos + 1] << 8);
 }
@@ -131,7 +101,7 @@ std::u16string Utf8ToText(Bytes raw) {
   std::u16string text;
   for (size_t pos = 0; pos < raw.size() && raw[pos] != 0;) {
     const Utf8Step step = NextUtf8(raw, pos);
-    AppendCodePoint(text, step.codePoint);
+    AppendUtf16(text, step.codePoint);
     pos += step.length;
   }
   return text;
@@ -142,27 +112,10 @@ std::optional<std::u16string> Utf8ToTextExactly(Bytes raw) {
   for (size_t pos = 0; pos < raw.size();) {
     const Utf8Step step = NextUtf8(raw, pos);
     if (!step.valid || step.codePoint == 0) return std::nullopt;
-    AppendCodePoint(text, step.codePoint);
+    AppendUtf16(text, step.codePoint);
     pos += step.length;
   }
   return text;
-}
-
-std::string TextToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      AppendUtf8(out, 0x10000 + ((unit - 0xD800u) << 10) + (text[i + 1] - 0xDC00u));
-      ++i;
-    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      AppendUtf8(out, kReplacementCharacter);
-    } else {
-      AppendUtf8(out, unit);
-    }
-  }
-  return out;
 }
 
 std::u16string DecodeJet4Text(Bytes raw) {

@@ -29,9 +29,6 @@ std::u16string Utf8ToText(Bytes raw);
 // and none is zero; otherwise nothing.
 std::optional<std::u16string> Utf8ToTextExactly(Bytes raw);
 
-// UTF-8 of the text; an unpaired surrogate becomes U+FFFD.
-std::string TextToUtf8(std::u16string_view text);
-
 // Text and memo values of Jet 4 files: plain UTF-16LE, or, after the marker
 // FF FE, the compressed form in which a zero byte switches between one byte per
 // character (the starting mode) and UTF-16LE code units.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "format/code_page.h"
+#include "format/unicode.h"
 #include "format/value_binary.h"
 #include "format/value_conversion.h"
 #include "format/value_numbers.h"
@@ -24,7 +25,7 @@ constexpr int kRounds = 20000;
 
 template <typename T>
 bool ReadsBack(const std::u16string& text, T value) {
-  const std::string ascii = TextToUtf8(text);
+  const std::string ascii = ToUtf8(text);
   T parsed{};
   const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), parsed);
   return error == std::errc() && end == ascii.data() + ascii.size() &&
@@ -38,7 +39,7 @@ TEST(ValueRoundTrip, SinglesReadBackToTheSameBits) {
     if (std::isnan(value)) continue;
     for (JetVersion version : {JetVersion::kJet3, JetVersion::kJet4}) {
       const std::u16string text = SingleText(version, value);
-      ASSERT_TRUE(ReadsBack(text, value)) << TextToUtf8(text);
+      ASSERT_TRUE(ReadsBack(text, value)) << ToUtf8(text);
     }
   }
 }
@@ -63,7 +64,7 @@ TEST(ValueRoundTrip, DoublesReadBackToTheSameBits) {
       if (std::isnan(value)) continue;
       for (JetVersion version : {JetVersion::kJet3, JetVersion::kJet4}) {
         const std::u16string text = DoubleText(version, value);
-        ASSERT_TRUE(ReadsBack(text, value)) << TextToUtf8(text);
+        ASSERT_TRUE(ReadsBack(text, value)) << ToUtf8(text);
       }
     }
   }
@@ -106,7 +107,7 @@ TEST(ValueRoundTrip, DatesNameTheirDayAndMillisecond) {
     // subtracts it from earlier ones.
     const double fraction = static_cast<double>(millisecond) / 86'400'000;
     const double value = day < 0 ? static_cast<double>(day) - fraction : day + fraction;
-    ASSERT_EQ(TextToUtf8(CDataConversion::DateText(value)), ExpectedDateText(day, millisecond))
+    ASSERT_EQ(ToUtf8(CDataConversion::DateText(value)), ExpectedDateText(day, millisecond))
         << "day " << day << " millisecond " << millisecond;
   }
 }
@@ -126,7 +127,7 @@ std::vector<uint8_t> RandomBytes(std::mt19937& random, bool likeUtf8) {
             ? std::u16string(1, static_cast<char16_t>(codePoint))
             : std::u16string{static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10)),
                              static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF))};
-    const std::string utf8 = TextToUtf8(unit);
+    const std::string utf8 = ToUtf8(unit);
     bytes.insert(bytes.end(), utf8.begin(), utf8.end());
   }
   return bytes;
@@ -147,7 +148,7 @@ TEST(ValueRoundTrip, Utf8OfTextsWithoutLoneSurrogatesReadsBack) {
   for (int i = 0; i < kRounds; ++i) {
     const std::vector<uint8_t> bytes = RandomBytes(random, true);
     const std::u16string text = Utf8ToText(bytes);
-    const std::string utf8 = TextToUtf8(text);
+    const std::string utf8 = ToUtf8(text);
     ASSERT_EQ(std::vector<uint8_t>(utf8.begin(), utf8.end()), bytes);
   }
 }

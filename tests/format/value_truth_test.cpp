@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "format/unicode.h"
 #include "format/value_format.h"
 #include "format/value_text.h"
 #include "format/value_types.h"
@@ -274,8 +275,7 @@ TEST(TruthValues, NormalisesOurTextsToTheDumpForm) {
       {ColumnType::kMemo, u"caf\u00E9", "caf\u00E9", {}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(test::NormaliseOurValue(TypeCode(c.type), c.ours, c.ctx), c.dump)
-        << TextToUtf8(c.ours);
+    EXPECT_EQ(test::NormaliseOurValue(TypeCode(c.type), c.ours, c.ctx), c.dump) << ToUtf8(c.ours);
   }
 }
 

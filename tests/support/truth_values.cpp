@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "format/unicode.h"
 #include "format/value_binary.h"
 #include "format/value_text.h"
 #include "format/value_types.h"
@@ -163,8 +164,8 @@ std::string TruthDateToMilliseconds(const std::string& text) {
 // ---- binary ----
 
 std::string OleFileValue(const std::u16string& path) {
-  std::ifstream file(format::TextToUtf8(path), std::ios::binary);
-  if (!file) return "unreadable OLE file " + format::TextToUtf8(path);
+  std::ifstream file(format::ToUtf8(path), std::ios::binary);
+  if (!file) return "unreadable OLE file " + format::ToUtf8(path);
   const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
                                    std::istreambuf_iterator<char>());
   return RenderTruthBinary(bytes);
@@ -259,7 +260,7 @@ std::string RenderTruthBinary(std::span<const uint8_t> bytes) {
 std::string NormaliseOurValue(uint8_t type, const std::optional<std::u16string>& ourText,
                               const TruthColumnContext& ctx) {
   if (!ourText) return std::string(kNormalisedNull);
-  const std::string text = format::TextToUtf8(*ourText);
+  const std::string text = format::ToUtf8(*ourText);
   switch (static_cast<ColumnType>(type)) {
     case ColumnType::kBoolean:
       return text == "True" ? "true" : text == "False" ? "false" : text;
