@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -130,27 +131,19 @@ void PageFile::Write(uint32_t page, std::span<const uint8_t> bytes) {
   }
   const uint32_t slot = page - gatherFirst_;
   std::memcpy(gathered_.data() + static_cast<size_t>(slot) * pageSize_, bytes.data(), pageSize_);
-  if (!gatheredPage_[slot]) {
-    gatheredPage_[slot] = true;
-    ++gatheredCount_;
-  }
+  gatheredPage_[slot] = true;
 }
 
 void PageFile::FlushGathered() {
-  if (gatheredCount_ == 0) return;
   // Each run of gathered pages is one write; pages not gathered keep what the file has.
-  for (uint32_t first = 0; first < kGatherPages;) {
-    if (!gatheredPage_[first]) {
-      ++first;
-      continue;
-    }
-    uint32_t end = first;
-    while (end < kGatherPages && gatheredPage_[end]) ++end;
-    WriteToFile(gatherFirst_ + first, std::span<const uint8_t>(gathered_).subspan(
-                                          static_cast<size_t>(first) * pageSize_,
-                                          static_cast<size_t>(end - first) * pageSize_));
-    gatheredCount_ -= end - first;
-    for (; first < end; ++first) gatheredPage_[first] = false;
+  const auto flags = gatheredPage_.begin();
+  for (auto first = std::find(flags, gatheredPage_.end(), true); first != gatheredPage_.end();
+       first = std::find(first, gatheredPage_.end(), true)) {
+    const auto slot = static_cast<size_t>(first - flags);
+    const auto count = static_cast<size_t>(std::find(first, gatheredPage_.end(), false) - first);
+    WriteToFile(gatherFirst_ + static_cast<uint32_t>(slot),
+                std::span<const uint8_t>(gathered_).subspan(slot * pageSize_, count * pageSize_));
+    first = std::fill_n(first, count, false);
   }
 }
 

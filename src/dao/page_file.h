@@ -51,7 +51,6 @@ class PageFile {
   std::vector<uint8_t> gathered_;
   std::vector<bool> gatheredPage_;
   uint32_t gatherFirst_ = 0;
-  size_t gatheredCount_ = 0;
   Mode mode_;
   uint32_t pageSize_;
   uint32_t pageCount_ = 0;
