@@ -20,7 +20,7 @@ struct JetLayout {
   // Table-definition pages.
   std::array<uint8_t, 4> tableDefSignature;  // the first tableDefSignatureLength bytes
   size_t tableDefSignatureLength;
-  size_t tableTypeOffset;       // "S" system table, "N" user table
+  size_t tableTypeOffset;  // "S" system table, "N" user table
   size_t tableDefNextPageOffset;
   size_t tableDefRowCountOffset;
   size_t tableDefLengthOffset;  // u32 length of the whole definition stream
@@ -43,7 +43,8 @@ struct JetLayout {
 
   // Fields of a column entry, from the entry's start.
   struct ColumnEntry {
-    size_t type, number, variableIndex, extra, flags, extraFlags, fixedOffset, length;  // extraFlags 0: none
+    // extraFlags 0: the layout has no such field.
+    size_t type, number, variableIndex, extra, flags, extraFlags, fixedOffset, length;
     size_t position;
   } column;
   // Fields of a real index entry, and of a logical index entry.
@@ -59,7 +60,7 @@ struct JetLayout {
   size_t dataPageRowTableOffset;  // 16 bits per row from here
 
   // Rows.
-  size_t rowColumnCountSize;    // 1 or 2 bytes at the start of a row
+  size_t rowColumnCountSize;     // 1 or 2 bytes at the start of a row
   size_t rowVariableOffsetSize;  // 1 (with a jump table) or 2 bytes per variable column
   size_t rowMaxLength;           // the longest row Access writes
 
@@ -113,8 +114,15 @@ inline constexpr JetLayout kJet3Layout{
     .tableDefHeaderWord4Offset = 35,
     .tableDefHeaderWord5Offset = 39,
     .tableDefFreeSpaceOffset = 0,
-    .column = {.type = 0, .number = 1, .variableIndex = 3, .extra = 9, .flags = 13, .extraFlags = 0, .fixedOffset = 14,
-               .length = 16, .position = 5},
+    .column = {.type = 0,
+               .number = 1,
+               .variableIndex = 3,
+               .extra = 9,
+               .flags = 13,
+               .extraFlags = 0,
+               .fixedOffset = 14,
+               .length = 16,
+               .position = 5},
     .realIndexColumnMapOffset = 0,
     .realIndexFlagsOffset = 38,
     .logicalIndexRealNumberOffset = 4,
@@ -164,8 +172,15 @@ inline constexpr JetLayout kJet4Layout{
     .tableDefHeaderWord4Offset = 55,
     .tableDefHeaderWord5Offset = 59,
     .tableDefFreeSpaceOffset = 2,
-    .column = {.type = 0, .number = 5, .variableIndex = 7, .extra = 11, .flags = 15, .extraFlags = 16, .fixedOffset = 21,
-               .length = 23, .position = 9},
+    .column = {.type = 0,
+               .number = 5,
+               .variableIndex = 7,
+               .extra = 11,
+               .flags = 15,
+               .extraFlags = 16,
+               .fixedOffset = 21,
+               .length = 23,
+               .position = 9},
     .realIndexColumnMapOffset = 4,
     .realIndexFlagsOffset = 46,
     .logicalIndexRealNumberOffset = 8,
