@@ -19,32 +19,9 @@ namespace tarvex::dao {
 namespace {
 
 using format::CDataReader;
+using test::HasWideText;
+using test::Hex;
 using Entry = std::vector<uint8_t>;
-
-std::string Hex(const Entry& bytes) {
-  std::string out;
-  char buffer[4];
-  for (uint8_t b : bytes) {
-    std::snprintf(buffer, sizeof(buffer), "%02x ", b);
-    out += buffer;
-  }
-  return out;
-}
-
-// True when a text key column of `real` holds a character beyond Latin-1,
-// whose key this engine writes in its own documented form instead.
-bool HasWideText(TableStore& table, const RealIndexDefinition& real) {
-  bool wide = false;
-  const auto& columns = table.definition().columns;
-  table.ForEachRow([&](format::RowPointer, const RowView& row) {
-    for (const auto& key : real.keys)
-      for (size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].number == key.columnNumber && columns[i].type == 10)
-          if (auto bytes = row.Value(i))
-            for (char16_t c : format::DecodeJet4Text(*bytes)) wide = wide || c > 0xFF;
-  });
-  return wide;
-}
 
 class FixtureIndexes : public ::testing::TestWithParam<std::string> {};
 

@@ -1,11 +1,18 @@
 #pragma once
 // Reads an index tree back for tests: its leaf entries in order, found by
-// walking from the root down the first child, then along the leaves.
+// walking from the root down the first child, then along the leaves; and
+// what index tests share to compare entries.
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
+#include "dao/index_checks.h"
 #include "dao/page_file.h"
+#include "dao/table_store.h"
 #include "format/index_page.h"
+#include "format/value_text.h"
+#include "format/value_types.h"
 
 namespace tarvex::dao::test {
 
@@ -30,6 +37,31 @@ inline std::vector<std::vector<uint8_t>> TreeEntries(const PageFile& file, uint3
     page = leaf.next;
   }
   return all;
+}
+
+// An entry as hexadecimal bytes, for failure messages.
+inline std::string Hex(std::span<const uint8_t> bytes) {
+  std::string out;
+  char digits[4];
+  for (uint8_t b : bytes) {
+    std::snprintf(digits, sizeof(digits), "%02x ", b);
+    out += digits;
+  }
+  return out;
+}
+
+// True when a text key column of `real` holds a character beyond Latin-1,
+// which the engine keys in a form of its own.
+inline bool HasWideText(TableStore& table, const RealIndexDefinition& real) {
+  bool wide = false;
+  const auto columns = KeyColumnsOf(table.definition(), real);
+  table.ForEachRow([&](format::RowPointer, const RowView& row) {
+    for (const auto& key : columns)
+      if (key.type == format::TypeCode(format::ColumnType::kText))
+        if (auto bytes = row.Value(key.index))
+          for (char16_t c : format::DecodeJet4Text(*bytes)) wide = wide || c > 0xFF;
+  });
+  return wide;
 }
 
 }  // namespace tarvex::dao::test

@@ -26,6 +26,8 @@ namespace tarvex::test {
 namespace {
 
 namespace fs = std::filesystem;
+using dao::test::HasWideText;
+using dao::test::Hex;
 using nlohmann::json;
 using writer::test::Repair;
 
@@ -169,30 +171,6 @@ std::multiset<std::vector<uint8_t>> TreeKeys(const dao::PageFile& file, uint32_t
   for (auto& entry : dao::test::TreeEntries(file, root, depth))
     keys.emplace(entry.begin(), entry.end() - format::kIndexRowPointerSize);
   return keys;
-}
-
-std::string Hex(const std::vector<uint8_t>& bytes) {
-  std::string out;
-  char digits[4];
-  for (uint8_t b : bytes) {
-    std::snprintf(digits, sizeof(digits), "%02x ", b);
-    out += digits;
-  }
-  return out;
-}
-
-// True when a text key column of `real` holds a character beyond Latin-1,
-// which the engine keys in a form of its own.
-bool HasWideText(dao::TableStore& table, const dao::RealIndexDefinition& real) {
-  bool wide = false;
-  const auto columns = dao::KeyColumnsOf(table.definition(), real);
-  table.ForEachRow([&](format::RowPointer, const dao::RowView& row) {
-    for (const auto& key : columns)
-      if (key.type == format::TypeCode(format::ColumnType::kText))
-        if (auto bytes = row.Value(key.index))
-          for (char16_t c : format::DecodeJet4Text(*bytes)) wide = wide || c > 0xFF;
-  });
-  return wide;
 }
 
 // Every index the repair created holds the keys of the source's index, entry
