@@ -208,6 +208,8 @@ std::vector<std::string> TableStore::CheckKeys(std::span<const StoredValue> valu
 
 void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
   checks_.reset();  // no record is added any more; its keys make room for the trees
+  // One pass over the rows per index: only one index's entries are held at a
+  // time (a single pass for all of them is no faster and holds them all).
   for (size_t r = 0; r < definition_.realIndexes.size();) {
     bool exact = true;
     IndexEntries entries = CollectIndexEntries(definition_.realIndexes[r], &exact);
@@ -264,8 +266,10 @@ void TableStore::LeaveOutIndex(size_t r) {
   // The others keep their order, numbered without gaps.
   for (auto& l : logical) {
     if (l.realNumber > real) --l.realNumber;
-    l.number -= static_cast<uint32_t>(std::count_if(removedNumbers.begin(), removedNumbers.end(),
-                                                    [&](uint32_t n) { return n < l.number; }));
+    // Numbers a damaged definition repeats must not take one below zero.
+    const auto below = static_cast<uint32_t>(std::count_if(
+        removedNumbers.begin(), removedNumbers.end(), [&](uint32_t n) { return n < l.number; }));
+    l.number -= std::min(below, l.number);
   }
 }
 

@@ -12,13 +12,13 @@ model::CAccessTable& AddTable(model::CAccessData& data, const std::u16string& na
   auto& table = data.tableList.Append(4096 * (100 + static_cast<uint64_t>(data.tableList.count())));
   table.name = name;
   uint16_t number = 0;
-  for (const auto& spec : columns) {
+  for (const auto& wanted : columns) {
     model::CAccessColInfo info;
-    info.name = spec.name;
-    info.type = spec.type;
-    info.length = spec.length;
-    info.flags = spec.flags;
-    info.extra = spec.extra;
+    info.name = wanted.name;
+    info.type = wanted.type;
+    info.length = wanted.length;
+    info.flags = wanted.flags;
+    info.extra = wanted.extra;
     info.columnNumber = number++;
     table.columnList.Append(info);
   }
