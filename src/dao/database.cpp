@@ -36,6 +36,10 @@ void Database::Open(const std::filesystem::path& path, bool exclusive, bool read
   ++session_;
 }
 
+void Database::UseTextKeyCodes(format::TextKeyCodes codes) {
+  file().UseTextKeyCodes(std::move(codes));
+}
+
 void Database::Close() {
   if (!file_) return;
   auto file = std::move(file_);

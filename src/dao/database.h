@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dao/dao_exception.h"
+#include "format/index_key.h"
 
 namespace tarvex::dao {
 
@@ -100,6 +101,10 @@ class Database {
   // Writes everything and releases the file; harmless when not open.
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
+  // From now on, keys text beyond Latin-1 with `codes`, learned from an
+  // Access file's own indexes; an index holding a character without a code is
+  // still left out at Close.
+  void UseTextKeyCodes(format::TextKeyCodes codes);
   // The indexes the last Close left out.
   const std::vector<LeftOutIndex>& IndexesLeftOut() const { return leftOut_; }
   // Relationships come with a later version of the engine: throws "not supported".

@@ -128,7 +128,7 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
     definitions.emplace_back(file_->Allocate(), SystemTableDefinition(table));
   for (auto& [page, definition] : definitions) {
     PlaceMaps(definition);
-    tables_.emplace(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
+    Keep(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
   }
   ownerSid_.assign(kAdminSid.begin(), kAdminSid.end());
   std::vector<uint8_t> engine(kEngineSid.begin(), kEngineSid.end());
@@ -233,7 +233,12 @@ TableStore& DatabaseFile::Table(uint32_t definitionPage) {
   if (definitionPage >= file_->pageCount())
     throw DaoException("The catalogue names a table at page " + std::to_string(definitionPage) +
                        " past the end.");
-  return *tables_.emplace(definitionPage, TableStore::Load(*file_, definitionPage)).first->second;
+  return Keep(definitionPage, TableStore::Load(*file_, definitionPage));
+}
+
+TableStore& DatabaseFile::Keep(uint32_t definitionPage, std::unique_ptr<TableStore> table) {
+  table->UseTextKeys(&textKeys_);
+  return *tables_.emplace(definitionPage, std::move(table)).first->second;
 }
 
 format::RowPointer DatabaseFile::AddMapRow() {
@@ -296,7 +301,7 @@ uint32_t DatabaseFile::AddTable(const std::u16string& name, TableDefinition defi
   if (readOnly()) throw DaoException("The database is opened read-only.");
   uint32_t page = file_->Allocate();
   PlaceMaps(definition);
-  tables_.emplace(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
+  Keep(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
   AddCatalogueRow(
       {static_cast<int32_t>(page), format::kTablesContainerId, name, format::kTableObjectType, 0},
       ownerSid_, properties);

@@ -18,6 +18,7 @@
 #include "dao/table_store.h"
 #include "dao/usage_map.h"
 #include "format/data_page.h"
+#include "format/index_key.h"
 #include "format/row_pointer.h"
 
 namespace tarvex::dao {
@@ -44,6 +45,8 @@ class DatabaseFile {
   // True when a table or query already has this name (case-insensitive).
   bool NameInUse(std::u16string_view name) const;
   TableStore& Table(uint32_t definitionPage);
+  // Codes for keying text beyond Latin-1 in every table, the catalogue included.
+  void UseTextKeyCodes(format::TextKeyCodes codes) { textKeys_ = std::move(codes); }
 
   // Creates a user table: places its maps, writes its catalogue and
   // permission rows; returns its definition page (its object id).
@@ -63,11 +66,13 @@ class DatabaseFile {
                        const std::vector<uint8_t>& properties);
   void AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access,
                  bool inheritable);
+  TableStore& Keep(uint32_t definitionPage, std::unique_ptr<TableStore> table);
   void ReadCatalogue();
   void ReadSecurityIds();
   void WriteGlobalMap();
 
   std::unique_ptr<PageFile> file_;
+  format::TextKeyCodes textKeys_;  // before tables_: every store points to it
   std::map<uint32_t, std::unique_ptr<TableStore>> tables_;
   std::vector<CatalogueEntry> catalogue_;
   PageSet freePages_;  // free in page 1's map when the file was opened

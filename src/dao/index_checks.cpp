@@ -66,8 +66,8 @@ void IndexChecks::KeySet::Insert(std::string key) {
     others_.insert(std::move(key));
 }
 
-IndexChecks::IndexChecks(const TableDefinition& definition)
-    : definition_(definition), unique_(definition.realIndexes.size()) {
+IndexChecks::IndexChecks(const TableDefinition& definition, const format::TextKeyCodes* codes)
+    : definition_(definition), codes_(codes), unique_(definition.realIndexes.size()) {
   for (const auto& real : definition.realIndexes) {
     columns_.push_back(KeyColumnsOf(definition, real));
     checked_.push_back((real.flags & (format::kIndexUnique | format::kIndexRequired)) ||
@@ -81,8 +81,8 @@ void IndexChecks::Remember(const RowView& row) {
   for (size_t r = 0; r < columns_.size(); ++r) {
     if (!(definition_.realIndexes[r].flags & format::kIndexUnique)) continue;
     key.clear();
-    const KeyNulls nulls =
-        AppendRowKey(key, columns_[r], [&](const KeyColumn& c) { return KeyValue(row, c); });
+    const KeyNulls nulls = AppendRowKey(key, columns_[r], codes_,
+                                        [&](const KeyColumn& c) { return KeyValue(row, c); });
     if (!nulls.all) unique_[r].Insert(std::string(key.begin(), key.end()));
   }
 }
@@ -94,11 +94,12 @@ std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values)
     const uint8_t flags = definition_.realIndexes[r].flags;
     if (!checked_[r]) continue;
     key.clear();
-    const KeyNulls nulls = AppendRowKey(
-        key, columns_[r], [&](const KeyColumn& c) -> std::optional<std::span<const uint8_t>> {
-          if (!values[c.index]) return std::nullopt;
-          return std::span<const uint8_t>(*values[c.index]);
-        });
+    const KeyNulls nulls =
+        AppendRowKey(key, columns_[r], codes_,
+                     [&](const KeyColumn& c) -> std::optional<std::span<const uint8_t>> {
+                       if (!values[c.index]) return std::nullopt;
+                       return std::span<const uint8_t>(*values[c.index]);
+                     });
     // Access's own words for the records it refuses.
     if ((flags & format::kIndexRequired) && nulls.any)
       throw DaoException("Index or primary key cannot contain a Null value.");

@@ -189,8 +189,8 @@ IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real, bo
   std::vector<uint8_t> key;
   ForEachRow([&](format::RowPointer at, const RowView& row) {
     key.clear();
-    const KeyNulls nulls =
-        AppendRowKey(key, keyColumns, [&](const KeyColumn& c) { return KeyValue(row, c); });
+    const KeyNulls nulls = AppendRowKey(key, keyColumns, textKeys_,
+                                        [&](const KeyColumn& c) { return KeyValue(row, c); });
     if (!(nulls.all && (real.flags & format::kIndexIgnoreNulls))) entries.Add(key, at.page, at.row);
     if (exact && !nulls.exact) *exact = false;
   });
@@ -199,7 +199,7 @@ IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real, bo
 
 std::vector<std::string> TableStore::CheckKeys(std::span<const StoredValue> values) {
   if (!checks_) {
-    checks_.emplace(definition_);
+    checks_.emplace(definition_, textKeys_);
     if (definition_.rowCount > 0)
       ForEachRow([&](format::RowPointer, const RowView& row) { checks_->Remember(row); });
   }

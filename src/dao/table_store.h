@@ -32,6 +32,8 @@ class TableStore {
   TableStore(PageFile& file, uint32_t definitionPage, TableDefinition definition);
 
   uint32_t definitionPage() const { return definitionPages_.front(); }
+  // Codes for text beyond Latin-1 in this table's keys; `codes` outlives the store.
+  void UseTextKeys(const format::TextKeyCodes* codes) { textKeys_ = codes; }
   const TableDefinition& definition() const { return definition_; }
   TableDefinition& mutableDefinition() {
     dirty_ = true;
@@ -77,6 +79,7 @@ class TableStore {
   void WriteDefinition();
 
   PageFile& file_;
+  const format::TextKeyCodes* textKeys_ = nullptr;
   std::vector<uint32_t> definitionPages_;
   TableDefinition definition_;
   bool dirty_ = false;

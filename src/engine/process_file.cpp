@@ -5,6 +5,7 @@
 #include "engine/record_extraction.h"
 #include "engine/step_progress.h"
 #include "engine/table_names.h"
+#include "engine/text_key_learning.h"
 #include "format/code_page.h"
 #include "model/complex_columns.h"
 
@@ -55,7 +56,11 @@ bool CAccessProcessFileLayout::SortColumns(model::CAccessData& model) {
 }
 
 bool CAccessProcessFileLayout::ExtractRecords(model::CAccessData& model) {
-  return engine::ExtractRecords(Context(layout_, settings_, dataFile_, definitionFile_), model);
+  const auto context = Context(layout_, settings_, dataFile_, definitionFile_);
+  if (!engine::ExtractRecords(context, model)) return false;
+  // Only now is it known which tables hold text that Access keys by codes we must learn.
+  LearnTextKeys(context, model);
+  return true;
 }
 
 bool CAccessProcessFileLayout::RecoverTableNames(model::CAccessData& model) {

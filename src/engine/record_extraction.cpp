@@ -9,6 +9,7 @@
 #include "format/data_page.h"
 #include "format/header_mask.h"
 #include "format/row_pointer.h"
+#include "format/value_types.h"
 #include "model/table_data_file.h"
 
 namespace tarvex::engine {
@@ -38,6 +39,10 @@ class TableExtractor {
     if (!output.Create(table.tableDefOffset)) return true;
     uint32_t accepted = 0;
     std::vector<uint8_t> page;
+    textColumns_.clear();
+    for (const auto& column : table.columnList)
+      textColumns_.push_back(column.colInfo.type ==
+                             static_cast<uint8_t>(format::ColumnType::kText));
     for (uint64_t pageOffset : table.dataPageList) {
       if (!ReadPage(file_, fileSize_, layout_, pageOffset, page)) break;
       if (!ExtractPage(page, table, output, accepted)) return false;
@@ -48,7 +53,7 @@ class TableExtractor {
   }
 
  private:
-  bool ExtractPage(format::Bytes page, const model::CAccessTable& table,
+  bool ExtractPage(format::Bytes page, model::CAccessTable& table,
                    model::CAccessTableDataFile& output, uint32_t& accepted) {
     format::RowSlotWalker rows(page, layout_);
     for (uint32_t n = 0; n < rows.count(); ++n) {
@@ -65,12 +70,16 @@ class TableExtractor {
       }
       auto texts = cutter_.Cut(row, table);
       if (!texts) continue;
-      for (const auto& text : *texts) {
-        if (text) {
-          output.AppendValueText(*text);
-        } else {
+      for (size_t i = 0; i < texts->size(); ++i) {
+        const auto& text = (*texts)[i];
+        if (!text) {
           output.AppendNull();
+          continue;
         }
+        output.AppendValueText(*text);
+        if (!table.textBeyondLatin1 && i < textColumns_.size() && textColumns_[i])
+          table.textBeyondLatin1 =
+              std::any_of(text->begin(), text->end(), [](char16_t c) { return c > 0xFF; });
       }
       ++accepted;
       ProgressStatus().Step();
@@ -83,6 +92,7 @@ class TableExtractor {
   uint64_t fileSize_;
   CLongValueReader longValues_;
   RowValueCutter cutter_;
+  std::vector<bool> textColumns_;  // per column of the table being extracted
 };
 
 int ClampedRowTotal(const model::CAccessData& model) {

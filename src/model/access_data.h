@@ -4,6 +4,7 @@
 // its table data files and OLE object files.
 #include <filesystem>
 
+#include "format/index_key.h"
 #include "model/ctlist.h"
 #include "model/query_sys_object.h"
 #include "model/table_list.h"
@@ -22,6 +23,9 @@ class CAccessData {
 
   CAccessTableList tableList;
   CTList<CQuerySysObject> queryObjectList;
+  // How the source's indexes key characters beyond U+00FF, so that the
+  // repaired file's indexes can key them the same way.
+  format::TextKeyCodes textKeyCodes;
 
  private:
   void RemoveOleObjectFiles();

@@ -35,6 +35,7 @@ bool CAccessSaveRepairedFile::RunSave() {
   savedTables_.clear();
   usedTableNames_.clear();
   buildPath_ = FreshBuildPath(outputPath);
+  if (model) database_->UseTextKeyCodes(model->textKeyCodes);
 
   bool complete = SaveStructure();
   if (complete) {

@@ -13,10 +13,13 @@ class CDaoEngine final : public CDatabaseEngine {
   void CreateDatabase(const std::filesystem::path& path, const std::string& locale,
                       int options) override {
     database_.Create(path, locale, options);
+    database_.UseTextKeyCodes(textKeyCodes_);
   }
   void OpenDatabase(const std::filesystem::path& path) override {
     database_.Open(path, false, false, "");
+    database_.UseTextKeyCodes(textKeyCodes_);
   }
+  void UseTextKeyCodes(format::TextKeyCodes codes) override { textKeyCodes_ = std::move(codes); }
   void CloseDatabase() override {
     recordset_.reset();
     tableDef_.reset();
@@ -68,6 +71,7 @@ class CDaoEngine final : public CDatabaseEngine {
   }
 
   dao::Database database_;
+  format::TextKeyCodes textKeyCodes_;
   std::optional<dao::TableDef> tableDef_;
   std::optional<dao::Recordset> recordset_;
 };

@@ -26,6 +26,8 @@ class CDatabaseEngine {
   virtual void CloseDatabase() = 0;
   // The indexes the last CloseDatabase left out of new tables.
   virtual std::vector<dao::LeftOutIndex> IndexesLeftOut() const { return {}; }
+  // Keys text beyond Latin-1 with `codes` in every database created or opened from now on.
+  virtual void UseTextKeyCodes(format::TextKeyCodes) {}
 
   virtual void CreateTableDef(const std::u16string& name, long attributes) = 0;
   virtual void CreateField(const dao::FieldInfo& info) = 0;

@@ -26,13 +26,13 @@ TEST(TextKey, MatchesTheGeneralSortOrderOfAccessFiles) {
       {u"ab  ", {0x4A, 0x4C, 0x01, 0x00}},  // trailing blanks do not count
       {u"", {0x01, 0x00}},
   };
-  for (const auto& c : cases) EXPECT_EQ(TextKey(c.text, true), c.key);
+  for (const auto& c : cases) EXPECT_EQ(format::TextKey(c.text, true), c.key);
 }
 
 TEST(TextKey, OrdersCharactersBeyondLatin1AfterItAndByCodeUnit) {
-  auto latin = TextKey(u"\u00FF", true);
-  auto cyrillic = TextKey(u"\u0416", true);
-  auto cjk = TextKey(u"\u8868", true);
+  auto latin = format::TextKey(u"\u00FF", true);
+  auto cyrillic = format::TextKey(u"\u0416", true);
+  auto cjk = format::TextKey(u"\u8868", true);
   EXPECT_LT(latin, cyrillic);
   EXPECT_LT(cyrillic, cjk);
   EXPECT_EQ(cyrillic.back(), 0x00);

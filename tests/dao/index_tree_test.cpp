@@ -36,7 +36,7 @@ TEST(IndexTree, LeavesHoldEveryEntrySorted) {
       std::u16string text(1 + random() % maxCharacters, u'a');
       for (auto& c : text) c = static_cast<char16_t>(u'a' + random() % 4);
       AppendKeyColumn(key, 10, std::nullopt, true);
-      const auto value = TextKey(text, random() % 2 == 0);
+      const auto value = format::TextKey(text, random() % 2 == 0);
       key.insert(key.end(), value.begin(), value.end());
       const uint32_t page = 1 + random() % 100000;
       const uint8_t row = static_cast<uint8_t>(random() % 256);

@@ -3,7 +3,7 @@
 // keys, for U+0000..U+00FF.
 #include <cstdint>
 
-namespace tarvex::dao {
+namespace tarvex::format {
 
 struct SortCode {
   char kind;             // 'S' simple, 'I' with an accent code, 'U' unprintable, 'X' ignored
@@ -15,4 +15,4 @@ struct SortCode {
 
 const SortCode& GeneralLegacyCode(uint8_t character);
 
-}  // namespace tarvex::dao
+}  // namespace tarvex::format

@@ -1,8 +1,8 @@
-#include "dao/general_legacy_codes.h"
+#include "format/general_legacy_codes.h"
 
 #include <array>
 
-namespace tarvex::dao {
+namespace tarvex::format {
 namespace {
 
 // clang-format off
@@ -78,4 +78,4 @@ constexpr std::array<SortCode, 256> kCodes{{
 
 const SortCode& GeneralLegacyCode(uint8_t character) { return kCodes[character]; }
 
-}  // namespace tarvex::dao
+}  // namespace tarvex::format

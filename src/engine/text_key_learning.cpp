@@ -1,0 +1,146 @@
+#include "engine/text_key_learning.h"
+
+#include <algorithm>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/row_values.h"
+#include "engine/step_progress.h"
+#include "engine/table_definition.h"
+#include "format/data_page.h"
+#include "format/database_header.h"
+#include "format/index_page.h"
+#include "format/table_definition.h"
+#include "format/value_text.h"
+#include "format/value_types.h"
+
+namespace tarvex::engine {
+namespace {
+
+using format::Bytes;
+
+struct KeyPart {
+  const model::CAccessColInfo* column = nullptr;
+  bool ascending = true;
+  bool learns = false;  // a text column in the sort order the repaired file is written in
+};
+
+class IndexLearner {
+ public:
+  IndexLearner(CDBFileReader& file, uint64_t fileSize, const format::JetLayout& layout,
+               const model::CAccessTable& table, format::TextKeyCodes& codes)
+      : file_(file),
+        layout_(layout),
+        table_(table),
+        codes_(codes),
+        pageCount_(fileSize / layout.pageSize),
+        definitionPage_(static_cast<uint32_t>(table.tableDefOffset / layout.pageSize)),
+        shape_(RowShapeOf(table)),
+        page_(layout.pageSize),
+        dataPage_(layout.pageSize) {}
+
+  void Learn(const format::RealIndexDefinition& index) {
+    std::vector<KeyPart> parts;
+    for (const auto& key : index.keys) {
+      const auto column =
+          std::find_if(table_.columnList.begin(), table_.columnList.end(),
+                       [&](const auto& c) { return c.colInfo.columnNumber == key.columnNumber; });
+      if (column == table_.columnList.end()) return;
+      const auto& info = column->colInfo;
+      parts.push_back({&info, key.ascending,
+                       info.type == static_cast<uint8_t>(format::ColumnType::kText) &&
+                           info.extra == format::kGeneralSortOrder});
+    }
+    if (std::none_of(parts.begin(), parts.end(), [](const KeyPart& p) { return p.learns; })) return;
+    std::vector<uint32_t> pending{index.rootPage};
+    std::unordered_set<uint32_t> seen;
+    while (!pending.empty() && Repairing()) {
+      const uint32_t number = pending.back();
+      pending.pop_back();
+      if (number == 0 || number >= pageCount_ || !seen.insert(number).second ||
+          !file_.ReadWhole(layout_.PageOffset(number), page_))
+        continue;
+      const auto page = format::DecodeIndexPage(page_, layout_);
+      if (!page || page->owner != definitionPage_) continue;
+      for (const auto& entry : page->entries) {
+        if (!page->leaf) {
+          if (entry.size() >= format::kIndexChildPointerSize)
+            pending.push_back(format::IndexChildPage(entry));
+        } else if (entry.size() > format::kIndexRowPointerSize) {
+          LearnEntry(parts, entry);
+        }
+      }
+      if (!page->leaf) pending.push_back(page->tail);
+    }
+  }
+
+ private:
+  void LearnEntry(const std::vector<KeyPart>& parts, Bytes entry) {
+    const Bytes pointer = entry.last(format::kIndexRowPointerSize);
+    const uint32_t rowPage = uint32_t{pointer[0]} << 16 | uint32_t{pointer[1]} << 8 | pointer[2];
+    const auto row = Row(rowPage, pointer[3]);
+    if (!row || rows_.Decode(*row, layout_, shape_) != format::RowProblem::kNone) return;
+    Bytes key = entry.first(entry.size() - format::kIndexRowPointerSize);
+    for (const KeyPart& part : parts) {
+      const auto length = format::KeyColumnLength(key, part.column->type, part.ascending);
+      if (!length) return;
+      if (part.learns && *length > 1) {
+        const auto value = rows_.Value(RowColumnOf(*part.column, layout_));
+        if (value)
+          codes_.Learn(format::DecodeJet4Text(*value), key.subspan(1, *length - 1), part.ascending);
+      }
+      key = key.subspan(*length);
+    }
+  }
+
+  // The row at `row` of data page `number` when the page belongs to the table.
+  std::optional<Bytes> Row(uint32_t number, uint8_t row) {
+    if (number != dataPageNumber_) {
+      dataPageNumber_ = 0;
+      if (number == 0 || number >= pageCount_ ||
+          !file_.ReadWhole(layout_.PageOffset(number), dataPage_) ||
+          !format::IsDataPage(dataPage_, layout_) ||
+          format::CDataReader::U32(dataPage_, layout_.dataPageOwnerOffset) != definitionPage_)
+        return std::nullopt;
+      dataPageNumber_ = number;
+    }
+    const auto slot = format::LocateRow(dataPage_, layout_, row);
+    if (!slot || slot->moved) return std::nullopt;
+    return slot->Of(dataPage_);
+  }
+
+  CDBFileReader& file_;
+  const format::JetLayout& layout_;
+  const model::CAccessTable& table_;
+  format::TextKeyCodes& codes_;
+  const uint64_t pageCount_;
+  const uint32_t definitionPage_;
+  const format::RowShape shape_;
+  std::vector<uint8_t> page_;
+  std::vector<uint8_t> dataPage_;
+  uint32_t dataPageNumber_ = 0;
+  format::RowDecoder rows_;
+};
+
+}  // namespace
+
+void LearnTextKeys(const ScanContext& context, model::CAccessData& model) {
+  const auto& layout = context.layout;
+  CDBFileReader file;
+  CErrorHandler error;
+  if (layout.version != format::JetVersion::kJet4 || !file.Open(context.definitionFile, error))
+    return;
+  const uint64_t size = file.Size();
+  for (const auto& table : model.tableList) {
+    if (!table->textBeyondLatin1 || !Repairing()) continue;
+    // The stored definition names the index trees, the catalogue's included.
+    const auto definition = ReadDefinitionChain(file, size, layout, table->tableDefOffset);
+    IndexLearner learner(file, size, layout, *table, model.textKeyCodes);
+    for (const auto& index :
+         format::DecodeTableDefinition(definition, layout).definition.realIndexes)
+      learner.Learn(index);
+  }
+  model.textKeyCodes.LearnWaiting();
+}
+
+}  // namespace tarvex::engine

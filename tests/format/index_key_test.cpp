@@ -1,0 +1,105 @@
+// Learning the codes of characters beyond U+00FF from keys Access wrote: each
+// sample teaches a code that then keys other texts, and a sample that
+// disagrees with its text teaches nothing.
+#include "format/index_key.h"
+
+#include <gtest/gtest.h>
+
+#include "format/value_types.h"
+
+namespace tarvex::format {
+namespace {
+
+using Blob = std::vector<uint8_t>;
+
+struct Sample {
+  std::u16string text;
+  Blob key;  // as an index holds it, without the flag byte
+  bool ascending = true;
+};
+
+struct LearnCase {
+  const char* what;
+  std::vector<Sample> samples;
+  std::u16string probe;
+  Blob probeKey;  // ascending; empty: the probe cannot be keyed exactly
+};
+
+TEST(TextKeyCodes, LearnedCodesKeyOtherTexts) {
+  const std::vector<LearnCase> cases = {
+      {"a letter",
+       {{u"a\u0416", {0x4A, 0x79, 0x40, 0x01, 0x00}}},
+       u"\u0416a",
+       {0x79, 0x40, 0x4A, 0x01, 0x00}},
+      {"a letter with an accent",
+       {{u"\u0401", {0x79, 0x45, 0x01, 0x13, 0x00}}},
+       u"a\u0401",
+       {0x4A, 0x79, 0x45, 0x01, 0x02, 0x13, 0x00}},
+      {"an unprintable character",
+       {{u"a\u2013b", {0x4A, 0x4C, 0x01, 0x01, 0x01, 0x01, 0x80, 0x0B, 0x06, 0x89, 0x00}}},
+       u"\u2013",
+       {0x01, 0x01, 0x01, 0x01, 0x80, 0x07, 0x06, 0x89, 0x00}},
+      {"an ignored character", {{u"a\u200Bb", {0x4A, 0x4C, 0x01, 0x00}}}, u"\u200B", {0x01, 0x00}},
+      {"a descending key",
+       {{u"\u0416", {0x86, 0xBF, 0xFE, 0xFF, 0x00}, false}},
+       u"\u0416",
+       {0x79, 0x40, 0x01, 0x00}},
+      {"letters of one script at once",
+       {{u"\u0416\u0417", {0x79, 0x40, 0x79, 0x41, 0x01, 0x00}}},
+       u"\u0417\u0416",
+       {0x79, 0x41, 0x79, 0x40, 0x01, 0x00}},
+      {"a text waiting for another",
+       {{u"\u0416\u4E2D", {0x79, 0x40, 0x9F, 0x02, 0x01, 0x00}},
+        {u"\u0416", {0x79, 0x40, 0x01, 0x00}}},
+       u"\u4E2D",
+       {0x9F, 0x02, 0x01, 0x00}},
+      {"a key that is not its text's",
+       {{u"a\u0416", {0x4B, 0x79, 0x40, 0x01, 0x00}}},
+       u"\u0416",
+       {}},
+      {"a key without its end", {{u"\u0416", {0x79, 0x40, 0x01}}}, u"\u0416", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TextKeyCodes codes;
+    for (const auto& sample : c.samples) codes.Learn(sample.text, sample.key, sample.ascending);
+    codes.LearnWaiting();
+    bool exact = true;
+    const Blob key = TextKey(c.probe, true, &codes, &exact);
+    EXPECT_EQ(exact, !c.probeKey.empty());
+    if (exact) {
+      EXPECT_EQ(key, c.probeKey);
+    }
+  }
+}
+
+TEST(KeyColumnLength, FindsTheEndOfEachKind) {
+  struct Case {
+    ColumnType type;
+    bool ascending;
+    Blob key;
+    std::optional<size_t> length;
+  };
+  const std::vector<Case> cases = {
+      {ColumnType::kLong, true, {0x7F, 0x80, 0, 0, 5, 0xAA}, 5},
+      {ColumnType::kLong, true, {0x00, 0xAA}, 1},  // null
+      {ColumnType::kLong, false, {0xFF}, 1},
+      {ColumnType::kBoolean, true, {0x7F, 0x00, 0xAA}, 2},
+      {ColumnType::kText, true, {0x7F, 0x4A, 0x01, 0x00, 0xAA}, 4},
+      {ColumnType::kText, false, {0x80, 0xB5, 0xFE, 0xFF, 0x00, 0xAA}, 5},
+      {ColumnType::kText, true, {0x7F, 0x4A, 0x01}, std::nullopt},
+      {ColumnType::kBinary,
+       true,
+       {0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 0x09, 9, 0, 0, 0, 0, 0, 0, 0, 1},
+       19},
+      {ColumnType::kBinary, true, {0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 0x09}, std::nullopt},
+      {ColumnType::kNumeric, true, Blob(18, 0x7F), 18},
+      {ColumnType::kMemo, true, {0x7F, 0x4A, 0x01, 0x00}, std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(KeyColumnLength(c.key, static_cast<uint8_t>(c.type), c.ascending), c.length)
+        << static_cast<int>(c.type) << (c.ascending ? " ascending" : " descending");
+}
+
+}  // namespace
+}  // namespace tarvex::format
