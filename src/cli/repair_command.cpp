@@ -64,8 +64,8 @@ bool WriteReport(const fs::path& path, const writer::SaveReport& report) {
 
 void PrintSummary(const writer::SaveReport& report) {
   for (const auto& table : report.tables) {
-    std::cout << format::ToUtf8(table.name) << ": " << table.rowsRecovered << " rows recovered, "
-              << table.rowsWritten << " written";
+    std::cout << format::ToUtf8(table.name) << ": " << table.rowsRecovered << " rows recovered"
+              << model::LossNote(table.losses) << ", " << table.rowsWritten << " written";
     if (table.savedName.empty()) std::cout << " (not created: " << table.problem << ")";
     if (table.rowsRefused.count)
       std::cout << ", " << table.rowsRefused.count << " refused (" << table.rowsInRefusedTable
@@ -121,7 +121,8 @@ int RunRepair(const RepairOptions& options, bool terminal) {
     return kExitFailure;
   }
   PrintSummary(report);
-  return reported ? kExitOk : kExitFailure;
+  const bool rowsKept = !ReportRowsNotKept(*manager.lastResult()->model());
+  return reported && rowsKept ? kExitOk : kExitFailure;
 }
 
 }  // namespace tarvex::cli

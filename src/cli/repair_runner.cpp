@@ -102,4 +102,15 @@ bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& reque
   return true;
 }
 
+bool ReportRowsNotKept(const model::CAccessData& model) {
+  bool any = false;
+  for (const auto& table : model.tableList) {
+    if (!table->losses.dataFileFailed) continue;
+    std::cerr << "tarvex: the recovered rows of table '" << format::ToUtf8(table->name)
+              << "' could not all be kept in the working folder\n";
+    any = true;
+  }
+  return any;
+}
+
 }  // namespace tarvex::cli

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/repair_file_manager.h"
+#include "model/access_data.h"
 
 namespace tarvex::cli {
 
@@ -34,5 +35,9 @@ void MonitorJob(const std::function<bool()>& running, const std::function<void()
 // result; false (with a message on stderr) when an input file cannot be read
 // or the repair was stopped.
 bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& request);
+
+// Names on stderr every table whose recovered rows the working folder could
+// not hold whole; true when there is one (the job then did not succeed).
+bool ReportRowsNotKept(const model::CAccessData& model);
 
 }  // namespace tarvex::cli

@@ -1,5 +1,6 @@
 #include "cli/save_report_json.h"
 
+#include "cli/scan_report.h"
 #include "format/unicode.h"
 
 namespace tarvex::cli {
@@ -49,6 +50,7 @@ ordered_json Table(const writer::TableSaveReport& table) {
   json["renamedFields"] = renamed;
   json["fieldsNotCreated"] = Skipped(table.fieldsNotCreated);
   json["indexesNotCreated"] = Skipped(table.indexesNotCreated);
+  json["losses"] = LossReport(table.losses);
   return json;
 }
 

@@ -28,7 +28,7 @@ int RunScan(const ScanOptions& options, bool terminal) {
   } else {
     std::cout << PlainLines(model::SummariseTables(model).summary) << "\n";
   }
-  return kExitOk;
+  return ReportRowsNotKept(model) ? kExitFailure : kExitOk;
 }
 
 }  // namespace tarvex::cli

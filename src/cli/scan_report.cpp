@@ -34,6 +34,12 @@ json IndexReport(const model::CAccessTableIndex& index, const model::CAccessColu
           {"columns", keyColumns}};
 }
 
+json Offsets(const std::vector<uint64_t>& offsets) {
+  json list = json::array();
+  for (uint64_t offset : offsets) list.push_back(offset);
+  return list;
+}
+
 json TableReport(const model::CAccessTable& table) {
   json columns = json::array();
   for (const auto& column : table.columnList) columns.push_back(ColumnReport(column.colInfo));
@@ -45,10 +51,30 @@ json TableReport(const model::CAccessTable& table) {
           {"rowCount", table.tableDefInfo.rowCount},
           {"dataPages", table.dataPageList.size()},
           {"columns", columns},
-          {"indexes", indexes}};
+          {"indexes", indexes},
+          {"losses", LossReport(table.losses)}};
 }
 
 }  // namespace
+
+json LossReport(const model::TableLosses& losses) {
+  json skipped = json::array();
+  for (const auto& rows : losses.skipped)
+    skipped.push_back({{"reason", model::RowLossText(rows.reason)},
+                       {"pageOffset", rows.pageOffset},
+                       {"rows", rows.rows}});
+  json values = json::array();
+  for (const auto& column : losses.values)
+    if (column.partial || column.unreadable)
+      values.push_back({{"column", format::ToUtf8(column.column)},
+                        {"partial", column.partial},
+                        {"unreadable", column.unreadable}});
+  return {{"rowsSkipped", losses.SkippedRowCount()},
+          {"skipped", skipped},
+          {"unreadablePages", Offsets(losses.unreadablePages)},
+          {"values", values},
+          {"dataFileFailed", losses.dataFileFailed}};
+}
 
 json ScanReport(const model::CAccessData& model) {
   json tables = json::array();
@@ -59,7 +85,9 @@ json ScanReport(const model::CAccessData& model) {
                        {"id", format::ToUtf8(query->id)},
                        {"flags", format::ToUtf8(query->flags)}});
   }
-  return {{"tables", tables}, {"queryCatalogue", queries}};
+  return {{"tables", tables},
+          {"queryCatalogue", queries},
+          {"unreadablePages", Offsets(model.unreadablePages)}};
 }
 
 }  // namespace tarvex::cli

@@ -58,9 +58,10 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   for (uint64_t page = 0; page < pages; ++page) {
     ProgressStatus().Step();
     const uint64_t offset = page * layout.pageSize;
-    size_t got = 0;
-    if (!freePages.IsFree(page) && data.ReadAt(offset, header, error, &got) &&
-        got == header.size() && format::IsDataPage(header, layout)) {
+    // Each page is read on its own, so that one that cannot be read costs nothing more.
+    const bool read = freePages.IsFree(page) || data.ReadWhole(offset, header);
+    if (!read) model.unreadablePages.push_back(offset);
+    if (read && !freePages.IsFree(page) && format::IsDataPage(header, layout)) {
       const int32_t owner = *CDataReader::I32(header, layout.dataPageOwnerOffset);
       const bool plausible = owner > 0 && static_cast<uint64_t>(owner) < pages;
       if (plausible &&

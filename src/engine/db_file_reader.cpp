@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -11,6 +12,8 @@
 
 namespace tarvex::engine {
 namespace {
+
+std::atomic<PositionedRead> positionedRead{nullptr};
 
 bool Fail(CErrorHandler& error, int systemError) {
   error.Set(SystemErrorText(systemError), 1);
@@ -20,6 +23,8 @@ bool Fail(CErrorHandler& error, int systemError) {
 }  // namespace
 
 std::u16string SystemErrorText(int error) { return format::FromUtf8(std::strerror(error)); }
+
+void SetPositionedReadForTesting(PositionedRead read) { positionedRead = read; }
 
 bool CDBFileReader::Open(const std::filesystem::path& path, CErrorHandler& error) {
   Close();
@@ -48,8 +53,9 @@ bool CDBFileReader::ReadAt(uint64_t offset, std::span<uint8_t> buffer, CErrorHan
   if (offset > static_cast<uint64_t>(INT64_MAX) - buffer.size()) return Fail(error, EINVAL);
   size_t total = 0;
   while (total < buffer.size()) {
-    const ssize_t got = ::pread(fd_, buffer.data() + total, buffer.size() - total,
-                                static_cast<off_t>(offset + total));
+    const PositionedRead read = positionedRead.load();
+    const ssize_t got = (read ? read : ::pread)(fd_, buffer.data() + total, buffer.size() - total,
+                                                static_cast<off_t>(offset + total));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return Fail(error, errno);
     if (got == 0) break;  // end of file

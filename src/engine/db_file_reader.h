@@ -2,6 +2,8 @@
 // Positioned, read-only access to the damaged file (and the template file)
 // over POSIX calls with 64-bit offsets. Failures go into the caller's error
 // carrier with the system's text; nothing throws. The file closes with its reader.
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +17,11 @@ using model::CErrorHandler;
 
 // The system's text for an error number.
 std::u16string SystemErrorText(int error);
+
+// The call every reader reads with: pread, unless a test stands in for it to
+// make chosen reads fail as a failing disk would. Null restores pread.
+using PositionedRead = ssize_t (*)(int fd, void* buffer, size_t count, off_t offset);
+void SetPositionedReadForTesting(PositionedRead read);
 
 class CDBFileReader {
  public:

@@ -34,6 +34,14 @@ bool IsDefinitionPage(CDBFileReader& reader, const format::JetLayout& layout, ui
   return type[0] == format::kSystemTableType || type[0] == format::kUserTableType;
 }
 
+bool StandsAlone(CDBFileReader& reader, uint64_t size, const format::JetLayout& layout,
+                 uint64_t offset) {
+  const auto decoded =
+      format::DecodeTableDefinition(ReadDefinitionChain(reader, size, layout, offset), layout);
+  return decoded.fault == format::DefinitionFault::kNone && !decoded.definition.columns.empty() &&
+         decoded.definition.columns.size() == decoded.stored.columns;
+}
+
 }  // namespace
 
 bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model) {
@@ -76,15 +84,18 @@ bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessDat
     if (offset == 0) continue;
     std::array<uint8_t, sizeof(uint32_t)> next{};
     if (offset > size - std::min<uint64_t>(size, layout.tableDefNextPageOffset + next.size()))
-      return false;
+      continue;
     CErrorHandler error;
     reader.ReadAt(offset + layout.tableDefNextPageOffset, next, error);
     continuations.insert(layout.PageOffset(*format::CDataReader::U32(next, 0)));
   }
   for (const auto& table : model.tableList) {
     // The catalogue's own definition is built in, so no damaged page can take it away.
+    // A damaged next-page pointer may name another table's first page: a
+    // definition that decodes whole from its own page stands on its own.
     if (table->tableDefOffset != CataloguePageOffset(layout) &&
-        continuations.contains(table->tableDefOffset)) {
+        continuations.contains(table->tableDefOffset) &&
+        !StandsAlone(reader, size, layout, table->tableDefOffset)) {
       table->keep = false;
     }
   }

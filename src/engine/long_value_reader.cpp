@@ -62,6 +62,7 @@ CLongValueReader::CLongValueReader(CDBFileReader& file, uint64_t fileSize,
     : file_(file), fileSize_(fileSize), layout_(layout), page_(layout.pageSize) {}
 
 std::optional<std::vector<uint8_t>> CLongValueReader::MemoValue(Bytes header, Bytes afterHeader) {
+  partial_ = false;
   const auto fields = format::DecodeLongValueHeader(header);
   if (!fields) return std::nullopt;
   if (fields->kind == LongValueKind::kInline) return InlineBytes(*fields, afterHeader);
@@ -76,6 +77,7 @@ std::optional<std::vector<uint8_t>> CLongValueReader::MemoValue(Bytes header, By
 }
 
 std::optional<std::vector<uint8_t>> CLongValueReader::OleValue(Bytes header, Bytes afterHeader) {
+  partial_ = false;
   const auto fields = format::DecodeLongValueHeader(header);
   if (!fields) return std::nullopt;
   if (fields->kind == LongValueKind::kInline) return OleInline(*fields, afterHeader);
@@ -88,15 +90,15 @@ std::optional<std::vector<uint8_t>> CLongValueReader::EmptyOleValue() {
   return file.Keep();
 }
 
-// Inline data whose length runs past the row keeps its length as zero bytes; a length of a
-// page or more cannot lie in a row, so the header is damaged and the value absent.
+// Inline data whose length runs past the row is cut to the row and flagged partial (zeros
+// would pass for data); a length of a page or more cannot lie in a row, so the header is
+// damaged and the value absent.
 std::optional<std::vector<uint8_t>> CLongValueReader::InlineBytes(const LongValueHeader& header,
-                                                                  Bytes afterHeader) const {
+                                                                  Bytes afterHeader) {
   if (header.length >= layout_.pageSize) return std::nullopt;
-  if (const auto data = CDataReader::Slice(afterHeader, 0, header.length)) {
-    return std::vector<uint8_t>(data->begin(), data->end());
-  }
-  return std::vector<uint8_t>(header.length, 0);
+  const auto data = afterHeader.first(std::min<size_t>(afterHeader.size(), header.length));
+  partial_ = data.size() < header.length;
+  return std::vector<uint8_t>(data.begin(), data.end());
 }
 
 // The header's length of the row's bytes, or the whole row when it is shorter.
@@ -107,6 +109,7 @@ std::optional<std::vector<uint8_t>> CLongValueReader::SingleRowBytes(
   const auto row = RowBytes(first.row);
   if (!row) return std::nullopt;
   const auto data = row->first(std::min<size_t>(row->size(), header.length));
+  partial_ = data.size() < header.length;
   return std::vector<uint8_t>(data.begin(), data.end());
 }
 
@@ -123,9 +126,13 @@ bool CLongValueReader::WalkChain(const LongValueHeader& header, bool keepPartial
     if (!format::IsDataPage(page_, layout_)) return false;
     const auto row = RowBytes(pointer.row);
     const auto segment = row ? chain.Take(*row) : std::nullopt;
-    if (!segment || (!keepPartial && segment->empty())) return keepPartial;
+    if (!segment || (!keepPartial && segment->empty())) {
+      partial_ = keepPartial;
+      return keepPartial;
+    }
     if (!take(*segment)) return false;
   }
+  partial_ = !chain.complete();
   return true;
 }
 

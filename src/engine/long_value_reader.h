@@ -26,7 +26,7 @@ class CLongValueReader {
 
   // The memo's bytes. header: the long-value header; afterHeader: the row's
   // bytes after it, to the end of the row. Nothing when the value cannot be had;
-  // a chain cut short by the end of the file yields the bytes found so far.
+  // a value cut short yields the bytes found so far (see lastValuePartial).
   std::optional<std::vector<uint8_t>> MemoValue(format::Bytes header, format::Bytes afterHeader);
 
   // Writes the OLE object to a new file in the working folder and returns the
@@ -40,6 +40,11 @@ class CLongValueReader {
   // an empty file, whose path is returned as OleValue returns it.
   std::optional<std::vector<uint8_t>> EmptyOleValue();
 
+  // True when the last value read (MemoValue, OleValue) is only a part of the
+  // value its header describes: an inline length past its row, a row shorter
+  // than its value, or a chain that ends before its length is gathered.
+  bool lastValuePartial() const { return partial_; }
+
   // How many OLE file names this reader has made; every name uses a new number.
   int oleCounter() const { return oleCounter_; }
 
@@ -47,7 +52,7 @@ class CLongValueReader {
   class OleFile;
 
   std::optional<std::vector<uint8_t>> InlineBytes(const format::LongValueHeader& header,
-                                                  format::Bytes afterHeader) const;
+                                                  format::Bytes afterHeader);
   std::optional<std::vector<uint8_t>> SingleRowBytes(const format::LongValueHeader& header);
   // Hands every chain segment, cut to the header's length, to `take` (false: stop, absent);
   // false when the value is absent.
@@ -72,6 +77,7 @@ class CLongValueReader {
   const format::JetLayout& layout_;
   std::vector<uint8_t> page_;
   int oleCounter_ = 0;
+  bool partial_ = false;
 };
 
 }  // namespace tarvex::engine

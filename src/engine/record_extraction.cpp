@@ -36,7 +36,13 @@ class TableExtractor {
   // Writes the table's rows into its data file; false when a stop was requested.
   bool Extract(model::CAccessTable& table) {
     model::CAccessTableDataFile output;
-    if (!output.Create(table.tableDefOffset)) return true;
+    auto& losses = table.losses;
+    losses = {};
+    for (const auto& column : table.columnList) losses.values.push_back({column.colInfo.name});
+    if (!output.Create(table.tableDefOffset)) {
+      losses.dataFileFailed = true;
+      return true;
+    }
     uint32_t accepted = 0;
     std::vector<uint8_t> page;
     textColumns_.clear();
@@ -44,39 +50,54 @@ class TableExtractor {
       textColumns_.push_back(column.colInfo.type ==
                              static_cast<uint8_t>(format::ColumnType::kText));
     for (uint64_t pageOffset : table.dataPageList) {
-      if (!ReadPage(file_, fileSize_, layout_, pageOffset, page)) break;
-      if (!ExtractPage(page, table, output, accepted)) return false;
+      // A page that cannot be read costs its own rows only.
+      if (!ReadPage(file_, fileSize_, layout_, pageOffset, page)) {
+        losses.unreadablePages.push_back(pageOffset);
+        continue;
+      }
+      if (!ExtractPage(page, pageOffset, table, output, accepted)) return false;
     }
     table.tableDefInfo.rowCount = accepted;
-    output.Close();
+    if (!output.Close()) losses.dataFileFailed = true;
     return true;
   }
 
  private:
-  bool ExtractPage(format::Bytes page, model::CAccessTable& table,
+  bool ExtractPage(format::Bytes page, uint64_t pageOffset, model::CAccessTable& table,
                    model::CAccessTableDataFile& output, uint32_t& accepted) {
+    auto& losses = table.losses;
     format::RowSlotWalker rows(page, layout_);
     for (uint32_t n = 0; n < rows.count(); ++n) {
       if (!Repairing()) return false;
       const format::RowSlot slot = rows.Next();
-      if (slot.deleted || !slot.located) continue;
+      if (slot.deleted) continue;
+      if (!slot.located) {
+        losses.Skip(model::RowLoss::kUnlocated, pageOffset);
+        continue;
+      }
       std::optional<std::vector<uint8_t>> target;
       format::Bytes row = slot.Of(page);
       if (slot.moved) {
         if (const auto where = format::DecodeMovedRow(row))
           target = ReadRow(file_, fileSize_, layout_, layout_.PageOffset(where->page), where->row);
-        if (!target) continue;
+        if (!target) {
+          losses.Skip(model::RowLoss::kMovedNowhere, pageOffset);
+          continue;
+        }
         row = *target;
       }
-      auto texts = cutter_.Cut(row, table);
-      if (!texts) continue;
+      auto texts = cutter_.Cut(row, table, &losses.values);
+      if (!texts) {
+        losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
+        continue;
+      }
       for (size_t i = 0; i < texts->size(); ++i) {
         const auto& text = (*texts)[i];
         if (!text) {
-          output.AppendNull();
+          if (!output.AppendNull()) losses.dataFileFailed = true;
           continue;
         }
-        output.AppendValueText(*text);
+        if (!output.AppendValueText(*text)) losses.dataFileFailed = true;
         if (!table.textBeyondLatin1 && i < textColumns_.size() && textColumns_[i])
           table.textBeyondLatin1 =
               std::any_of(text->begin(), text->end(), [](char16_t c) { return c > 0xFF; });

@@ -73,7 +73,7 @@ format::RowShape RowShapeOf(const model::CAccessTable& table) {
 }
 
 std::optional<std::vector<std::optional<std::u16string>>> RowValueCutter::Cut(
-    Bytes row, const model::CAccessTable& table) {
+    Bytes row, const model::CAccessTable& table, std::vector<model::ColumnLosses>* losses) {
   if (row_.Decode(row, layout_, RowShapeOf(table)) != format::RowProblem::kNone)
     return std::nullopt;
   std::vector<std::optional<std::u16string>> texts;
@@ -92,6 +92,15 @@ std::optional<std::vector<std::optional<std::u16string>>> RowValueCutter::Cut(
     texts.push_back(format::FormatValue(context, info.type, cell.bytes, cell.present));
     if (info.type == TypeCode(ColumnType::kOle) && texts.back())
       model::AppendOleFileName(*texts.back());
+    if (losses && texts.size() <= losses->size()) {
+      // The null mask says a value is there: one that did not come out was lost.
+      const bool stored =
+          !place.boolean && row_.HasValue(place.number) && (place.variable || place.length > 0);
+      auto& column = (*losses)[texts.size() - 1];
+      if (stored && !texts.back()) ++column.unreadable;
+      if (texts.back() && IsLongValue(info.type) && cell.owned && longValues_.lastValuePartial())
+        ++column.partial;
+    }
   }
   return texts;
 }

@@ -22,9 +22,11 @@ class RowValueCutter {
       : layout_(layout), codePage_(codePage), longValues_(longValues) {}
 
   // The value texts of the row, one per column in column-list order, each
-  // nothing for a null value; nothing at all when the row is rejected.
-  std::optional<std::vector<std::optional<std::u16string>>> Cut(format::Bytes row,
-                                                                const model::CAccessTable& table);
+  // nothing for a null value; nothing at all when the row is rejected. Values
+  // read in part or not at all are counted in `losses` (one per column) when given.
+  std::optional<std::vector<std::optional<std::u16string>>> Cut(
+      format::Bytes row, const model::CAccessTable& table,
+      std::vector<model::ColumnLosses>* losses = nullptr);
 
  private:
   const format::JetLayout& layout_;

@@ -74,6 +74,8 @@ class LongValueChain {
     if (remaining_ == 0 || next_ >> 8 == 0 || !visited_.insert(next_ >> 8).second) return {};
     return next_;
   }
+  // True once the header's length is gathered.
+  bool complete() const { return remaining_ == 0; }
   // The value's bytes in the row just read, cut to the length still missing;
   // nothing when the row cannot hold its link.
   std::optional<Bytes> Take(Bytes row) {

@@ -2,7 +2,9 @@
 // The recovered database model: every table the scan found and the saved-query
 // catalogue. It holds the working folder while it lives; deleting it deletes
 // its table data files and OLE object files.
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "format/index_key.h"
 #include "model/ctlist.h"
@@ -26,6 +28,9 @@ class CAccessData {
   // How the source's indexes key characters beyond U+00FF, so that the
   // repaired file's indexes can key them the same way.
   format::TextKeyCodes textKeyCodes;
+  // File offsets of the pages the scan for table data could not read; whose
+  // they were is not known.
+  std::vector<uint64_t> unreadablePages;
 
  private:
   void RemoveOleObjectFiles();

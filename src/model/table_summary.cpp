@@ -21,7 +21,8 @@ TableSummary SummariseTables(const CAccessData& model) {
     result.visibleTables.push_back(table.get());
     const uint32_t rows = table->tableDefInfo.rowCount;
     totalRows += rows;
-    details += u"\r\n  " + table->name + Ascii(" : " + std::to_string(rows) + " records");
+    details += u"\r\n  " + table->name +
+               Ascii(" : " + std::to_string(rows) + " records" + LossNote(table->losses));
   }
   result.summary = Ascii("Total " + std::to_string(totalRows) + " records in " +
                          std::to_string(result.visibleTables.size()) + " Tables.") +
@@ -35,7 +36,8 @@ std::u16string TableDetailText(const CAccessTable& table) {
                "\r\nTotal Row(s) : " + std::to_string(table.tableDefInfo.rowCount));
 }
 
-std::optional<std::u16string> SelectionText(const CAccessData& model, const std::u16string& itemText,
+std::optional<std::u16string> SelectionText(const CAccessData& model,
+                                            const std::u16string& itemText,
                                             const std::u16string& storedSummary) {
   if (itemText == kRecoveredTablesRoot) return storedSummary;
   for (const auto& table : model.tableList) {

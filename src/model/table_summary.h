@@ -18,7 +18,8 @@ bool IsVisibleTable(const std::u16string& name);
 
 struct TableSummary {
   std::vector<const CAccessTable*> visibleTables;  // in model order
-  // "Total N records in M Tables." followed by one "\r\n  NAME : N records" line per table.
+  // "Total N records in M Tables." followed by one "\r\n  NAME : N records" line per table,
+  // with what was lost in parentheses (LossNote).
   std::u16string summary;
 };
 
@@ -29,7 +30,8 @@ std::u16string TableDetailText(const CAccessTable& table);
 
 // What the summary area shows when a tree item is selected: the stored summary
 // for the root, the table's detail for a table name, nothing for an unknown name.
-std::optional<std::u16string> SelectionText(const CAccessData& model, const std::u16string& itemText,
+std::optional<std::u16string> SelectionText(const CAccessData& model,
+                                            const std::u16string& itemText,
                                             const std::u16string& storedSummary);
 
 }  // namespace tarvex::model

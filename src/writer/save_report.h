@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "model/table_losses.h"
+
 namespace tarvex::writer {
 
 // An item (field, index, relationship, query) that was not written, and why.
@@ -36,6 +38,7 @@ struct TableSaveReport {
   std::vector<SkippedItem> fieldsNotCreated;
   std::vector<SkippedItem> indexesNotCreated;
   std::map<std::u16string, std::u16string> renamedFields;  // recovered name -> saved name
+  model::TableLosses losses;  // what the scan could not bring back of the table
 };
 
 struct SaveReport {

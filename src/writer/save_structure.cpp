@@ -86,6 +86,7 @@ void CAccessSaveRepairedFile::CreateTable(const model::CAccessTable& table) {
   TableSaveReport& entry = report_.tables.emplace_back();
   entry.name = table.name;
   entry.rowsRecovered = table.tableDefInfo.rowCount;
+  entry.losses = table.losses;
   SavedTable saved;
   saved.report = report_.tables.size() - 1;
   bool created = false;

@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 
+#include "format/data_page.h"
 #include "format/jet_layout.h"
 #include "format/unicode.h"
 #include "format/value_types.h"
@@ -201,6 +202,45 @@ const TableDigest* Find(const ScanDigest& digest, uint64_t offset) {
   return found == digest.end() ? nullptr : &found->second;
 }
 
+// The slots of a page's rows as its offset table places them.
+std::vector<std::tuple<uint32_t, uint32_t, bool, bool, bool>> Slots(
+    format::Bytes page, const format::JetLayout& layout) {
+  format::RowSlotWalker walker(page, layout);
+  std::vector<std::tuple<uint32_t, uint32_t, bool, bool, bool>> slots;
+  for (uint32_t row = 0; row < walker.count(); ++row) {
+    const auto slot = walker.Next();
+    slots.emplace_back(slot.start, slot.end, slot.deleted, slot.moved, slot.located);
+  }
+  return slots;
+}
+
+// Rows recovered plus rows skipped equal the live rows the healthy file holds
+// on the pages the scan read for each table, wherever the damage left those
+// pages' offset tables as they were.
+void ExpectCountsAddUp(const model::CAccessData& damagedModel, const std::vector<uint8_t>& healthy,
+                       const fs::path& damagedPath, uint32_t pageSize) {
+  const auto damaged = ReadBytes(damagedPath);
+  const auto& layout = pageSize == 2048 ? format::kJet3Layout : format::kJet4Layout;
+  for (const auto& table : damagedModel.tableList) {
+    uint64_t live = 0;
+    bool intact = table->losses.unreadablePages.empty();
+    for (uint64_t offset : table->dataPageList) {
+      if (!intact || offset + pageSize > healthy.size() || offset + pageSize > damaged.size()) {
+        intact = false;
+        break;
+      }
+      const format::Bytes before(healthy.data() + offset, pageSize);
+      const auto slots = Slots(before, layout);
+      intact = slots == Slots(format::Bytes(damaged.data() + offset, pageSize), layout);
+      live +=
+          std::count_if(slots.begin(), slots.end(), [](const auto& s) { return !std::get<2>(s); });
+    }
+    if (!intact) continue;
+    EXPECT_EQ(table->tableDefInfo.rowCount + table->losses.SkippedRowCount(), live)
+        << format::ToUtf8(table->name);
+  }
+}
+
 // The table the seed picks among those with rows, or nothing.
 std::optional<uint64_t> PickTableWithRows(const ScanDigest& healthy, uint32_t seed) {
   std::vector<uint64_t> candidates;
@@ -242,7 +282,10 @@ class DamagedFixture : public testing::TestWithParam<std::string> {
     {
       auto repair = ScanFile(damaged.path);
       EXPECT_NE(repair->model(), nullptr);
-      if (repair->model()) digest = Digest(*repair->model());
+      if (repair->model()) {
+        digest = Digest(*repair->model());
+        ExpectCountsAddUp(*repair->model(), bytes_, damaged.path, pageSize_);
+      }
       EXPECT_EQ(sandbox.StrayFiles(model::WorkingFolder::Path()), std::vector<fs::path>{});
     }
     EXPECT_EQ(sandbox.StrayFiles({}), std::vector<fs::path>{}) << "temporary files left behind";

@@ -36,13 +36,16 @@ TEST(TableSummary, ListsVisibleTablesAndSumsWithoutOverflow) {
   auto& b = model.tableList.Append(4096 * 4);
   b.name = u"Customers";
   b.tableDefInfo.rowCount = 3000000000u;
+  b.losses.Skip(RowLoss::kFailedChecks, 4096 * 9);
+  b.losses.Skip(RowLoss::kFailedChecks, 4096 * 9);
+  b.losses.values.push_back({u"Notes", 1, 0});
   model.tableList.Append(4096 * 5).name = u"MSysACEs";
 
   const auto summary = SummariseTables(model);
   ASSERT_EQ(summary.visibleTables.size(), 2u);
   EXPECT_EQ(summary.summary,
             u"Total 7000000000 records in 2 Tables.\r\n  Orders : 4000000000 records\r\n"
-            u"  Customers : 3000000000 records");
+            u"  Customers : 3000000000 records (2 skipped, 1 partial value)");
   EXPECT_EQ(SelectionText(model, u"Orders", summary.summary),
             u"Table Name : Orders\r\nTotal Column(s) : 1\r\nTotal Row(s) : 4000000000");
   EXPECT_EQ(SelectionText(model, kRecoveredTablesRoot, summary.summary), summary.summary);
