@@ -23,5 +23,6 @@ function(tarvex_tests name)
   target_link_libraries(${name}_tests PRIVATE ${ARGN} tarvex_test_support GTest::gtest_main)
   gtest_discover_tests(${name}_tests
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "TARVEX_FIXTURES=${TARVEX_FIXTURES}")
+    # Tests keep their temporary files in the build tree, never in the user's cache.
+    PROPERTIES ENVIRONMENT "TARVEX_FIXTURES=${TARVEX_FIXTURES};TARVEX_WORK_DIR=${CMAKE_BINARY_DIR}/test-work")
 endfunction()

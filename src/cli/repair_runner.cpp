@@ -14,6 +14,7 @@
 #include "engine/process_manager.h"
 #include "format/unicode.h"
 #include "model/repair_log.h"
+#include "model/working_folder.h"
 
 namespace tarvex::cli {
 namespace {
@@ -84,6 +85,11 @@ bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& reque
       std::cerr << "tarvex: " << *problem << "\n";
       return false;
     }
+  }
+  if (!model::WorkingFolder::Available()) {
+    std::cerr << "tarvex: no working folder of this process's own can be made under "
+              << model::WorkingFolder::Base().string() << "\n";
+    return false;
   }
   engine::CProcessManager::EndAll(engine::kConflictingProcessName);
   manager.SetDataFilePath(request.dataFile);

@@ -1,9 +1,8 @@
 #include "model/working_folder.h"
 
-#include <signal.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 #include <cstdlib>
 #include <mutex>
@@ -14,20 +13,51 @@ namespace {
 
 std::mutex folderLock;
 std::filesystem::path processFolder;  // empty until first use
+int lockFile = -1;                    // held locked while the folder is in use
 int holders = 0;
 
-// Folders of processes that ended without cleaning up ("PID-XXXXXX" whose PID is gone).
+constexpr char kLockName[] = "lock";
+
+// Where nothing can ever be created (a path under a file): with it every
+// write fails and is reported, rather than landing in a shared place.
+const std::filesystem::path kNowhere = "/dev/null/no-working-folder";
+
+// A folder this program made: "PID-XXXXXX".
+bool IsProcessFolderName(const std::string& name) {
+  const size_t dash = name.find('-');
+  return dash > 0 && dash != std::string::npos && name.size() == dash + 7 &&
+         name.find_first_not_of("0123456789") == dash;
+}
+
+// Folders whose process has ended without removing them. A living process
+// holds the lock on its folder's lock file, wherever its process id is
+// counted (another container may share the cache); a folder without a lock
+// file is being made, or was not made by us, and is left alone.
 void RemoveAbandonedFolders(const std::filesystem::path& base) {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(base, error)) {
-    const std::string name = entry.path().filename().string();
-    const size_t dash = name.find('-');
-    if (dash == 0 || dash == std::string::npos || name.size() != dash + 7) continue;
-    if (name.find_first_not_of("0123456789") != dash) continue;
-    const long pid = std::strtol(name.c_str(), nullptr, 10);
-    if (pid <= 0 || pid == getpid() || kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-    std::filesystem::remove_all(entry.path(), error);
+    if (!IsProcessFolderName(entry.path().filename().string()) || entry.path() == processFolder)
+      continue;
+    const int fd = ::open((entry.path() / kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) std::filesystem::remove_all(entry.path(), error);
+    ::close(fd);
   }
+}
+
+// Locks the new folder before its lock file takes its name, so that no sweep
+// ever finds it unlocked.
+bool LockFolder(const std::filesystem::path& folder) {
+  const auto staging = folder / ".lock";
+  const int fd = ::open(staging.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+      ::rename(staging.c_str(), (folder / kLockName).c_str()) != 0) {
+    ::close(fd);
+    return false;
+  }
+  lockFile = fd;
+  return true;
 }
 
 std::filesystem::path EnvPath(const char* name) {
@@ -47,16 +77,22 @@ std::filesystem::path WorkingFolder::Base() {
 std::filesystem::path WorkingFolder::Path() {
   std::lock_guard guard(folderLock);
   if (processFolder.empty() || !std::filesystem::is_directory(processFolder)) {
+    if (lockFile >= 0) ::close(lockFile);  // of a folder that has gone
+    lockFile = -1;
     const auto base = Base();
     CreateFolderPath(base);
     RemoveAbandonedFolders(base);
     std::string pattern = (base / (std::to_string(getpid()) + "-XXXXXX")).string();
+    processFolder.clear();
     if (mkdtemp(pattern.data())) {
-      processFolder = pattern;
-    } else {
-      // Without a folder of our own every file operation later fails and is reported there.
-      processFolder = base / std::to_string(getpid());
+      if (LockFolder(pattern)) {
+        processFolder = pattern;
+      } else {
+        std::error_code ignored;
+        std::filesystem::remove_all(pattern, ignored);
+      }
     }
+    if (processFolder.empty()) return kNowhere / "";
   }
   return processFolder / "";
 }
@@ -72,7 +108,11 @@ void WorkingFolder::Release() {
   std::error_code ignored;
   std::filesystem::remove_all(processFolder, ignored);
   processFolder.clear();
+  if (lockFile >= 0) ::close(lockFile);
+  lockFile = -1;
 }
+
+bool WorkingFolder::Available() { return Path() != kNowhere / ""; }
 
 void CreateFolderPath(const std::filesystem::path& path) {
   std::error_code ignored;
@@ -87,8 +127,8 @@ std::u16string NewGuidText() {
   for (int i = 0; i < 32; ++i) {
     if (i == 8 || i == 12 || i == 16 || i == 20) text += u'-';
     int value = nibble(device);
-    if (i == 12) value = 4;                      // version 4: random
-    if (i == 16) value = 8 | (value & 3);        // RFC 4122 variant
+    if (i == 12) value = 4;                // version 4: random
+    if (i == 16) value = 8 | (value & 3);  // RFC 4122 variant
     text += kHex[value];
   }
   return text;

@@ -3,7 +3,9 @@
 // files and the OLE file-name list. Each process gets a folder of its own
 // under the base folder ($TARVEX_WORK_DIR, else $XDG_CACHE_HOME/TarvexforAccess,
 // else ~/.cache/TarvexforAccess), so two repairs never share a file. The folder
-// lives while any recovered model does and is removed with the last one.
+// lives while any recovered model does and is removed with the last one; the
+// process holds a lock on a file in it meanwhile, and a folder is swept as
+// abandoned only once nobody holds that lock.
 #include <filesystem>
 #include <string>
 
@@ -11,8 +13,12 @@ namespace tarvex::model {
 
 class WorkingFolder {
  public:
-  // The process's folder, created on first use; the returned path names a folder.
+  // The process's folder, created on first use; the returned path names a
+  // folder. When none can be made it names a place where nothing can be
+  // created, so that every file a repair would write there fails.
   static std::filesystem::path Path();
+  // Whether the process has a folder of its own (made now if need be).
+  static bool Available();
   // The base folder under which each process makes its own.
   static std::filesystem::path Base();
 

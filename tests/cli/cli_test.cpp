@@ -68,6 +68,31 @@ TEST(Cli, AFileWithNoJetPageIsNotADatabase) {
     EXPECT_EQ(outcome.status, 1) << c.arguments;
     EXPECT_NE(outcome.output.find(c.message), std::string::npos) << outcome.output;
   }
+  // A file its user may not read (root reads it all the same).
+  if (geteuid() != 0) {
+    const auto locked = write("locked.mdb", "x");
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    const auto outcome = RunTarvex("scan " + locked);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.output.find("Permission denied"), std::string::npos) << outcome.output;
+  }
+}
+
+// Never a shared or guessable place instead of a folder of its own.
+TEST(Cli, NoWorkingFolderStopsTheJob) {
+  tarvex::test::ScratchDir scratch;
+  std::ofstream(scratch.path() / "a-file") << "";
+  const char* before = std::getenv("TARVEX_WORK_DIR");
+  const std::string saved = before ? before : "";
+  setenv("TARVEX_WORK_DIR", (scratch.path() / "a-file" / "work").c_str(), 1);
+  const auto outcome =
+      RunTarvex("scan " + (tarvex::test::FixturesDir() / "real" / "jet4_decimal.mdb").string());
+  if (before)
+    setenv("TARVEX_WORK_DIR", saved.c_str(), 1);
+  else
+    unsetenv("TARVEX_WORK_DIR");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.output.find("no working folder"), std::string::npos) << outcome.output;
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {

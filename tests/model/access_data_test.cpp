@@ -1,6 +1,9 @@
 #include "model/access_data.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -84,7 +87,8 @@ TEST(TableDataFile, RoundTripsTextsIncludingEmptyOnes) {
   CAccessData model;  // holds the working folder
   CAccessTableDataFile writer;
   ASSERT_TRUE(writer.Create(12345));
-  const std::vector<std::u16string> values{u"", u"abc", u"Ωμέγα 😀", std::u16string(70000, u'x'), u""};
+  const std::vector<std::u16string> values{u"", u"abc", u"Ωμέγα 😀", std::u16string(70000, u'x'),
+                                           u""};
   for (const auto& value : values) ASSERT_TRUE(writer.AppendValueText(value));
   ASSERT_TRUE(writer.Close());
   EXPECT_EQ(std::filesystem::file_size(TableDataFilePath(12345)), 4u * 5 + 1 + 7 + 17 + 140001 + 1);
@@ -107,8 +111,8 @@ TEST(TableDataFile, ReadsZeroLengthRecordsAndStopsAtARecordCutShort) {
   CAccessData model;
   const auto path = WorkingFolder::Path() / "handmade";
   // N=7 ("abc"), N=0 (taken as empty), N=1 (empty), then N=100 with only 3 bytes behind it.
-  const unsigned char bytes[] = {7, 0, 0, 0, 'a', 0, 'b', 0, 'c', 0, 0, 0, 0, 0, 0,
-                                 1, 0, 0, 0, 0, 100, 0, 0, 0, 'x', 0, 'y'};
+  const unsigned char bytes[] = {7, 0, 0, 0, 'a', 0, 'b', 0, 'c', 0, 0,   0, 0,  0,
+                                 0, 1, 0, 0, 0,   0, 100, 0, 0,   0, 'x', 0, 'y'};
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
   CDataFileReader reader(path);
   ASSERT_TRUE(reader.Open());
@@ -172,19 +176,32 @@ TEST(WorkingFolder, GuidTextsAreFreshAndWellFormed) {
 namespace tarvex::model {
 namespace {
 
-TEST(WorkingFolder, NewFolderSweepsFoldersOfEndedProcessesOnly) {
+// A folder is swept only when it is ours (named "PID-XXXXXX", with a lock
+// file) and nobody holds its lock: a process in another PID namespace may
+// share the cache, so its PID proves nothing.
+TEST(WorkingFolder, NewFolderSweepsOnlyFoldersNobodyHolds) {
   const auto base = WorkingFolder::Base();
-  const auto abandoned = base / "999999999-abcdef";  // no such process
-  const auto foreign = base / "notes-of-the-user";
-  std::filesystem::create_directories(abandoned);
-  std::filesystem::create_directories(foreign);
+  const auto make = [&](const char* name, bool lockFile) {
+    std::filesystem::create_directories(base / name);
+    if (lockFile) std::ofstream(base / name / "lock") << "";
+    return base / name;
+  };
+  const auto abandoned = make("999999999-abcdef", true);
+  const auto living = make("999999998-abcdef", true);
+  const auto beingMade = make("999999997-abcdef", false);
+  const auto foreign = make("notes-of-the-user", true);
+  const int held = ::open((living / "lock").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
   {
     CAccessData model;
     WorkingFolder::Path();  // the first model of the process makes its folder
   }
+  ::close(held);
   EXPECT_FALSE(std::filesystem::exists(abandoned));
-  EXPECT_TRUE(std::filesystem::exists(foreign));
-  std::filesystem::remove_all(foreign);
+  for (const auto& kept : {living, beingMade, foreign}) {
+    EXPECT_TRUE(std::filesystem::exists(kept)) << kept;
+    std::filesystem::remove_all(kept);
+  }
 }
 
 }  // namespace
