@@ -10,6 +10,21 @@ namespace {
 
 void Log(const std::u16string& line) { model::CRepairLog::Instance().AppendLine(line); }
 
+std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }
+
+// What could not be kept or read, once the tables have their names.
+void LogLosses(const model::CAccessData& model) {
+  size_t unreadable = model.unreadablePages.size();
+  for (const auto& table : model.tableList) {
+    unreadable += table->losses.unreadablePages.size();
+    if (table->losses.dataFileFailed)
+      Log(u"The rows of table '" + table->name + u"' could not all be kept in the working folder.");
+  }
+  if (unreadable == 1) Log(u"1 page could not be read and was skipped.");
+  if (unreadable > 1)
+    Log(Ascii(std::to_string(unreadable) + " pages could not be read and were skipped."));
+}
+
 }  // namespace
 
 void CAccessRepair::Repair(const std::filesystem::path& dataPath,
@@ -50,6 +65,7 @@ void CAccessRepair::Repair(const std::filesystem::path& dataPath,
     Log(u"Parsing file data for table name...");
     scanner_->RecoverTableNames(model);
     scanner_->PostProcessComplexColumns(model);
+    LogLosses(model);
   }
   scanner_.reset();
   if (!Repairing()) model_.reset();

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -68,6 +69,15 @@ TEST(Cli, AFileWithNoJetPageIsNotADatabase) {
     EXPECT_EQ(outcome.status, 1) << c.arguments;
     EXPECT_NE(outcome.output.find(c.message), std::string::npos) << outcome.output;
   }
+  // A damaged database is what the tool is for: its tables are listed and the scan succeeds.
+  const std::string intact =
+      (tarvex::test::FixturesDir() / "real" / "jet4_northwind2000.mdb").string();
+  std::ifstream in(intact, std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  std::fill_n(bytes.begin() + 3 * 4096, 4096, '\0');
+  const auto damaged = RunTarvex("scan " + write("damaged.mdb", bytes.substr(0, bytes.size() / 2)));
+  EXPECT_EQ(damaged.status, 0);
+  EXPECT_NE(damaged.output.find(" records in "), std::string::npos) << damaged.output;
   // A file its user may not read (root reads it all the same).
   if (geteuid() != 0) {
     const auto locked = write("locked.mdb", "x");
