@@ -76,9 +76,8 @@ class IndexLearner {
 
  private:
   void LearnEntry(const std::vector<KeyPart>& parts, Bytes entry) {
-    const Bytes pointer = entry.last(format::kIndexRowPointerSize);
-    const uint32_t rowPage = uint32_t{pointer[0]} << 16 | uint32_t{pointer[1]} << 8 | pointer[2];
-    const auto row = Row(rowPage, pointer[3]);
+    const format::RowPointer at = format::IndexEntryRow(entry);
+    const auto row = Row(at.page, at.row);
     if (!row || rows_.Decode(*row, layout_, shape_) != format::RowProblem::kNone) return;
     Bytes key = entry.first(entry.size() - format::kIndexRowPointerSize);
     for (const KeyPart& part : parts) {

@@ -101,4 +101,9 @@ uint32_t IndexChildPage(Bytes entry) {
   return uint32_t{tail[0]} << 24 | uint32_t{tail[1]} << 16 | uint32_t{tail[2]} << 8 | tail[3];
 }
 
+RowPointer IndexEntryRow(Bytes entry) {
+  const Bytes tail = entry.last(kIndexRowPointerSize);
+  return {uint32_t{tail[0]} << 16 | uint32_t{tail[1]} << 8 | tail[2], tail[3]};
+}
+
 }  // namespace tarvex::format

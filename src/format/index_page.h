@@ -14,6 +14,7 @@
 
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
+#include "format/row_pointer.h"
 
 namespace tarvex::format {
 
@@ -61,5 +62,7 @@ void AppendIndexRowPointer(std::vector<uint8_t>& entry, uint32_t page, uint8_t r
 void AppendIndexChildPage(std::vector<uint8_t>& entry, uint32_t child);
 // The child page of a node entry (at least kIndexChildPointerSize bytes).
 uint32_t IndexChildPage(Bytes entry);
+// The row a leaf entry (at least kIndexRowPointerSize bytes) leads to.
+RowPointer IndexEntryRow(Bytes entry);
 
 }  // namespace tarvex::format
