@@ -52,25 +52,28 @@ class IndexLearner {
                            info.extra == format::kGeneralSortOrder});
     }
     if (std::none_of(parts.begin(), parts.end(), [](const KeyPart& p) { return p.learns; })) return;
-    std::vector<uint32_t> pending{index.rootPage};
+    // Every page is queued at most once, so a damaged tree costs no more than the file's pages.
+    std::vector<uint32_t> pending;
     std::unordered_set<uint32_t> seen;
+    const auto queue = [&](uint32_t number) {
+      if (number != 0 && number < pageCount_ && seen.insert(number).second)
+        pending.push_back(number);
+    };
+    queue(index.rootPage);
     while (!pending.empty() && Repairing()) {
       const uint32_t number = pending.back();
       pending.pop_back();
-      if (number == 0 || number >= pageCount_ || !seen.insert(number).second ||
-          !file_.ReadWhole(layout_.PageOffset(number), page_))
-        continue;
+      if (!file_.ReadWhole(layout_.PageOffset(number), page_)) continue;
       const auto page = format::DecodeIndexPage(page_, layout_);
       if (!page || page->owner != definitionPage_) continue;
       for (const auto& entry : page->entries) {
         if (!page->leaf) {
-          if (entry.size() >= format::kIndexChildPointerSize)
-            pending.push_back(format::IndexChildPage(entry));
+          if (entry.size() >= format::kIndexChildPointerSize) queue(format::IndexChildPage(entry));
         } else if (entry.size() > format::kIndexRowPointerSize) {
           LearnEntry(parts, entry);
         }
       }
-      if (!page->leaf) pending.push_back(page->tail);
+      if (!page->leaf) queue(page->tail);
     }
   }
 

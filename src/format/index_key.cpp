@@ -270,7 +270,11 @@ void TextKeyCodes::Learn(std::u16string_view text, Bytes key, bool ascending) {
 }
 
 void TextKeyCodes::LearnWaiting() {
-  for (bool progress = true; progress;) {
+  // Each pass learns from every waiting text it can; a few passes settle what
+  // real text teaches, and the bound keeps crafted texts from costing more.
+  constexpr int kMaxPasses = 32;
+  bool progress = true;
+  for (int pass = 0; progress && pass < kMaxPasses; ++pass) {
     const size_t before = codes_.size();
     std::erase_if(waiting_, [&](const auto& sample) { return Solve(sample.first, sample.second); });
     progress = codes_.size() > before;

@@ -27,6 +27,14 @@ std::u16string Cycle(size_t n) {
   return text;
 }
 
+// Cyrillic does not compress: 2 bytes a character, so a memo of 20 MiB and more
+// needs the long-value length's bits above its third byte.
+std::u16string WideCycle(size_t n) {
+  std::u16string text = Cycle(n);
+  for (auto& c : text) c = static_cast<char16_t>(c - u'a' + u'\u0430');
+  return text;
+}
+
 const std::vector<TextCase>& Cases() {
   static const std::vector<TextCase> cases = {
       {u"Booleans", 1, 1, {u"True", u"False"}},
@@ -51,7 +59,11 @@ const std::vector<TextCase>& Cases() {
        255,
        {u"plain", std::u16string(255, u'z'), u"M\u00FCller stra\u00DFe",
         u"\U0001F600 outside the BMP", u"\u0416\u0418\u0412", u"", std::nullopt}},
-      {u"Memos", 12, 0, {Cycle(1), Cycle(2000), Cycle(70000), Cycle(2000000), u"", std::nullopt}},
+      {u"Memos",
+       12,
+       0,
+       {Cycle(1), Cycle(2000), Cycle(70000), Cycle(2000000), WideCycle(10 * 1024 * 1024 + 3), u"",
+        std::nullopt}},
       {u"Guids", 15, 16, {u"{01020304-0506-0708-090A-0B0C0D0E0F10}"}},
   };
   return cases;
