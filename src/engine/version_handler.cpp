@@ -13,7 +13,9 @@ namespace {
 std::atomic<bool> sourceIsJet4{false};
 
 constexpr size_t kHeaderProbeLength = 512;
-constexpr int kJet3ProbePages = 10;
+// Jet 3 definition pages are told by their four-byte signature, which no Jet 4
+// page starts with; the system tables' definitions lie among the first pages.
+constexpr int kJet3ProbePages = 64;
 
 }  // namespace
 
@@ -27,18 +29,14 @@ bool CAccessVersionHandler::IsJet4Layout(const std::filesystem::path& path,
   if (!reader.Open(path, error)) return false;
   std::array<uint8_t, kHeaderProbeLength> header{};
   reader.ReadAt(0, header, error);
-  if (header[format::kVersionOffset] != format::kJet3VersionByte) {
-    SetSourceIsJet4(true);
-    return true;
-  }
-  // An intact Jet header with version 0 is a Jet 3 file, even when its first
-  // definition pages are lost; only a damaged header needs the probe.
-  if (std::equal(format::kJetEngineName.begin(), format::kJetEngineName.end(),
-                 header.begin() + format::kEngineNameOffset)) {
-    SetSourceIsJet4(false);
-    return false;
-  }
-  const bool jet4 = !HasJet3DefinitionPage(path, stopRequested);
+  const auto named = [&](std::string_view name) {
+    return std::equal(name.begin(), name.end(), header.begin() + format::kEngineNameOffset);
+  };
+  // An intact header decides, even when the first definition pages are lost;
+  // a damaged one (zeroed or garbled) cannot, and the pages are asked instead.
+  const bool jet4 = named(format::kJetEngineName) || named(format::kAceEngineName)
+                        ? header[format::kVersionOffset] != format::kJet3VersionByte
+                        : !HasJet3DefinitionPage(path, stopRequested);
   SetSourceIsJet4(jet4);
   return jet4;
 }

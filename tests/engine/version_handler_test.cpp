@@ -30,7 +30,8 @@ TEST_P(LayoutDetection, ChoosesTheScannerAndSetsTheFlag) {
     std::copy(std::begin(signature), std::end(signature), bytes.begin() + c.jet3SignatureAt);
   }
   const auto path = dir.path() / "file.mdb";
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 
   SetSourceIsJet4(!c.expectJet4);
   EXPECT_EQ(CAccessVersionHandler::IsJet4Layout(path, nullptr), c.expectJet4) << c.what;
@@ -39,14 +40,18 @@ TEST_P(LayoutDetection, ChoosesTheScannerAndSetsTheFlag) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LayoutDetection,
-    testing::Values(DetectionCase{"Jet 4 version byte", 8192, 1, 0, true},
-                    DetectionCase{"ACE 12 version byte", 8192, 2, 0, true},
-                    DetectionCase{"ACE 14 version byte", 8192, 3, 0, true},
-                    DetectionCase{"zero byte, Jet 3 definition at page 1", 8192, 0, 2048, false},
-                    DetectionCase{"zero byte, Jet 3 definition at page 9", 20480, 0, 9 * 2048, false},
-                    DetectionCase{"zero byte, signature beyond the tenth page", 24576, 0, 10 * 2048, true},
-                    DetectionCase{"zero byte, no signature", 8192, 0, 0, true},
-                    DetectionCase{"zero byte, shorter than 4096 bytes", 3000, 0, 0, true}));
+    testing::Values(
+        DetectionCase{"Jet 4 version byte", 8192, 1, 0, true},
+        DetectionCase{"ACE 12 version byte", 8192, 2, 0, true},
+        DetectionCase{"ACE 14 version byte", 8192, 3, 0, true},
+        DetectionCase{"zero byte, Jet 3 definition at page 1", 8192, 0, 2048, false},
+        DetectionCase{"zero byte, Jet 3 definition at page 9", 20480, 0, 9 * 2048, false},
+        DetectionCase{"zero byte, signature beyond the probed pages", 64 * 2048 + 4096, 0,
+                      64 * 2048, true},
+        // Without its engine name the header is garbage, whatever its version byte.
+        DetectionCase{"garbled version byte, Jet 3 definition at page 1", 8192, 0x7B, 2048, false},
+        DetectionCase{"zero byte, no signature", 8192, 0, 0, true},
+        DetectionCase{"zero byte, shorter than 4096 bytes", 3000, 0, 0, true}));
 
 TEST(LayoutDetectionFailures, UnopenableFileUsesJet3AndKeepsTheFlag) {
   test::ScratchDir dir;
@@ -60,7 +65,8 @@ TEST(LayoutDetectionFailures, StopDuringTheProbeAnswersNotFound) {
   std::vector<char> bytes(8192, 0);
   bytes[2048] = 0x02, bytes[2049] = 0x01, bytes[2050] = 0x56, bytes[2051] = 0x43;
   const auto path = dir.path() / "file.mdb";
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   EXPECT_FALSE(CAccessVersionHandler::HasJet3DefinitionPage(path, [] { return true; }));
   EXPECT_TRUE(CAccessVersionHandler::HasJet3DefinitionPage(path, nullptr));
 }
@@ -84,7 +90,8 @@ TEST(LayoutDetectionHeader, IntactJet3HeaderNeedsNoDefinitionPage) {
   const std::string name = "Standard Jet DB";
   std::copy(name.begin(), name.end(), bytes.begin() + 4);
   const auto path = dir.path() / "file.mdb";
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   EXPECT_FALSE(CAccessVersionHandler::IsJet4Layout(path, nullptr));
   EXPECT_FALSE(SourceIsJet4());
 }

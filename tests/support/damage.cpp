@@ -70,6 +70,7 @@ std::string DamagePlan::Describe() const {
   std::ostringstream text;
   text << "seed" << seed;
   if (zeroHeader) text << "_header";
+  if (garbleHeader) text << "_garbled";
   if (zeroCatalogue) text << "_catalogue";
   if (zeroRandomPages > 0) text << "_pages" << zeroRandomPages;
   if (keepFraction < 1.0) text << "_keep" << static_cast<int>(keepFraction * 100) << "pct";
@@ -100,6 +101,9 @@ DamagedFile MakeDamagedCopy(const std::filesystem::path& original,
   std::mt19937 random(plan.seed);
   std::set<uint32_t> zeroed;
   if (plan.zeroHeader) ZeroPage(bytes, damaged.pageSize, 0, zeroed);
+  if (plan.garbleHeader)
+    std::generate_n(bytes.begin(), std::min<size_t>(bytes.size(), damaged.pageSize),
+                    [&] { return static_cast<uint8_t>(random()); });
   if (plan.zeroCatalogue)
     ZeroPage(bytes, damaged.pageSize, format::JetLayout::kCatalogueDefinitionPage, zeroed);
   for (uint32_t page : PickPages(pages, plan, random))
@@ -131,6 +135,7 @@ std::vector<DamageCase> DamageCases() {
   return {
       Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroHeader = true; }),
       Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroCatalogue = true; }),
+      Case(Expect::kEveryTable, 6, [](DamagePlan& p) { p.garbleHeader = true; }),
       Case(Expect::kProtectedTable, 1, [](DamagePlan& p) { p.zeroRandomPages = 12; }),
       Case(Expect::kProtectedTable, 2, [](DamagePlan& p) { p.zeroRandomPages = 40; }),
       Case(Expect::kTablesBeforeCut, 3, [](DamagePlan& p) { p.keepFraction = 0.5; }),

@@ -12,6 +12,7 @@ namespace tarvex::test {
 
 struct DamagePlan {
   bool zeroHeader = false;     // page 0
+  bool garbleHeader = false;   // page 0 filled with random bytes from the seed
   bool zeroCatalogue = false;  // page 2, the catalogue's definition
   int zeroRandomPages = 0;     // pages chosen by the seed among those not protected
   double keepFraction = 1.0;   // below 1: the tail is cut off at this share of the bytes
@@ -35,7 +36,7 @@ uint32_t PageSizeOf(const std::filesystem::path& file);
 
 // What a damage test may expect of the tables of a damaged copy.
 enum class Expect {
-  kEveryTable,       // header or catalogue definition zeroed: all tables come back whole
+  kEveryTable,       // header zeroed or garbled, or catalogue definition zeroed: all tables whole
   kProtectedTable,   // random pages zeroed outside one table: that table comes back whole
   kTablesBeforeCut,  // tail cut: tables whose pages all lie before the cut come back whole
   kSurvives,         // bytes flipped: only no crash, no hang, no stray file
