@@ -6,18 +6,24 @@
 #include "engine/free_page_map.h"
 #include "engine/job_status.h"
 #include "engine/step_progress.h"
+#include "engine/table_definition.h"
 #include "format/data_page.h"
+#include "format/table_definition.h"
 
 namespace tarvex::engine {
 namespace {
 
 using format::CDataReader;
 
-// Answers whether the definition file has a table definition at a page, reading each page once.
+// Answers whether the definition file has a table definition at a page, and
+// whether that table's owned-pages map marks a page, reading each once.
 class OwnerCheck {
  public:
-  OwnerCheck(CDBFileReader& definitions, const format::JetLayout& layout)
-      : definitions_(definitions), layout_(layout) {}
+  // `data` is given when the definitions are the data file's own, so that
+  // their owned-pages maps describe its pages.
+  OwnerCheck(CDBFileReader& definitions, CDBFileReader* data, uint64_t size,
+             const format::JetLayout& layout)
+      : definitions_(definitions), data_(data), size_(size), layout_(layout) {}
 
   bool IsDefinition(uint32_t page) {
     auto [found, inserted] = known_.try_emplace(page, false);
@@ -30,11 +36,42 @@ class OwnerCheck {
     return found->second;
   }
 
+  bool Owns(uint32_t owner, uint64_t page) {
+    if (!data_) return false;
+    auto [found, inserted] = owned_.try_emplace(owner);
+    if (inserted) {
+      const auto definition =
+          ReadDefinitionChain(definitions_, size_, layout_, layout_.PageOffset(owner));
+      const uint32_t map = format::DecodeTableDefinition(definition, layout_).definition.ownedMap;
+      if (map)
+        found->second = ReadUsageMapPages(*data_, size_, layout_, format::RowPointer::FromU32(map));
+    }
+    return page < found->second.size() && found->second[page];
+  }
+
  private:
   CDBFileReader& definitions_;
+  CDBFileReader* data_;
+  uint64_t size_;
   const format::JetLayout& layout_;
   std::unordered_map<uint32_t, bool> known_;
+  std::unordered_map<uint32_t, std::vector<bool>> owned_;
 };
+
+// A page whose signature is damaged is still a data page when its offset
+// table places every row it counts.
+bool RowsAgree(CDBFileReader& data, uint64_t offset, const format::JetLayout& layout) {
+  std::vector<uint8_t> page(layout.pageSize);
+  if (!data.ReadWhole(offset, page)) return false;
+  format::RestoreDataPageSignature(page, layout);
+  format::RowSlotWalker rows(page, layout);
+  if (rows.count() == 0) return false;
+  for (uint32_t row = 0; row < rows.count(); ++row) {
+    const format::RowSlot slot = rows.Next();
+    if (!slot.deleted && !slot.located) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -50,8 +87,8 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
     if (!separateDefinitions.Open(context.definitionFile, error)) return true;
     definitions = &separateDefinitions;
   }
-  OwnerCheck owners(*definitions, layout);
   const uint64_t size = data.Size();
+  OwnerCheck owners(*definitions, definitions == &data ? &data : nullptr, size, layout);
   const uint64_t pages = size / layout.pageSize;
   const FreePageMap freePages = FreePageMap::Read(data, size, layout);
   std::vector<uint8_t> header(layout.pageHeaderLength);
@@ -61,14 +98,17 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
     // Each page is read on its own, so that one that cannot be read costs nothing more.
     const bool read = freePages.IsFree(page) || data.ReadWhole(offset, header);
     if (!read) model.unreadablePages.push_back(offset);
-    if (read && !freePages.IsFree(page) && format::IsDataPage(header, layout)) {
+    if (read && !freePages.IsFree(page)) {
       const int32_t owner = *CDataReader::I32(header, layout.dataPageOwnerOffset);
-      const bool plausible = owner > 0 && static_cast<uint64_t>(owner) < pages;
-      if (plausible &&
+      const bool plausible =
+          owner > 0 && static_cast<uint64_t>(owner) < pages &&
           (owner == static_cast<int32_t>(format::JetLayout::kCatalogueDefinitionPage) ||
-           owners.IsDefinition(static_cast<uint32_t>(owner)))) {
+           owners.IsDefinition(static_cast<uint32_t>(owner)));
+      // A damaged signature costs no rows when the owner's map and the page's offset table agree.
+      if (plausible &&
+          (format::IsDataPage(header, layout) ||
+           (owners.Owns(static_cast<uint32_t>(owner), page) && RowsAgree(data, offset, layout))))
         model.tableList.AppendDataPage(layout.PageOffset(static_cast<uint32_t>(owner)), offset);
-      }
     }
     SetCaption(
         KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize, size));

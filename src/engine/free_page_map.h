@@ -1,5 +1,6 @@
 #pragma once
-// The file's global usage map on page 1 tells which pages the database freed.
+// Usage maps read from the scanned file. The file's global usage map on page 1
+// tells which pages the database freed.
 // A freed data page keeps its old bytes: its rows were deleted with their
 // table (or the table was rebuilt), and reading them would bring them back.
 #include <cstdint>
@@ -7,8 +8,14 @@
 
 #include "engine/db_file_reader.h"
 #include "format/jet_layout.h"
+#include "format/row_pointer.h"
 
 namespace tarvex::engine {
+
+// The pages the usage map in row `mapRow` marks, one flag per page of the
+// file; empty when the map cannot be read.
+std::vector<bool> ReadUsageMapPages(CDBFileReader& file, uint64_t fileSize,
+                                    const format::JetLayout& layout, format::RowPointer mapRow);
 
 class FreePageMap {
  public:

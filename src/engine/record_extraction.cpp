@@ -55,6 +55,9 @@ class TableExtractor {
         losses.unreadablePages.push_back(pageOffset);
         continue;
       }
+      // The scan took a page with a damaged signature only where its owner,
+      // its table's map and its offset table agree.
+      format::RestoreDataPageSignature(page, layout_);
       if (!ExtractPage(page, pageOffset, table, output, accepted)) return false;
     }
     table.tableDefInfo.rowCount = accepted;

@@ -27,6 +27,13 @@ inline bool IsDataPage(Bytes page, const JetLayout& layout) {
          page[1] == layout.dataPageSignature[1];
 }
 
+// Puts the data-page signature back on a page whose other parts say it is one.
+inline void RestoreDataPageSignature(std::span<uint8_t> page, const JetLayout& layout) {
+  if (page.size() < 2) return;
+  page[0] = layout.dataPageSignature[0];
+  page[1] = layout.dataPageSignature[1];
+}
+
 struct DataPageHeader {
   uint16_t freeSpace = 0;
   uint32_t owner = 0;
