@@ -8,6 +8,7 @@
 #include "engine/step_progress.h"
 #include "engine/table_definition.h"
 #include "format/data_page.h"
+#include "format/page_type.h"
 #include "format/table_definition.h"
 
 namespace tarvex::engine {
@@ -59,10 +60,15 @@ class OwnerCheck {
 };
 
 // A page whose signature is damaged is still a data page when its offset
-// table places every row it counts.
+// table places every row it counts. A page that says it is a definition,
+// index or bitmap page is taken at its word.
 bool RowsAgree(CDBFileReader& data, uint64_t offset, const format::JetLayout& layout) {
   std::vector<uint8_t> page(layout.pageSize);
   if (!data.ReadWhole(offset, page)) return false;
+  using format::PageType;
+  for (PageType other : {PageType::kTableDefinition, PageType::kIndexNode, PageType::kIndexLeaf,
+                         PageType::kUsageMapBitmap})
+    if (format::IsPageOfType(page, other) && page[1] == format::kPageTypeMarker) return false;
   format::RestoreDataPageSignature(page, layout);
   format::RowSlotWalker rows(page, layout);
   if (rows.count() == 0) return false;
