@@ -45,10 +45,18 @@ class TableExtractor {
     }
     uint32_t accepted = 0;
     std::vector<uint8_t> page;
+    // Only text an index keys needs the codes of characters beyond Latin-1.
     textColumns_.clear();
-    for (const auto& column : table.columnList)
-      textColumns_.push_back(column.colInfo.type ==
-                             static_cast<uint8_t>(format::ColumnType::kText));
+    for (const auto& column : table.columnList) {
+      const auto& info = column.colInfo;
+      textColumns_.push_back(
+          info.type == static_cast<uint8_t>(format::ColumnType::kText) &&
+          std::any_of(table.indexList.begin(), table.indexList.end(), [&](const auto& index) {
+            return std::any_of(
+                index.columns.begin(), index.columns.begin() + index.columnCount,
+                [&](const auto& key) { return key.columnNumber == info.columnNumber; });
+          }));
+    }
     for (uint64_t pageOffset : table.dataPageList) {
       // A page that cannot be read costs its own rows only.
       if (!ReadPage(file_, fileSize_, layout_, pageOffset, page)) {
@@ -116,7 +124,7 @@ class TableExtractor {
   uint64_t fileSize_;
   CLongValueReader longValues_;
   RowValueCutter cutter_;
-  std::vector<bool> textColumns_;  // per column of the table being extracted
+  std::vector<bool> textColumns_;  // per column of the table being extracted: indexed text
 };
 
 int ClampedRowTotal(const model::CAccessData& model) {

@@ -46,7 +46,7 @@ class CAccessTable {
   CAccessColumnList columnList;
   std::vector<uint64_t> dataPageList;  // file offsets, in the order the scan found them
   bool keep = true;                    // false: removed by the next purge
-  bool textBeyondLatin1 = false;       // a text value holds a character beyond U+00FF
+  bool textBeyondLatin1 = false;       // an indexed text value holds a character beyond U+00FF
   TableLosses losses;                  // what the scan could not bring back
   std::u16string name;                 // empty until the catalogue names it
   const uint64_t tableDefOffset;       // the table's identity
