@@ -1,6 +1,10 @@
 #include "engine/table_names.h"
 
+#include <algorithm>
+#include <map>
+#include <set>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/job_status.h"
 #include "engine/step_progress.h"
@@ -35,11 +39,20 @@ bool ReadCatalogueRow(model::CDataFileReader& reader, int columnCount, Catalogue
     ProgressStatus().Step();
     if (!reader.ReadTextRecord(value)) return false;
     switch (position) {
-      case kIdColumn: row.id = value; break;
-      case kNameColumn: row.name = value; break;
-      case kTypeColumn: row.type = value; break;
-      case kFlagsColumn: row.flags = value; break;
-      default: break;
+      case kIdColumn:
+        row.id = value;
+        break;
+      case kNameColumn:
+        row.name = value;
+        break;
+      case kTypeColumn:
+        row.type = value;
+        break;
+      case kFlagsColumn:
+        row.flags = value;
+        break;
+      default:
+        break;
     }
   }
   return true;
@@ -47,20 +60,24 @@ bool ReadCatalogueRow(model::CDataFileReader& reader, int columnCount, Catalogue
 
 bool NameFromCatalogue(const ScanContext& context, model::CAccessData& model) {
   const auto& layout = context.layout;
-  model::CAccessTable* catalogue = model.tableList.Find(layout.PageOffset(format::JetLayout::kCatalogueDefinitionPage));
+  model::CAccessTable* catalogue =
+      model.tableList.Find(layout.PageOffset(format::JetLayout::kCatalogueDefinitionPage));
   if (!catalogue) return false;
   model::CDataFileReader reader(catalogue->DataFilePath());
   if (!reader.Open()) return false;
   // The first table of each definition page; the catalogue's Id is that page's number.
   std::unordered_map<std::u16string, model::CAccessTable*> byId;
-  for (const auto& table : model.tableList) byId.try_emplace(Decimal(table->tableDefOffset / layout.pageSize), table.get());
+  for (const auto& table : model.tableList)
+    byId.try_emplace(Decimal(table->tableDefOffset / layout.pageSize), table.get());
 
   const uint32_t rows = catalogue->tableDefInfo.rowCount;
-  ProgressStatus().SetMaximum(static_cast<int>(std::min<uint64_t>(uint64_t{rows} * catalogue->columnList.count(), INT32_MAX)));
+  ProgressStatus().SetMaximum(static_cast<int>(
+      std::min<uint64_t>(uint64_t{rows} * catalogue->columnList.count(), INT32_MAX)));
   ProgressStatus().SetPosition(0);
   const std::u16string queryType = Decimal(static_cast<uint64_t>(format::kQueryObjectType));
   CatalogueRow row;
-  for (uint32_t read = 0; read < rows && ReadCatalogueRow(reader, catalogue->columnList.count(), row); ++read) {
+  for (uint32_t read = 0;
+       read < rows && ReadCatalogueRow(reader, catalogue->columnList.count(), row); ++read) {
     if (auto found = byId.find(row.id); found != byId.end()) found->second->name = row.name;
     if (row.type == queryType) {
       auto* entry = new model::CQuerySysObject;
@@ -75,12 +92,62 @@ bool NameFromCatalogue(const ScanContext& context, model::CAccessData& model) {
   return true;
 }
 
+// System tables whose columns no user table would have all of, by their
+// sorted column names. Sets a user might make (a lone "Value", "Id, Name,
+// Type") are left out: a user table taken for a system one would be hidden.
+std::u16string SystemTableByColumns(const model::CAccessTable& table) {
+  static const std::map<std::vector<std::u16string>, std::u16string> kKnown = {
+      {{u"ACM", u"FInheritable", u"ObjectId", u"SID"}, u"MSysACEs"},
+      {{u"Attribute", u"Expression", u"Flag", u"LvExtra", u"Name1", u"Name2", u"ObjectId",
+        u"Order"},
+       u"MSysQueries"},
+      {{u"Attribute", u"Expression", u"Flag", u"Name1", u"Name2", u"ObjectId", u"Order"},
+       u"MSysQueries"},
+      {{u"ColumnName", u"ComplexID", u"ComplexTypeObjectID", u"ConceptualTableID", u"FlatTableID"},
+       u"MSysComplexColumns"},
+      {{u"Connect", u"Database", u"DateCreate", u"DateUpdate", u"Flags", u"ForeignName", u"Id",
+        u"Lv", u"LvExtra", u"LvModule", u"LvProp", u"Name", u"Owner", u"ParentId", u"RmtInfoLong",
+        u"RmtInfoShort", u"Type"},
+       u"MSysObjects"},
+      {{u"DateCreate", u"DateUpdate", u"Id", u"Lv", u"Name", u"ParentId", u"Type"},
+       u"MSysAccessStorage"},
+      {{u"FileData", u"FileFlags", u"FileName", u"FileTimeStamp", u"FileType", u"FileURL"},
+       u"MSysComplexType_Attachment"},
+      {{u"Filter", u"Flags", u"Id", u"Name", u"Position", u"SelectedObjectID", u"Type"},
+       u"MSysNavPaneGroupCategories"},
+      {{u"Flags", u"GroupCategoryID", u"Id", u"Name", u"Object Type Group", u"ObjectID",
+        u"Position"},
+       u"MSysNavPaneGroups"},
+      {{u"Flags", u"GroupID", u"Icon", u"Id", u"Name", u"ObjectID", u"Position"},
+       u"MSysNavPaneGroupToObjects"},
+      {{u"Flags", u"Form", u"Module", u"Name", u"ReplicationVersion", u"Type", u"TypeInfo",
+        u"Version"},
+       u"MSysModules2"},
+      {{u"GUID", u"Id", u"Name", u"NameMap", u"Type"}, u"MSysNameMap"},
+      {{u"ccolumn", u"grbit", u"icolumn", u"szColumn", u"szObject", u"szReferencedColumn",
+        u"szReferencedObject", u"szRelationship"},
+       u"MSysRelationships"},
+  };
+  std::vector<std::u16string> names;
+  for (const auto& column : table.columnList) names.push_back(column.colInfo.name);
+  std::sort(names.begin(), names.end());
+  const auto found = kKnown.find(names);
+  return found == kKnown.end() ? std::u16string() : found->second;
+}
+
 void NameTheRest(const format::JetLayout& layout, model::CAccessData& model) {
+  std::set<std::u16string> taken;
+  for (const auto& table : model.tableList) taken.insert(table->name);
   int recovered = 0;
   for (const auto& table : model.tableList) {
     if (!Repairing()) return;
     if (!table->name.empty()) continue;
     table->name = FixedSystemTableName(layout, table->tableDefOffset);
+    // Lost catalogue rows: a system table is told by its columns, once.
+    if (table->name.empty()) {
+      auto name = SystemTableByColumns(*table);
+      if (!name.empty() && taken.insert(name).second) table->name = std::move(name);
+    }
     if (table->name.empty()) {
       const std::string name = "RecoveredTable###" + std::to_string(recovered++);
       table->name.assign(name.begin(), name.end());
@@ -97,14 +164,15 @@ std::u16string FixedSystemTableName(const format::JetLayout& layout, uint64_t ta
     const char16_t* name;
   };
   static constexpr Known kKnown[] = {
-      {2, true, true, u"MSysObjects"},        {3, true, true, u"MSysACEs"},
-      {4, true, true, u"MSysQueries"},        {5, true, true, u"MSysRelationships"},
-      {22, true, false, u"MSysModules2"},     {25, true, false, u"MSysModules"},
+      {2, true, true, u"MSysObjects"},         {3, true, true, u"MSysACEs"},
+      {4, true, true, u"MSysQueries"},         {5, true, true, u"MSysRelationships"},
+      {22, true, false, u"MSysModules2"},      {25, true, false, u"MSysModules"},
       {16, false, true, u"MSysAccessObjects"}, {29, true, false, u"MSysAccessObjects"},
   };
   const bool jet4 = layout.version == format::JetVersion::kJet4;
   for (const Known& known : kKnown) {
-    if ((jet4 ? known.jet4 : known.jet3) && layout.PageOffset(known.page) == tableDefOffset) return known.name;
+    if ((jet4 ? known.jet4 : known.jet3) && layout.PageOffset(known.page) == tableDefOffset)
+      return known.name;
   }
   return {};
 }

@@ -77,5 +77,40 @@ TEST(TargetedDamage, TheTablesItTouchesComeBackWhole) {
   }
 }
 
+// With the catalogue's rows lost, the system tables are told by their columns
+// and keep their names, so their rows never pass for a user's.
+TEST(TargetedDamage, LostCatalogueRowsLeaveSystemTablesTheirNames) {
+  const fs::path original = test::FixturesDir() / "real" / "ace12_northwind2007.accdb";
+  if (!fs::exists(original)) GTEST_SKIP() << "fixture missing";
+  const auto healthy = test::ScanFile(original);
+  test::ScratchDir scratch;
+  const fs::path damaged = scratch.path() / "damaged.accdb";
+  fs::copy_file(original, damaged);
+  {
+    std::fstream file(damaged, std::ios::in | std::ios::out | std::ios::binary);
+    std::vector<char> page(4096);
+    for (std::streamoff at = 0; file.seekg(at).read(page.data(), 4096); at += 4096) {
+      const bool catalogueRows =
+          page[0] == 0x01 && page[4] == 0x02 && !page[5] && !page[6] && !page[7];
+      if (catalogueRows) file.seekp(at).write(std::vector<char>(4096).data(), 4096);
+    }
+  }
+  const auto scanned = test::ScanFile(damaged);
+  int named = 0;
+  for (const auto& table : healthy->model()->tableList) {
+    const bool toldByColumns =
+        table->name == u"MSysACEs" || table->name == u"MSysQueries" ||
+        table->name == u"MSysRelationships" || table->name == u"MSysComplexColumns" ||
+        table->name == u"MSysAccessStorage" || table->name.starts_with(u"MSysNavPaneGroup") ||
+        table->name == u"MSysComplexType_Attachment";
+    if (!toldByColumns) continue;
+    const auto* after = Find(*scanned, table->tableDefOffset);
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(format::ToUtf8(after->name), format::ToUtf8(table->name));
+    ++named;
+  }
+  EXPECT_GE(named, 8);
+}
+
 }  // namespace
 }  // namespace tarvex::engine
