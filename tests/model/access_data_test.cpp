@@ -187,11 +187,14 @@ TEST(WorkingFolder, NewFolderSweepsOnlyFoldersNobodyHolds) {
     return base / name;
   };
   const auto abandoned = make("999999999-abcdef", true);
-  const auto living = make("999999998-abcdef", true);
+  const auto living = make("999999998-abcdef", false);
   const auto beingMade = make("999999997-abcdef", false);
   const auto foreign = make("notes-of-the-user", true);
-  const int held = ::open((living / "lock").c_str(), O_RDONLY | O_CLOEXEC);
+  // Locked before it takes its name, as a living process does, so that tests
+  // sweeping in parallel never find it free.
+  const int held = ::open((living / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  std::filesystem::rename(living / ".lock", living / "lock");
   {
     CAccessData model;
     WorkingFolder::Path();  // the first model of the process makes its folder
