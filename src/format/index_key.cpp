@@ -147,6 +147,12 @@ const CharacterCode* TextKeyCodes::Find(char16_t c) const {
   return found == codes_.end() ? nullptr : &found->second;
 }
 
+const CharacterCode* TextKeyCodes::Known(char16_t c) const {
+  if (const auto* code = Find(c)) return code;
+  const auto found = candidates_.find(c);
+  return found == candidates_.end() ? nullptr : &found->second;
+}
+
 bool TextKeyCodes::KeepIfExact(std::u16string_view text, Bytes ascendingKey,
                                const std::vector<std::pair<char16_t, CharacterCode>>& guess) {
   TextKeyBuilder builder;
@@ -156,20 +162,32 @@ bool TextKeyCodes::KeepIfExact(std::u16string_view text, Bytes ascendingKey,
       [&](char16_t c) -> const CharacterCode* {
         for (const auto& [character, code] : guess)
           if (character == c) return &code;
-        return Find(c);
+        return Known(c);
       },
       &exact);
   if (!exact) return false;
   const auto key = builder.Finish(true);
-  if (!std::equal(key.begin(), key.end(), ascendingKey.begin(), ascendingKey.end())) return false;
-  for (const auto& [character, code] : guess) codes_.emplace(character, code);
+  const bool equal = std::equal(key.begin(), key.end(), ascendingKey.begin(), ascendingKey.end());
+  // A candidate this text keys with was read from another entry: the two
+  // confirm it. Without a guess to blame, a mismatch contradicts the
+  // candidates, which are dropped to be learned again.
+  if (equal || guess.empty()) {
+    for (char16_t c : text) {
+      const auto candidate = candidates_.find(c);
+      if (candidate == candidates_.end()) continue;
+      if (equal) codes_.emplace(c, candidate->second);
+      candidates_.erase(candidate);
+    }
+  }
+  if (!equal) return false;
+  for (const auto& [character, code] : guess) candidates_.emplace(character, code);
   return true;
 }
 
 bool TextKeyCodes::Solve(std::u16string_view text, Bytes ascendingKey) {
   Unknowns unknowns;
   for (char16_t c : text)
-    if (c > 0xFF && !Find(c)) {
+    if (c > 0xFF && !Known(c)) {
       ++unknowns.occurrences;
       if (std::find(unknowns.distinct.begin(), unknowns.distinct.end(), c) ==
           unknowns.distinct.end())
@@ -208,7 +226,7 @@ bool TextKeyCodes::Solve(std::u16string_view text, Bytes ascendingKey) {
       }
       AddText(
           builder, std::u16string_view(&c, 1),
-          [&](char16_t k) { return isUnknown ? &placeholder : Find(k); }, nullptr);
+          [&](char16_t k) { return isUnknown ? &placeholder : Known(k); }, nullptr);
     }
     return builder.inlineSize();
   };
@@ -265,6 +283,11 @@ void TextKeyCodes::Learn(std::u16string_view text, Bytes key, bool ascending) {
     return;
   auto ascendingKey = AscendingKey(key, ascending);
   if (!ascendingKey) return;
+  // Only candidates left: this entry confirms or drops them.
+  if (std::none_of(text.begin(), text.end(), [&](char16_t c) { return c > 0xFF && !Known(c); })) {
+    KeepIfExact(text, *ascendingKey, {});
+    return;
+  }
   if (!Solve(text, *ascendingKey) && waiting_.size() < kMaxWaiting)
     waiting_.emplace_back(text, std::move(*ascendingKey));
 }
@@ -275,9 +298,9 @@ void TextKeyCodes::LearnWaiting() {
   constexpr int kMaxPasses = 32;
   bool progress = true;
   for (int pass = 0; progress && pass < kMaxPasses; ++pass) {
-    const size_t before = codes_.size();
+    const size_t before = codes_.size() + candidates_.size();
     std::erase_if(waiting_, [&](const auto& sample) { return Solve(sample.first, sample.second); });
-    progress = codes_.size() > before;
+    progress = codes_.size() + candidates_.size() > before;
   }
   waiting_.clear();
 }

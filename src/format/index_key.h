@@ -35,9 +35,12 @@ struct CharacterCode {
   uint8_t places = 0;
 };
 
-// Codes of characters beyond U+00FF, learned from existing keys.
+// Codes of characters beyond U+00FF, learned from existing keys. A code read
+// from one entry is a candidate until another entry keys exactly with it too,
+// so that one damaged entry cannot teach a wrong code.
 class TextKeyCodes {
  public:
+  // A confirmed code; nothing for a character without one.
   const CharacterCode* Find(char16_t c) const;
   size_t size() const { return codes_.size(); }
 
@@ -51,6 +54,8 @@ class TextKeyCodes {
   void LearnWaiting();
 
  private:
+  // A confirmed code or a candidate.
+  const CharacterCode* Known(char16_t c) const;
   // False when the text may yet teach, once other characters are known.
   bool Solve(std::u16string_view text, Bytes ascendingKey);
   // Keeps the guessed codes when with them the text keys exactly as `ascendingKey`.
@@ -58,6 +63,7 @@ class TextKeyCodes {
                    const std::vector<std::pair<char16_t, CharacterCode>>& guess);
 
   std::unordered_map<char16_t, CharacterCode> codes_;
+  std::unordered_map<char16_t, CharacterCode> candidates_;  // read from one entry so far
   std::unordered_set<char16_t> unlearnable_;  // a text holding it alone matched no code
   std::vector<std::pair<std::u16string, std::vector<uint8_t>>> waiting_;
 };

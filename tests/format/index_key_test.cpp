@@ -1,6 +1,6 @@
-// Learning the codes of characters beyond U+00FF from keys Access wrote: each
-// sample teaches a code that then keys other texts, and a sample that
-// disagrees with its text teaches nothing.
+// Learning the codes of characters beyond U+00FF from keys Access wrote: the
+// samples teach codes that then key other texts; a sample that disagrees with
+// its text, or with another sample, teaches nothing.
 #include "format/index_key.h"
 
 #include <gtest/gtest.h>
@@ -58,12 +58,25 @@ TEST(TextKeyCodes, LearnedCodesKeyOtherTexts) {
        u"\u0416",
        {}},
       {"a key without its end", {{u"\u0416", {0x79, 0x40, 0x01}}}, u"\u0416", {}},
+      {"two entries that disagree",
+       {{u"\u0416", {0x79, 0x40, 0x01, 0x00}}, {u"\u0416", {0x79, 0x41, 0x01, 0x00}}},
+       u"\u0416",
+       {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TextKeyCodes codes;
-    for (const auto& sample : c.samples) codes.Learn(sample.text, sample.key, sample.ascending);
-    codes.LearnWaiting();
+    // One entry proposes a code; another keying the same way confirms it, as
+    // the same texts seen again here do.
+    for (int seen = 1; seen <= 2; ++seen) {
+      for (const auto& sample : c.samples) codes.Learn(sample.text, sample.key, sample.ascending);
+      codes.LearnWaiting();
+      bool exact = true;
+      TextKey(c.probe, true, &codes, &exact);
+      if (seen == 1 && c.samples.size() == 1) {
+        EXPECT_FALSE(exact) << "one entry alone";
+      }
+    }
     bool exact = true;
     const Blob key = TextKey(c.probe, true, &codes, &exact);
     EXPECT_EQ(exact, !c.probeKey.empty());
