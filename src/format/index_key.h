@@ -42,7 +42,6 @@ class TextKeyCodes {
  public:
   // A confirmed code; nothing for a character without one.
   const CharacterCode* Find(char16_t c) const;
-  size_t size() const { return codes_.size(); }
 
   // Learns from one text and its key column as an Access engine wrote it
   // (without the flag byte; the rest of the index entry may follow). A code

@@ -37,14 +37,6 @@ uint64_t TableLosses::UnreadableValueCount() const {
                          [](uint64_t sum, const ColumnLosses& c) { return sum + c.unreadable; });
 }
 
-bool TableLosses::Any() const {
-  return !skipped.empty() || !unreadablePages.empty() || PartialValueCount() > 0 ||
-         UnreadableValueCount() > 0 || dataFileFailed;
-}
-
-}  // namespace tarvex::model
-
-namespace tarvex::model {
 namespace {
 
 std::string Counted(uint64_t count, const char* what) {

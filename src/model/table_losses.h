@@ -41,7 +41,6 @@ struct TableLosses {
   uint64_t SkippedRowCount() const;
   uint64_t PartialValueCount() const;
   uint64_t UnreadableValueCount() const;
-  bool Any() const;
 };
 
 // What a summary line adds after a table's record count, such as
