@@ -45,6 +45,10 @@ class TableExtractor {
     }
     uint32_t accepted = 0;
     std::vector<uint8_t> page;
+    std::vector<format::RowColumn> columns;
+    for (const auto& column : table.columnList)
+      columns.push_back(RowColumnOf(column.colInfo, layout_));
+    frame_.emplace(layout_, RowShapeOf(table), std::move(columns));
     // Only text an index keys needs the codes of characters beyond Latin-1.
     textColumns_.clear();
     for (const auto& column : table.columnList) {
@@ -77,7 +81,7 @@ class TableExtractor {
   bool ExtractPage(format::Bytes page, uint64_t pageOffset, model::CAccessTable& table,
                    model::CAccessTableDataFile& output, uint32_t& accepted) {
     auto& losses = table.losses;
-    format::RowSlotWalker rows(page, layout_);
+    format::RowSlotWalker rows(page, layout_, &*frame_);
     for (uint32_t n = 0; n < rows.count(); ++n) {
       if (!Repairing()) return false;
       const format::RowSlot slot = rows.Next();
@@ -86,11 +90,21 @@ class TableExtractor {
         losses.Skip(model::RowLoss::kUnlocated, pageOffset);
         continue;
       }
+      // A row torn by damage would come back with its lost bytes as values.
+      if (!slot.whole) {
+        losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
+        continue;
+      }
       std::optional<std::vector<uint8_t>> target;
       format::Bytes row = slot.Of(page);
       if (slot.moved) {
         if (const auto where = format::DecodeMovedRow(row))
-          target = ReadRow(file_, fileSize_, layout_, layout_.PageOffset(where->page), where->row);
+          target = ReadRow(file_, fileSize_, layout_, layout_.PageOffset(where->page), where->row,
+                           &*frame_);
+        if (target && !frame_->HoldsTogether(*target)) {
+          losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
+          continue;
+        }
         if (!target) {
           losses.Skip(model::RowLoss::kMovedNowhere, pageOffset);
           continue;
@@ -124,7 +138,8 @@ class TableExtractor {
   uint64_t fileSize_;
   CLongValueReader longValues_;
   RowValueCutter cutter_;
-  std::vector<bool> textColumns_;  // per column of the table being extracted: indexed text
+  std::vector<bool> textColumns_;          // per column of the table being extracted: indexed text
+  std::optional<format::RowFrame> frame_;  // of the table being extracted
 };
 
 int ClampedRowTotal(const model::CAccessData& model) {
@@ -143,10 +158,10 @@ uint16_t DatabaseCodePage(CDBFileReader& file) {
 
 std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize,
                                             const JetLayout& layout, uint64_t pageOffset,
-                                            uint32_t rowIndex) {
+                                            uint32_t rowIndex, format::RowFrame* frame) {
   std::vector<uint8_t> page;
   if (!ReadPage(file, fileSize, layout, pageOffset, page)) return std::nullopt;
-  const auto slot = format::LocateRow(page, layout, rowIndex);
+  const auto slot = format::LocateRow(page, layout, rowIndex, frame);
   if (!slot) return std::nullopt;
   const format::Bytes row = slot->Of(page);
   return std::vector<uint8_t>(row.begin(), row.end());

@@ -6,6 +6,7 @@
 
 #include "engine/db_file_reader.h"
 #include "engine/definition_scan.h"
+#include "format/row.h"
 
 namespace tarvex::engine {
 
@@ -15,9 +16,10 @@ bool ExtractRecords(const ScanContext& context, model::CAccessData& model);
 uint16_t DatabaseCodePage(CDBFileReader& file);
 
 // The bytes of row `rowIndex` of the data page at `pageOffset`, or nothing when
-// the page is outside the file, is not a data page, or the row's bounds are unusable.
+// the page is outside the file, is not a data page, or the row's bounds are
+// unusable; given the frame of the page's table, rows are placed as its walker does.
 std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize,
                                             const format::JetLayout& layout, uint64_t pageOffset,
-                                            uint32_t rowIndex);
+                                            uint32_t rowIndex, format::RowFrame* frame = nullptr);
 
 }  // namespace tarvex::engine

@@ -12,8 +12,8 @@ std::optional<DataPageHeader> DecodeDataPageHeader(Bytes page, const JetLayout& 
                         *CDataReader::U32(page, layout.dataPageOwnerOffset), *count};
 }
 
-RowSlotWalker::RowSlotWalker(Bytes page, const JetLayout& layout)
-    : page_(page), layout_(layout), end_(static_cast<uint32_t>(page.size())) {
+RowSlotWalker::RowSlotWalker(Bytes page, const JetLayout& layout, RowFrame* frame)
+    : page_(page), layout_(layout), frame_(frame), end_(static_cast<uint32_t>(page.size())) {
   if (const auto header = DecodeDataPageHeader(page, layout)) count_ = header->rowCount;
   tableEnd_ = static_cast<uint32_t>(layout.dataPageRowTableOffset + kRowOffsetWordSize * count_);
 }
@@ -24,18 +24,63 @@ RowSlot RowSlotWalker::Next() {
           .value_or(0);
   const uint32_t start = word & kRowOffsetMask;
   const bool located = start >= tableEnd_ && start <= end_;
-  const RowSlot slot{start, located ? end_ : start, (word & kRowDeletedFlag) != 0,
-                     (word & kRowPointerFlag) != 0, located};
-  if (located) end_ = start;
+  RowSlot slot{start, located ? end_ : start, (word & kRowDeletedFlag) != 0,
+               (word & kRowPointerFlag) != 0, located};
+  // A deleted or moved row's place holds no row of the table to check it by.
+  const bool checked = frame_ && !(located && (slot.deleted || slot.moved));
+  RowFit fit = checked && located ? frame_->Fit(slot.Of(page_)) : RowFit::kBroken;
+  // A row that fits only with a gap may have taken in a neighbour.
+  if (fit == RowFit::kWithGap && TakesInAnother(slot)) fit = RowFit::kBroken;
+  if (checked && located && Torn(slot)) {
+    slot.whole = false;
+  } else if (checked && fit != RowFit::kExact) {
+    if (const auto found = frame_->StartBefore(page_, tableEnd_, end_))
+      slot = RowSlot{*found, end_, false, false, true};
+    else if (fit == RowFit::kBroken)
+      slot.whole = false;
+  }
+  if (slot.located) end_ = slot.start;
+  zerosAbove_ =
+      checked && slot.located && !slot.whole && slot.start < page_.size() && page_[slot.start] == 0;
   return slot;
 }
 
-std::optional<RowSlot> LocateRow(Bytes page, const JetLayout& layout, uint32_t row) {
-  RowSlotWalker walker(page, layout);
+bool RowSlotWalker::TakesInAnother(const RowSlot& slot) const {
+  for (uint32_t n = 0; n < count_; ++n) {
+    const uint16_t word =
+        CDataReader::U16(page_, layout_.dataPageRowTableOffset + kRowOffsetWordSize * n)
+            .value_or(0);
+    const uint32_t start = word & kRowOffsetMask;
+    if (!(word & kRowDeletedFlag) && start > slot.start && start < slot.end) return true;
+  }
+  return false;
+}
+
+// Disks write whole sectors, so a torn write leaves whole sectors zeroed.
+// Values of variable length may hold that many zeros; a fixed area does not.
+bool RowSlotWalker::Torn(const RowSlot& slot) const {
+  constexpr uint32_t kSector = 512;
+  const uint32_t fixedEnd =
+      slot.start + static_cast<uint32_t>(
+                       std::min<size_t>(frame_->FixedEnd(slot.Of(page_)), slot.end - slot.start));
+  for (uint32_t sector = (slot.start + kSector - 1) / kSector * kSector;
+       sector + kSector <= fixedEnd; sector += kSector) {
+    const Bytes bytes = page_.subspan(sector, kSector);
+    if (std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; })) return true;
+  }
+  // Zeros that begin the row above and end this one are one run of damage; a
+  // row of fixed columns alone cannot show it otherwise.
+  return zerosAbove_ && !frame_->HasVariableColumns() && slot.end > slot.start &&
+         page_[slot.end - 1] == 0;
+}
+
+std::optional<RowSlot> LocateRow(Bytes page, const JetLayout& layout, uint32_t row,
+                                 RowFrame* frame) {
+  RowSlotWalker walker(page, layout, frame);
   if (row >= walker.count()) return std::nullopt;
   for (uint32_t n = 0; n < row; ++n) walker.Next();
   const RowSlot slot = walker.Next();
-  if (!slot.located) return std::nullopt;
+  if (!slot.located || !slot.whole) return std::nullopt;
   return slot;
 }
 

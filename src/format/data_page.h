@@ -12,6 +12,7 @@
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
 #include "format/page_type.h"
+#include "format/row.h"
 
 namespace tarvex::format {
 
@@ -49,6 +50,7 @@ struct RowSlot {
   bool deleted = false;  // also set on the place a moved row went to
   bool moved = false;    // the row holds only a row pointer to where it lies now
   bool located = false;  // false: its start lies in the header, the offset table, or above its end
+  bool whole = true;     // false: a row of the walk's frame that does not hold together
 
   Bytes Of(Bytes page) const { return page.subspan(start, end - start); }
 };
@@ -58,26 +60,40 @@ struct RowSlot {
 // page's end for the first). A start outside that range is damage: the row is
 // not located and leaves the end for the next row as it was, so one bad word
 // costs one row and rows never overlap.
+//
+// Given the frame of the page's table, a word is also taken as damaged when
+// the row it places does not hold together; the row is then found from its
+// end, where the row before it starts (its flags are lost with the word).
+// A row found neither way is not whole, nor is one a torn write zeroed in
+// part: one holding a whole zeroed sector, or ending in zeros that run on
+// from a broken row above it.
 class RowSlotWalker {
  public:
   // No rows when the page is not a data page.
-  RowSlotWalker(Bytes page, const JetLayout& layout);
+  RowSlotWalker(Bytes page, const JetLayout& layout, RowFrame* frame = nullptr);
   uint32_t count() const { return count_; }
   // The slot of the next row; called at most count() times.
   RowSlot Next();
 
  private:
+  // Whether another live row's word starts inside the slot.
+  bool TakesInAnother(const RowSlot& slot) const;
+  bool Torn(const RowSlot& slot) const;
+
   Bytes page_;
   const JetLayout& layout_;
+  RowFrame* frame_;
   uint32_t count_ = 0;
   uint32_t next_ = 0;
   uint32_t tableEnd_ = 0;
   uint32_t end_ = 0;
+  bool zerosAbove_ = false;  // the row above was not whole and begins with a zero
 };
 
-// The slot of row `row` when it is located; nothing when the page is not a
-// data page or has no such row.
-std::optional<RowSlot> LocateRow(Bytes page, const JetLayout& layout, uint32_t row);
+// The slot of row `row` when it is located and whole; nothing when the page is
+// not a data page or has no such row.
+std::optional<RowSlot> LocateRow(Bytes page, const JetLayout& layout, uint32_t row,
+                                 RowFrame* frame = nullptr);
 
 // A data page being filled: each row goes below the last one at the next row
 // number, and the header's free space and row count follow.

@@ -40,6 +40,8 @@ RowProblem RowDecoder::Decode(Bytes row, const JetLayout& layout, const RowShape
   nullMask_ = {};
   variableCount_ = 0;
   offsets_.clear();
+  variableTable_ = shape.hasVariableColumns;
+  variableCountDamaged_ = false;
   fixedEnd_ = valuesEnd_ = 0;
   const auto count = FieldAt(row, 0, countSize_);
   if (!count) return RowProblem::kTooShort;
@@ -62,7 +64,8 @@ void RowDecoder::ReadOffsets(size_t maskLength, size_t size) {
                           static_cast<int64_t>(size);
   const auto count = FieldAt(row_, countAt, size);
   if (!count) return;
-  variableCount_ = size == 2 && *count > columnCount_ ? 1 : *count;
+  variableCountDamaged_ = *count > columnCount_;
+  variableCount_ = size == 2 && variableCountDamaged_ ? 1 : *count;
   const auto jumps = static_cast<int64_t>(JumpCount(row_.size(), size));
   const int64_t firstOffset = countAt - jumps - static_cast<int64_t>(size);
   for (int64_t i = 0; i <= variableCount_; ++i) {
@@ -94,6 +97,102 @@ std::optional<Bytes> RowDecoder::Value(const RowColumn& column) const {
   const int64_t end = offsets_[column.variableIndex + 1u];
   if (start < 0 || end < start || static_cast<uint64_t>(end) > valuesEnd_) return std::nullopt;
   return row_.subspan(static_cast<size_t>(start), static_cast<size_t>(end - start));
+}
+
+RowFit RowDecoder::Fit(std::span<const RowColumn> columns, size_t fixedAreaLength) const {
+  if (columnCount_ == 0) return RowFit::kBroken;
+  const size_t fixedEnd = countSize_ + fixedAreaLength;
+  // Where the row's parts say its values end.
+  size_t partsEnd = fixedEnd;
+  if (variableTable_) {
+    if (offsets_.empty() || variableCountDamaged_ || offsets_[0] < static_cast<int64_t>(fixedEnd) ||
+        offsets_.back() > static_cast<int64_t>(valuesEnd_) ||
+        !std::is_sorted(offsets_.begin(), offsets_.end()))
+      return RowFit::kBroken;
+    partsEnd = static_cast<size_t>(offsets_.back());
+  } else if (valuesEnd_ < fixedEnd) {
+    return RowFit::kBroken;
+  }
+  for (const RowColumn& column : columns) {
+    // The row has a slot for each variable column it was written with.
+    if (column.variable && column.number < columnCount_ && column.variableIndex >= variableCount_)
+      return RowFit::kBroken;
+    if (column.number >= columnCount_ || column.boolean || HasValue(column.number)) continue;
+    if (column.variable && column.variableIndex < variableCount_ &&
+        offsets_[column.variableIndex + 1u] != offsets_[column.variableIndex])
+      return RowFit::kBroken;
+  }
+  return partsEnd == valuesEnd_ ? RowFit::kExact : RowFit::kWithGap;
+}
+
+RowFrame::RowFrame(const JetLayout& layout, RowShape shape, std::vector<RowColumn> columns)
+    : layout_(layout),
+      shape_(shape),
+      columns_(std::move(columns)),
+      fixedAreaLength_(size_t{shape.maxColumns} + 1, 0) {
+  for (const RowColumn& column : columns_) {
+    if (column.variable || column.boolean) continue;
+    for (size_t count = size_t{column.number} + 1; count < fixedAreaLength_.size(); ++count)
+      fixedAreaLength_[count] =
+          std::max<size_t>(fixedAreaLength_[count], size_t{column.fixedOffset} + column.length);
+  }
+}
+
+size_t RowFrame::FixedEnd(Bytes row) const {
+  const auto count = FieldAt(row, 0, layout_.rowColumnCountSize);
+  if (!count || *count >= fixedAreaLength_.size()) return 0;
+  return layout_.rowColumnCountSize + fixedAreaLength_[*count];
+}
+
+RowFit RowFrame::Fit(Bytes row) {
+  if (decoder_.Decode(row, layout_, shape_) != RowProblem::kNone) return RowFit::kBroken;
+  return decoder_.Fit(columns_, fixedAreaLength_[decoder_.columnCount()]);
+}
+
+// Only a row with every column of its table is looked for: a row of fewer
+// (written before columns were added) is rare, and zeros read as one such row
+// too easily.
+std::optional<uint32_t> RowFrame::StartBefore(Bytes page, uint32_t floor, uint32_t end) {
+  const uint16_t columns = shape_.maxColumns;
+  if (end > page.size() || floor >= end || columns == 0) return std::nullopt;
+  const size_t countSize = layout_.rowColumnCountSize;
+  const size_t mask = MaskLength(columns);
+  // Jet 3 rows of more than 256 bytes carry a jump table whose length depends on the row's.
+  const size_t maxJumps = layout_.rowVariableOffsetSize == 1 ? (end - floor) / 256 : 0;
+  for (size_t jumps = 0; jumps <= (shape_.hasVariableColumns ? maxJumps : 0); ++jumps) {
+    std::optional<uint32_t> start;
+    if (shape_.hasVariableColumns) {
+      start = VariableRowStart(page, end, mask, jumps);
+    } else if (const size_t length = countSize + fixedAreaLength_[columns] + mask; length <= end) {
+      start = static_cast<uint32_t>(end - length);
+    }
+    // A Jet 3 row is read with as many jumps as its length calls for.
+    if (start && *start >= floor && *start < end && FieldAt(page, *start, countSize) == columns &&
+        JumpCount(end - *start, layout_.rowVariableOffsetSize) == jumps &&
+        Fit(page.subspan(*start, end - *start)) == RowFit::kExact)
+      return start;
+  }
+  return std::nullopt;
+}
+
+// From the end: the null mask, the variable count, the jump table, the
+// offsets; the last offset read is where the offset table starts, counted
+// from the row's start.
+std::optional<uint32_t> RowFrame::VariableRowStart(Bytes page, uint32_t end, size_t maskLength,
+                                                   size_t jumps) const {
+  const size_t size = layout_.rowVariableOffsetSize;
+  const int64_t countAt = int64_t{end} - static_cast<int64_t>(maskLength + size);
+  const auto count = FieldAt(page, countAt, size);
+  if (!count) return std::nullopt;
+  const int64_t tableAt = countAt - static_cast<int64_t>(jumps + size * (size_t{*count} + 1));
+  const auto low = FieldAt(page, tableAt, size);
+  if (!low) return std::nullopt;
+  int64_t passed = 0;
+  for (size_t k = 0; k < jumps; ++k)
+    passed += FieldAt(page, countAt - 1 - static_cast<int64_t>(k), 1).value_or(0xFF) <= *count;
+  const int64_t start = tableAt - (*low + 256 * passed);
+  if (start < 0) return std::nullopt;
+  return static_cast<uint32_t>(start);
 }
 
 RowEncoder::RowEncoder(const JetLayout& layout, std::vector<RowColumn> columns,

@@ -40,6 +40,10 @@ struct RowShape {
 
 enum class RowProblem : uint8_t { kNone, kTooShort, kNoColumns, kTooManyColumns };
 
+// How a row's parts account for its bytes. Access may leave unused bytes
+// between a row's values and its offset table (the row shrank in place).
+enum class RowFit : uint8_t { kBroken, kWithGap, kExact };
+
 // One row's parts as views into the row. Decode each row into the same
 // decoder: its offset storage is reused, so a row allocates nothing.
 class RowDecoder {
@@ -56,6 +60,11 @@ class RowDecoder {
   // fixed area, or the values before the offset table). A variable column may
   // hold zero bytes, which differs from null.
   std::optional<Bytes> Value(const RowColumn& column) const;
+  // After a decode without problem: whether the row's parts account for its
+  // bytes (variable offsets rising from past the fixed area of
+  // `fixedAreaLength` bytes to at most where the offset table starts) and
+  // agree with its null mask (a variable column without its bit stores no bytes).
+  RowFit Fit(std::span<const RowColumn> columns, size_t fixedAreaLength) const;
 
  private:
   void ReadOffsets(size_t maskLength, size_t offsetSize);
@@ -66,8 +75,38 @@ class RowDecoder {
   Bytes nullMask_;
   uint32_t variableCount_ = 0;
   std::vector<int64_t> offsets_;  // variableCount_ + 1 entries; negative: not readable
+  bool variableTable_ = false;
+  bool variableCountDamaged_ = false;
   size_t fixedEnd_ = 0;
   size_t valuesEnd_ = 0;
+};
+
+// What a row of one table must be when the page's offset table cannot be
+// trusted: one whole row whose parts fit its bytes. Rows lie back to back, so
+// one without a gap can also be found from its end.
+class RowFrame {
+ public:
+  RowFrame(const JetLayout& layout, RowShape shape, std::vector<RowColumn> columns);
+  RowFit Fit(Bytes row);
+  bool HoldsTogether(Bytes row) { return Fit(row) != RowFit::kBroken; }
+  bool HasVariableColumns() const { return shape_.hasVariableColumns; }
+  // Where the row's fixed area ends, by the column count it starts with; 0 when that is unusable.
+  size_t FixedEnd(Bytes row) const;
+  // The start of the row that fits exactly and ends at `end`, read from its
+  // end (null mask, variable offsets); not below `floor`.
+  std::optional<uint32_t> StartBefore(Bytes page, uint32_t floor, uint32_t end);
+
+ private:
+  std::optional<uint32_t> VariableRowStart(Bytes page, uint32_t end, size_t maskLength,
+                                           size_t jumps) const;
+
+  const JetLayout& layout_;
+  RowShape shape_;
+  std::vector<RowColumn> columns_;
+  // By column count: the fixed area of a row of that many columns, up to the
+  // end of the last of its fixed columns.
+  std::vector<size_t> fixedAreaLength_;
+  RowDecoder decoder_;
 };
 
 // Encodes the rows of one table into a buffer it keeps, so that a row

@@ -64,6 +64,69 @@ void FlipBytes(std::vector<uint8_t>& bytes, int count, std::mt19937& random) {
   }
 }
 
+uint16_t U16(const std::vector<uint8_t>& bytes, size_t at) {
+  return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
+  bytes[at] = static_cast<uint8_t>(value);
+  bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+// Where the data pages of tables begin: those of the catalogue, of long
+// values and of usage maps (whose owner is no table definition) are left out.
+std::vector<size_t> TableDataPages(const std::vector<uint8_t>& bytes, uint32_t pageSize) {
+  constexpr uint8_t kDataPage = 1;
+  constexpr uint8_t kDefinitionPage = 2;
+  std::vector<size_t> pages;
+  for (size_t at = 0; at + pageSize <= bytes.size(); at += pageSize) {
+    const uint8_t* page = bytes.data() + at;
+    const uint64_t owner =
+        (page[4] | page[5] << 8 | page[6] << 16 | uint64_t{page[7]} << 24) * pageSize;
+    if (page[0] == kDataPage && page[1] == 1 && owner + pageSize <= bytes.size() &&
+        bytes[owner] == kDefinitionPage &&
+        owner != format::JetLayout::kCatalogueDefinitionPage * pageSize)
+      pages.push_back(at);
+  }
+  return pages;
+}
+
+// One live row's offset word made useless in one of the ways damage does it.
+void DamageRowOffsets(std::vector<uint8_t>& bytes, uint32_t pageSize, std::mt19937& random) {
+  const auto& layout = pageSize == 2048 ? format::kJet3Layout : format::kJet4Layout;
+  constexpr uint16_t kFlags = 0xC000;
+  for (size_t page : TableDataPages(bytes, pageSize)) {
+    const uint16_t count = U16(bytes, page + layout.dataPageRowCountOffset);
+    const size_t table = page + layout.dataPageRowTableOffset;
+    if (count == 0 || layout.dataPageRowTableOffset + 2u * count > pageSize) continue;
+    const uint32_t row = random() % count;
+    const size_t word = table + 2 * row;
+    if (U16(bytes, word) & kFlags) continue;
+    switch (random() % 3) {
+      case 0:  // past the page's end
+        PutU16(bytes, word, 0x1FFF);
+        break;
+      case 1:  // zeroed: inside the header
+        PutU16(bytes, word, 0);
+        break;
+      default:  // out of order with the next row
+        if (row + 1u < count && !(U16(bytes, word + 2) & kFlags)) {
+          const uint16_t next = U16(bytes, word + 2);
+          PutU16(bytes, word + 2, U16(bytes, word));
+          PutU16(bytes, word, next);
+        }
+    }
+  }
+}
+
+void TearDataPages(std::vector<uint8_t>& bytes, uint32_t pageSize, std::mt19937& random) {
+  constexpr uint32_t kSector = 512;
+  for (size_t page : TableDataPages(bytes, pageSize)) {
+    const size_t sector = 1 + random() % (pageSize / kSector - 1);
+    std::fill_n(bytes.begin() + static_cast<ptrdiff_t>(page + sector * kSector), kSector, 0);
+  }
+}
+
 }  // namespace
 
 std::string DamagePlan::Describe() const {
@@ -75,6 +138,8 @@ std::string DamagePlan::Describe() const {
   if (zeroRandomPages > 0) text << "_pages" << zeroRandomPages;
   if (keepFraction < 1.0) text << "_keep" << static_cast<int>(keepFraction * 100) << "pct";
   if (flipBytes > 0) text << "_flip" << flipBytes;
+  if (damageRowOffsets) text << "_rowoffsets";
+  if (tearDataPages) text << "_torn";
   return text.str();
 }
 
@@ -109,6 +174,8 @@ DamagedFile MakeDamagedCopy(const std::filesystem::path& original,
   for (uint32_t page : PickPages(pages, plan, random))
     ZeroPage(bytes, damaged.pageSize, page, zeroed);
   FlipBytes(bytes, plan.flipBytes, random);
+  if (plan.damageRowOffsets) DamageRowOffsets(bytes, damaged.pageSize, random);
+  if (plan.tearDataPages) TearDataPages(bytes, damaged.pageSize, random);
   if (plan.keepFraction < 1.0) {
     bytes.resize(
         static_cast<size_t>(static_cast<double>(bytes.size()) * std::max(plan.keepFraction, 0.0)));
@@ -148,6 +215,8 @@ std::vector<DamageCase> DamageCases() {
              p.keepFraction = 0.7;
              p.flipBytes = 200;
            }),
+      Case(Expect::kRowsThatSurvive, 8, [](DamagePlan& p) { p.damageRowOffsets = true; }),
+      Case(Expect::kRowsThatSurvive, 9, [](DamagePlan& p) { p.tearDataPages = true; }),
   };
 }
 

@@ -17,6 +17,9 @@ struct DamagePlan {
   int zeroRandomPages = 0;     // pages chosen by the seed among those not protected
   double keepFraction = 1.0;   // below 1: the tail is cut off at this share of the bytes
   int flipBytes = 0;           // bytes XOR-ed with a non-zero value, anywhere in the file
+  // On every data page of a table (the catalogue's and long values' spared):
+  bool damageRowOffsets = false;  // one live row's offset word out of range, zeroed or swapped
+  bool tearDataPages = false;     // one 512-byte sector past the first zeroed, as a torn write
   uint32_t seed = 0;
   std::set<uint32_t> protectedPages;  // never zeroed at random
 
@@ -40,6 +43,7 @@ enum class Expect {
   kProtectedTable,   // random pages zeroed outside one table: that table comes back whole
   kTablesBeforeCut,  // tail cut: tables whose pages all lie before the cut come back whole
   kSurvives,         // bytes flipped: only no crash, no hang, no stray file
+  kRowsThatSurvive,  // data pages damaged: exactly the rows whose bytes are intact come back
 };
 
 struct DamageCase {
