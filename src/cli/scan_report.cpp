@@ -73,7 +73,8 @@ json LossReport(const model::TableLosses& losses) {
           {"skipped", skipped},
           {"unreadablePages", Offsets(losses.unreadablePages)},
           {"values", values},
-          {"dataFileFailed", losses.dataFileFailed}};
+          {"dataFileFailed", losses.dataFileFailed},
+          {"definitionLost", losses.definitionLost}};
 }
 
 json ScanReport(const model::CAccessData& model) {

@@ -37,6 +37,18 @@ class OwnerCheck {
     return found->second;
   }
 
+  // Whether the page a data page names as owner is no page of any kind (zeroed
+  // or overwritten): the table's definition was lost there.
+  bool IsLost(uint32_t page) {
+    auto [found, inserted] = lost_.try_emplace(page, false);
+    if (inserted) {
+      std::array<uint8_t, 2> type{};
+      found->second =
+          definitions_.ReadWhole(layout_.PageOffset(page), type) && !format::IsPageOfAnyType(type);
+    }
+    return found->second;
+  }
+
   bool Owns(uint32_t owner, uint64_t page) {
     if (!data_) return false;
     auto [found, inserted] = owned_.try_emplace(owner);
@@ -56,6 +68,7 @@ class OwnerCheck {
   uint64_t size_;
   const format::JetLayout& layout_;
   std::unordered_map<uint32_t, bool> known_;
+  std::unordered_map<uint32_t, bool> lost_;
   std::unordered_map<uint32_t, std::vector<bool>> owned_;
 };
 
@@ -115,6 +128,15 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
           (format::IsDataPage(header, layout) ||
            (owners.Owns(static_cast<uint32_t>(owner), page) && RowsAgree(data, offset, layout))))
         model.tableList.AppendDataPage(layout.PageOffset(static_cast<uint32_t>(owner)), offset);
+      // Rows whose definition was lost still come back, their columns read from the rows. A
+      // template's definitions describe the data file's tables instead.
+      const bool lostDefinition =
+          !plausible && definitions == &data && owner > 0 && static_cast<uint64_t>(owner) < pages &&
+          format::IsDataPage(header, layout) && owners.IsLost(static_cast<uint32_t>(owner)) &&
+          RowsAgree(data, offset, layout);
+      if (lostDefinition)
+        model.tableList.AppendPageOfLostDefinition(layout.PageOffset(static_cast<uint32_t>(owner)),
+                                                   offset);
     }
     SetCaption(
         KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize, size));

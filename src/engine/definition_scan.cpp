@@ -4,8 +4,10 @@
 #include <array>
 #include <unordered_set>
 
+#include "engine/column_inference.h"
 #include "engine/free_page_map.h"
 #include "engine/job_status.h"
+#include "engine/record_extraction.h"
 #include "engine/step_progress.h"
 #include "format/table_definition_catalogue.h"
 
@@ -110,6 +112,7 @@ bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model
   const uint64_t size = reader.Size();
   if (size == 0) return false;
   const bool countTables = layout.version == format::JetVersion::kJet3;
+  const uint16_t codePage = DatabaseCodePage(reader);
   if (countTables) {
     ProgressStatus().SetMaximum(model.tableList.count());
     ProgressStatus().SetPosition(0);
@@ -121,6 +124,10 @@ bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model
     if (countTables) ProgressStatus().Step();
     if (table->tableDefOffset == CataloguePageOffset(layout)) {
       ParseDefinition(catalogue, layout, context.decodeJet3Name, *table);
+      continue;
+    }
+    if (table->losses.definitionLost) {
+      InferColumns(reader, layout, codePage, *table);
       continue;
     }
     const auto definition = ReadDefinitionChain(reader, size, layout, table->tableDefOffset);

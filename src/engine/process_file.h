@@ -15,7 +15,8 @@ namespace tarvex::engine {
 class CAccessProcessFile;
 
 struct ScanSettings {
-  // Pause after a step has shown a full progress bar (the window wants it; the command line does not).
+  // Pause after a step has shown a full progress bar (the window wants it; the command line does
+  // not).
   std::chrono::milliseconds stepPause{1000};
   // Makes the scanner for a layout (true: Jet 4); empty for the standard scanners.
   std::function<std::unique_ptr<CAccessProcessFile>(bool jet4)> makeScanner;

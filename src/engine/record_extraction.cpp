@@ -37,7 +37,10 @@ class TableExtractor {
   bool Extract(model::CAccessTable& table) {
     model::CAccessTableDataFile output;
     auto& losses = table.losses;
+    // Only what the definition scan found survives a new extraction.
+    const bool definitionLost = losses.definitionLost;
     losses = {};
+    losses.definitionLost = definitionLost;
     for (const auto& column : table.columnList) losses.values.push_back({column.colInfo.name});
     if (!output.Create(table.tableDefOffset)) {
       losses.dataFileFailed = true;

@@ -13,7 +13,8 @@ void SetCaption(const std::string& caption) {
 }
 
 std::string KilobyteCaption(const std::string& prefix, uint64_t done, uint64_t total) {
-  return prefix + ": " + std::to_string(done / 1000) + "(kb) / " + std::to_string(total / 1000) + "(kb)";
+  return prefix + ": " + std::to_string(done / 1000) + "(kb) / " + std::to_string(total / 1000) +
+         "(kb)";
 }
 
 void FinishStep(const ScanSettings& settings) {

@@ -19,7 +19,8 @@ class CAccessVersionHandler {
 
   // True when one of the first ten 2048-byte pages starts with the Jet 3
   // definition signature, or when the file does not open.
-  static bool HasJet3DefinitionPage(const std::filesystem::path& path, const StopTest& stopRequested);
+  static bool HasJet3DefinitionPage(const std::filesystem::path& path,
+                                    const StopTest& stopRequested);
 };
 
 // The process-wide source-is-Jet4 flag, read by the name recovery and the writer.

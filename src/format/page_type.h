@@ -21,6 +21,14 @@ inline constexpr uint8_t kPageTypeMarker = 0x01;
 // Data, index and definition pages keep their free bytes here, in both layouts.
 inline constexpr size_t kPageFreeSpaceOffset = 2;
 
+// Newer files have a few more page types than these; a page whose first bytes
+// are no type and the marker is none of any kind: zeroed or overwritten.
+inline constexpr uint8_t kHighestPageType = 0x09;
+
+inline bool IsPageOfAnyType(Bytes page) {
+  return page.size() >= 2 && page[0] <= kHighestPageType && page[1] == kPageTypeMarker;
+}
+
 inline bool IsPageOfType(Bytes page, PageType type) {
   return !page.empty() && page[0] == static_cast<uint8_t>(type);
 }

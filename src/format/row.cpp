@@ -92,9 +92,13 @@ std::optional<Bytes> RowDecoder::Value(const RowColumn& column) const {
     if (column.length == 0 || start + column.length > fixedEnd_) return std::nullopt;
     return row_.subspan(start, column.length);
   }
-  if (column.variableIndex >= variableCount_) return std::nullopt;
-  const int64_t start = offsets_[column.variableIndex];
-  const int64_t end = offsets_[column.variableIndex + 1u];
+  return VariableBytes(column.variableIndex);
+}
+
+std::optional<Bytes> RowDecoder::VariableBytes(uint16_t index) const {
+  if (index >= variableCount_) return std::nullopt;
+  const int64_t start = offsets_[index];
+  const int64_t end = offsets_[index + 1u];
   if (start < 0 || end < start || static_cast<uint64_t>(end) > valuesEnd_) return std::nullopt;
   return row_.subspan(static_cast<size_t>(start), static_cast<size_t>(end - start));
 }

@@ -60,6 +60,11 @@ class RowDecoder {
   // fixed area, or the values before the offset table). A variable column may
   // hold zero bytes, which differs from null.
   std::optional<Bytes> Value(const RowColumn& column) const;
+  // The bytes of variable slot `index`, whatever the null mask says; nothing
+  // when the slot is beyond the row's or its bytes would leave the values.
+  std::optional<Bytes> VariableBytes(uint16_t index) const;
+  // Where the fixed area ends: the first variable value's start, else the null mask's.
+  size_t FixedAreaEnd() const { return fixedEnd_; }
   // After a decode without problem: whether the row's parts account for its
   // bytes (variable offsets rising from past the fixed area of
   // `fixedAreaLength` bytes to at most where the offset table starts) and

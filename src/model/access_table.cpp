@@ -11,6 +11,8 @@ std::u16string CAccessTable::IdText() const {
   return {id.begin(), id.end()};
 }
 
-std::filesystem::path CAccessTable::DataFilePath() const { return TableDataFilePath(tableDefOffset); }
+std::filesystem::path CAccessTable::DataFilePath() const {
+  return TableDataFilePath(tableDefOffset);
+}
 
 }  // namespace tarvex::model

@@ -9,7 +9,8 @@ namespace tarvex::model {
 void CAccessColumnList::Append(const CAccessColInfo& info) {
   CAccessColumn column;
   column.colInfo = info;
-  if (column.colInfo.name.size() > kMaxColumnNameLength) column.colInfo.name.resize(kMaxColumnNameLength);
+  if (column.colInfo.name.size() > kMaxColumnNameLength)
+    column.colInfo.name.resize(kMaxColumnNameLength);
   if (info.IsVariable()) ++variableCount_;
   columns_.push_back(std::move(column));
 }

@@ -15,13 +15,15 @@ constexpr uint32_t kMaxPageNumber = 0xFFFFFF;  // page numbers are three bytes w
 char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
 
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return std::ranges::equal(a, b, [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
+  return std::ranges::equal(a, b,
+                            [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 // Reads `count` value texts; false when the file ends first.
 template <size_t count>
 bool ReadGroup(CFlatTableParser& parser, std::array<std::u16string, count>& group) {
-  return std::ranges::all_of(group, [&parser](std::u16string& text) { return parser.ReadNext(text); });
+  return std::ranges::all_of(group,
+                             [&parser](std::u16string& text) { return parser.ReadNext(text); });
 }
 
 }  // namespace

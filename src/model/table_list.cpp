@@ -19,6 +19,15 @@ void CAccessTableList::AppendDataPage(uint64_t tableDefOffset, uint64_t pageOffs
   if (CAccessTable* table = Find(tableDefOffset)) table->dataPageList.push_back(pageOffset);
 }
 
+void CAccessTableList::AppendPageOfLostDefinition(uint64_t tableDefOffset, uint64_t pageOffset) {
+  CAccessTable* table = Find(tableDefOffset);
+  if (!table) {
+    table = &Append(tableDefOffset);
+    table->losses.definitionLost = true;
+  }
+  if (table->losses.definitionLost) table->dataPageList.push_back(pageOffset);
+}
+
 void CAccessTableList::Purge() {
   std::erase_if(tables_, [](const auto& table) { return !table->keep; });
   Reindex();

@@ -17,6 +17,9 @@ class CAccessTableList {
   CAccessTable* Find(uint64_t tableDefOffset);
   // Gives the table defined at `tableDefOffset` one more data page; no such table: nothing.
   void AppendDataPage(uint64_t tableDefOffset, uint64_t pageOffset);
+  // Gives a data page to the table whose definition at `tableDefOffset` was
+  // lost, appending that table (its columns to be inferred) on its first page.
+  void AppendPageOfLostDefinition(uint64_t tableDefOffset, uint64_t pageOffset);
   // Removes (and deletes) every table whose keep flag is clear, keeping the others' order.
   void Purge();
   // Moves the first table named exactly `name` to the end of the list; no such table: nothing.

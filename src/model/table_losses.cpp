@@ -52,6 +52,7 @@ std::string LossNote(const TableLosses& losses) {
   if (const auto n = losses.UnreadableValueCount()) parts.push_back(Counted(n, "unreadable value"));
   if (const auto n = losses.unreadablePages.size()) parts.push_back(Counted(n, "unreadable page"));
   if (losses.dataFileFailed) parts.push_back("rows not all kept: the working folder refused them");
+  if (losses.definitionLost) parts.push_back("definition lost: columns read from the rows");
   if (parts.empty()) return {};
   std::string note = " (";
   for (size_t i = 0; i < parts.size(); ++i) note += (i ? ", " : "") + parts[i];

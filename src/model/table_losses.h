@@ -36,6 +36,7 @@ struct TableLosses {
       unreadablePages;               // file offsets of the table's pages that could not be read
   std::vector<ColumnLosses> values;  // one per column, in column-list order
   bool dataFileFailed = false;       // the table data file could not be written whole
+  bool definitionLost = false;       // its columns were read from its rows
 
   void Skip(RowLoss reason, uint64_t pageOffset);
   uint64_t SkippedRowCount() const;

@@ -20,7 +20,8 @@ constexpr int kAttachment = 39;
 
 std::vector<std::u16string> HeaderTexts(const CAccessColumnList& columns) {
   std::vector<std::u16string> names;
-  for (const auto& column : columns) names.push_back(column.colInfo.name.substr(0, kMaxPreviewHeaderLength));
+  for (const auto& column : columns)
+    names.push_back(column.colInfo.name.substr(0, kMaxPreviewHeaderLength));
   return names;
 }
 
@@ -41,21 +42,28 @@ std::u16string ComplexText(const CAccessColumn& column, const std::u16string& va
       parser.SetPath(*flatTable);
       return parser.MultiValuedList(value);
     }
-    case kAttachment: return u"Attachement";
-    default: return u"<Complex Data>";
+    case kAttachment:
+      return u"Attachement";
+    default:
+      return u"<Complex Data>";
   }
 }
 
 }  // namespace
 
-std::u16string PreviewCellText(const CAccessTable& table, int position, const std::u16string& value) {
+std::u16string PreviewCellText(const CAccessTable& table, int position,
+                               const std::u16string& value) {
   const CAccessColumn* column = table.columnList.At(position);
   if (!column) return value;
   switch (column->colInfo.type) {
-    case TypeCode(ColumnType::kMemo): return MemoText(value);
-    case TypeCode(ColumnType::kComplex): return ComplexText(*column, value);
-    case TypeCode(ColumnType::kOle): return u"Ole";
-    default: return value;
+    case TypeCode(ColumnType::kMemo):
+      return MemoText(value);
+    case TypeCode(ColumnType::kComplex):
+      return ComplexText(*column, value);
+    case TypeCode(ColumnType::kOle):
+      return u"Ole";
+    default:
+      return value;
   }
 }
 

@@ -15,7 +15,7 @@ namespace tarvex::model {
 inline constexpr size_t kMaxPreviewHeaderLength = 255;
 
 struct TablePreviewRow {
-  int index = 0;  // 0-based
+  int index = 0;                      // 0-based
   std::vector<std::u16string> cells;  // one per column; a row cut short has empty cells at its end
   bool complete = true;  // false: the file ended or the preview was stopped inside this row
 };
@@ -34,6 +34,7 @@ void PreviewTable(const CAccessTable& table, const std::function<bool()>& stopRe
                   const TablePreviewCallbacks& callbacks);
 
 // The text a preview shows for one value of column `position` of `table`.
-std::u16string PreviewCellText(const CAccessTable& table, int position, const std::u16string& value);
+std::u16string PreviewCellText(const CAccessTable& table, int position,
+                               const std::u16string& value);
 
 }  // namespace tarvex::model

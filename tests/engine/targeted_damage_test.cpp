@@ -2,11 +2,15 @@
 // back whole, with the rows of the healthy file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <fstream>
 #include <functional>
 
 #include "format/jet_layout.h"
 #include "format/unicode.h"
+#include "format/value_types.h"
+#include "support/damage.h"
 #include "support/scan_file.h"
 #include "support/test_paths.h"
 
@@ -110,6 +114,73 @@ TEST(TargetedDamage, LostCatalogueRowsLeaveSystemTablesTheirNames) {
     ++named;
   }
   EXPECT_GE(named, 8);
+}
+
+// Every non-empty value of a table's variable text and memo columns, sorted:
+// what a table read with columns of its own has in common with the healthy one.
+std::vector<std::u16string> TextValues(const model::CAccessTable& table) {
+  std::vector<bool> text;
+  for (const auto& column : table.columnList) {
+    const auto type = column.colInfo.type;
+    text.push_back(column.colInfo.IsVariable() &&
+                   (type == format::TypeCode(format::ColumnType::kText) ||
+                    type == format::TypeCode(format::ColumnType::kMemo)));
+  }
+  std::vector<std::u16string> values;
+  for (const auto& row : test::ReadRows(table))
+    for (size_t i = 0; i < row.size() && i < text.size(); ++i)
+      if (text[i] && row[i] && !row[i]->empty()) values.push_back(*row[i]);
+  std::sort(values.begin(), values.end());
+  return values;
+}
+
+// With its definition pages zeroed, a table's rows still come back, under
+// the name the catalogue gives it, with columns read from the rows.
+TEST(TargetedDamage, RowsOfALostDefinitionComeBack) {
+  for (const auto& entry : fs::directory_iterator(test::FixturesDir() / "real")) {
+    const fs::path original = entry.path();
+    if (original.extension() != ".mdb" && original.extension() != ".accdb") continue;
+    SCOPED_TRACE(original.filename().string());
+    const auto healthy = test::ScanFile(original);
+    const model::CAccessTable* lost = nullptr;
+    for (const auto& table : healthy->model()->tableList)
+      if (!table->name.starts_with(u"MSys") &&
+          (!lost || table->tableDefInfo.rowCount > lost->tableDefInfo.rowCount))
+        lost = table.get();
+    if (!lost || lost->tableDefInfo.rowCount == 0) continue;
+    // Read now: a second scan writes its tables' data files in the same folder.
+    const auto texts = TextValues(*lost);
+    test::ScratchDir scratch;
+    const fs::path damaged = scratch.path() / ("damaged" + original.extension().string());
+    fs::copy_file(original, damaged);
+    {
+      const auto& layout =
+          test::PageSizeOf(original) == 2048 ? format::kJet3Layout : format::kJet4Layout;
+      std::fstream file(damaged, std::ios::in | std::ios::out | std::ios::binary);
+      const std::vector<char> zeros(layout.pageSize);
+      for (uint64_t page = lost->tableDefOffset / layout.pageSize, chain = 0; page && chain < 64;
+           ++chain) {
+        std::array<char, 4> next{};
+        file.seekg(
+            static_cast<std::streamoff>(page * layout.pageSize + layout.tableDefNextPageOffset));
+        file.read(next.data(), next.size());
+        file.seekp(static_cast<std::streamoff>(page * layout.pageSize));
+        file.write(zeros.data(), static_cast<std::streamsize>(zeros.size()));
+        page = static_cast<uint8_t>(next[0]) | static_cast<uint8_t>(next[1]) << 8 |
+               static_cast<uint8_t>(next[2]) << 16 | uint64_t{static_cast<uint8_t>(next[3])} << 24;
+      }
+    }
+    const auto scanned = test::ScanFile(damaged);
+    const auto* found = Find(*scanned, lost->tableDefOffset);
+    ASSERT_NE(found, nullptr);
+    EXPECT_TRUE(found->losses.definitionLost);
+    EXPECT_EQ(format::ToUtf8(found->name), format::ToUtf8(lost->name));
+    EXPECT_EQ(found->tableDefInfo.rowCount, lost->tableDefInfo.rowCount);
+    // Rows keep the values of columns deleted since: those come back too.
+    const auto foundTexts = TextValues(*found);
+    EXPECT_TRUE(std::includes(foundTexts.begin(), foundTexts.end(), texts.begin(), texts.end()))
+        << "text values lost";
+  }
 }
 
 }  // namespace
