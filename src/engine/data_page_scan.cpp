@@ -1,6 +1,8 @@
 #include "engine/data_page_scan.h"
 
 #include <algorithm>
+#include <climits>
+#include <optional>
 #include <unordered_map>
 
 #include "engine/free_page_map.h"
@@ -8,6 +10,7 @@
 #include "engine/step_progress.h"
 #include "engine/table_definition.h"
 #include "format/data_page.h"
+#include "format/long_value.h"
 #include "format/page_type.h"
 #include "format/table_definition.h"
 
@@ -51,6 +54,33 @@ class OwnerCheck {
 
   bool Owns(uint32_t owner, uint64_t page) {
     if (!data_) return false;
+    const auto& owned = OwnedPages(owner);
+    return page < owned.size() && owned[page];
+  }
+
+  // The one table whose owned-pages map lists the page; nothing when none or several do.
+  std::optional<uint32_t> ClaimedBy(uint64_t page, const model::CAccessTableList& tables) {
+    if (!data_) return std::nullopt;
+    if (!claimsRead_) {
+      claimsRead_ = true;
+      for (const auto& table : tables) {
+        const auto owner = static_cast<uint32_t>(table->tableDefOffset / layout_.pageSize);
+        const auto& owned = OwnedPages(owner);
+        for (uint64_t p = 0; p < owned.size(); ++p)
+          if (owned[p]) {
+            const auto [claim, first] = claims_.try_emplace(p, owner);
+            if (!first && claim->second != owner) claim->second = kClaimedTwice;
+          }
+      }
+    }
+    const auto found = claims_.find(page);
+    if (found == claims_.end() || found->second == kClaimedTwice) return std::nullopt;
+    return found->second;
+  }
+
+ private:
+  // The pages the table defined at `owner` says it owns, read once.
+  const std::vector<bool>& OwnedPages(uint32_t owner) {
     auto [found, inserted] = owned_.try_emplace(owner);
     if (inserted) {
       const auto definition =
@@ -59,10 +89,9 @@ class OwnerCheck {
       if (map)
         found->second = ReadUsageMapPages(*data_, size_, layout_, format::RowPointer::FromU32(map));
     }
-    return page < found->second.size() && found->second[page];
+    return found->second;
   }
 
- private:
   CDBFileReader& definitions_;
   CDBFileReader* data_;
   uint64_t size_;
@@ -70,6 +99,9 @@ class OwnerCheck {
   std::unordered_map<uint32_t, bool> known_;
   std::unordered_map<uint32_t, bool> lost_;
   std::unordered_map<uint32_t, std::vector<bool>> owned_;
+  static constexpr uint32_t kClaimedTwice = UINT32_MAX;
+  bool claimsRead_ = false;
+  std::unordered_map<uint64_t, uint32_t> claims_;  // page -> the definition page whose map lists it
 };
 
 // A page whose signature is damaged is still a data page when its offset
@@ -108,7 +140,8 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   }
   const uint64_t size = data.Size();
   OwnerCheck owners(*definitions, definitions == &data ? &data : nullptr, size, layout);
-  const uint64_t pages = size / layout.pageSize;
+  // A file cut short may end inside a page whose first rows survive.
+  const uint64_t pages = (size + layout.pageSize - 1) / layout.pageSize;
   const FreePageMap freePages = FreePageMap::Read(data, size, layout);
   std::vector<uint8_t> header(layout.pageHeaderLength);
   for (uint64_t page = 0; page < pages; ++page) {
@@ -124,19 +157,24 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
           (owner == static_cast<int32_t>(format::JetLayout::kCatalogueDefinitionPage) ||
            owners.IsDefinition(static_cast<uint32_t>(owner)));
       // A damaged signature costs no rows when the owner's map and the page's offset table agree.
-      if (plausible &&
-          (format::IsDataPage(header, layout) ||
-           (owners.Owns(static_cast<uint32_t>(owner), page) && RowsAgree(data, offset, layout))))
+      const bool dataPage = format::IsDataPage(header, layout);
+      if (plausible && (dataPage || (owners.Owns(static_cast<uint32_t>(owner), page) &&
+                                     RowsAgree(data, offset, layout)))) {
         model.tableList.AppendDataPage(layout.PageOffset(static_cast<uint32_t>(owner)), offset);
-      // Rows whose definition was lost still come back, their columns read from the rows. A
-      // template's definitions describe the data file's tables instead.
-      const bool lostDefinition =
-          !plausible && definitions == &data && owner > 0 && static_cast<uint64_t>(owner) < pages &&
-          format::IsDataPage(header, layout) && owners.IsLost(static_cast<uint32_t>(owner)) &&
-          RowsAgree(data, offset, layout);
-      if (lostDefinition)
-        model.tableList.AppendPageOfLostDefinition(layout.PageOffset(static_cast<uint32_t>(owner)),
-                                                   offset);
+      } else if (!plausible && dataPage &&
+                 static_cast<uint32_t>(owner) != format::kLongValuePageOwner) {
+        // Nor does a damaged owner, when one table's map lists the page and its offset table
+        // agrees. Rows whose definition was lost still come back, their columns read from the
+        // rows; a template's definitions describe the data file's tables instead.
+        const auto claimant = owners.ClaimedBy(page, model.tableList);
+        if (claimant && RowsAgree(data, offset, layout))
+          model.tableList.AppendDataPage(layout.PageOffset(*claimant), offset);
+        else if (!claimant && definitions == &data && owner > 0 &&
+                 static_cast<uint64_t>(owner) < pages &&
+                 owners.IsLost(static_cast<uint32_t>(owner)) && RowsAgree(data, offset, layout))
+          model.tableList.AppendPageOfLostDefinition(
+              layout.PageOffset(static_cast<uint32_t>(owner)), offset);
+      }
     }
     SetCaption(
         KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize, size));

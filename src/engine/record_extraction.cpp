@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
+#include <utility>
 
 #include "engine/job_status.h"
 #include "engine/row_values.h"
@@ -17,11 +19,16 @@ namespace {
 
 using format::JetLayout;
 
+// The last page of a file cut short is read as far as it goes, the rest as
+// zeros, as a torn write would leave it: the rows wholly in its first part
+// still come back.
 bool ReadPage(CDBFileReader& file, uint64_t fileSize, const JetLayout& layout, uint64_t offset,
               std::vector<uint8_t>& page) {
-  if (fileSize < layout.pageSize || offset > fileSize - layout.pageSize) return false;
-  page.resize(layout.pageSize);
-  return file.ReadWhole(offset, page);
+  if (offset >= fileSize) return false;
+  const size_t present =
+      static_cast<size_t>(std::min<uint64_t>(layout.pageSize, fileSize - offset));
+  page.assign(layout.pageSize, 0);
+  return file.ReadWhole(offset, std::span(page).first(present));
 }
 
 class TableExtractor {
@@ -75,6 +82,7 @@ class TableExtractor {
       format::RestoreDataPageSignature(page, layout_);
       if (!ExtractPage(page, pageOffset, table, output, accepted)) return false;
     }
+    if (!TakeRowsOfLostPointers(table, output, accepted)) return false;
     table.tableDefInfo.rowCount = accepted;
     if (!output.Close()) losses.dataFileFailed = true;
     return true;
@@ -88,6 +96,7 @@ class TableExtractor {
     for (uint32_t n = 0; n < rows.count(); ++n) {
       if (!Repairing()) return false;
       const format::RowSlot slot = rows.Next();
+      if (slot.MovedHere() && slot.located && slot.whole) movedHere_.emplace(pageOffset, n);
       if (slot.deleted) continue;
       if (!slot.located) {
         losses.Skip(model::RowLoss::kUnlocated, pageOffset);
@@ -101,7 +110,8 @@ class TableExtractor {
       std::optional<std::vector<uint8_t>> target;
       format::Bytes row = slot.Of(page);
       if (slot.moved) {
-        if (const auto where = format::DecodeMovedRow(row))
+        const auto where = format::DecodeMovedRow(row);
+        if (where)
           target = ReadRow(file_, fileSize_, layout_, layout_.PageOffset(where->page), where->row,
                            &*frame_);
         if (target && !frame_->HoldsTogether(*target)) {
@@ -109,31 +119,66 @@ class TableExtractor {
           continue;
         }
         if (!target) {
-          losses.Skip(model::RowLoss::kMovedNowhere, pageOffset);
+          pointersToNowhere_.push_back(pageOffset);
           continue;
         }
+        reached_.emplace(layout_.PageOffset(where->page), where->row);
         row = *target;
       }
-      auto texts = cutter_.Cut(row, table, &losses.values);
-      if (!texts) {
-        losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
-        continue;
-      }
-      for (size_t i = 0; i < texts->size(); ++i) {
-        const auto& text = (*texts)[i];
-        if (!text) {
-          if (!output.AppendNull()) losses.dataFileFailed = true;
-          continue;
-        }
-        if (!output.AppendValueText(*text)) losses.dataFileFailed = true;
-        if (!table.textBeyondLatin1 && i < textColumns_.size() && textColumns_[i])
-          table.textBeyondLatin1 =
-              std::any_of(text->begin(), text->end(), [](char16_t c) { return c > 0xFF; });
-      }
-      ++accepted;
-      ProgressStatus().Step();
+      TakeRow(row, pageOffset, table, output, accepted);
     }
     return true;
+  }
+
+  // A moved row is read through the pointer left where it was first. Where
+  // damage took pointers, and exactly as many places moved rows went to were
+  // reached by none (else those may be deleted rows), they are those rows.
+  bool TakeRowsOfLostPointers(model::CAccessTable& table, model::CAccessTableDataFile& output,
+                              uint32_t& accepted) {
+    std::vector<RowPlace> unreached;
+    for (const auto& place : movedHere_)
+      if (!reached_.contains(place)) unreached.push_back(place);
+    if (unreached.size() == pointersToNowhere_.size()) {
+      for (const auto& [pageOffset, row] : unreached) {
+        if (!Repairing()) return false;
+        const auto bytes = ReadRow(file_, fileSize_, layout_, pageOffset, row, &*frame_);
+        if (bytes && frame_->HoldsTogether(*bytes))
+          TakeRow(*bytes, pageOffset, table, output, accepted);
+        else
+          table.losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
+      }
+    } else {
+      for (uint64_t pageOffset : pointersToNowhere_)
+        table.losses.Skip(model::RowLoss::kMovedNowhere, pageOffset);
+    }
+    movedHere_.clear();
+    reached_.clear();
+    pointersToNowhere_.clear();
+    return true;
+  }
+
+  // Writes one row's values, or counts it skipped.
+  void TakeRow(format::Bytes row, uint64_t pageOffset, model::CAccessTable& table,
+               model::CAccessTableDataFile& output, uint32_t& accepted) {
+    auto& losses = table.losses;
+    auto texts = cutter_.Cut(row, table, &losses.values);
+    if (!texts) {
+      losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
+      return;
+    }
+    for (size_t i = 0; i < texts->size(); ++i) {
+      const auto& text = (*texts)[i];
+      if (!text) {
+        if (!output.AppendNull()) losses.dataFileFailed = true;
+        continue;
+      }
+      if (!output.AppendValueText(*text)) losses.dataFileFailed = true;
+      if (!table.textBeyondLatin1 && i < textColumns_.size() && textColumns_[i])
+        table.textBeyondLatin1 =
+            std::any_of(text->begin(), text->end(), [](char16_t c) { return c > 0xFF; });
+    }
+    ++accepted;
+    ProgressStatus().Step();
   }
 
   const JetLayout& layout_;
@@ -143,6 +188,10 @@ class TableExtractor {
   RowValueCutter cutter_;
   std::vector<bool> textColumns_;          // per column of the table being extracted: indexed text
   std::optional<format::RowFrame> frame_;  // of the table being extracted
+  using RowPlace = std::pair<uint64_t, uint32_t>;  // page offset, row number
+  std::set<RowPlace> movedHere_;                   // places rows of the table were moved to
+  std::set<RowPlace> reached_;               // of those, the ones reached through their pointer
+  std::vector<uint64_t> pointersToNowhere_;  // pages of moved rows whose pointer leads nowhere
 };
 
 int ClampedRowTotal(const model::CAccessData& model) {

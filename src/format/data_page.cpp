@@ -26,8 +26,11 @@ RowSlot RowSlotWalker::Next() {
   const bool located = start >= tableEnd_ && start <= end_;
   RowSlot slot{start, located ? end_ : start, (word & kRowDeletedFlag) != 0,
                (word & kRowPointerFlag) != 0, located};
-  // A deleted or moved row's place holds no row of the table to check it by.
-  const bool checked = frame_ && !(located && (slot.deleted || slot.moved));
+  // A deleted or moved row's place holds no row of the table to check it by;
+  // its word is damaged all the same when that place takes in a live row's.
+  const bool flagged = located && (slot.deleted || slot.moved);
+  const bool damagedFlags = frame_ && flagged && TakesInAnother(slot);
+  const bool checked = frame_ && (!flagged || damagedFlags);
   RowFit fit = checked && located ? frame_->Fit(slot.Of(page_)) : RowFit::kBroken;
   // A row that fits only with a gap may have taken in a neighbour.
   if (fit == RowFit::kWithGap && TakesInAnother(slot)) fit = RowFit::kBroken;
@@ -36,6 +39,8 @@ RowSlot RowSlotWalker::Next() {
   } else if (checked && fit != RowFit::kExact) {
     if (const auto found = frame_->StartBefore(page_, tableEnd_, end_))
       slot = RowSlot{*found, end_, false, false, true};
+    else if (damagedFlags)
+      slot.located = false;
     else if (fit == RowFit::kBroken)
       slot.whole = false;
   }

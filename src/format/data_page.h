@@ -53,6 +53,8 @@ struct RowSlot {
   bool whole = true;     // false: a row of the walk's frame that does not hold together
 
   Bytes Of(Bytes page) const { return page.subspan(start, end - start); }
+  // The place a moved row went to, or a deleted row: only a row pointer to it tells.
+  bool MovedHere() const { return deleted && !moved; }
 };
 
 // Walks the offset table in row order and decides where each row lies: from

@@ -21,7 +21,9 @@
 #include "format/row_pointer.h"
 #include "format/unicode.h"
 #include "format/value_types.h"
+#include "model/table_summary.h"
 #include "model/working_folder.h"
+#include "support/oracle_readers.h"
 #include "support/scan_file.h"
 #include "support/test_paths.h"
 
@@ -255,7 +257,7 @@ void ExpectCountsAddUp(const model::CAccessData& damagedModel, const std::vector
 }
 
 // The live rows of a table whose bytes differ between the two files (for a
-// moved row, its pointer's or those of the place it went to). Also lost: a
+// moved row, those of the place it went to). Also lost: a
 // row whose offset word differs while it or a neighbour has a gap between its
 // values and its offset table, as such a row cannot be found from its end.
 // Nothing when `sectorWide` and a row is wider than a disk sector: a tear
@@ -284,10 +286,11 @@ std::optional<size_t> RowsLost(const std::vector<uint8_t>& healthy,
       if (slot.deleted || !slot.located) continue;
       if (sectorWide && slot.end - slot.start > kSector) return std::nullopt;
       const size_t word = at + layout.dataPageRowTableOffset + 2 * row;
-      bool changed = differs(at, slot);
+      // A moved row's bytes are where it went: its pointer only leads there.
+      bool changed = !slot.moved && differs(at, slot);
       const auto target = slot.moved ? format::DecodeMovedRow(slot.Of(bytes)) : std::nullopt;
       const uint64_t targetAt = target ? layout.PageOffset(target->page) : 0;
-      if (!changed && target && targetAt + pageSize <= healthy.size()) {
+      if (target && targetAt + pageSize <= healthy.size()) {
         const auto moved = format::LocateRow(format::Bytes(healthy.data() + targetAt, pageSize),
                                              layout, target->row);
         changed = !moved || differs(targetAt, *moved);
@@ -333,6 +336,30 @@ class DamagedFixture : public testing::TestWithParam<std::string> {
     auto repair = ScanFile(original_);
     ASSERT_NE(repair->model(), nullptr);
     healthy_ = Digest(*repair->model(), Layout());
+    for (const auto& table : repair->model()->tableList) {
+      if (!model::IsVisibleTable(table->name)) continue;
+      const std::string name = format::ToUtf8(table->name);
+      auto rows = MdbExportRowsIfAny(original_, name);
+      // Its CSV cannot always be cut back into rows (values with line breaks and quotes): a
+      // table it reads otherwise than we do when healthy is not compared.
+      if (rows.size() != healthy_.at(table->tableDefOffset).rows) continue;
+      std::sort(rows.begin(), rows.end());
+      mdbExport_.push_back({table->tableDefOffset, name, std::move(rows)});
+    }
+  }
+
+  // Of the rows mdb-export reads from the damaged copy, those the healthy file
+  // holds (it may read others, made of damaged bytes) all come back here too.
+  void ExpectAtLeastMdbExport(const fs::path& damaged, const ScanDigest& digest) {
+    for (const auto& [offset, name, healthyRows] : mdbExport_) {
+      auto rows = MdbExportRowsIfAny(damaged, name);
+      std::sort(rows.begin(), rows.end());
+      std::vector<std::vector<std::string>> real;
+      std::set_intersection(rows.begin(), rows.end(), healthyRows.begin(), healthyRows.end(),
+                            std::back_inserter(real));
+      const auto* found = Find(digest, offset);
+      EXPECT_GE(found ? found->rows : 0, real.size()) << name << ": fewer rows than mdb-export";
+    }
   }
 
   // Scans a damaged copy inside the sandbox and checks what holds for any damage.
@@ -350,6 +377,7 @@ class DamagedFixture : public testing::TestWithParam<std::string> {
       if (repair->model()) {
         digest = Digest(*repair->model(), Layout());
         ExpectCountsAddUp(*repair->model(), bytes_, damaged.path, pageSize_);
+        ExpectAtLeastMdbExport(damaged.path, digest);
       }
       EXPECT_EQ(sandbox.StrayFiles(model::WorkingFolder::Path()), std::vector<fs::path>{});
     }
@@ -429,8 +457,15 @@ class DamagedFixture : public testing::TestWithParam<std::string> {
     return pageSize_ == 2048 ? format::kJet3Layout : format::kJet4Layout;
   }
 
+  struct ExportedTable {
+    uint64_t definitionOffset;
+    std::string name;
+    std::vector<std::vector<std::string>> rows;  // sorted
+  };
+
   fs::path original_;
   std::vector<uint8_t> bytes_;
+  std::vector<ExportedTable> mdbExport_;  // what mdb-export reads of the healthy file
   uint32_t pageSize_ = 0;
   ScanDigest healthy_;
 };

@@ -103,6 +103,18 @@ std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path&
   return ParseCsv(out);
 }
 
+std::vector<std::vector<std::string>> MdbExportRowsIfAny(const std::filesystem::path& file,
+                                                         const std::string& table) {
+  int code = 0;
+  // Damage can send it into a loop that eats all memory: capped at 1 GiB and 10 seconds.
+  std::string out =
+      RunCommand("ulimit -v 1048576; timeout 10 mdb-export -H -b hex -T '%Y-%m-%d %H:%M:%S' " +
+                     Quote(file.string()) + " " + Quote(table) + " 2>/dev/null",
+                 code);
+  if (code != 0) return {};
+  return ParseCsv(out);
+}
+
 MdbExport MdbExportTable(const std::filesystem::path& file, const std::string& table) {
   MdbExport result;
   int code = 0;

@@ -22,6 +22,9 @@ nlohmann::json DumpTable(const nlohmann::json& dump, const std::string& name);
 // mdb-export's rows of a table (header row excluded), fields unquoted.
 std::vector<std::vector<std::string>> MdbExportRows(const std::filesystem::path& file,
                                                     const std::string& table);
+// The same of a damaged file: no rows when mdb-export fails, or runs away with time or memory.
+std::vector<std::vector<std::string>> MdbExportRowsIfAny(const std::filesystem::path& file,
+                                                         const std::string& table);
 // A table as mdb-export reads it: column names in order, and every row's
 // values as text (binary in hex, dates as "yyyy-MM-ddTHH:mm:ss"; a null and
 // an empty text alike). Names and values are taken whole, whatever characters they hold.
