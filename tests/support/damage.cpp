@@ -1,6 +1,7 @@
 #include "support/damage.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 
 #include "format/jet_layout.h"
+#include "support/test_paths.h"
 
 namespace tarvex::test {
 namespace {
@@ -198,8 +200,13 @@ DamageCase Case(Expect expect, uint32_t seed, const std::function<void(DamagePla
 
 }  // namespace
 
-std::vector<DamageCase> DamageCases() {
-  return {
+int DamageRounds() {
+  const char* rounds = std::getenv("TARVEX_DAMAGE_SWEEP");
+  return rounds ? std::max(1, std::atoi(rounds)) : 1;
+}
+
+std::vector<DamageCase> DamageCases(int round) {
+  std::vector<DamageCase> cases = {
       Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroHeader = true; }),
       Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroCatalogue = true; }),
       Case(Expect::kEveryTable, 6, [](DamagePlan& p) { p.garbleHeader = true; }),
@@ -218,9 +225,24 @@ std::vector<DamageCase> DamageCases() {
       Case(Expect::kRowsThatSurvive, 8, [](DamagePlan& p) { p.damageRowOffsets = true; }),
       Case(Expect::kRowsThatSurvive, 9, [](DamagePlan& p) { p.tearDataPages = true; }),
   };
+  constexpr uint32_t kSeedsPerRound = 7919;
+  for (auto& damageCase : cases)
+    damageCase.plan.seed += static_cast<uint32_t>(round) * kSeedsPerRound;
+  return cases;
 }
 
 std::vector<std::string> DamagedFixtures() {
+  if (DamageRounds() > 1) {
+    std::vector<std::string> every;
+    for (const char* folder : {"real", "synthetic"})
+      for (const auto& entry : std::filesystem::directory_iterator(FixturesDir() / folder)) {
+        const auto extension = entry.path().extension();
+        if (extension == ".mdb" || extension == ".accdb")
+          every.push_back(std::string(folder) + "/" + entry.path().filename().string());
+      }
+    std::sort(every.begin(), every.end());
+    return every;
+  }
   return {"real/jet3_northwind97.mdb",      "real/jet3_ole_memo.mdb",
           "real/jet4_northwind2000.mdb",    "real/jet4_cms_longmemo_zh.mdb",
           "real/ace12_northwind2007.accdb", "real/ace14_emoji.accdb",

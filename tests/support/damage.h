@@ -51,11 +51,16 @@ struct DamageCase {
   Expect expect;
 };
 
-// The kinds of damage the damage tests apply, each from a fixed seed.
-std::vector<DamageCase> DamageCases();
+// How many rounds of seeds the damage tests run: 1, or TARVEX_DAMAGE_SWEEP
+// for the long sweep kept out of CI (bench/damage-sweep.sh).
+int DamageRounds();
+
+// The kinds of damage the damage tests apply, each from a seed fixed for the round.
+std::vector<DamageCase> DamageCases(int round);
 
 // The fixtures they damage (under the fixtures folder): Jet 3, Jet 4 and ACE
-// files, with memo and OLE values, and one 50,000-row synthetic file.
+// files, with memo and OLE values, and one 50,000-row synthetic file; in a
+// sweep, every fixture.
 std::vector<std::string> DamagedFixtures();
 
 // Copies `original` into `folder` under `name` and applies `plan` to the copy.

@@ -27,7 +27,7 @@ TEST_P(DamagedRepair, TheRepairedFileOpensInBothReadersWithEveryRecoveredRow) {
   // Its 50,000-row table costs the sanitizer build minutes; the real files cover its layout there.
   if (kSanitized && GetParam().starts_with("synthetic/")) GTEST_SKIP() << "plain build only";
   const fs::path original = FixturesDir() / GetParam();
-  for (const auto& damage : DamageCases()) {
+  for (const auto& damage : DamageCases(0)) {
     SCOPED_TRACE(damage.plan.Describe());
     ScratchDir scratch;
     const auto damaged = MakeDamagedCopy(original, scratch.path(),
