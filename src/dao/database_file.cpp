@@ -9,6 +9,7 @@
 #include "dao/header_page.h"
 #include "dao/security_ids.h"
 #include "dao/system_tables.h"
+#include "dao/table_def.h"
 #include "format/catalogue_objects.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
@@ -71,16 +72,6 @@ std::vector<uint8_t> DoubleBytes(double value) {
   std::vector<uint8_t> out(8);
   format::PutU64(out, 0, bits);
   return out;
-}
-
-bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  auto fold = [](char16_t c) {
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-  };
-  for (size_t i = 0; i < a.size(); ++i)
-    if (fold(a[i]) != fold(b[i])) return false;
-  return true;
 }
 
 template <typename Int>

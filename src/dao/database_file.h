@@ -53,6 +53,9 @@ class DatabaseFile {
   uint32_t AddTable(const std::u16string& name, TableDefinition definition,
                     const std::vector<uint8_t>& properties);
 
+  // Creates a relationship (Database::CreateRelation says what it holds).
+  void AddRelation(const RelationInfo& info);
+
   // Writes every change and closes the file; returns the indexes of new
   // tables it left out.
   std::vector<LeftOutIndex> Close();
@@ -67,6 +70,7 @@ class DatabaseFile {
   void AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access,
                  bool inheritable);
   TableStore& Keep(uint32_t definitionPage, std::unique_ptr<TableStore> table);
+  int32_t NextSyntheticId() const;
   void ReadCatalogue();
   void ReadSecurityIds();
   void WriteGlobalMap();
