@@ -73,11 +73,14 @@ struct IndexInfo {
   long distinctCount = 0;
 };
 
-// An index a new table was written without, because Access would key the
-// text it holds otherwise than this engine can (characters beyond U+00FF).
+// An index a table was written without, because Access would key the text
+// it holds otherwise than this engine can (characters beyond U+00FF), or
+// because it enforced a relationship that has such an index on either side:
+// the relationship stays, marked not enforced.
 struct LeftOutIndex {
   std::u16string table;
   std::u16string index;
+  bool enforcedRelationship = false;
 };
 
 struct RelationFieldInfo {

@@ -10,7 +10,9 @@
 #include "dao/table_def.h"
 #include "dao/value_conversion.h"
 #include "format/catalogue_objects.h"
+#include "format/data_reader.h"
 #include "format/unicode.h"
+#include "format/value_text.h"
 
 namespace tarvex::dao {
 namespace {
@@ -106,14 +108,6 @@ void DatabaseFile::AddRelation(const RelationInfo& info) {
     plan = PlanForeignKeys(primary.definition(), referenced, foreign.definition(), referencing,
                            info.name);
 
-  // Names are written as the tables spell them.
-  auto tableName = [&](uint32_t page) {
-    const auto entry = std::find_if(catalogue_.begin(), catalogue_.end(), [&](const auto& e) {
-      return e.parentId == format::kTablesContainerId &&
-             (static_cast<uint32_t>(e.id) & format::kObjectIdMask) == page;
-    });
-    return entry->name;
-  };
   const auto& d = rows.definition();
   std::vector<std::vector<StoredValue>> pairRows;
   for (size_t i = 0; i < info.fields.size(); ++i) {
@@ -125,9 +119,9 @@ void DatabaseFile::AddRelation(const RelationInfo& info) {
     put(columns.attributes, format::FromUtf8(std::to_string(info.attributes)));
     put(columns.count, format::FromUtf8(std::to_string(info.fields.size())));
     put(columns.position, format::FromUtf8(std::to_string(i)));
-    put(columns.object, tableName(foreignPage));
+    put(columns.object, TableName(foreignPage));  // as the table spells it
     put(columns.column, ColumnName(foreign.definition(), referencing[i]));
-    put(columns.referencedObject, tableName(primaryPage));
+    put(columns.referencedObject, TableName(primaryPage));
     put(columns.referencedColumn, ColumnName(primary.definition(), referenced[i]));
   }
 
@@ -143,6 +137,28 @@ void DatabaseFile::AddRelation(const RelationInfo& info) {
   if (plan)
     AddForeignKeys(*plan, primary.mutableDefinition(), primaryPage, foreign.mutableDefinition(),
                    foreignPage, info.name, info.attributes, [this] { return AddMapRow().ToU32(); });
+}
+
+void DatabaseFile::MarkNotEnforced(const std::set<std::u16string>& names) {
+  const auto page = FindTable(SystemTableName(SystemTable::kRelationships));
+  if (!page) return;
+  TableStore& rows = Table(*page);
+  const auto columns = FindRelationshipColumns(rows.definition());
+  rows.RewriteFixedValues(
+      columns.attributes, [&](const RowView& row) -> std::optional<std::vector<uint8_t>> {
+        const auto name = row.Value(columns.name);
+        const auto attributes = row.Value(columns.attributes);
+        if (!name || !attributes) return std::nullopt;
+        const std::u16string text = format::DecodeJet4Text(*name);
+        if (std::none_of(names.begin(), names.end(),
+                         [&](const auto& n) { return SameNameNoCase(n, text); }))
+          return std::nullopt;
+        const auto bits = format::CDataReader::U32(*attributes, 0);
+        if (!bits) return std::nullopt;
+        std::vector<uint8_t> marked(attributes->size());
+        format::PutU32(marked, 0, *bits | static_cast<uint32_t>(kDbRelationDontEnforce));
+        return marked;
+      });
 }
 
 }  // namespace tarvex::dao

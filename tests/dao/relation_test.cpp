@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "dao/database_file.h"
 #include "dao_test_util.h"
@@ -124,6 +125,67 @@ TEST(CreateRelation, EnforcedIndexesNameEachOtherAndKeepOrphans) {
   EXPECT_EQ(names[0], R"(["Loose","2","2","0","Lines","Code","Orders","Code"])");
   EXPECT_EQ(names[1], R"(["Loose","2","2","1","Lines","Line","Orders","Id"])");
   EXPECT_EQ(names[2], R"(["OrdersLines","4352","1","0","Lines","OrderId","Orders","Id"])");
+}
+
+// An index left out for its text takes the relationship it serves along: both
+// foreign-key indexes go, the relationship is marked not enforced, and the
+// links of the relationships that stay follow the indexes' new numbers.
+TEST(CreateRelation, AnIndexLeftOutTakesItsRelationshipsIndexesAlong) {
+  ScratchDir scratch;
+  const auto file = scratch.path() / "left_out.mdb";
+  std::vector<LeftOutIndex> leftOut;
+  {
+    Database db;
+    db.Create(file, kLocale, kDbVersion40);
+    TableDef orders(db);
+    orders.Create(u"Orders", kDbAttachExclusive);
+    orders.CreateField(u"Id", 4, 4, 0);
+    orders.CreateField(u"Code", 10, 10, 0);
+    orders.CreateIndex({.name = u"PrimaryKey", .fields = {{u"Id", false}}, .primary = true});
+    orders.CreateIndex({.name = u"ByCode", .fields = {{u"Code", false}}, .unique = true});
+    orders.Append();
+    orders.Close();
+    MakeTable(db, u"Lines", {{u"Line", 4, 4}, {u"OrderId", 4, 4}, {u"Code", 10, 10}});
+    db.CreateRelation(Relation(u"OrdersLines", u"Orders", u"Lines", 0, {{u"Id", u"OrderId"}}));
+    db.CreateRelation(Relation(u"OrdersByCode", u"Orders", u"Lines", 0, {{u"Code", u"Code"}}));
+    AddRows(db, u"Orders", {{u"1", u"a"}, {u"2", u"\u0416\u0443\u043A"}});  // beyond Latin-1
+    AddRows(db, u"Lines", {{u"1", u"1", u"a"}, {u"2", u"2", u"\u0416\u0443\u043A"}});
+    db.Close();
+    leftOut = db.IndexesLeftOut();
+  }
+  const std::vector<std::tuple<std::u16string, std::u16string, bool>> expectLeftOut = {
+      {u"Lines", u"OrdersByCode", true}, {u"Orders", u".rD", true}, {u"Orders", u"ByCode", false}};
+  std::vector<std::tuple<std::u16string, std::u16string, bool>> left;
+  for (const auto& l : leftOut) left.emplace_back(l.table, l.index, l.enforcedRelationship);
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, expectLeftOut);
+
+  auto db = DatabaseFile::OpenExisting(file, false, true);
+  const uint32_t ordersPage = *db->FindTable(u"Orders"), linesPage = *db->FindTable(u"Lines");
+  const auto& orders = db->Table(ordersPage).definition();
+  const auto& lines = db->Table(linesPage).definition();
+  const std::pair<const TableDefinition*, const TableDefinition*> sides[] = {{&orders, &lines},
+                                                                             {&lines, &orders}};
+  for (const auto& [table, partner] : sides)
+    for (const auto& l : table->logicalIndexes) {
+      if (!l.relation) continue;
+      SCOPED_TRACE(format::ToUtf8(l.name));
+      const auto back =
+          std::find_if(partner->logicalIndexes.begin(), partner->logicalIndexes.end(),
+                       [&](const auto& p) { return p.number == l.relation->partnerIndex; });
+      ASSERT_NE(back, partner->logicalIndexes.end());
+      ASSERT_TRUE(back->relation.has_value());
+      EXPECT_EQ(back->relation->partnerIndex, l.number);
+    }
+  EXPECT_TRUE(IndexNamed(orders, u".rC") && IndexNamed(lines, u"OrdersLines"));
+  EXPECT_EQ(lines.realIndexes.size(), 1u);  // the tree only the left-out index used is gone
+
+  std::vector<std::vector<std::string>> relationships = MdbExportRows(file, "MSysRelationships");
+  std::sort(relationships.begin(), relationships.end());
+  ASSERT_EQ(relationships.size(), 2u);
+  EXPECT_EQ(relationships[0][0] + " " + relationships[0][1], "OrdersByCode 2");
+  EXPECT_EQ(relationships[1][0] + " " + relationships[1][1], "OrdersLines 0");
+  EXPECT_EQ(MdbExportRows(file, "Lines").size(), 2u);
 }
 
 }  // namespace
