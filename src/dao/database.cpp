@@ -3,7 +3,6 @@
 #include "dao/database_file.h"
 #include "dao/header_page.h"
 #include "format/catalogue_objects.h"
-#include "format/unicode.h"
 
 namespace tarvex::dao {
 
@@ -47,11 +46,7 @@ void Database::Close() {
   leftOut_ = file->Close();
 }
 
-void Database::CreateRelation(const RelationInfo& info) {
-  file();
-  throw DaoException("Creating relationship '" + format::ToUtf8(info.name) +
-                     "' is not supported yet.");
-}
+void Database::CreateRelation(const RelationInfo& info) { file().AddRelation(info); }
 
 std::vector<std::u16string> Database::TableNames() const {
   std::vector<std::u16string> names;

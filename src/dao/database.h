@@ -30,6 +30,15 @@ inline constexpr long kDbSystemField = 8192;
 // Table attributes.
 inline constexpr long kDbAttachExclusive = 65536;
 
+// Relation attributes.
+inline constexpr long kDbRelationUnique = 0x1;
+inline constexpr long kDbRelationDontEnforce = 0x2;
+inline constexpr long kDbRelationUpdateCascade = 0x100;
+inline constexpr long kDbRelationDeleteCascade = 0x1000;
+inline constexpr long kDbRelationDeleteSetNull = 0x2000;  // Access 2010 and later
+inline constexpr long kDbRelationLeft = 0x1000000;
+inline constexpr long kDbRelationRight = 0x2000000;
+
 struct FieldInfo {
   std::u16string name;
   int type = 0;
@@ -64,11 +73,14 @@ struct IndexInfo {
   long distinctCount = 0;
 };
 
-// An index a new table was written without, because Access would key the
-// text it holds otherwise than this engine can (characters beyond U+00FF).
+// An index a table was written without, because Access would key the text
+// it holds otherwise than this engine can (characters beyond U+00FF), or
+// because it enforced a relationship that has such an index on either side:
+// the relationship stays, marked not enforced.
 struct LeftOutIndex {
   std::u16string table;
   std::u16string index;
+  bool enforcedRelationship = false;
 };
 
 struct RelationFieldInfo {
@@ -107,7 +119,14 @@ class Database {
   void UseTextKeyCodes(format::TextKeyCodes codes);
   // The indexes the last Close left out.
   const std::vector<LeftOutIndex>& IndexesLeftOut() const { return leftOut_; }
-  // Relationships come with a later version of the engine: throws "not supported".
+  // Adds a relationship: its rows in MSysRelationships (one per field pair,
+  // in pair order) and its catalogue entry. An enforced one (without
+  // kDbRelationDontEnforce) also gets its two foreign-key indexes: on the
+  // referenced table over a unique index of the referenced fields, and on the
+  // referencing table named as the relationship. Rows that break it, now or
+  // added later, are kept. Throws when a table or field is missing, a field
+  // pair is empty, the name is taken, or an enforced relationship has no
+  // unique index to refer to; the database is then unchanged.
   void CreateRelation(const RelationInfo& info);
   // The user tables, in catalogue order.
   std::vector<std::u16string> TableNames() const;

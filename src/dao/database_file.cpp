@@ -9,6 +9,7 @@
 #include "dao/header_page.h"
 #include "dao/security_ids.h"
 #include "dao/system_tables.h"
+#include "dao/table_def.h"
 #include "format/catalogue_objects.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
@@ -71,16 +72,6 @@ std::vector<uint8_t> DoubleBytes(double value) {
   std::vector<uint8_t> out(8);
   format::PutU64(out, 0, bits);
   return out;
-}
-
-bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  auto fold = [](char16_t c) {
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-  };
-  for (size_t i = 0; i < a.size(); ++i)
-    if (fold(a[i]) != fold(b[i])) return false;
-  return true;
 }
 
 template <typename Int>
@@ -320,21 +311,20 @@ std::vector<LeftOutIndex> DatabaseFile::Close() {
   if (!file_) return leftOut;
   if (!readOnly()) {
     std::vector<uint32_t> freed;
+    std::map<uint32_t, std::vector<uint32_t>> unbuilt;
     // The catalogue last: finishing other tables never adds catalogue rows,
     // but its own long values and indexes must see every row.
     for (auto& [page, store] : tables_)
-      if (page != kObjectsPage) store->Finish(freed);
-    Table(kObjectsPage).Finish(freed);
+      if (page != kObjectsPage)
+        if (auto left = store->BuildIndexes(freed); !left.empty()) unbuilt[page] = std::move(left);
+    Table(kObjectsPage).BuildIndexes(freed);
+    // Definitions are written only once every table's indexes are settled:
+    // leaving one out renumbers the indexes that other tables' links name.
+    leftOut = LeaveOutIndexes(unbuilt, freed);
+    for (auto& [page, store] : tables_) store->WriteBack();
     for (uint32_t page : freed) freePages_.Add(page);
     WriteGlobalMap();
   }
-  for (const auto& [page, store] : tables_)
-    for (const auto& index : store->leftOutIndexes()) {
-      const auto entry = std::find_if(catalogue_.begin(), catalogue_.end(), [&](const auto& e) {
-        return e.id == static_cast<int32_t>(page);
-      });
-      leftOut.push_back({entry != catalogue_.end() ? entry->name : std::u16string(), index});
-    }
   tables_.clear();
   file_->Close();
   file_.reset();

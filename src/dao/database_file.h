@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,9 @@ class DatabaseFile {
   uint32_t AddTable(const std::u16string& name, TableDefinition definition,
                     const std::vector<uint8_t>& properties);
 
+  // Creates a relationship (Database::CreateRelation says what it holds).
+  void AddRelation(const RelationInfo& info);
+
   // Writes every change and closes the file; returns the indexes of new
   // tables it left out.
   std::vector<LeftOutIndex> Close();
@@ -67,6 +71,18 @@ class DatabaseFile {
   void AddAceRow(int32_t objectId, const std::vector<uint8_t>& sid, int32_t access,
                  bool inheritable);
   TableStore& Keep(uint32_t definitionPage, std::unique_ptr<TableStore> table);
+  int32_t NextSyntheticId() const;
+  std::u16string TableName(uint32_t definitionPage) const;
+  // The table at `definitionPage`, or nothing when no table can be read there.
+  TableStore* ReadableTable(uint32_t definitionPage);
+  // Removes the logical indexes on the real indexes `unbuilt` (by table),
+  // and with a foreign key its partner in the other table; links follow the
+  // new numbers and relationships that lost their indexes are marked not
+  // enforced. Returns the indexes removed.
+  std::vector<LeftOutIndex> LeaveOutIndexes(
+      const std::map<uint32_t, std::vector<uint32_t>>& unbuilt, std::vector<uint32_t>& freedPages);
+  // Marks the MSysRelationships rows of the relationships `names` not enforced.
+  void MarkNotEnforced(const std::set<std::u16string>& names);
   void ReadCatalogue();
   void ReadSecurityIds();
   void WriteGlobalMap();

@@ -53,7 +53,7 @@ TableDefinition Make(std::initializer_list<Column> columns, std::initializer_lis
     for (uint16_t column : index.columns) r.keys.push_back({column, true});
     r.flags = index.flags;
     d.realIndexes.push_back(r);
-    d.logicalIndexes.push_back({index.name, index.logicalNumber, real++, index.indexType, {}});
+    d.logicalIndexes.push_back({index.name, index.logicalNumber, real++, index.indexType, {}, {}});
   }
   for (const auto& c : d.columns)
     if (c.IsLongValue()) d.longValueMaps.push_back({c.number, {}, {}});

@@ -16,15 +16,6 @@ constexpr size_t kMaxFields = 255;
 constexpr long kDefaultTextSize = 50;
 const std::u16string kGenGuid = u"GenGUID()";
 
-bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
-  auto fold = [](char16_t c) {
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-  };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [&](char16_t x, char16_t y) { return fold(x) == fold(y); });
-}
-
 Property TextProperty(const char16_t* name, uint8_t type, const std::u16string& value) {
   return {name, type, true, format::EncodeJet4Text(value, false)};
 }
@@ -48,6 +39,15 @@ bool IsUnpairedSurrogate(std::u16string_view name, size_t i) {
 }
 
 }  // namespace
+
+bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
+  auto fold = [](char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [&](char16_t x, char16_t y) { return fold(x) == fold(y); });
+}
 
 void CheckObjectName(const std::u16string& name, const char* what) {
   std::string label = std::string(what) + " name '" + format::ToUtf8(name) + "'";
@@ -197,6 +197,7 @@ void TableDef::CreateIndex(const IndexInfo& info) {
        number,
        number,
        static_cast<uint8_t>(info.primary ? format::kLogicalIndexPrimaryKey : 0),
+       {},
        {}});
 }
 

@@ -40,6 +40,9 @@ class TableDef {
   std::vector<ColumnProperties> properties_;
 };
 
+// Whether two object names are the same to Access, which ignores the case of ASCII letters.
+bool SameNameNoCase(std::u16string_view a, std::u16string_view b);
+
 // Throws DaoException when Access would refuse `name` for a table or field.
 void CheckObjectName(const std::u16string& name, const char* what);
 

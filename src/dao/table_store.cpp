@@ -6,6 +6,7 @@
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
 #include "dao/index_key.h"
+#include "dao/index_removal.h"
 #include "format/data_page.h"
 #include "format/data_reader.h"
 #include "format/jet_layout.h"
@@ -137,6 +138,13 @@ std::vector<uint8_t> TableStore::StoreLongValue(size_t columnIndex, std::span<co
 }
 
 void TableStore::ForEachRow(const std::function<void(format::RowPointer, const RowView&)>& visit) {
+  VisitRows([&](format::RowPointer at, const RowView& row, std::vector<uint8_t>&, uint32_t) {
+    visit(at, row);
+  });
+}
+
+void TableStore::VisitRows(const std::function<void(format::RowPointer, const RowView&,
+                                                    std::vector<uint8_t>&, uint32_t)>& visit) {
   LoadMapsOnce();
   if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
   std::vector<uint8_t> moved;
@@ -152,15 +160,41 @@ void TableStore::ForEachRow(const std::function<void(format::RowPointer, const R
       const format::RowSlot slot = rows.Next();
       if (slot.deleted || !slot.located) continue;
       auto row = slot.Of(page);
+      std::vector<uint8_t>* buffer = &page;
+      uint32_t bufferPage = number;
       if (slot.moved) {
+        const auto where = format::DecodeMovedRow(row);
         auto target = MovedRow(row, moved);
         if (!target) continue;
         row = *target;
+        buffer = &moved;
+        bufferPage = where->page;
       }
       decoded.Decode(row, kJet4Layout, shape);  // a row it cannot read has no values
-      visit({number, static_cast<uint8_t>(r)}, RowView(columns, decoded));
+      visit({number, static_cast<uint8_t>(r)}, RowView(columns, decoded), *buffer, bufferPage);
     }
   }
+}
+
+void TableStore::RewriteFixedValues(
+    size_t columnIndex,
+    const std::function<std::optional<std::vector<uint8_t>>(const RowView&)>& rewrite) {
+  if (columnIndex >= definition_.columns.size() || !definition_.columns[columnIndex].IsFixed())
+    throw DaoException("Only a fixed-length field can be rewritten in place.");
+  VisitRows([&](format::RowPointer, const RowView& row, std::vector<uint8_t>& buffer,
+                uint32_t bufferPage) {
+    const auto old = row.Value(columnIndex);
+    if (!old) return;
+    const auto bytes = rewrite(row);
+    if (!bytes || bytes->size() != old->size()) return;
+    std::copy(bytes->begin(), bytes->end(),
+              buffer.begin() + static_cast<std::ptrdiff_t>(old->data() - buffer.data()));
+    file_.Write(bufferPage, buffer);
+    dirty_ = true;
+  });
+  // The page being filled was changed under it: go on from what is stored.
+  if (appendPage_)
+    appendPage_ = format::DataPageBuilder::Continue(file_.Read(appendPageNumber_), kJet4Layout);
 }
 
 std::optional<std::span<const uint8_t>> TableStore::MovedRow(std::span<const uint8_t> pointer,
@@ -206,71 +240,63 @@ std::vector<std::string> TableStore::CheckKeys(std::span<const StoredValue> valu
   return checks_->Check(values);
 }
 
-void TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
+std::vector<uint32_t> TableStore::RebuildIndexes(std::vector<uint32_t>& freedPages) {
   checks_.reset();  // no record is added any more; its keys make room for the trees
+  std::vector<uint32_t> unbuilt;
   // One pass over the rows per index: only one index's entries are held at a
   // time (a single pass for all of them is no faster and holds them all).
-  for (size_t r = 0; r < definition_.realIndexes.size();) {
+  for (size_t r = 0; r < definition_.realIndexes.size(); ++r) {
+    auto& real = definition_.realIndexes[r];
     bool exact = true;
-    IndexEntries entries = CollectIndexEntries(definition_.realIndexes[r], &exact);
-    const PageSet tree = ReadUsageMap(
-        ReadMapRow(file_, format::RowPointer::FromU32(definition_.realIndexes[r].usageMap)), file_,
-        file_.pageCount());
-    PageSet reusable;
-    for (uint32_t page : tree.pages()) {
-      auto bytes = file_.Read(page);
-      if ((format::IsPageOfType(bytes, format::PageType::kIndexLeaf) ||
-           format::IsPageOfType(bytes, format::PageType::kIndexNode)) &&
-          CDataReader::U32(bytes, kJet4Layout.dataPageOwnerOffset) == definitionPage())
-        reusable.Add(page);
-    }
-    // An index Access would find out of order is better left out than written.
-    if (!exact && CanLeaveOut(r)) {
-      const std::vector<uint8_t> zero(kJet4Layout.pageSize, 0);
-      for (uint32_t page : reusable.pages()) {
-        file_.Write(page, zero);
-        freedPages.push_back(page);
-      }
-      LeaveOutIndex(r);
+    IndexEntries entries = CollectIndexEntries(real, &exact);
+    // An index Access would find out of order is better left out than
+    // written; the catalogue cannot do without its indexes.
+    if (!exact && definition_.tableType != format::kSystemTableType) {
+      unbuilt.push_back(static_cast<uint32_t>(r));
       continue;
     }
-    auto& real = definition_.realIndexes[r++];
+    const PageSet reusable = TreePages(real);
     auto built = BuildIndex(std::move(entries), definitionPage(), reusable, file_, freedPages);
     real.rootPage = built.rootPage;
     real.uniqueCount = static_cast<uint32_t>(built.distinctKeys);
     UpdateMapRow(file_, format::RowPointer::FromU32(real.usageMap),
                  [&](std::span<uint8_t> row) { WriteUsageMap(row, built.pages, file_); });
   }
+  return unbuilt;
 }
 
-bool TableStore::CanLeaveOut(size_t r) const {
-  // The catalogue needs its indexes, and another table's relationship names a foreign key's.
-  return definition_.tableType != format::kSystemTableType &&
-         std::none_of(definition_.logicalIndexes.begin(), definition_.logicalIndexes.end(),
-                      [&](const LogicalIndexDefinition& l) {
-                        return l.realNumber == r && l.indexType == format::kLogicalIndexForeignKey;
-                      });
-}
-
-void TableStore::LeaveOutIndex(size_t r) {
-  const auto real = static_cast<uint32_t>(r);
-  definition_.realIndexes.erase(definition_.realIndexes.begin() + static_cast<std::ptrdiff_t>(r));
-  auto& logical = definition_.logicalIndexes;
-  std::vector<uint32_t> removedNumbers;
-  for (const auto& l : logical)
-    if (l.realNumber == real) {
-      leftOutIndexes_.push_back(l.name);
-      removedNumbers.push_back(l.number);
-    }
-  std::erase_if(logical, [&](const auto& l) { return l.realNumber == real; });
-  // The others keep their order, numbered without gaps.
-  for (auto& l : logical) {
-    if (l.realNumber > real) --l.realNumber;
-    // Numbers a damaged definition repeats must not take one below zero.
-    const auto below = static_cast<uint32_t>(std::count_if(
-        removedNumbers.begin(), removedNumbers.end(), [&](uint32_t n) { return n < l.number; }));
-    l.number -= std::min(below, l.number);
+PageSet TableStore::TreePages(const RealIndexDefinition& real) const {
+  const PageSet mapped = ReadUsageMap(ReadMapRow(file_, format::RowPointer::FromU32(real.usageMap)),
+                                      file_, file_.pageCount());
+  PageSet tree;
+  for (uint32_t page : mapped.pages()) {
+    auto bytes = file_.Read(page);
+    if ((format::IsPageOfType(bytes, format::PageType::kIndexLeaf) ||
+         format::IsPageOfType(bytes, format::PageType::kIndexNode)) &&
+        CDataReader::U32(bytes, kJet4Layout.dataPageOwnerOffset) == definitionPage())
+      tree.Add(page);
   }
+  return tree;
+}
+
+void TableStore::FreeTree(const RealIndexDefinition& real, std::vector<uint32_t>& freedPages) {
+  const std::vector<uint8_t> zero(kJet4Layout.pageSize, 0);
+  const PageSet tree = TreePages(real);
+  for (uint32_t page : tree.pages()) {
+    file_.Write(page, zero);
+    freedPages.push_back(page);
+  }
+}
+
+std::vector<LogicalIndexDefinition> TableStore::RemoveIndexes(const std::set<uint32_t>& numbers,
+                                                              std::vector<uint32_t>& freedPages) {
+  auto removed = RemoveLogicalIndexes(mutableDefinition(), numbers);
+  for (const auto& real : removed.real) FreeTree(real, freedPages);
+  return std::move(removed.logical);
+}
+
+void TableStore::FollowRemoval(uint32_t page, const std::set<uint32_t>& removed) {
+  if (dao::FollowRemoval(definition_, page, removed)) dirty_ = true;
 }
 
 void TableStore::WriteMaps() {
@@ -305,11 +331,15 @@ void TableStore::WriteDefinition() {
   }
 }
 
-void TableStore::Finish(std::vector<uint32_t>& freedPages) {
-  if (!dirty_) return;
+std::vector<uint32_t> TableStore::BuildIndexes(std::vector<uint32_t>& freedPages) {
+  if (!dirty_) return {};
   if (appendPage_) file_.Write(appendPageNumber_, appendPage_->bytes());
   for (auto& [number, store] : longValues_) store->Flush();
-  RebuildIndexes(freedPages);
+  return RebuildIndexes(freedPages);
+}
+
+void TableStore::WriteBack() {
+  if (!dirty_) return;
   WriteMaps();
   WriteDefinition();
   dirty_ = false;

@@ -17,11 +17,19 @@ inline constexpr int16_t kTableObjectType = 1;
 inline constexpr int16_t kDatabaseObjectType = 2;
 inline constexpr int16_t kContainerObjectType = 3;
 inline constexpr int16_t kQueryObjectType = 5;
+inline constexpr int16_t kRelationshipObjectType = 8;
+
+// Objects without a definition page (queries, relationships) take ids
+// counting up from here; as signed numbers they are negative.
+inline constexpr int32_t kFirstSyntheticId = static_cast<int32_t>(0x80000000u);
 
 inline constexpr int32_t kSystemObjectFlags = static_cast<int32_t>(0x80000000u);
 inline constexpr int32_t kHiddenObjectFlag = 0x00000002;
 
 // Permissions a new user table gets for the owner and the Users group.
 inline constexpr int32_t kNewTableAccess = 1048319;
+// Permissions a new relationship gets for its owner and for the other groups.
+inline constexpr int32_t kNewRelationshipOwnerAccess = 983294;
+inline constexpr int32_t kNewRelationshipAccess = 1048575;
 
 }  // namespace tarvex::format

@@ -21,6 +21,8 @@ bool IsJet4(const JetLayout& layout) { return layout.version == JetVersion::kJet
 // type.
 size_t LogicalNumberOffset(const JetLayout& l) { return l.logicalIndexRealNumberOffset - 4; }
 size_t RelatedIndexOffset(const JetLayout& l) { return l.logicalIndexRealNumberOffset + 5; }
+size_t RelatedTableTypeOffset(const JetLayout& l) { return l.logicalIndexRealNumberOffset + 4; }
+size_t RelatedTablePageOffset(const JetLayout& l) { return RelatedIndexOffset(l) + 4; }
 size_t CascadeOffset(const JetLayout& l) { return l.logicalIndexTypeOffset - 2; }
 
 class StreamWriter {
@@ -109,6 +111,11 @@ LogicalIndexDefinition DecodeLogicalIndex(Bytes entry, const JetLayout& layout) 
   l.number = *CDataReader::U32(entry, LogicalNumberOffset(layout));
   l.realNumber = *CDataReader::U32(entry, layout.logicalIndexRealNumberOffset);
   l.indexType = entry[layout.logicalIndexTypeOffset];
+  if (l.indexType == kLogicalIndexForeignKey)
+    l.relation = IndexRelation{entry[RelatedTableTypeOffset(layout)],
+                               *CDataReader::U32(entry, RelatedIndexOffset(layout)),
+                               *CDataReader::U32(entry, RelatedTablePageOffset(layout)),
+                               entry[CascadeOffset(layout)], entry[CascadeOffset(layout) + 1]};
   return l;
 }
 
@@ -184,6 +191,13 @@ void EncodeLogicalIndex(const LogicalIndexDefinition& l, std::span<uint8_t> out,
   PutU32(out, LogicalNumberOffset(layout), l.number);
   PutU32(out, layout.logicalIndexRealNumberOffset, l.realNumber);
   out[layout.logicalIndexTypeOffset] = l.indexType;
+  if (l.relation) {
+    out[RelatedTableTypeOffset(layout)] = l.relation->side;
+    PutU32(out, RelatedIndexOffset(layout), l.relation->partnerIndex);
+    PutU32(out, RelatedTablePageOffset(layout), l.relation->partnerTablePage);
+    out[CascadeOffset(layout)] = l.relation->cascadeUpdates;
+    out[CascadeOffset(layout) + 1] = l.relation->cascadeDeletes;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 // Jet 3 names are code-page bytes, one per character here; callers decode them.
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -99,12 +100,30 @@ struct RealIndexDefinition {
   bool operator==(const RealIndexDefinition&) const = default;
 };
 
+// Sides of a relationship, and how a change of the referenced row reaches the referencing ones.
+inline constexpr uint8_t kPrimarySide = 1;  // the referenced ("one") table
+inline constexpr uint8_t kForeignSide = 2;  // the referencing ("many") table
+inline constexpr uint8_t kCascade = 0x01;
+inline constexpr uint8_t kCascadeToNull = 0x02;  // deletes only
+
+// What a foreign-key index knows of its relationship: its partner index in
+// the other table, which points back at it.
+struct IndexRelation {
+  uint8_t side = 0;               // kPrimarySide or kForeignSide: this table's side
+  uint32_t partnerIndex = 0;      // logical number of the partner index
+  uint32_t partnerTablePage = 0;  // definition page of the other table
+  uint8_t cascadeUpdates = 0;
+  uint8_t cascadeDeletes = 0;
+  bool operator==(const IndexRelation&) const = default;
+};
+
 struct LogicalIndexDefinition {
   std::u16string name;
   uint32_t number = 0;
   uint32_t realNumber = 0;
-  uint8_t indexType = 0;     // 0 ordinary, 1 primary key, 2 foreign key
-  std::vector<uint8_t> raw;  // entry as read
+  uint8_t indexType = 0;                  // 0 ordinary, 1 primary key, 2 foreign key
+  std::vector<uint8_t> raw;               // entry as read
+  std::optional<IndexRelation> relation;  // foreign keys only
   bool operator==(const LogicalIndexDefinition&) const = default;
 };
 

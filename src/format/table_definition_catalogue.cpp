@@ -62,7 +62,8 @@ TableDefinition CatalogueDefinition(const JetLayout& layout) {
   const uint8_t unique = kIndexAlwaysSet | kIndexUnique;
   d.realIndexes = {{{{1, true}, {2, true}}, 0, 0, unique, 0, {}, {}},
                    {{{0, true}}, 0, 0, unique, 0, {}, {}}};
-  d.logicalIndexes = {{u"ParentIdName", 0, 0, 0, {}}, {u"Id", 1, 1, kLogicalIndexPrimaryKey, {}}};
+  d.logicalIndexes = {{u"ParentIdName", 0, 0, 0, {}, {}},
+                      {u"Id", 1, 1, kLogicalIndexPrimaryKey, {}, {}}};
   return d;
 }
 

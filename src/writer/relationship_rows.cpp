@@ -1,5 +1,8 @@
 #include "writer/relationship_rows.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "writer/value_rules.h"
 
 namespace tarvex::writer {
@@ -19,6 +22,31 @@ const std::u16string* ValueAt(std::span<const std::u16string> values, int positi
 RelationshipPositions RelationshipPositions::For(bool jet4) {
   if (jet4) return {0, 1, 3, 4, 5, 6, 7};
   return {2, 1, 5, 4, 7, 6, 0};
+}
+
+RelationshipPositions RelationshipPositions::Of(std::span<const std::u16string> columnNames,
+                                                bool jet4) {
+  auto at = [&](std::u16string_view name) {
+    const auto found = std::find(columnNames.begin(), columnNames.end(), name);
+    return found == columnNames.end() ? -1 : static_cast<int>(found - columnNames.begin());
+  };
+  const RelationshipPositions named{at(u"ccolumn"),
+                                    at(u"grbit"),
+                                    at(u"szColumn"),
+                                    at(u"szObject"),
+                                    at(u"szReferencedColumn"),
+                                    at(u"szReferencedObject"),
+                                    at(u"szRelationship")};
+  const int positions[] = {named.count,
+                           named.attributes,
+                           named.referencingField,
+                           named.referencingTable,
+                           named.referencedField,
+                           named.referencedTable,
+                           named.name};
+  const bool allNamed = std::none_of(std::begin(positions), std::end(positions),
+                                     [](int position) { return position < 0; });
+  return allNamed ? named : For(jet4);
 }
 
 std::optional<dao::RelationInfo> CRelationshipAssembler::AddRow(

@@ -21,13 +21,17 @@ struct RelationshipPositions {
   int referencedField;
   int referencedTable;
   int name;
-  // The relationship name's position among a row's values.
+  // Where the source's format puts each value.
   static RelationshipPositions For(bool jet4);
+  // Where the columns of these names stand, when the table has them all
+  // (Access's Jet 4 files number their columns otherwise than the format's
+  // positions say); else where the format puts them.
+  static RelationshipPositions Of(std::span<const std::u16string> columnNames, bool jet4);
 };
 
 class CRelationshipAssembler {
  public:
-  explicit CRelationshipAssembler(bool jet4) : positions_(RelationshipPositions::For(jet4)) {}
+  explicit CRelationshipAssembler(RelationshipPositions positions) : positions_(positions) {}
 
   // Takes one row's values in position order (fewer when the row was cut
   // short; empty texts carry nothing). Returns the relationship this row

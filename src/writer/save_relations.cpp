@@ -23,6 +23,12 @@ constexpr long kUnorderedRelationAttributes[] = {3, 16777219, 33554435};
 // Beyond this many rows MSysRelationships is damage, not relationships: it is not regrouped.
 constexpr size_t kMaxRegroupedRows = size_t{1} << 20;
 
+RelationshipPositions PositionsIn(const model::CAccessTable& table) {
+  std::vector<std::u16string> names;
+  for (const auto& column : table.columnList) names.push_back(column.colInfo.name);
+  return RelationshipPositions::Of(names, engine::SourceIsJet4());
+}
+
 model::CAccessTable* FindTableNamed(model::CAccessData& data, const std::u16string& name) {
   for (const auto& table : data.tableList)
     if (table->name == name) return table.get();
@@ -71,7 +77,7 @@ bool CAccessSaveRepairedFile::SaveRelations() {
     CloseDatabase();
     return false;
   }
-  CRelationshipAssembler assembler(engine::SourceIsJet4());
+  CRelationshipAssembler assembler(PositionsIn(*table));
   std::vector<std::u16string> values;
   std::u16string text;
   while (columnCount > 0 && !dataFile_.AtEnd()) {
@@ -141,7 +147,7 @@ void CAccessSaveRepairedFile::SortRelationshipRows(const model::CAccessTable& ta
     uint64_t length;
   };
   const int columnCount = table.tableDefInfo.columnCount;
-  const int namePosition = RelationshipPositions::For(engine::SourceIsJet4()).name;
+  const int namePosition = PositionsIn(table).name;
   // Rows grouped by relationship name, groups in the order of their first rows,
   // rows of a group in file order (their order is the order of the field pairs).
   std::vector<std::vector<Row>> groups;

@@ -177,13 +177,17 @@ void CAccessSaveRepairedFile::WriteValue(const model::CAccessTable& table, const
 }
 
 void CAccessSaveRepairedFile::ReportIndexesLeftOut() {
-  static const std::string kReason =
+  static const std::string kTextReason =
       "It holds text with characters beyond Latin-1, which the engine cannot key as Access does.";
+  static const std::string kRelationshipReason =
+      "It enforced a relationship keyed on text with characters beyond Latin-1, which the engine "
+      "cannot key as Access does; the relationship is kept, not enforced.";
   for (const auto& left : database_->IndexesLeftOut()) {
+    const std::string& reason = left.enforcedRelationship ? kRelationshipReason : kTextReason;
     for (auto& entry : report_.tables)
-      if (entry.savedName == left.table) entry.indexesNotCreated.push_back({left.index, kReason});
+      if (entry.savedName == left.table) entry.indexesNotCreated.push_back({left.index, reason});
     Log(u"Index '" + left.index + u"' of table '" + left.table + u"' is left out: " +
-        FromUtf8(kReason));
+        FromUtf8(reason));
   }
 }
 

@@ -69,12 +69,18 @@ TableDefinition RandomDefinition(std::mt19937& random, size_t maxColumns, bool j
     r.uniqueCount = static_cast<uint32_t>(random());
   }
   d.logicalIndexes.resize(random() % (kMaxIndexes + 1));
-  for (auto& l : d.logicalIndexes)
+  for (auto& l : d.logicalIndexes) {
     l = {RandomName(random, kMaxNameCharacters, jet4),
          static_cast<uint32_t>(random()),
          static_cast<uint32_t>(random()),
          static_cast<uint8_t>(random() % 3),
+         {},
          {}};
+    if (l.indexType == kLogicalIndexForeignKey)
+      l.relation = IndexRelation{static_cast<uint8_t>(random()), static_cast<uint32_t>(random()),
+                                 static_cast<uint32_t>(random()), static_cast<uint8_t>(random()),
+                                 static_cast<uint8_t>(random())};
+  }
   return d;
 }
 
@@ -141,7 +147,7 @@ TEST_P(TableDefinitionTest, TheLargestDefinitionFitsTheChainBound) {
     d.longValueMaps.push_back({i, 0, 0});
   }
   d.realIndexes.resize(kMaxIndexes);
-  d.logicalIndexes.assign(kMaxIndexes, {std::u16string(kMaxNameCharacters, u'i'), 0, 0, 0, {}});
+  d.logicalIndexes.assign(kMaxIndexes, {std::u16string(kMaxNameCharacters, u'i'), 0, 0, 0, {}, {}});
   const Blob stream = EncodeTableDefinition(d, layout());
   EXPECT_EQ(DefinitionPageCount(stream.size(), layout()), MaxDefinitionPages(layout()));
   EXPECT_EQ(kMaxDefinitionPages, 14u);
