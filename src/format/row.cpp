@@ -153,11 +153,23 @@ RowFit RowFrame::Fit(Bytes row) {
   return decoder_.Fit(columns_, fixedAreaLength_[decoder_.columnCount()]);
 }
 
-// Only a row with every column of its table is looked for: a row of fewer
-// (written before columns were added) is rare, and zeros read as one such row
-// too easily.
+// Only a row with every column of its table is looked for, counted up to the
+// table's highest column number or up to its column maximum (which counts
+// columns deleted since): a row of fewer (written before columns were added)
+// is rare, and zeros read as one such row too easily.
 std::optional<uint32_t> RowFrame::StartBefore(Bytes page, uint32_t floor, uint32_t end) {
-  const uint16_t columns = shape_.maxColumns;
+  uint16_t highest = 0;
+  for (const RowColumn& column : columns_)
+    highest = std::max<uint16_t>(highest, static_cast<uint16_t>(column.number + 1));
+  for (const uint16_t columns : {shape_.maxColumns, std::min(highest, shape_.maxColumns)}) {
+    if (const auto start = StartBefore(page, floor, end, columns)) return start;
+    if (highest >= shape_.maxColumns) break;
+  }
+  return std::nullopt;
+}
+
+std::optional<uint32_t> RowFrame::StartBefore(Bytes page, uint32_t floor, uint32_t end,
+                                              uint16_t columns) {
   if (end > page.size() || floor >= end || columns == 0) return std::nullopt;
   const size_t countSize = layout_.rowColumnCountSize;
   const size_t mask = MaskLength(columns);

@@ -102,6 +102,8 @@ class RowFrame {
   std::optional<uint32_t> StartBefore(Bytes page, uint32_t floor, uint32_t end);
 
  private:
+  // The same for rows of `columns` columns.
+  std::optional<uint32_t> StartBefore(Bytes page, uint32_t floor, uint32_t end, uint16_t columns);
   std::optional<uint32_t> VariableRowStart(Bytes page, uint32_t end, size_t maskLength,
                                            size_t jumps) const;
 
