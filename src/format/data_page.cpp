@@ -12,9 +12,30 @@ std::optional<DataPageHeader> DecodeDataPageHeader(Bytes page, const JetLayout& 
                         *CDataReader::U32(page, layout.dataPageOwnerOffset), *count};
 }
 
+namespace {
+
+// A row count too large for its page is damage: the offset words that place
+// rows one below the other, from the page's end, tell how many there are.
+uint32_t CountPlacedRows(Bytes page, const JetLayout& layout) {
+  uint32_t end = static_cast<uint32_t>(page.size());
+  uint32_t rows = 0;
+  for (;; ++rows) {
+    const size_t at = layout.dataPageRowTableOffset + kRowOffsetWordSize * rows;
+    const auto word = CDataReader::U16(page, at);
+    const uint32_t start = word.value_or(0) & kRowOffsetMask;
+    if (!word || start < at + kRowOffsetWordSize || start > end) return rows;
+    end = start;
+  }
+}
+
+}  // namespace
+
 RowSlotWalker::RowSlotWalker(Bytes page, const JetLayout& layout, RowFrame* frame)
     : page_(page), layout_(layout), frame_(frame), end_(static_cast<uint32_t>(page.size())) {
-  if (const auto header = DecodeDataPageHeader(page, layout)) count_ = header->rowCount;
+  if (const auto header = DecodeDataPageHeader(page, layout))
+    count_ = header->rowCount;
+  else if (frame && IsDataPage(page, layout))
+    count_ = CountPlacedRows(page, layout);
   tableEnd_ = static_cast<uint32_t>(layout.dataPageRowTableOffset + kRowOffsetWordSize * count_);
 }
 
