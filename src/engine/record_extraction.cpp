@@ -42,19 +42,6 @@ class TableExtractor {
 
   // Writes the table's rows into its data file; false when a stop was requested.
   bool Extract(model::CAccessTable& table) {
-    model::CAccessTableDataFile output;
-    auto& losses = table.losses;
-    // Only what the definition scan found survives a new extraction.
-    const bool definitionLost = losses.definitionLost;
-    losses = {};
-    losses.definitionLost = definitionLost;
-    for (const auto& column : table.columnList) losses.values.push_back({column.colInfo.name});
-    if (!output.Create(table.tableDefOffset)) {
-      losses.dataFileFailed = true;
-      return true;
-    }
-    uint32_t accepted = 0;
-    std::vector<uint8_t> page;
     std::vector<format::RowColumn> columns;
     for (const auto& column : table.columnList)
       columns.push_back(RowColumnOf(column.colInfo, layout_));
@@ -71,6 +58,32 @@ class TableExtractor {
                 [&](const auto& key) { return key.columnNumber == info.columnNumber; });
           }));
     }
+    // Only what the definition scan found survives a new extraction.
+    const bool definitionLost = table.losses.definitionLost;
+    checkRows_ = true;
+    if (!ExtractRows(table, definitionLost)) return false;
+    // Where no row of the table holds together, it is the definition (damaged, or not the
+    // rows' own) that does not fit them: their offset words place them, and each row's own
+    // checks decide.
+    if (rowsWhole_ > 0 || rowsBroken_ < 2) return true;
+    checkRows_ = false;
+    return ExtractRows(table, definitionLost);
+  }
+
+ private:
+  bool ExtractRows(model::CAccessTable& table, bool definitionLost) {
+    model::CAccessTableDataFile output;
+    auto& losses = table.losses;
+    losses = {};
+    losses.definitionLost = definitionLost;
+    for (const auto& column : table.columnList) losses.values.push_back({column.colInfo.name});
+    if (!output.Create(table.tableDefOffset)) {
+      losses.dataFileFailed = true;
+      return true;
+    }
+    uint32_t accepted = 0;
+    rowsWhole_ = rowsBroken_ = 0;
+    std::vector<uint8_t> page;
     for (uint64_t pageOffset : table.dataPageList) {
       // A page that cannot be read costs its own rows only.
       if (!ReadPage(file_, fileSize_, layout_, pageOffset, page)) {
@@ -88,14 +101,16 @@ class TableExtractor {
     return true;
   }
 
- private:
+  format::RowFrame* Frame() { return checkRows_ ? &*frame_ : nullptr; }
+
   bool ExtractPage(format::Bytes page, uint64_t pageOffset, model::CAccessTable& table,
                    model::CAccessTableDataFile& output, uint32_t& accepted) {
     auto& losses = table.losses;
-    format::RowSlotWalker rows(page, layout_, &*frame_);
+    format::RowSlotWalker rows(page, layout_, Frame());
     for (uint32_t n = 0; n < rows.count(); ++n) {
       if (!Repairing()) return false;
       const format::RowSlot slot = rows.Next();
+      if (slot.located && !slot.deleted && !slot.moved) ++(slot.whole ? rowsWhole_ : rowsBroken_);
       if (slot.MovedHere() && slot.located && slot.whole) movedHere_.emplace(pageOffset, n);
       if (slot.deleted) continue;
       if (!slot.located) {
@@ -113,8 +128,8 @@ class TableExtractor {
         const auto where = format::DecodeMovedRow(row);
         if (where)
           target = ReadRow(file_, fileSize_, layout_, layout_.PageOffset(where->page), where->row,
-                           &*frame_);
-        if (target && !frame_->HoldsTogether(*target)) {
+                           Frame());
+        if (target && checkRows_ && !frame_->HoldsTogether(*target)) {
           losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
           continue;
         }
@@ -141,8 +156,8 @@ class TableExtractor {
     if (unreached.size() == pointersToNowhere_.size()) {
       for (const auto& [pageOffset, row] : unreached) {
         if (!Repairing()) return false;
-        const auto bytes = ReadRow(file_, fileSize_, layout_, pageOffset, row, &*frame_);
-        if (bytes && frame_->HoldsTogether(*bytes))
+        const auto bytes = ReadRow(file_, fileSize_, layout_, pageOffset, row, Frame());
+        if (bytes && (!checkRows_ || frame_->HoldsTogether(*bytes)))
           TakeRow(*bytes, pageOffset, table, output, accepted);
         else
           table.losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
@@ -188,6 +203,9 @@ class TableExtractor {
   RowValueCutter cutter_;
   std::vector<bool> textColumns_;          // per column of the table being extracted: indexed text
   std::optional<format::RowFrame> frame_;  // of the table being extracted
+  bool checkRows_ = true;                  // whether rows are held to the frame
+  uint64_t rowsWhole_ = 0;                 // rows placed by their offset word that held together
+  uint64_t rowsBroken_ = 0;                // and those that did not
   using RowPlace = std::pair<uint64_t, uint32_t>;  // page offset, row number
   std::set<RowPlace> movedHere_;                   // places rows of the table were moved to
   std::set<RowPlace> reached_;               // of those, the ones reached through their pointer
