@@ -82,20 +82,9 @@ bool RowSlotWalker::TakesInAnother(const RowSlot& slot) const {
   return false;
 }
 
-// Disks write whole sectors, so a torn write leaves whole sectors zeroed.
-// Values of variable length may hold that many zeros; a fixed area does not.
+// Zeros that begin the row above and end this one are one run of damage (a
+// torn write); a row of fixed columns alone cannot show it otherwise.
 bool RowSlotWalker::Torn(const RowSlot& slot) const {
-  constexpr uint32_t kSector = 512;
-  const uint32_t fixedEnd =
-      slot.start + static_cast<uint32_t>(
-                       std::min<size_t>(frame_->FixedEnd(slot.Of(page_)), slot.end - slot.start));
-  for (uint32_t sector = (slot.start + kSector - 1) / kSector * kSector;
-       sector + kSector <= fixedEnd; sector += kSector) {
-    const Bytes bytes = page_.subspan(sector, kSector);
-    if (std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; })) return true;
-  }
-  // Zeros that begin the row above and end this one are one run of damage; a
-  // row of fixed columns alone cannot show it otherwise.
   return zerosAbove_ && !frame_->HasVariableColumns() && slot.end > slot.start &&
          page_[slot.end - 1] == 0;
 }

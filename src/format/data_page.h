@@ -67,8 +67,7 @@ struct RowSlot {
 // the row it places does not hold together; the row is then found from its
 // end, where the row before it starts (its flags are lost with the word).
 // A row found neither way is not whole, nor is one a torn write zeroed in
-// part: one holding a whole zeroed sector, or ending in zeros that run on
-// from a broken row above it.
+// part: one ending in zeros that run on from a broken row above it.
 class RowSlotWalker {
  public:
   // No rows when the page is not a data page.

@@ -142,12 +142,6 @@ RowFrame::RowFrame(const JetLayout& layout, RowShape shape, std::vector<RowColum
   }
 }
 
-size_t RowFrame::FixedEnd(Bytes row) const {
-  const auto count = FieldAt(row, 0, layout_.rowColumnCountSize);
-  if (!count || *count >= fixedAreaLength_.size()) return 0;
-  return layout_.rowColumnCountSize + fixedAreaLength_[*count];
-}
-
 RowFit RowFrame::Fit(Bytes row) {
   if (decoder_.Decode(row, layout_, shape_) != RowProblem::kNone) return RowFit::kBroken;
   return decoder_.Fit(columns_, fixedAreaLength_[decoder_.columnCount()]);

@@ -95,8 +95,6 @@ class RowFrame {
   RowFit Fit(Bytes row);
   bool HoldsTogether(Bytes row) { return Fit(row) != RowFit::kBroken; }
   bool HasVariableColumns() const { return shape_.hasVariableColumns; }
-  // Where the row's fixed area ends, by the column count it starts with; 0 when that is unusable.
-  size_t FixedEnd(Bytes row) const;
   // The start of the row that fits exactly and ends at `end`, read from its
   // end (null mask, variable offsets); not below `floor`.
   std::optional<uint32_t> StartBefore(Bytes page, uint32_t floor, uint32_t end);
