@@ -15,7 +15,7 @@ void CQBAppend::Build(const QueryRowList& rows, std::u16string& sqlOut) {
 
 bool CQBAppend::TakeOwnRow(const CQueryAttributes& row) {
   switch (row.Kind()) {
-    case RowKind::kTarget:
+    case RowKind::kType:
       targetTable_ = BracketIfBlank(row.name1);
       return true;
     case RowKind::kColumn:

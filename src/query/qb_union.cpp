@@ -5,8 +5,8 @@
 namespace tarvex::query {
 namespace {
 
-constexpr int32_t kUnionAll = 1;
-constexpr int32_t kUnion = 3;
+using format::kUnionAll;
+constexpr int32_t kUnion = format::kUnionDistinct;
 
 bool EndsInWhiteSpace(const std::u16string& text) {
   return !text.empty() && (text.back() == u' ' || (text.back() >= u'\t' && text.back() <= u'\r'));

@@ -5,22 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "format/saved_query.h"
 #include "model/ctlist.h"
 
 namespace tarvex::query {
 
 // What a row describes: the codes of its Attribute column.
-enum class RowKind : int32_t {
-  kTarget = 1,      // the target table of an append
-  kOptions = 3,     // DISTINCT, TOP, union mode: the flag bits
-  kInputTable = 5,  // a table or derived table the query reads; a union part
-  kColumn = 6,      // an output column, append column or update assignment
-  kJoin = 7,
-  kWhere = 8,
-  kGroupBy = 9,
-  kHaving = 10,
-  kOrderBy = 11,
-};
+using RowKind = format::QueryRowKind;
 
 class CQueryAttributes {
  public:

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "format/saved_query.h"
 #include "model/ctlist.h"
 #include "model/query_sys_object.h"
 #include "query/query.h"
@@ -15,18 +16,7 @@ namespace tarvex::query {
 using QueryList = model::CTList<CQuery>;
 using QueryCatalogue = model::CTList<model::CQuerySysObject>;
 
-// Query kinds as MSysObjects writes them into the Flags of a query entry.
-enum class QueryKind : int32_t {
-  kSelect = 0,
-  kCrosstab = 16,
-  kDelete = 32,
-  kUpdate = 48,
-  kAppend = 64,
-  kMakeTable = 80,
-  kDataDefinition = 96,
-  kPassThrough = 112,
-  kUnion = 128,
-};
+using QueryKind = format::QueryKind;
 
 // The kind held in a Flags text. Flags also carry attribute bits beside the kind
 // (3 on the hidden "~sq_" queries behind forms and reports, 8, 0x40000,

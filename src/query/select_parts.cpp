@@ -9,11 +9,10 @@
 namespace tarvex::query {
 namespace {
 
-// Bits of the options row's flag.
-constexpr int32_t kDistinct = 0x2;
-constexpr int32_t kDistinctRow = 0x8;
-constexpr int32_t kTop = 0x10;
-constexpr int32_t kTopPercent = 0x20;
+using format::kQueryDistinct;
+using format::kQueryDistinctRow;
+using format::kQueryTop;
+using format::kQueryTopPercent;
 
 bool IsDigits(const std::u16string& text) {
   return !text.empty() &&
@@ -116,12 +115,12 @@ std::u16string CSelectParts::SelectKeyword() const {
   // fields, DISTINCTROW) and TOP comes as 16 or 24. Both uniqueness bits at once
   // contradict each other and ask for neither.
   std::u16string keyword = u"SELECT";
-  const int32_t uniqueness = options_ & (kDistinct | kDistinctRow);
-  if (uniqueness == kDistinct) keyword += u" DISTINCT";
-  if (uniqueness == kDistinctRow) keyword += u" DISTINCTROW";
-  if ((options_ & kTop) && IsDigits(topValue_)) {
+  const int32_t uniqueness = options_ & (kQueryDistinct | kQueryDistinctRow);
+  if (uniqueness == kQueryDistinct) keyword += u" DISTINCT";
+  if (uniqueness == kQueryDistinctRow) keyword += u" DISTINCTROW";
+  if ((options_ & kQueryTop) && IsDigits(topValue_)) {
     keyword += u" TOP " + topValue_;
-    if (options_ & kTopPercent) keyword += u" PERCENT";
+    if (options_ & kQueryTopPercent) keyword += u" PERCENT";
   }
   return keyword;
 }
