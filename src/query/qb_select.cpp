@@ -7,7 +7,7 @@ namespace tarvex::query {
 void CQBSelect::Build(const QueryRowList& rows, std::u16string& sqlOut) {
   ReadRows(rows);
   const std::u16string columns = columnList_.empty() ? u"*" : columnList_;
-  sqlOut = parts_.SelectKeyword() + u" " + columns + kNewLine + parts_.FromClause() +
+  sqlOut = parts_.SelectKeyword() + u" " + columns + IntoClause() + kNewLine + parts_.FromClause() +
            parts_.TrailingClauses();
 }
 

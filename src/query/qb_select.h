@@ -11,9 +11,12 @@ class CQBSelect : public CQBSelectShaped {
  public:
   void Build(const QueryRowList& rows, std::u16string& sqlOut) override;
 
- private:
+ protected:
   bool TakeOwnRow(const CQueryAttributes& row) override;
+  // What follows the column list on the SELECT line: nothing for a plain select.
+  virtual std::u16string IntoClause() const { return {}; }
 
+ private:
   std::u16string columnList_;
 };
 

@@ -1,12 +1,16 @@
 #include "query/query.h"
 
+#include "query/parameters_clause.h"
 #include "query/query_engine.h"
 
 namespace tarvex::query {
 
 std::u16string CQuery::BuildSQL() {
-  if (std::unique_ptr<CQB> builder = CQueryEngine().CreateBuilder(typeText))
-    builder->Build(rows, sql);
+  if (std::unique_ptr<CQB> builder = CQueryEngine().CreateBuilder(typeText)) {
+    std::u16string built;
+    builder->Build(rows, built);
+    if (!built.empty()) sql = ParametersClause(rows) + built;
+  }
   return sql;
 }
 

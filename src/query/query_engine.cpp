@@ -5,7 +5,9 @@
 #include "query/qb_append.h"
 #include "query/qb_crosstab.h"
 #include "query/qb_delete.h"
+#include "query/qb_make_table.h"
 #include "query/qb_select.h"
+#include "query/qb_stored_text.h"
 #include "query/qb_union.h"
 #include "query/qb_update.h"
 #include "query/query_text.h"
@@ -61,6 +63,11 @@ std::unique_ptr<CQB> CQueryEngine::CreateBuilder(const std::u16string& typeText)
       return std::make_unique<CQBAppend>();
     case QueryKind::kUnion:
       return std::make_unique<CQBUnion>();
+    case QueryKind::kMakeTable:
+      return std::make_unique<CQBMakeTable>();
+    case QueryKind::kDataDefinition:
+    case QueryKind::kPassThrough:
+      return std::make_unique<CQBStoredText>();
     default:
       return nullptr;
   }

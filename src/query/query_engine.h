@@ -33,8 +33,7 @@ class CQueryEngine {
   // objectId; a later entry with the same id overrides an earlier one.
   void AttachCatalogue(QueryList& queries, const QueryCatalogue& catalogue) const;
 
-  // The builder for a kind, or null for kinds that are not rebuilt
-  // (make-table, data-definition, pass-through and unknown kinds).
+  // The builder for a kind, or null for an unknown kind.
   std::unique_ptr<CQB> CreateBuilder(const std::u16string& typeText) const;
 };
 

@@ -7,7 +7,9 @@
 #include "query/qb_append.h"
 #include "query/qb_crosstab.h"
 #include "query/qb_delete.h"
+#include "query/qb_make_table.h"
 #include "query/qb_select.h"
+#include "query/qb_stored_text.h"
 #include "query/qb_union.h"
 #include "query/qb_update.h"
 #include "query/query_text.h"
@@ -110,35 +112,35 @@ TEST_P(BuilderChoice, PicksBuilderAndKindText) {
 // Beside the kind, real catalogues carry attribute bits in Flags: 3 marks the
 // hidden "~sq_" queries behind forms and reports, and 8, 262144, 262147,
 // 134217731 and 268435456 all occur on select queries.
-INSTANTIATE_TEST_SUITE_P(Kinds, BuilderChoice,
-                         ::testing::Values(KindCase{u"", &typeid(CQBSelect), u"Select"},
-                                           KindCase{u"0", &typeid(CQBSelect), u"Select"},
-                                           KindCase{u"8", &typeid(CQBSelect), u"Select"},
-                                           KindCase{u"3", &typeid(CQBSelect), u"Select"},
-                                           KindCase{u"262147", &typeid(CQBSelect), u"Select"},
-                                           KindCase{u"134217731", &typeid(CQBSelect), u"Select"},
-                                           KindCase{u"268435456", &typeid(CQBSelect), u"Select"},
-                                           KindCase{u"16", &typeid(CQBCrosstab), u"Crosstab"},
-                                           KindCase{u"32", &typeid(CQBDelete), u"Delete"},
-                                           KindCase{u"48", &typeid(CQBUpdate), u"Update"},
-                                           KindCase{u"64", &typeid(CQBAppend), u"Append"},
-                                           KindCase{u"128", &typeid(CQBUnion), u"Union"},
-                                           KindCase{u" +72", &typeid(CQBAppend), u"Append"},
-                                           KindCase{u"80", nullptr, u"Make-Table"},
-                                           KindCase{u"96", nullptr, u"DDL"},
-                                           KindCase{u"112", nullptr, u"Pass-Through"},
-                                           KindCase{u"144", nullptr, u"144"},
-                                           KindCase{u"-1", nullptr, u"-1"}));
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, BuilderChoice,
+    ::testing::Values(KindCase{u"", &typeid(CQBSelect), u"Select"},
+                      KindCase{u"0", &typeid(CQBSelect), u"Select"},
+                      KindCase{u"8", &typeid(CQBSelect), u"Select"},
+                      KindCase{u"3", &typeid(CQBSelect), u"Select"},
+                      KindCase{u"262147", &typeid(CQBSelect), u"Select"},
+                      KindCase{u"134217731", &typeid(CQBSelect), u"Select"},
+                      KindCase{u"268435456", &typeid(CQBSelect), u"Select"},
+                      KindCase{u"16", &typeid(CQBCrosstab), u"Crosstab"},
+                      KindCase{u"32", &typeid(CQBDelete), u"Delete"},
+                      KindCase{u"48", &typeid(CQBUpdate), u"Update"},
+                      KindCase{u"64", &typeid(CQBAppend), u"Append"},
+                      KindCase{u"128", &typeid(CQBUnion), u"Union"},
+                      KindCase{u" +72", &typeid(CQBAppend), u"Append"},
+                      KindCase{u"80", &typeid(CQBMakeTable), u"Make-Table"},
+                      KindCase{u"96", &typeid(CQBStoredText), u"DDL"},
+                      KindCase{u"112", &typeid(CQBStoredText), u"Pass-Through"},
+                      KindCase{u"144", nullptr, u"144"}, KindCase{u"-1", nullptr, u"-1"}));
 
 TEST(QueryEngine, BuildSqlWithAndWithoutBuilder) {
   CQuery query;
   AppendRows(query.GetRows(), {{.attribute = u"5", .name1 = u"T"}});
   EXPECT_EQ(query.BuildSQL(), u"SELECT *\nFROM [T]");
   EXPECT_EQ(query.sql, u"SELECT *\nFROM [T]");
-  CQuery makeTable;
-  makeTable.typeText = u"80";
-  AppendRows(makeTable.GetRows(), {{.attribute = u"5", .name1 = u"T"}});
-  EXPECT_EQ(makeTable.BuildSQL(), u"");
+  CQuery unknownKind;
+  unknownKind.typeText = u"144";
+  AppendRows(unknownKind.GetRows(), {{.attribute = u"5", .name1 = u"T"}});
+  EXPECT_EQ(unknownKind.BuildSQL(), u"");
 }
 
 TEST(RecoverQueries, NamesKindsAndTextInOrderOfFirstRows) {
@@ -146,7 +148,8 @@ TEST(RecoverQueries, NamesKindsAndTextInOrderOfFirstRows) {
   AppendRows(rows, {{.attribute = u"5", .name1 = u"T", .objectId = u"2"},
                     {.attribute = u"5", .name1 = u"U", .objectId = u"1"},
                     {.attribute = u"8", .expression = u"x=1", .objectId = u"1"},
-                    {.attribute = u"5", .name1 = u"V", .objectId = u"3"}});
+                    {.attribute = u"5", .name1 = u"V", .objectId = u"3"},
+                    {.attribute = u"1", .name1 = u"V copy", .objectId = u"3"}});
   QueryCatalogue catalogue;
   AddEntry(catalogue, u"Purge", u"1", u"32");
   AddEntry(catalogue, u"Listing", u"2", u"8");
@@ -160,7 +163,7 @@ TEST(RecoverQueries, NamesKindsAndTextInOrderOfFirstRows) {
   EXPECT_EQ(queries[1].kind, u"Delete");
   EXPECT_EQ(queries[1].sql, u"DELETE FROM [U]\nWHERE x=1");
   EXPECT_EQ(queries[2].kind, u"Make-Table");
-  EXPECT_EQ(queries[2].sql, u"");
+  EXPECT_EQ(queries[2].sql, u"SELECT * INTO [V copy]\nFROM [V]");
   EXPECT_TRUE(rows.empty());
 }
 
