@@ -39,7 +39,7 @@ bool CAccessSaveRepairedFile::RunSave() {
 
   bool complete = SaveStructure();
   if (complete) {
-    ReportQueriesNotWritten();
+    SaveQueries();
     SaveRelations();
     OrderTables();
     complete = SaveTableData();
@@ -51,14 +51,6 @@ bool CAccessSaveRepairedFile::RunSave() {
   }
   report_.saved = complete;
   return complete;
-}
-
-void CAccessSaveRepairedFile::ReportQueriesNotWritten() {
-  for (const auto* query = model->queryObjectList.head(); query; query = query->next) {
-    // Hidden queries (the record sources of forms and reports) are never written.
-    if (!query->name.starts_with(u"~sq"))
-      report_.queriesSkipped.push_back({query->name, "Saved queries are not written yet."});
-  }
 }
 
 bool CAccessSaveRepairedFile::OpenTableDataFile(uint64_t tableDefOffset) {

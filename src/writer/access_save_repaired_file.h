@@ -1,7 +1,7 @@
 #pragma once
 // One save: writes the recovered model into a new database through the
-// engine, in a fixed order of steps (structure, relationships, table order,
-// rows), reporting through the job-status objects and stopping between any
+// engine, in a fixed order of steps (structure, queries, relationships,
+// table order, rows), reporting through the job-status objects and stopping between any
 // two items when the saving flag is cleared. The database is built under a
 // temporary name beside the output path and takes that path only once it is
 // complete, so a stopped or failed save leaves an old file there untouched.
@@ -16,6 +16,7 @@
 
 #include "model/access_data.h"
 #include "model/table_data_file.h"
+#include "query/query.h"
 #include "writer/database_engine.h"
 #include "writer/refused_rows.h"
 #include "writer/save_report.h"
@@ -51,6 +52,8 @@ class CAccessSaveRepairedFile {
 
   // Creates the database and every user table with its fields and indexes.
   bool SaveStructure();
+  // Creates the saved queries recovered in MSysQueries, named from the catalogue.
+  bool SaveQueries();
   // Creates the relationships recovered in MSysRelationships.
   bool SaveRelations();
   // Regroups the rows of the MSysRelationships table so that each relationship's rows are adjacent.
@@ -82,8 +85,7 @@ class CAccessSaveRepairedFile {
   void CreateFields(const model::CAccessTable& table, SavedTable& saved, TableSaveReport& entry);
   void CreateIndexes(const model::CAccessTable& table, TableSaveReport& entry);
   bool CreateDatabase();
-  // Saved queries come with a later version of the engine; until then the report names them.
-  void ReportQueriesNotWritten();
+  void CreateQuery(query::CQuery& query);
   void CreateRelationship(const dao::RelationInfo& relation);
   bool SaveRows(const model::CAccessTable& table, const SavedTable& saved, TableSaveReport& entry);
   void WriteValue(const model::CAccessTable& table, const SavedTable& saved, int position,

@@ -43,6 +43,14 @@ class CDaoEngine final : public CDatabaseEngine {
 
   void CreateRelation(const dao::RelationInfo& info) override { database_.CreateRelation(info); }
 
+  // Saved queries come with a later version of the engine.
+  void CreateQueryDef(const std::u16string&, const std::u16string&,
+                      const std::u16string&) override {
+    throw dao::DaoException("Saved queries are not written yet.");
+  }
+  void AppendQueryDef() override {}
+  void CloseQueryDef() override {}
+
   void OpenRecordset(const std::u16string& sql) override {
     recordset_.emplace(database_);
     recordset_->Open(-1, sql, 0);

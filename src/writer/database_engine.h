@@ -37,6 +37,13 @@ class CDatabaseEngine {
 
   virtual void CreateRelation(const dao::RelationInfo& info) = 0;
 
+  // A saved query; a non-empty `connect` makes it a pass-through query, whose
+  // text goes to that data source as it stands.
+  virtual void CreateQueryDef(const std::u16string& name, const std::u16string& sql,
+                              const std::u16string& connect) = 0;
+  virtual void AppendQueryDef() = 0;
+  virtual void CloseQueryDef() = 0;
+
   virtual void OpenRecordset(const std::u16string& sql) = 0;
   virtual void AddNew() = 0;
   virtual void SetFieldValue(int field, std::u16string_view text) = 0;

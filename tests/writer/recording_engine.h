@@ -61,6 +61,13 @@ class RecordingEngine final : public CDatabaseEngine {
     for (const auto& pair : info.fields) call += " " + U8(pair.name) + "=" + U8(pair.foreignName);
     Call(call);
   }
+  void CreateQueryDef(const std::u16string& name, const std::u16string& sql,
+                      const std::u16string& connect) override {
+    Call("CreateQueryDef " + U8(name) + (connect.empty() ? "" : " " + U8(connect)) + ": " +
+         U8(sql));
+  }
+  void AppendQueryDef() override { Call("AppendQueryDef"); }
+  void CloseQueryDef() override { Call("CloseQueryDef"); }
   void OpenRecordset(const std::u16string& sql) override { Call("OpenRecordset " + U8(sql)); }
   void AddNew() override { Call("AddNew"); }
   void SetFieldValue(int field, std::u16string_view text) override {

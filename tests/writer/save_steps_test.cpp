@@ -226,6 +226,50 @@ TEST(SaveRelations, RowsAreRegroupedAndDamagedRelationshipsDoNotBlockTheOthers) 
   EXPECT_THAT(order, ElementsAre(u"MSysRelationships", u"Orders", u"Lines"));
 }
 
+TEST(SaveQueries, EveryNamedQueryButTheHiddenOnesReachesTheEngine) {
+  model::CAccessData data;
+  std::vector<ColumnSpec> columns(8, ColumnSpec{u"c", 10, 255});
+  for (size_t i = 0; i < columns.size(); ++i) columns[i].name = std::u16string(1, u'a' + i);
+  // ObjectId, Attribute, Order, Name1, Name2, Expression, Flag, LvExtra.
+  auto full = [](Row row) {
+    row.resize(8);
+    return row;
+  };
+  AddTable(data, u"MSysQueries", columns,
+           {
+               full({u"1", u"5", u"", u"Orders"}),
+               full({u"2", u"5", u"", u"Lines"}),
+               full({u"3", u"1", u"", u"ODBC;DSN=x", u"", std::u16string(u"EXEC p\0", 7), u"8"}),
+               full({u"1", u"2", u"", u"Since", u"", u"", u"8"}),
+               full({u"4", u"5", u"", u"Hidden"}),
+               full({u"5", u"5", u"", u"Nameless"}),
+               {u"6", u"1"},  // cut short by the end of the file: no text to store
+           });
+  for (auto [name, id, flags] : {std::tuple{u"Recent", u"1", u"0"},
+                                 {u"~sq_fForm", u"2", u"0"},
+                                 {u"Remote", u"3", u"112"},
+                                 {u"Orders~sq", u"4", u"0"},
+                                 {u"Broken", u"6", u"96"}}) {
+    auto* entry = new model::CQuerySysObject();
+    entry->name = name;
+    entry->id = id;
+    entry->flags = flags;
+    data.queryObjectList.Append(entry);
+  }
+  RecordedSave save(data);
+  ASSERT_TRUE(save.Run());
+  const auto calls = save.recording->Calls("CreateQueryDef");
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0],
+            "CreateQueryDef Recent: PARAMETERS [Since] DateTime;\nSELECT *\nFROM [Orders]");
+  EXPECT_EQ(calls[1], "CreateQueryDef Remote ODBC;DSN=x: EXEC p");
+  EXPECT_EQ(calls[2], "CreateQueryDef Orders~sq: SELECT *\nFROM [Hidden]");
+  EXPECT_THAT(calls[3], testing::MatchesRegex("CreateQueryDef Query_[ 0-9A-F]+_[ 0-9A-F]+: "
+                                              "SELECT \\*\nFROM \\[Nameless\\]"));
+  ASSERT_EQ(save.writer.report().queriesSkipped.size(), 1u);
+  EXPECT_EQ(save.writer.report().queriesSkipped[0].name, u"Broken");
+}
+
 TEST(TableOrder, ReferencedTablesComeFirstAndEachTableOnce) {
   struct Case {
     CAccessRelationTablesList relations;  // newest first: {attributes, referencing, referenced}
