@@ -84,6 +84,9 @@ void PrintSummary(const writer::SaveReport& report) {
     std::cout << "Not written: " << fields << " fields, " << indexes << " indexes, "
               << report.relationshipsSkipped.size() << " relationships, "
               << report.queriesSkipped.size() << " queries\n";
+  for (const auto& [name, rows] : report.relationshipOrphanRows)
+    std::cout << "Relationship '" << format::ToUtf8(name) << "': " << rows
+              << " rows refer to no row of the referenced table\n";
   std::cout << "Repaired database: " << report.outputPath.string() << "\n";
 }
 

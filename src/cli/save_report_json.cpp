@@ -68,8 +68,11 @@ ordered_json SaveReportJson(const writer::SaveReport& report) {
   ordered_json tables = ordered_json::array();
   for (const auto& table : report.tables) tables.push_back(Table(table));
   json["tables"] = tables;
+  ordered_json orphans = ordered_json::object();
+  for (const auto& [name, rows] : report.relationshipOrphanRows) orphans[ToUtf8(name)] = rows;
   json["relationships"] = {{"written", Names(report.relationshipsWritten)},
-                           {"skipped", Skipped(report.relationshipsSkipped)}};
+                           {"skipped", Skipped(report.relationshipsSkipped)},
+                           {"orphanRows", orphans}};
   json["queries"] = {{"written", Names(report.queriesWritten)},
                      {"skipped", Skipped(report.queriesSkipped)}};
   return json;

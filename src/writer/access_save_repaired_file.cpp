@@ -43,6 +43,7 @@ bool CAccessSaveRepairedFile::RunSave() {
     SaveRelations();
     OrderTables();
     complete = SaveTableData();
+    if (complete) ReportOrphanRows();
   }
   complete = complete && Saving() && !engine::SavingStatus().StepBack() && Publish();
   if (!complete) {

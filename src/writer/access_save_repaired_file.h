@@ -87,6 +87,8 @@ class CAccessSaveRepairedFile {
   bool CreateDatabase();
   void CreateQuery(query::CQuery& query);
   void CreateRelationship(const dao::RelationInfo& relation);
+  // Counts, per enforced relationship created, the saved rows that break it.
+  void ReportOrphanRows();
   bool SaveRows(const model::CAccessTable& table, const SavedTable& saved, TableSaveReport& entry);
   void WriteValue(const model::CAccessTable& table, const SavedTable& saved, int position,
                   const std::u16string& text, TableSaveReport& entry);
@@ -110,6 +112,7 @@ class CAccessSaveRepairedFile {
   model::CDataFileReader dataFile_;
   CAccessRelationTablesList relationTables_;
   CAccessRelationReferenceTableList referenceTables_;
+  std::vector<dao::RelationInfo> enforcedRelations_;  // as recovered
   std::filesystem::path buildPath_;
   std::map<const model::CAccessTable*, SavedTable> savedTables_;
   std::unordered_set<std::u16string> usedTableNames_;  // folded

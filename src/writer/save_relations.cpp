@@ -8,6 +8,7 @@
 #include "format/unicode.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/object_names.h"
+#include "writer/relationship_orphans.h"
 #include "writer/relationship_rows.h"
 #include "writer/save_status.h"
 
@@ -58,6 +59,7 @@ bool CopyBytes(std::FILE* from, uint64_t offset, uint64_t length, std::FILE* to)
 
 bool CAccessSaveRepairedFile::SaveRelations() {
   relationTables_.clear();
+  enforcedRelations_.clear();
   referenceTables_ = {};
   model::CAccessTable* table = model ? FindTableNamed(*model, u"MSysRelationships") : nullptr;
   if (!table || table->tableDefInfo.rowCount == 0) return true;
@@ -136,6 +138,7 @@ void CAccessSaveRepairedFile::CreateRelationship(const dao::RelationInfo& relati
     return;
   }
   report_.relationshipsWritten.push_back(relation.name);
+  if (!(relation.attributes & dao::kDbRelationDontEnforce)) enforcedRelations_.push_back(relation);
   if (OrdersTables(relation.attributes))
     relationTables_.push_front({relation.attributes, relation.foreignTable, relation.table});
 }
@@ -185,6 +188,12 @@ void CAccessSaveRepairedFile::SortRelationshipRows(const model::CAccessTable& ta
   if (to && std::fclose(to) != 0) copied = false;
   if (copied) std::filesystem::rename(regrouped, path, ignored);
   std::filesystem::remove(regrouped, ignored);
+}
+
+void CAccessSaveRepairedFile::ReportOrphanRows() {
+  for (const auto& relation : enforcedRelations_)
+    if (const uint64_t orphans = CountOrphanRows(*model, relation))
+      report_.relationshipOrphanRows[relation.name] = orphans;
 }
 
 void CAccessSaveRepairedFile::OrderTables() {

@@ -49,6 +49,9 @@ struct SaveReport {
   std::vector<TableSaveReport> tables;
   std::vector<std::u16string> relationshipsWritten;
   std::vector<SkippedItem> relationshipsSkipped;
+  // Enforced relationships that saved rows break, with the number of rows
+  // that refer to no row of the referenced table.
+  std::map<std::u16string, uint64_t> relationshipOrphanRows;
   std::vector<std::u16string> queriesWritten;
   std::vector<SkippedItem> queriesSkipped;
 

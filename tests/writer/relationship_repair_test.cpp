@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -170,6 +172,49 @@ void ExpectForeignKeyPairs(const fs::path& file) {
   }
 }
 
+// Per enforced relationship, the rows of the source that refer to no row of
+// the referenced table, counted on the independent reader's rows.
+std::map<std::u16string, uint64_t> OrphanRowsInTruth(const json& truth) {
+  auto table = [&](const json& name) -> const json& {
+    for (const json& t : truth["tables"])
+      if (t["name"] == name) return t;
+    throw std::runtime_error("no table " + name.get<std::string>());
+  };
+  auto keyOf = [](const json& t, const json& row, const std::vector<std::string>& columns) {
+    std::string key;
+    for (const auto& column : columns) {
+      size_t at = 0;
+      while (t.at("columns").at(at).at("name") != column) ++at;
+      if (row.at(at).is_null()) return std::string();
+      std::string value = row.at(at).dump();
+      for (char& c : value) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      key += value + '\x1F';
+    }
+    return key;
+  };
+  std::map<std::u16string, uint64_t> orphans;
+  for (const json& relation : truth["relationships"]) {
+    if (relation["system"].get<bool>() || !relation["referentialIntegrity"].get<bool>()) continue;
+    std::vector<std::string> primaryColumns, foreignColumns;
+    for (const json& pair : relation["columns"]) {
+      primaryColumns.push_back(pair["primaryColumn"]);
+      foreignColumns.push_back(pair["foreignColumn"]);
+    }
+    const json& primary = table(relation["primaryTable"]);
+    const json& foreign = table(relation["foreignTable"]);
+    if (!primary.contains("rows") || !foreign.contains("rows")) continue;  // not dumped
+    std::set<std::string> keys;
+    for (const json& row : primary["rows"]) keys.insert(keyOf(primary, row, primaryColumns));
+    uint64_t count = 0;
+    for (const json& row : foreign["rows"]) {
+      const std::string key = keyOf(foreign, row, foreignColumns);
+      count += !key.empty() && !keys.count(key);
+    }
+    if (count) orphans[FromUtf8(relation["name"].get<std::string>())] = count;
+  }
+  return orphans;
+}
+
 class RelationshipRepair : public testing::TestWithParam<fs::path> {};
 
 TEST_P(RelationshipRepair, EveryRelationshipComesBackWithItsAttributesAndFieldPairs) {
@@ -184,6 +229,7 @@ TEST_P(RelationshipRepair, EveryRelationshipComesBackWithItsAttributesAndFieldPa
   ASSERT_FALSE(expected.empty());
 
   EXPECT_EQ(ReadByOurScanner(output), expected);
+  EXPECT_EQ(report.relationshipOrphanRows, OrphanRowsInTruth(truth));
   ExpectForeignKeyPairs(output);
   EXPECT_FALSE(MdbTables(output).empty());
   if (!MdbReaderAvailable()) GTEST_SKIP() << "mdb-reader is not installed";
