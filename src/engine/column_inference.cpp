@@ -114,8 +114,10 @@ class RowSurvey {
 
   // The second look, with the shape decided: fixed areas, null-mask bits, variable values.
   void Record(Bytes row) {
+    // A row too short to hold its own column count tells nothing of the fixed area.
     if (decoder_.Decode(row, layout_, Shape()) != format::RowProblem::kNone ||
-        (variable_ && decoder_.Fit({}, 0) == format::RowFit::kBroken))
+        (variable_ && decoder_.Fit({}, 0) == format::RowFit::kBroken) ||
+        decoder_.FixedAreaEnd() < layout_.rowColumnCountSize)
       return;
     ++rows_;
     fixedEnds_.insert(decoder_.FixedAreaEnd() - layout_.rowColumnCountSize);

@@ -135,6 +135,7 @@ RowFrame::RowFrame(const JetLayout& layout, RowShape shape, std::vector<RowColum
       columns_(std::move(columns)),
       fixedAreaLength_(size_t{shape.maxColumns} + 1, 0) {
   for (const RowColumn& column : columns_) {
+    highestColumns_ = std::max<uint16_t>(highestColumns_, static_cast<uint16_t>(column.number + 1));
     if (column.variable || column.boolean) continue;
     for (size_t count = size_t{column.number} + 1; count < fixedAreaLength_.size(); ++count)
       fixedAreaLength_[count] =
@@ -152,12 +153,9 @@ RowFit RowFrame::Fit(Bytes row) {
 // columns deleted since): a row of fewer (written before columns were added)
 // is rare, and zeros read as one such row too easily.
 std::optional<uint32_t> RowFrame::StartBefore(Bytes page, uint32_t floor, uint32_t end) {
-  uint16_t highest = 0;
-  for (const RowColumn& column : columns_)
-    highest = std::max<uint16_t>(highest, static_cast<uint16_t>(column.number + 1));
-  for (const uint16_t columns : {shape_.maxColumns, std::min(highest, shape_.maxColumns)}) {
+  for (const uint16_t columns : {shape_.maxColumns, std::min(highestColumns_, shape_.maxColumns)}) {
     if (const auto start = StartBefore(page, floor, end, columns)) return start;
-    if (highest >= shape_.maxColumns) break;
+    if (highestColumns_ >= shape_.maxColumns) break;
   }
   return std::nullopt;
 }

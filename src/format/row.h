@@ -108,6 +108,7 @@ class RowFrame {
   const JetLayout& layout_;
   RowShape shape_;
   std::vector<RowColumn> columns_;
+  uint16_t highestColumns_ = 0;  // the highest column number + 1
   // By column count: the fixed area of a row of that many columns, up to the
   // end of the last of its fixed columns.
   std::vector<size_t> fixedAreaLength_;
