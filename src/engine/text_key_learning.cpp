@@ -70,14 +70,31 @@ class IndexLearner {
         if (!page->leaf) {
           if (entry.size() >= format::kIndexChildPointerSize) queue(format::IndexChildPage(entry));
         } else if (entry.size() > format::kIndexRowPointerSize) {
-          LearnEntry(parts, entry);
+          batch_.push_back({format::IndexEntryRow(entry).page,
+                            static_cast<uint32_t>(batchBytes_.size()),
+                            static_cast<uint32_t>(entry.size())});
+          batchBytes_.insert(batchBytes_.end(), entry.begin(), entry.end());
+          if (batch_.size() == kBatchEntries) LearnBatch(parts);
         }
       }
       if (!page->leaf) queue(page->tail);
     }
+    LearnBatch(parts);
   }
 
  private:
+  // Index order visits the data pages back and forth: a batch of entries is
+  // taken in the order of their rows, so that each data page is read once.
+  void LearnBatch(const std::vector<KeyPart>& parts) {
+    std::sort(batch_.begin(), batch_.end(), [](const BatchEntry& a, const BatchEntry& b) {
+      return a.page != b.page ? a.page < b.page : a.offset < b.offset;
+    });
+    for (const BatchEntry& entry : batch_)
+      LearnEntry(parts, Bytes(batchBytes_).subspan(entry.offset, entry.length));
+    batch_.clear();
+    batchBytes_.clear();
+  }
+
   void LearnEntry(const std::vector<KeyPart>& parts, Bytes entry) {
     const format::RowPointer at = format::IndexEntryRow(entry);
     const auto row = Row(at.page, at.row);
@@ -98,18 +115,21 @@ class IndexLearner {
   // The row at `row` of data page `number` when the page belongs to the table.
   std::optional<Bytes> Row(uint32_t number, uint8_t row) {
     if (number != dataPageNumber_) {
-      dataPageNumber_ = 0;
-      if (number == 0 || number >= pageCount_ ||
-          !file_.ReadWhole(layout_.PageOffset(number), dataPage_) ||
-          !format::IsDataPage(dataPage_, layout_) ||
-          format::CDataReader::U32(dataPage_, layout_.dataPageOwnerOffset) != definitionPage_)
-        return std::nullopt;
       dataPageNumber_ = number;
+      dataPageRows_.clear();
+      if (number != 0 && number < pageCount_ &&
+          file_.ReadWhole(layout_.PageOffset(number), dataPage_) &&
+          format::IsDataPage(dataPage_, layout_) &&
+          format::CDataReader::U32(dataPage_, layout_.dataPageOwnerOffset) == definitionPage_)
+        dataPageRows_ = format::RowSlots(dataPage_, layout_);
     }
-    const auto slot = format::LocateRow(dataPage_, layout_, row);
-    if (!slot || slot->moved) return std::nullopt;
-    return slot->Of(dataPage_);
+    if (row >= dataPageRows_.size()) return std::nullopt;
+    const format::RowSlot& slot = dataPageRows_[row];
+    if (!slot.located || !slot.whole || slot.moved) return std::nullopt;
+    return slot.Of(dataPage_);
   }
+
+  static constexpr size_t kBatchEntries = 16384;
 
   CDBFileReader& file_;
   const format::JetLayout& layout_;
@@ -119,8 +139,15 @@ class IndexLearner {
   const uint32_t definitionPage_;
   const format::RowShape shape_;
   std::vector<uint8_t> page_;
+  // Leaf entries not learned from yet: the data page of each, and its bytes in batchBytes_.
+  struct BatchEntry {
+    uint32_t page, offset, length;
+  };
+  std::vector<BatchEntry> batch_;
+  std::vector<uint8_t> batchBytes_;
   std::vector<uint8_t> dataPage_;
   uint32_t dataPageNumber_ = 0;
+  std::vector<format::RowSlot> dataPageRows_;  // none when the page is not the table's
   format::RowDecoder rows_;
 };
 

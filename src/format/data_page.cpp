@@ -89,6 +89,13 @@ bool RowSlotWalker::Torn(const RowSlot& slot) const {
          page_[slot.end - 1] == 0;
 }
 
+std::vector<RowSlot> RowSlots(Bytes page, const JetLayout& layout) {
+  RowSlotWalker walker(page, layout);
+  std::vector<RowSlot> slots(walker.count());
+  for (RowSlot& slot : slots) slot = walker.Next();
+  return slots;
+}
+
 std::optional<RowSlot> LocateRow(Bytes page, const JetLayout& layout, uint32_t row,
                                  RowFrame* frame) {
   RowSlotWalker walker(page, layout, frame);

@@ -91,6 +91,10 @@ class RowSlotWalker {
   bool zerosAbove_ = false;  // the row above was not whole and begins with a zero
 };
 
+// Every row slot of a page in row order, for callers that look up many rows
+// of one page: each lookup is then no walk of the rows before it.
+std::vector<RowSlot> RowSlots(Bytes page, const JetLayout& layout);
+
 // The slot of row `row` when it is located and whole; nothing when the page is
 // not a data page or has no such row.
 std::optional<RowSlot> LocateRow(Bytes page, const JetLayout& layout, uint32_t row,
