@@ -183,7 +183,6 @@ void ReadUpdate(const SqlText& text, SqlRange statement, SavedQuery& query) {
   query.kind = QueryKind::kUpdate;
   auto& rows = query.rows;
   rows.push_back(TypeRow(QueryTypeCode::kUpdate));
-  AddOptionsRow({}, true, rows);
   AddFrom(text, NonEmpty(clauses.Get("UPDATE"), "list of tables to update"), rows);
   // Access saves an update whose SET list is still empty, so it is read too.
   const auto assignments = clauses.Get("SET");
@@ -210,7 +209,6 @@ void ReadDelete(const SqlText& text, SqlRange statement, SavedQuery& query) {
   query.kind = QueryKind::kDelete;
   auto& rows = query.rows;
   rows.push_back(TypeRow(QueryTypeCode::kDelete));
-  AddOptionsRow({}, true, rows);
   if (auto columns = clauses.Get("DELETE"); columns && !columns->empty())
     for (SqlRange item : text.SplitAtCommas(*columns))
       rows.push_back(ColumnRow(ReadColumn(text, item).expression, {}, {}, 0));

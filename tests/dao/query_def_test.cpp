@@ -63,17 +63,37 @@ std::u16string Text(const json& value) {
   return value.is_string() ? FromUtf8(value.get<std::string>()) : u"";
 }
 
-// The queries the builders rebuild from the rows Access wrote, by name.
-std::vector<query::RecoveredQuery> RebuiltFromTruth(const std::filesystem::path& truthFile) {
+// A query as the builders rebuild it: its kind text and SQL, and the
+// connect string of a pass-through query.
+struct Rebuilt {
+  std::u16string kind;
+  std::u16string sql;
+  std::u16string connect;
+};
+using RebuiltQueries = std::map<std::u16string, Rebuilt>;
+
+RebuiltQueries ByName(query::QueryRowList& rows,
+                      const model::CTList<model::CQuerySysObject>& catalogue) {
+  RebuiltQueries queries;
+  for (auto& recovered : query::RecoverQueries(rows, catalogue))
+    queries[recovered.name] = {recovered.kind, recovered.sql, {}};
+  return queries;
+}
+
+// The queries the builders rebuild from the rows Access wrote.
+RebuiltQueries RebuiltFromTruth(const std::filesystem::path& truthFile) {
   std::ifstream in(truthFile);
   const json dump = json::parse(in);
   query::QueryRowList rows;
   model::CTList<model::CQuerySysObject> catalogue;
+  std::map<std::u16string, std::u16string> connects;
   for (const json& saved : dump.at("queries")) {
     for (const json& raw : saved.at("rawRows")) {
       std::vector<std::u16string> values;
       for (const char* column : kRowColumns)
         values.push_back(raw.contains(column) ? Text(raw.at(column)) : u"");
+      if (saved.at("type") == "PASSTHROUGH" && raw.at("Attribute") == "1")
+        connects[Text(saved.at("name"))] = values[3];
       rows.Append(query::CQueryAttributes::FromRowValues(values).release());
     }
     auto* entry = new model::CQuerySysObject();
@@ -82,19 +102,18 @@ std::vector<query::RecoveredQuery> RebuiltFromTruth(const std::filesystem::path&
     entry->flags = kFlagsOfKind.at(saved.at("type"));
     catalogue.Append(entry);
   }
-  return query::RecoverQueries(rows, catalogue);
+  RebuiltQueries queries = ByName(rows, catalogue);
+  for (const auto& [name, connect] : connects) queries[name].connect = connect;
+  return queries;
 }
 
 // The queries our scanner finds in a file, rebuilt by the same builders.
-std::map<std::u16string, std::u16string> RebuiltFromFile(const std::filesystem::path& file) {
+RebuiltQueries RebuiltFromFile(const std::filesystem::path& file) {
   auto repair = ScanFile(file);
-  std::map<std::u16string, std::u16string> sqlByName;
-  if (!repair->model()) return sqlByName;
+  if (!repair->model()) return {};
   query::QueryRowList rows;
   query::ReadQueryRows(*repair->model(), rows);
-  for (auto& recovered : query::RecoverQueries(rows, repair->model()->queryObjectList))
-    sqlByName[recovered.name] = recovered.sql;
-  return sqlByName;
+  return ByName(rows, repair->model()->queryObjectList);
 }
 
 std::set<std::string> MdbQueryNames(const std::filesystem::path& file) {
@@ -119,25 +138,24 @@ std::vector<std::filesystem::path> TruthFilesWithQueries() {
 class QueryRoundTrip : public ::testing::TestWithParam<std::filesystem::path> {};
 
 TEST_P(QueryRoundTrip, RebuiltSqlComesBackTheSame) {
-  const auto rebuilt = RebuiltFromTruth(GetParam());
   ScratchDir scratch;
   const auto file = scratch.path() / "queries.mdb";
-  std::map<std::u16string, std::u16string> written;
+  RebuiltQueries written;
   {
     Database db;
     db.Create(file, kLocale, kDbVersion40);
-    for (const auto& recovered : rebuilt) {
-      if (recovered.sql.empty()) continue;  // a kind without a builder yet
-      SCOPED_TRACE(ToUtf8(recovered.name) + "\n" + ToUtf8(recovered.sql));
+    for (const auto& [name, rebuilt] : RebuiltFromTruth(GetParam())) {
+      if (rebuilt.sql.empty()) continue;  // a kind without a builder yet
+      SCOPED_TRACE(ToUtf8(name) + "\n" + ToUtf8(rebuilt.sql));
       QueryDef query(db);
-      if (IsUnreadable(GetParam(), recovered.name)) {
-        EXPECT_THROW(query.Create(recovered.name, recovered.sql), DaoException);
+      if (IsUnreadable(GetParam(), name)) {
+        EXPECT_THROW(query.Create(name, rebuilt.sql, rebuilt.connect), DaoException);
         continue;
       }
       EXPECT_NO_THROW({
-        query.Create(recovered.name, recovered.sql);
+        query.Create(name, rebuilt.sql, rebuilt.connect);
         query.Append();
-        written[recovered.name] = recovered.sql;
+        written[name] = rebuilt;
       });
       query.Close();
     }
@@ -146,11 +164,12 @@ TEST_P(QueryRoundTrip, RebuiltSqlComesBackTheSame) {
   ASSERT_FALSE(written.empty());
 
   const auto scanned = RebuiltFromFile(file);
-  for (const auto& [name, sql] : written) {
+  for (const auto& [name, rebuilt] : written) {
     SCOPED_TRACE(ToUtf8(name));
     const auto found = scanned.find(name);
     ASSERT_NE(found, scanned.end());
-    EXPECT_EQ(ToUtf8(found->second), ToUtf8(sql));
+    EXPECT_EQ(ToUtf8(found->second.kind), ToUtf8(rebuilt.kind));
+    EXPECT_EQ(ToUtf8(found->second.sql), ToUtf8(rebuilt.sql));
   }
 
   std::set<std::string> names;
@@ -174,6 +193,62 @@ std::string FixtureName(const ::testing::TestParamInfo<std::filesystem::path>& i
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, QueryRoundTrip, ::testing::ValuesIn(TruthFilesWithQueries()),
                          FixtureName);
+
+void AddQuery(Database& db, const std::u16string& name, const std::u16string& sql,
+              const std::u16string& connect = {}) {
+  QueryDef query(db);
+  query.Create(name, sql, connect);
+  query.Append();
+  query.Close();
+}
+
+TEST(QueryDef, RefusedQueriesLeaveTheDatabaseWhole) {
+  struct Refused {
+    const char* label;
+    std::u16string name;
+    std::u16string sql;
+    std::u16string connect;
+  };
+  const std::vector<Refused> refused = {
+      {"open bracket", u"Q", u"SELECT [Id FROM Orders", {}},
+      {"open parenthesis", u"Q", u"SELECT Count((Id) FROM Orders", {}},
+      {"closing parenthesis alone", u"Q", u"SELECT Id) FROM Orders", {}},
+      {"open string", u"Q", u"SELECT Id FROM Orders WHERE Code = 'a", {}},
+      {"unknown statement", u"Q", u"EXPLAIN SELECT Id FROM Orders", {}},
+      {"100 KB of text", u"Q", u"SELECT " + std::u16string(100 * 1024, u'a') + u" FROM Orders", {}},
+      {"control character", u"Q", u"SELECT Id\x01 FROM Orders", {}},
+      {"no text", u"Q", u" \r\n", {}},
+      {"clauses out of order", u"Q", u"SELECT Id FROM Orders ORDER BY Id WHERE Id > 1", {}},
+      {"a clause twice", u"Q", u"SELECT Id FROM Orders WHERE Id > 1 WHERE Id < 9", {}},
+      {"unknown parameter type", u"Q", u"PARAMETERS x Blob;\nSELECT x FROM Orders", {}},
+      {"join without ON", u"Q", u"SELECT Id FROM Orders INNER JOIN Lines", {}},
+      {"name of a table", u"orders", u"SELECT Id FROM Orders", {}},
+      {"name of a query", u"KEPT", u"SELECT Id FROM Orders", {}},
+      {"name Access refuses", u"Bad.Name", u"SELECT Id FROM Orders", {}},
+      {"pass-through with a control character", u"Q", u"SELECT 1\x02", u"ODBC;"},
+  };
+  ScratchDir scratch;
+  const auto file = scratch.path() / "refused.mdb";
+  {
+    Database db;
+    db.Create(file, kLocale, kDbVersion40);
+    MakeTable(db, u"Orders", {{u"Id", 4, 4}, {u"Code", 10, 10}});
+    AddQuery(db, u"Kept", u"SELECT Id FROM Orders");
+    for (const auto& query : refused) {
+      SCOPED_TRACE(query.label);
+      EXPECT_THROW(AddQuery(db, query.name, query.sql, query.connect), DaoException);
+    }
+    db.Close();
+    db.Open(file, false, false, "");
+    AddQuery(db, u"Later", u"SELECT Code FROM Orders");
+    db.Close();
+  }
+  const auto scanned = RebuiltFromFile(file);
+  ASSERT_EQ(scanned.size(), 2u);
+  EXPECT_EQ(scanned.at(u"Kept").sql, u"SELECT Id\nFROM [Orders]");
+  EXPECT_EQ(scanned.at(u"Later").sql, u"SELECT Code\nFROM [Orders]");
+  EXPECT_EQ(MdbQueryNames(file), (std::set<std::string>{"Kept", "Later"}));
+}
 
 }  // namespace
 }  // namespace tarvex::dao::test
