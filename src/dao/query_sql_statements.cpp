@@ -154,7 +154,7 @@ void ReadAppend(const SqlText& text, SqlRange statement, SavedQuery& query) {
     if (!text.IsParenthesised({at + 1, statement.last}))
       throw DaoException("VALUES is not followed by one list in parentheses.");
     const auto values = text.SplitAtCommas({at + 2, statement.last - 1});
-    if (values.size() != fields.size())
+    if (values.empty() || values.size() != fields.size())
       throw DaoException("VALUES does not give one value for each field appended to.");
     for (size_t i = 0; i < values.size(); ++i)
       rows.push_back(ColumnRow(text.Text(NonEmpty(values[i], "value")), {}, fields[i], 0));

@@ -40,6 +40,33 @@ size_t ClosingCharacter(std::u16string_view sql, size_t begin, char16_t close, c
   return end + 1;
 }
 
+// Access writes a derived table as "[SELECT …]. AS alias", brackets of the
+// SELECT's own names nested inside: such a bracket ends at its partner, and
+// its strings hold no brackets.
+size_t DerivedTableEnd(std::u16string_view sql, size_t begin) {
+  size_t depth = 0;
+  for (size_t i = begin; i < sql.size(); ++i) {
+    if (depth == 1 && (sql[i] == u'"' || sql[i] == u'\'')) {
+      i = StringEnd(sql, i) - 1;
+    } else if (sql[i] == u'[') {
+      ++depth;
+    } else if (sql[i] == u']' && --depth == 0) {
+      return i + 1;
+    }
+  }
+  throw DaoException("The SQL text has a [ without its closing ].");
+}
+
+bool OpensDerivedTable(std::u16string_view sql, size_t begin) {
+  static constexpr std::u16string_view kSelect = u"SELECT";
+  size_t at = begin + 1;
+  while (at < sql.size() && IsBlank(sql[at])) ++at;
+  if (sql.size() - at <= kSelect.size()) return false;
+  for (size_t i = 0; i < kSelect.size(); ++i)
+    if (FoldAscii(sql[at + i]) != kSelect[i]) return false;
+  return IsBlank(sql[at + kSelect.size()]);
+}
+
 }  // namespace
 
 void CheckQueryText(std::u16string_view sql) {
@@ -65,7 +92,9 @@ std::vector<SqlToken> TokenizeSql(std::u16string_view sql) {
     }
     SqlToken token{SqlTokenKind::kSymbol, i, i + 1, depth};
     if (c == u'[') {
-      token = {SqlTokenKind::kBracketed, i, ClosingCharacter(sql, i, u']', "a ["), depth};
+      const size_t end = OpensDerivedTable(sql, i) ? DerivedTableEnd(sql, i)
+                                                   : ClosingCharacter(sql, i, u']', "a [");
+      token = {SqlTokenKind::kBracketed, i, end, depth};
     } else if (c == u']') {
       throw DaoException("The SQL text has a ] without its opening [.");
     } else if (c == u'"' || c == u'\'') {
