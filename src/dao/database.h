@@ -133,6 +133,7 @@ class Database {
 
  private:
   friend class TableDef;
+  friend class QueryDef;
   friend class Recordset;
   DatabaseFile& file() const;
   // Changes with every Create and Open, so that a recordset can tell that the

@@ -15,6 +15,7 @@
 #include "dao/database.h"
 #include "dao/page_file.h"
 #include "dao/property_blob.h"
+#include "dao/saved_query_rows.h"
 #include "dao/table_definition.h"
 #include "dao/table_store.h"
 #include "dao/usage_map.h"
@@ -56,6 +57,9 @@ class DatabaseFile {
 
   // Creates a relationship (Database::CreateRelation says what it holds).
   void AddRelation(const RelationInfo& info);
+  // Writes a saved query's rows and its catalogue entry; throws, having
+  // written nothing, when the name is refused or taken or a row does not fit.
+  void AddQuery(const std::u16string& name, const SavedQuery& query);
 
   // Writes every change and closes the file; returns the indexes of new
   // tables it left out.

@@ -56,7 +56,9 @@ enum class QueryKind : int32_t {
 };
 
 // Bits of the kOptions row's flag in queries that select.
+inline constexpr int32_t kQueryAllFields = 0x1;  // SELECT *: no column rows
 inline constexpr int32_t kQueryDistinct = 0x2;
+inline constexpr int32_t kQueryOwnerAccess = 0x4;  // WITH OWNERACCESS OPTION
 inline constexpr int32_t kQueryDistinctRow = 0x8;
 inline constexpr int32_t kQueryTop = 0x10;  // the row count (or percentage) in name1
 inline constexpr int32_t kQueryTopPercent = 0x20;
@@ -64,6 +66,30 @@ inline constexpr int32_t kQueryTopPercent = 0x20;
 // The kOptions row's flag in a union query.
 inline constexpr int32_t kUnionAll = 1;
 inline constexpr int32_t kUnionDistinct = 3;
+// The name2 of the two input-table rows of a union, whose expressions hold
+// the SQL before and after its last UNION.
+inline constexpr char16_t kUnionFirstPart[] = u"X7YZ_____1";
+inline constexpr char16_t kUnionSecondPart[] = u"X7YZ_____2";
+
+// The flag of a kParameter row: the data type, numbered as DAO numbers them.
+enum class QueryParameterType : int32_t {
+  kValue = 0,
+  kBit = 1,
+  kByte = 2,
+  kShort = 3,
+  kLong = 4,
+  kCurrency = 5,
+  kSingle = 6,
+  kDouble = 7,
+  kDateTime = 8,
+  kBinary = 9,
+  kText = 10,
+  kLongBinary = 11,
+  kMemo = 12,
+  kGuid = 15,
+  kBigInt = 16,
+  kDecimal = 20,
+};
 
 // The flag of a kJoin row.
 enum class QueryJoin : int32_t { kInner = 1, kLeft = 2, kRight = 3 };
