@@ -29,15 +29,6 @@ struct JoinAt {
   const JoinKeyword* keyword;
 };
 
-bool StartsWithSelect(std::u16string_view text) {
-  while (!text.empty() && (text.front() == u' ' || text.front() == u'\t' || text.front() == u'\r' ||
-                           text.front() == u'\n'))
-    text.remove_prefix(1);
-  static constexpr std::u16string_view kSelect = u"SELECT";
-  return text.size() > kSelect.size() && SameNameNoCase(text.substr(0, kSelect.size()), kSelect) &&
-         (text[kSelect.size()] == u' ' || text[kSelect.size()] < 0x20);
-}
-
 bool IsNameToken(const SqlToken& token) {
   return token.kind == SqlTokenKind::kWord || token.kind == SqlTokenKind::kBracketed;
 }

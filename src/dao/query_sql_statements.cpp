@@ -22,7 +22,7 @@ SavedQueryRow ColumnRow(std::u16string expression, std::u16string alias, std::u1
       QueryRowKind::kColumn, std::move(alias), std::move(target), std::move(expression), flag, {}};
 }
 
-void Append(std::vector<SavedQueryRow>& rows, std::vector<SavedQueryRow>& more) {
+void MoveInto(std::vector<SavedQueryRow>& rows, std::vector<SavedQueryRow>& more) {
   for (auto& row : more) rows.push_back(std::move(row));
 }
 
@@ -49,8 +49,8 @@ void AddFrom(const SqlText& text, std::optional<SqlRange> from, std::vector<Save
   if (!from) return;
   FromReader reader(text);
   reader.Read(NonEmpty(from, "FROM clause"));
-  Append(rows, reader.inputs);
-  Append(rows, reader.joins);
+  MoveInto(rows, reader.inputs);
+  MoveInto(rows, reader.joins);
 }
 
 // A crosstab's PIVOT item "key In (headings)": the grouping row keeps the key,

@@ -57,17 +57,16 @@ size_t DerivedTableEnd(std::u16string_view sql, size_t begin) {
   throw DaoException("The SQL text has a [ without its closing ].");
 }
 
-bool OpensDerivedTable(std::u16string_view sql, size_t begin) {
-  static constexpr std::u16string_view kSelect = u"SELECT";
-  size_t at = begin + 1;
-  while (at < sql.size() && IsBlank(sql[at])) ++at;
-  if (sql.size() - at <= kSelect.size()) return false;
-  for (size_t i = 0; i < kSelect.size(); ++i)
-    if (FoldAscii(sql[at + i]) != kSelect[i]) return false;
-  return IsBlank(sql[at + kSelect.size()]);
-}
-
 }  // namespace
+
+bool StartsWithSelect(std::u16string_view text) {
+  static constexpr std::u16string_view kSelect = u"SELECT";
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  if (text.size() <= kSelect.size()) return false;
+  for (size_t i = 0; i < kSelect.size(); ++i)
+    if (FoldAscii(text[i]) != kSelect[i]) return false;
+  return IsBlank(text[kSelect.size()]);
+}
 
 void CheckQueryText(std::u16string_view sql) {
   if (std::all_of(sql.begin(), sql.end(), IsBlank)) throw DaoException("The SQL text is empty.");
@@ -92,8 +91,9 @@ std::vector<SqlToken> TokenizeSql(std::u16string_view sql) {
     }
     SqlToken token{SqlTokenKind::kSymbol, i, i + 1, depth};
     if (c == u'[') {
-      const size_t end = OpensDerivedTable(sql, i) ? DerivedTableEnd(sql, i)
-                                                   : ClosingCharacter(sql, i, u']', "a [");
+      const size_t end = StartsWithSelect(sql.substr(i + 1))
+                             ? DerivedTableEnd(sql, i)
+                             : ClosingCharacter(sql, i, u']', "a [");
       token = {SqlTokenKind::kBracketed, i, end, depth};
     } else if (c == u']') {
       throw DaoException("The SQL text has a ] without its opening [.");

@@ -38,6 +38,9 @@ void CheckQueryText(std::u16string_view sql);
 // quotes or parentheses that do not pair up.
 std::vector<SqlToken> TokenizeSql(std::u16string_view sql);
 
+// Whether the text, leading blanks skipped, starts with the word SELECT.
+bool StartsWithSelect(std::u16string_view text);
+
 // The longest SQL text a saved query takes, in characters.
 inline constexpr size_t kMaxQuerySqlLength = 64 * 1024;
 
