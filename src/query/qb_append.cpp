@@ -16,7 +16,7 @@ void CQBAppend::Build(const QueryRowList& rows, std::u16string& sqlOut) {
 bool CQBAppend::TakeOwnRow(const CQueryAttributes& row) {
   switch (row.Kind()) {
     case RowKind::kType:
-      targetTable_ = BracketIfBlank(row.name1);
+      targetTable_ = BracketIfNeeded(row.name1);
       return true;
     case RowKind::kColumn:
       AppendListItem(columnList_, row.expression);

@@ -6,7 +6,7 @@ namespace tarvex::query {
 
 bool CQBMakeTable::TakeOwnRow(const CQueryAttributes& row) {
   if (row.Kind() != RowKind::kType) return CQBSelect::TakeOwnRow(row);
-  targetTable_ = BracketIfBlank(row.name1);
+  targetTable_ = BracketIfNeeded(row.name1);
   return true;
 }
 

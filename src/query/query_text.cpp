@@ -1,5 +1,6 @@
 #include "query/query_text.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tarvex::query {
@@ -29,12 +30,16 @@ int32_t ParseNumber(const std::u16string& text) {
   return static_cast<int32_t>(value);
 }
 
-bool ContainsBlank(const std::u16string& text) { return text.find(u' ') != std::u16string::npos; }
-
 std::u16string Bracket(const std::u16string& text) { return u"[" + text + u"]"; }
 
-std::u16string BracketIfBlank(const std::u16string& text) {
-  return ContainsBlank(text) ? Bracket(text) : text;
+std::u16string BracketIfNeeded(const std::u16string& text) {
+  const auto plain = [](char16_t c) {
+    return c >= 0x80 || c == u'_' || (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') ||
+           (c >= u'A' && c <= u'Z');
+  };
+  const bool needed = !text.empty() && ((text[0] >= u'0' && text[0] <= u'9') ||
+                                        !std::all_of(text.begin(), text.end(), plain));
+  return needed ? Bracket(text) : text;
 }
 
 void AppendListItem(std::u16string& list, const std::u16string& item) {

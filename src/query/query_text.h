@@ -14,13 +14,12 @@ inline constexpr char16_t kNewLine[] = u"\n";
 // Values beyond the 32-bit range are clamped instead of overflowing.
 int32_t ParseNumber(const std::u16string& text);
 
-bool ContainsBlank(const std::u16string& text);
-
 // "[" + text + "]".
 std::u16string Bracket(const std::u16string& text);
 
-// Brackets only names that hold a blank; other names pass unchanged.
-std::u16string BracketIfBlank(const std::u16string& text);
+// Brackets only names a reader could not take bare: those that begin with a
+// digit or hold anything but letters, digits and "_"; other names pass unchanged.
+std::u16string BracketIfNeeded(const std::u16string& text);
 
 // Appends `item` to a comma-separated list: ", " goes between items.
 void AppendListItem(std::u16string& list, const std::u16string& item);

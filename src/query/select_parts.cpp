@@ -22,7 +22,7 @@ bool IsDigits(const std::u16string& text) {
 // The table an input-table row reads: its name, or the SELECT of a derived table.
 std::u16string InputTableTerm(const CQueryAttributes& row, bool alwaysBracket) {
   if (row.name1.empty() && !row.expression.empty()) return u"(" + row.expression + u")";
-  return alwaysBracket ? Bracket(row.name1) : BracketIfBlank(row.name1);
+  return alwaysBracket ? Bracket(row.name1) : BracketIfNeeded(row.name1);
 }
 
 }  // namespace
@@ -77,7 +77,7 @@ void CSelectParts::SetOptions(const CQueryAttributes& row) {
 
 void CSelectParts::AddInputTable(const CQueryAttributes& row) {
   std::u16string item = InputTableTerm(row, true);
-  if (!row.name2.empty()) item += u" AS " + BracketIfBlank(row.name2);
+  if (!row.name2.empty()) item += u" AS " + BracketIfNeeded(row.name2);
   inputs_.push_back({row.name2.empty() ? row.name1 : row.name2, item});
 }
 
@@ -173,11 +173,11 @@ std::u16string CSelectParts::ResolveOnFirstSight(const std::u16string& name) {
 }
 
 // A name that is an input table's alias becomes "table AS alias"; any other name
-// stands as it is. Here only names with blanks are bracketed.
+// stands as it is. Only names a reader could not take bare are bracketed.
 std::u16string CSelectParts::ResolveTableReference(const std::u16string& name) const {
   auto table = tableOfAlias_.find(name);
-  if (table == tableOfAlias_.end()) return BracketIfBlank(name);
-  return table->second + u" AS " + BracketIfBlank(name);
+  if (table == tableOfAlias_.end()) return BracketIfNeeded(name);
+  return table->second + u" AS " + BracketIfNeeded(name);
 }
 
 }  // namespace tarvex::query

@@ -1,6 +1,7 @@
 // The save's engine calls on the dao library.
 #include <optional>
 
+#include "dao/query_def.h"
 #include "dao/recordset.h"
 #include "dao/table_def.h"
 #include "writer/database_engine.h"
@@ -43,13 +44,16 @@ class CDaoEngine final : public CDatabaseEngine {
 
   void CreateRelation(const dao::RelationInfo& info) override { database_.CreateRelation(info); }
 
-  // Saved queries come with a later version of the engine.
-  void CreateQueryDef(const std::u16string&, const std::u16string&,
-                      const std::u16string&) override {
-    throw dao::DaoException("Saved queries are not written yet.");
+  void CreateQueryDef(const std::u16string& name, const std::u16string& sql,
+                      const std::u16string& connect) override {
+    queryDef_.emplace(database_);
+    queryDef_->Create(name, sql, connect);
   }
-  void AppendQueryDef() override {}
-  void CloseQueryDef() override {}
+  void AppendQueryDef() override { QueryDef().Append(); }
+  void CloseQueryDef() override {
+    if (queryDef_) queryDef_->Close();
+    queryDef_.reset();
+  }
 
   void OpenRecordset(const std::u16string& sql) override {
     recordset_.emplace(database_);
@@ -73,6 +77,10 @@ class CDaoEngine final : public CDatabaseEngine {
     if (!tableDef_) throw dao::DaoException("No table definition has been created.");
     return *tableDef_;
   }
+  dao::QueryDef& QueryDef() {
+    if (!queryDef_) throw dao::DaoException("No query definition has been created.");
+    return *queryDef_;
+  }
   dao::Recordset& Recordset() {
     if (!recordset_) throw dao::DaoException("The recordset is not open.");
     return *recordset_;
@@ -81,6 +89,7 @@ class CDaoEngine final : public CDatabaseEngine {
   dao::Database database_;
   format::TextKeyCodes textKeyCodes_;
   std::optional<dao::TableDef> tableDef_;
+  std::optional<dao::QueryDef> queryDef_;
   std::optional<dao::Recordset> recordset_;
 };
 

@@ -137,15 +137,28 @@ MdbExport MdbExportTable(const std::filesystem::path& file, const std::string& t
   return result;
 }
 
-std::vector<std::string> MdbTables(const std::filesystem::path& file) {
+namespace {
+
+// The lines a listing tool prints, one name each.
+std::vector<std::string> ListedNames(const std::string& tool, const std::filesystem::path& file) {
   int code = 0;
-  std::string out = RunCommand("mdb-tables -1 " + Quote(file.string()) + " 2>&1", code);
-  if (code != 0) throw std::runtime_error("mdb-tables failed: " + out);
+  std::string out = RunCommand(tool + " -1 " + Quote(file.string()) + " 2>&1", code);
+  if (code != 0) throw std::runtime_error(tool + " failed: " + out);
   std::vector<std::string> names;
   std::istringstream lines(out);
   for (std::string line; std::getline(lines, line);)
     if (!line.empty()) names.push_back(line);
   return names;
+}
+
+}  // namespace
+
+std::vector<std::string> MdbTables(const std::filesystem::path& file) {
+  return ListedNames("mdb-tables", file);
+}
+
+std::vector<std::string> MdbQueries(const std::filesystem::path& file) {
+  return ListedNames("mdb-queries -L", file);
 }
 
 }  // namespace tarvex::test

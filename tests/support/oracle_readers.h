@@ -35,5 +35,7 @@ struct MdbExport {
 MdbExport MdbExportTable(const std::filesystem::path& file, const std::string& table);
 // mdb-tables' list of user tables.
 std::vector<std::string> MdbTables(const std::filesystem::path& file);
+// mdb-queries' list of saved queries.
+std::vector<std::string> MdbQueries(const std::filesystem::path& file);
 
 }  // namespace tarvex::test
