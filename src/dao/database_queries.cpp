@@ -19,18 +19,13 @@ namespace {
 
 using format::ToUtf8;
 
-// The columns of MSysQueries by meaning, looked up by name: a file Access
-// made need not number them as this engine does.
+// The columns of MSysQueries by meaning.
 struct QueryColumns {
   size_t objectId, attribute, order, name1, name2, expression, flag, lvExtra;
 };
 
 QueryColumns FindQueryColumns(const TableDefinition& d) {
-  auto at = [&](const char16_t* name) {
-    for (size_t i = 0; i < d.columns.size(); ++i)
-      if (d.columns[i].name == name) return i;
-    throw DaoException("MSysQueries lacks its column '" + ToUtf8(name) + "'.");
-  };
+  auto at = [&](const char16_t* name) { return SystemColumn(d, SystemTable::kQueries, name); };
   return {at(u"ObjectId"), at(u"Attribute"),  at(u"Order"), at(u"Name1"),
           at(u"Name2"),    at(u"Expression"), at(u"Flag"),  at(u"LvExtra")};
 }

@@ -2,9 +2,11 @@
 
 #include <initializer_list>
 
+#include "dao/dao_exception.h"
 #include "dao/field_type.h"
 #include "format/jet_layout.h"
 #include "format/table_definition_catalogue.h"
+#include "format/unicode.h"
 
 namespace tarvex::dao {
 namespace {
@@ -74,6 +76,13 @@ std::u16string SystemTableName(SystemTable table) {
       return u"MSysRelationships";
   }
   return {};
+}
+
+size_t SystemColumn(const TableDefinition& definition, SystemTable table, const char16_t* name) {
+  for (size_t i = 0; i < definition.columns.size(); ++i)
+    if (definition.columns[i].name == name) return i;
+  throw DaoException(format::ToUtf8(SystemTableName(table)) + " lacks its column '" +
+                     format::ToUtf8(name) + "'.");
 }
 
 TableDefinition SystemTableDefinition(SystemTable table) {

@@ -17,6 +17,11 @@ std::u16string SystemTableName(SystemTable table);
 // The definition without usage maps and index roots (the caller places them).
 TableDefinition SystemTableDefinition(SystemTable table);
 
+// The position of the column `name` in `definition`, the system table
+// `table`; throws when it has none. Files Access made need not number the
+// columns of a system table as this engine does.
+size_t SystemColumn(const TableDefinition& definition, SystemTable table, const char16_t* name);
+
 // Column positions in MSysObjects and MSysACEs, as defined above.
 namespace objects_column {
 inline constexpr size_t kId = 0, kParentId = 1, kName = 2, kType = 3, kDateCreate = 4,

@@ -61,6 +61,15 @@ bool CAccessSaveRepairedFile::OpenTableDataFile(uint64_t tableDefOffset) {
   return false;
 }
 
+void CAccessSaveRepairedFile::ReadRowTexts(int columnCount, std::vector<std::u16string>& values) {
+  values.clear();
+  for (int position = 0; position < columnCount; ++position) {
+    const model::RecordKind kind = dataFile_.ReadRecord(text_);
+    if (kind == model::RecordKind::kEnd || kind == model::RecordKind::kRowEnd) break;
+    values.push_back(text_);
+  }
+}
+
 bool CAccessSaveRepairedFile::OpenDatabase() {
   try {
     database_->OpenDatabase(buildPath_);

@@ -64,6 +64,10 @@ class CAccessSaveRepairedFile {
   bool SaveTableData();
   // Opens the table data file of the table defined at `tableDefOffset` in dataFile.
   bool OpenTableDataFile(uint64_t tableDefOffset);
+  // Reads the next row of dataFile into `values`: up to `columnCount` value
+  // texts (a null as the empty text), fewer where a row end or the file's end
+  // cuts it short.
+  void ReadRowTexts(int columnCount, std::vector<std::u16string>& values);
 
   const SaveReport& report() const { return report_; }
   const CAccessRelationTablesList& relationTables() const { return relationTables_; }
@@ -117,6 +121,7 @@ class CAccessSaveRepairedFile {
   std::map<const model::CAccessTable*, SavedTable> savedTables_;
   std::unordered_set<std::u16string> usedTableNames_;  // folded
   std::vector<uint8_t> oleBytes_;
+  std::u16string text_;          // the value text ReadRowTexts reads into
   std::u16string preparedText_;  // a value text the row step changed, kept for its room
   SaveReport report_;
 };

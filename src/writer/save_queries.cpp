@@ -56,15 +56,9 @@ bool CAccessSaveRepairedFile::SaveQueries() {
   if (!OpenTableDataFile(table->tableDefOffset)) return false;
   query::QueryRowList rows;
   std::vector<std::u16string> values;
-  std::u16string text;
   while (columnCount > 0 && !dataFile_.AtEnd()) {
     progress.Step();
-    values.clear();
-    for (int position = 0; position < columnCount; ++position) {
-      const model::RecordKind kind = dataFile_.ReadRecord(text);
-      if (kind == model::RecordKind::kEnd || kind == model::RecordKind::kRowEnd) break;
-      values.push_back(text);
-    }
+    ReadRowTexts(columnCount, values);
     rows.Append(query::CQueryAttributes::FromRowValues(values).release());
     if (!Saving()) {
       dataFile_.Close();

@@ -81,15 +81,9 @@ bool CAccessSaveRepairedFile::SaveRelations() {
   }
   CRelationshipAssembler assembler(PositionsIn(*table));
   std::vector<std::u16string> values;
-  std::u16string text;
   while (columnCount > 0 && !dataFile_.AtEnd()) {
     progress.Step();
-    values.clear();
-    for (int position = 0; position < columnCount; ++position) {
-      const model::RecordKind kind = dataFile_.ReadRecord(text);
-      if (kind == model::RecordKind::kEnd || kind == model::RecordKind::kRowEnd) break;
-      values.push_back(text);
-    }
+    ReadRowTexts(columnCount, values);
     if (!Saving()) {
       dataFile_.Close();
       CloseDatabase();
