@@ -82,6 +82,30 @@ TEST(StartDialog, RefusesWhatCannotStartARepair) {
   EXPECT_EQ(t.window->page(), Page::kMode);
 }
 
+// The mode page's own Start chooses the damaged file and starts at once.
+TEST(StartRepair, TheModePageTakesOnlyAccessFiles) {
+  TestWindow t;
+  QPushButton* start = nullptr;
+  for (auto* button : t.window->findChildren<QPushButton*>())
+    if (button->text() == "Start" && button->isVisible()) start = button;
+  ASSERT_TRUE(start);
+  t.prompts.fileToOpen = "/tmp/notes.txt";
+  start->click();
+  EXPECT_EQ(t.window->page(), Page::kMode);
+  t.prompts.fileToOpen = Fixture("jet4_northwind2000.mdb");
+  start->click();
+  EXPECT_EQ(t.window->page(), Page::kRepairing);
+  EXPECT_TRUE(t.WaitForPage(Page::kPreview));
+}
+
+TEST(StartRepair, TemplateModeTakesTheDefinitionsFromTheTemplate) {
+  TestWindow t;
+  const QString file = Fixture("jet4_northwind2000.mdb");
+  ASSERT_TRUE(t.window->StartRepair({file, file, true}));
+  ASSERT_TRUE(t.WaitForPage(Page::kPreview));
+  EXPECT_GT(t.window->tablesPane()->tableList()->count(), 5);
+}
+
 TEST(StartRepair, AFileThatCannotBeReadGoesBackToThePrompt) {
   TestWindow t;
   EXPECT_FALSE(t.window->StartRepair({"/nonexistent/damaged.mdb", {}, false}));
