@@ -9,8 +9,8 @@ namespace tarvex::shell {
 
 class SingleInstanceLock {
  public:
-  // Takes the lock on `lockFile`; nothing when another process holds it (or
-  // the file cannot be made: then nothing guards the instance, so none starts).
+  // Takes the lock on `lockFile`; nothing when another process holds it. When
+  // the file cannot be made at all the instance runs unguarded rather than not at all.
   static std::optional<SingleInstanceLock> Acquire(const std::filesystem::path& lockFile);
 
   SingleInstanceLock(SingleInstanceLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }

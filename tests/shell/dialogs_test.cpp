@@ -77,6 +77,8 @@ TEST(SingleInstance, ASecondInstanceIsToldTheFirstRuns) {
   auto shell = shell::OpenShell(lockFile, options);
   ASSERT_TRUE(shell);
   EXPECT_TRUE(shell->window);
+  // A lock file that cannot be made guards nothing, and stops nobody.
+  EXPECT_TRUE(shell::SingleInstanceLock::Acquire(dir.path() / "missing" / "instance.lock"));
 }
 
 TEST(RecentFiles, KeepsTheLastFourNewestFirst) {
