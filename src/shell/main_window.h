@@ -38,6 +38,8 @@ class MainWindow : public QMainWindow {
   QAction* stopAction() const { return stopAction_; }
   QAction* saveAction() const { return saveAction_; }
   RecoveredTablesPane* tablesPane() const { return tablesPane_; }
+  // The running log of the repair or save, as pages 2 and 4 show it.
+  QPlainTextEdit* logView() const { return log_; }
   const QString& filePrefix() const { return filePrefix_; }
   // The summary of the last save, as the done page shows it.
   QString saveSummary() const;

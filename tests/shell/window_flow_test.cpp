@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -154,6 +155,9 @@ TEST(WindowFlow, RepairsPreviewsAndSavesARealFile) {
   EXPECT_TRUE((ToolbarOf(*t.window) == Toolbar{true, false, true}));
   EXPECT_TRUE(t.window->saveSummary().contains("Customers: 91 rows recovered"));
   EXPECT_TRUE(t.window->saveSummary().contains("Repaired database: " + output));
+  // The log view followed the save's log to its end.
+  const QString log = t.window->logView()->toPlainText();
+  EXPECT_TRUE(log.contains("Location: \n" + output)) << log.toStdString();
 
   const auto written = MdbTables(output.toStdString());
   for (const char* name : {"Customers", "Orders", "Products"})
