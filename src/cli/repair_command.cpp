@@ -12,6 +12,7 @@
 #include "model/repair_log.h"
 #include "writer/mt_file_save.h"
 #include "writer/output_naming.h"
+#include "writer/save_summary.h"
 
 namespace tarvex::cli {
 namespace {
@@ -62,34 +63,6 @@ bool WriteReport(const fs::path& path, const writer::SaveReport& report) {
   return false;
 }
 
-void PrintSummary(const writer::SaveReport& report) {
-  for (const auto& table : report.tables) {
-    std::cout << format::ToUtf8(table.name) << ": " << table.rowsRecovered << " rows recovered"
-              << model::LossNote(table.losses) << ", " << table.rowsWritten << " written";
-    if (table.savedName.empty()) std::cout << " (not created: " << table.problem << ")";
-    if (table.rowsRefused.count)
-      std::cout << ", " << table.rowsRefused.count << " refused (" << table.rowsInRefusedTable
-                << " kept in '" << format::ToUtf8(table.refusedTable) << "')";
-    std::cout << "\n";
-  }
-  size_t fields = 0, indexes = 0;
-  for (const auto& table : report.tables) {
-    fields += table.fieldsNotCreated.size();
-    indexes += table.indexesNotCreated.size();
-  }
-  std::cout << report.tables.size() << " tables, " << report.RowsRecovered() << " rows recovered, "
-            << report.RowsWritten() << " rows written, " << report.ValuesRefused()
-            << " values refused\n";
-  if (fields || indexes || !report.relationshipsSkipped.empty() || !report.queriesSkipped.empty())
-    std::cout << "Not written: " << fields << " fields, " << indexes << " indexes, "
-              << report.relationshipsSkipped.size() << " relationships, "
-              << report.queriesSkipped.size() << " queries\n";
-  for (const auto& [name, rows] : report.relationshipOrphanRows)
-    std::cout << "Relationship '" << format::ToUtf8(name) << "': " << rows
-              << " rows refer to no row of the referenced table\n";
-  std::cout << "Repaired database: " << report.outputPath.string() << "\n";
-}
-
 }  // namespace
 
 int RunRepair(const RepairOptions& options, bool terminal) {
@@ -123,7 +96,7 @@ int RunRepair(const RepairOptions& options, bool terminal) {
     std::cerr << "tarvex: the database could not be saved: " << report.failure << "\n";
     return kExitFailure;
   }
-  PrintSummary(report);
+  std::cout << writer::SaveSummaryText(report);
   const bool rowsKept = !ReportRowsNotKept(*manager.lastResult()->model());
   return reported && rowsKept ? kExitOk : kExitFailure;
 }

@@ -8,8 +8,7 @@
 #include <thread>
 
 #include "cli/interrupt.h"
-#include "engine/db_file_reader.h"
-#include "engine/jet_page_probe.h"
+#include "engine/input_check.h"
 #include "engine/job_status.h"
 #include "engine/process_manager.h"
 #include "format/unicode.h"
@@ -69,11 +68,7 @@ void MonitorJob(const std::function<bool()>& running, const std::function<void()
 }
 
 std::optional<std::string> CheckReadable(const std::filesystem::path& path) {
-  engine::CDBFileReader reader;
-  model::CErrorHandler error;
-  if (!reader.Open(path, error)) return path.string() + ": " + format::ToUtf8(error.Message());
-  if (!engine::HasJetPage(path))
-    return path.string() + ": not an Access database: no page of it is a Jet page";
+  if (auto reason = engine::WhyNotRepairable(path)) return path.string() + ": " + *reason;
   return std::nullopt;
 }
 

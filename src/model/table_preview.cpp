@@ -67,24 +67,45 @@ std::u16string PreviewCellText(const CAccessTable& table, int position,
   }
 }
 
+std::vector<std::u16string> PreviewHeader(const CAccessTable& table) {
+  return HeaderTexts(table.columnList);
+}
+
+bool CTablePreviewReader::Open() {
+  reader_.SetPath(table_.DataFilePath());
+  finished_ = table_.columnList.count() == 0 || !reader_.Open();
+  return !finished_;
+}
+
+bool CTablePreviewReader::NextRow(TablePreviewRow& row,
+                                  const std::function<bool()>& stopRequested) {
+  if (finished_ || reader_.AtEnd() || stopRequested()) {
+    finished_ = finished_ || reader_.AtEnd();
+    return false;
+  }
+  const int columnCount = table_.columnList.count();
+  row.index = nextIndex_++;
+  row.cells.assign(static_cast<size_t>(columnCount), std::u16string());
+  int read = 0;
+  while (read < columnCount && !stopRequested() && reader_.ReadTextRecord(value_)) {
+    row.cells[static_cast<size_t>(read)] = PreviewCellText(table_, read, value_);
+    ++read;
+  }
+  row.complete = read == columnCount;
+  // A row cut short (by the file's end or a damaged record) ends the reading.
+  if (!row.complete) finished_ = true;
+  return read > 0;
+}
+
 void PreviewTable(const CAccessTable& table, const std::function<bool()>& stopRequested,
                   const TablePreviewCallbacks& callbacks) {
   if (stopRequested()) return;
-  if (callbacks.header) callbacks.header(HeaderTexts(table.columnList));
-  const int columnCount = table.columnList.count();
-  CDataFileReader reader(table.DataFilePath());
-  if (columnCount == 0 || !reader.Open()) return;
+  if (callbacks.header) callbacks.header(PreviewHeader(table));
+  CTablePreviewReader reader(table);
+  if (!reader.Open()) return;
   TablePreviewRow row;
-  std::u16string value;
-  for (row.index = 0; !reader.AtEnd() && !stopRequested(); ++row.index) {
-    row.cells.assign(static_cast<size_t>(columnCount), std::u16string());
-    int read = 0;
-    while (read < columnCount && !stopRequested() && reader.ReadTextRecord(value)) {
-      row.cells[static_cast<size_t>(read)] = PreviewCellText(table, read, value);
-      ++read;
-    }
-    row.complete = read == columnCount;
-    if (read > 0 && callbacks.row) callbacks.row(row);
+  while (reader.NextRow(row, stopRequested)) {
+    if (callbacks.row) callbacks.row(row);
     if (!row.complete) return;
   }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/access_table.h"
+#include "model/table_data_file.h"
 
 namespace tarvex::model {
 
@@ -23,6 +24,32 @@ struct TablePreviewRow {
 struct TablePreviewCallbacks {
   std::function<void(const std::vector<std::u16string>& columnNames)> header;
   std::function<void(const TablePreviewRow& row)> row;
+};
+
+// The column names a preview shows as its header.
+std::vector<std::u16string> PreviewHeader(const CAccessTable& table);
+
+// Reads a table's preview rows one at a time, so that a caller can stop after
+// any row and go on later (the window fetches rows as they are scrolled to).
+class CTablePreviewReader {
+ public:
+  explicit CTablePreviewReader(const CAccessTable& table) : table_(table) {}
+  // Opens the table's data file; false when there is nothing to read (no
+  // columns, or the file does not open).
+  bool Open();
+  // Reads the next row into `row`. False when no value of a row could be read:
+  // at the end, after a row cut short, or when `stopRequested` answered true
+  // before the first value.
+  bool NextRow(TablePreviewRow& row, const std::function<bool()>& stopRequested);
+  // True once no further row can come.
+  bool Finished() const { return finished_; }
+
+ private:
+  const CAccessTable& table_;
+  CDataFileReader reader_;
+  std::u16string value_;
+  int nextIndex_ = 0;
+  bool finished_ = true;
 };
 
 // Yields the header (unless a stop is already requested), then the rows of the
