@@ -4,12 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev qt6-base-dev)
-# run: what the repair demo needs to show its result, and a display server for the window
-# on a machine without one (scripts/screenshots.sh).
-[[ "${1:-}" == "run" ]] && packages+=(mdbtools xvfb xauth)
+packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
+# run: what the repair demo needs to show its result.
+[[ "${1:-}" == "run" ]] && packages+=(mdbtools)
+# gui: the window, and a display server for a machine without one (scripts/screenshots.sh).
+[[ "${1:-}" == "gui" ]] && packages+=(qt6-base-dev xvfb xauth)
 if [[ "${1:-}" == "test" ]]; then
-  packages+=(libgtest-dev googletest mdbtools libsqlite3-dev libbenchmark-dev)
+  packages+=(qt6-base-dev libgtest-dev googletest mdbtools libsqlite3-dev libbenchmark-dev)
   # A machine may carry its own Node.js (with npm inside); Debian's npm conflicts with it.
   command -v node >/dev/null || packages+=(nodejs)
   command -v npm >/dev/null || packages+=(npm)

@@ -8,7 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 healthy="${1:-$root/../shared/fixtures/real/jet4_northwind2000.mdb}"
 "$root/scripts/install-deps.sh" run >&2
-"$root/scripts/build.sh" "$root/build/run" -DTARVEX_BUILD_TESTS=OFF >&2
+"$root/scripts/build.sh" "$root/build/run" -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_SHELL=OFF >&2
 
 demo="$root/build/repair-demo"
 rm -rf "$demo"

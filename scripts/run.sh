@@ -4,10 +4,13 @@
 # run.sh gui [FILE]: starts the window instead (with FILE, its repair starts at once).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/install-deps.sh" >&2
-"$root/scripts/build.sh" "$root/build/run" -DTARVEX_BUILD_TESTS=OFF >&2
 if [[ "${1:-}" == "gui" ]]; then
   shift
+  "$root/scripts/install-deps.sh" gui >&2
+  "$root/scripts/build.sh" "$root/build/run" -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_SHELL=ON >&2
   exec "$root/build/run/src/shell/tarvex-gui" "$@"
 fi
+# The command line alone does not wait for the window to compile.
+"$root/scripts/install-deps.sh" >&2
+"$root/scripts/build.sh" "$root/build/run" -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_SHELL=OFF >&2
 exec "$root/build/run/src/cli/tarvex" "$@"

@@ -7,10 +7,10 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 file="${1:-$root/../shared/fixtures/real/jet4_northwind2000.mdb}"
 folder="${2:-$root/build/screenshots}"
-"$root/scripts/install-deps.sh" run >&2
+"$root/scripts/install-deps.sh" gui >&2
 gui="${TARVEX_GUI:-}"
 if [[ -z "$gui" ]]; then
-  "$root/scripts/build.sh" "$root/build/run" -DTARVEX_BUILD_TESTS=OFF >&2
+  "$root/scripts/build.sh" "$root/build/run" -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_SHELL=ON >&2
   gui="$root/build/run/src/shell/tarvex-gui"
 fi
 mkdir -p "$folder"
