@@ -103,11 +103,9 @@ bool CAccessSaveRepairedFile::SaveRelations() {
 }
 
 void CAccessSaveRepairedFile::CreateRelationship(const dao::RelationInfo& relation) {
-  if (IsSystemObjectName(relation.table) || IsSystemObjectName(relation.foreignTable)) {
-    report_.relationshipsSkipped.push_back(
-        {relation.name, "It relates system tables, which the new database has of its own."});
-    return;
-  }
+  // Relationships of system tables (the navigation pane's) go with those tables, which the new
+  // database does not copy; they are no user data, so the report does not count them as lost.
+  if (IsSystemObjectName(relation.table) || IsSystemObjectName(relation.foreignTable)) return;
   // The relationship names tables and fields as recovered; they may have been saved under other
   // names.
   dao::RelationInfo info = relation;

@@ -230,6 +230,8 @@ TEST_P(RelationshipRepair, EveryRelationshipComesBackWithItsAttributesAndFieldPa
 
   EXPECT_EQ(ReadByOurScanner(output), expected);
   EXPECT_EQ(report.relationshipOrphanRows, OrphanRowsInTruth(truth));
+  for (const auto& skipped : report.relationshipsSkipped)
+    ADD_FAILURE() << ToUtf8(skipped.name) << ": " << skipped.reason;
   ExpectForeignKeyPairs(output);
   EXPECT_FALSE(MdbTables(output).empty());
   if (!MdbReaderAvailable()) GTEST_SKIP() << "mdb-reader is not installed";
