@@ -2,7 +2,9 @@
 // The small process-wide objects through which job workers report to the
 // interface thread and through which it asks them to stop. Every value is
 // guarded on its own; no code holds two of them at once.
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -25,6 +27,11 @@ class CProgressStatus {
   void SetPosition(int position) { position_.store(position); }
   int Position() const { return position_.load(); }
   void Step() { position_.fetch_add(1); }
+  // Starts a new count of `total` items, clamped to what the counter holds.
+  void Restart(uint64_t total) {
+    SetMaximum(static_cast<int>(std::min<uint64_t>(total, INT32_MAX)));
+    SetPosition(0);
+  }
 
  private:
   std::atomic<int> maximum_{1};

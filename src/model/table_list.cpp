@@ -33,6 +33,12 @@ void CAccessTableList::Purge() {
   Reindex();
 }
 
+CAccessTable* CAccessTableList::FindNamed(std::u16string_view name) const {
+  for (const auto& table : tables_)
+    if (table->name == name) return table.get();
+  return nullptr;
+}
+
 void CAccessTableList::MoveToEnd(const std::u16string& name) {
   auto found = std::find_if(tables_.begin(), tables_.end(),
                             [&](const auto& table) { return table->name == name; });

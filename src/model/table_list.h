@@ -2,6 +2,7 @@
 // The recovered tables, in the order their definitions were found.
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -15,6 +16,8 @@ class CAccessTableList {
   CAccessTable& Append(uint64_t tableDefOffset);
   // The first table defined at that offset, or null.
   CAccessTable* Find(uint64_t tableDefOffset);
+  // The first table named exactly `name`, or null.
+  CAccessTable* FindNamed(std::u16string_view name) const;
   // Gives the table defined at `tableDefOffset` one more data page; no such table: nothing.
   void AppendDataPage(uint64_t tableDefOffset, uint64_t pageOffset);
   // Gives a data page to the table whose definition at `tableDefOffset` was

@@ -5,13 +5,7 @@
 namespace tarvex::query {
 
 void ReadQueryRows(const model::CAccessData& model, QueryRowList& rows) {
-  const model::CAccessTable* queries = nullptr;
-  for (const auto& table : model.tableList) {
-    if (table->name == u"MSysQueries") {
-      queries = table.get();
-      break;
-    }
-  }
+  const model::CAccessTable* queries = model.tableList.FindNamed(u"MSysQueries");
   if (!queries || queries->columnList.count() == 0) return;
   model::CDataFileReader reader(queries->DataFilePath());
   if (!reader.Open()) return;

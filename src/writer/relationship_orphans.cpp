@@ -9,12 +9,6 @@
 namespace tarvex::writer {
 namespace {
 
-const model::CAccessTable* TableNamed(const model::CAccessData& data, const std::u16string& name) {
-  for (const auto& table : data.tableList)
-    if (table->name == name) return table.get();
-  return nullptr;
-}
-
 // The row positions of `fields` in `table`; empty when one is missing.
 std::vector<size_t> Positions(const model::CAccessTable& table,
                               const std::vector<std::u16string>& fields) {
@@ -70,8 +64,8 @@ bool ForEachKey(const model::CAccessTable& table, const std::vector<size_t>& pos
 }  // namespace
 
 uint64_t CountOrphanRows(const model::CAccessData& data, const dao::RelationInfo& relation) {
-  const model::CAccessTable* referenced = TableNamed(data, relation.table);
-  const model::CAccessTable* referencing = TableNamed(data, relation.foreignTable);
+  const model::CAccessTable* referenced = data.tableList.FindNamed(relation.table);
+  const model::CAccessTable* referencing = data.tableList.FindNamed(relation.foreignTable);
   if (!referenced || !referencing) return 0;
   std::vector<std::u16string> names, foreignNames;
   for (const auto& pair : relation.fields) {

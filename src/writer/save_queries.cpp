@@ -15,12 +15,6 @@
 namespace tarvex::writer {
 namespace {
 
-model::CAccessTable* QueryRowsTable(model::CAccessData& data) {
-  for (const auto& table : data.tableList)
-    if (table->name == u"MSysQueries") return table.get();
-  return nullptr;
-}
-
 // A name for a query the catalogue does not name, made from a new GUID: its
 // first 32-bit part, its two 16-bit parts and the sum of its last eight bytes,
 // in upper-case hexadecimal at least two wide.
@@ -44,12 +38,10 @@ std::u16string GeneratedQueryName() {
 }  // namespace
 
 bool CAccessSaveRepairedFile::SaveQueries() {
-  model::CAccessTable* table = model ? QueryRowsTable(*model) : nullptr;
+  model::CAccessTable* table = model ? model->tableList.FindNamed(u"MSysQueries") : nullptr;
   if (!table || table->tableDefInfo.rowCount == 0) return true;
   auto& progress = engine::ProgressStatus();
-  progress.SetMaximum(
-      static_cast<int>(std::min<uint32_t>(table->tableDefInfo.rowCount, INT32_MAX)));
-  progress.SetPosition(0);
+  progress.Restart(table->tableDefInfo.rowCount);
   if (!Saving()) return true;
   Log(u"Saving queries");
   const int columnCount = table->tableDefInfo.columnCount;

@@ -30,12 +30,6 @@ RelationshipPositions PositionsIn(const model::CAccessTable& table) {
   return RelationshipPositions::Of(names, engine::SourceIsJet4());
 }
 
-model::CAccessTable* FindTableNamed(model::CAccessData& data, const std::u16string& name) {
-  for (const auto& table : data.tableList)
-    if (table->name == name) return table.get();
-  return nullptr;
-}
-
 bool OrdersTables(long attributes) {
   for (long unordered : kUnorderedRelationAttributes)
     if (attributes == unordered) return false;
@@ -61,12 +55,10 @@ bool CAccessSaveRepairedFile::SaveRelations() {
   relationTables_.clear();
   enforcedRelations_.clear();
   referenceTables_ = {};
-  model::CAccessTable* table = model ? FindTableNamed(*model, u"MSysRelationships") : nullptr;
+  model::CAccessTable* table = model ? model->tableList.FindNamed(u"MSysRelationships") : nullptr;
   if (!table || table->tableDefInfo.rowCount == 0) return true;
   auto& progress = engine::ProgressStatus();
-  progress.SetMaximum(
-      static_cast<int>(std::min<uint32_t>(table->tableDefInfo.rowCount, INT32_MAX)));
-  progress.SetPosition(0);
+  progress.Restart(table->tableDefInfo.rowCount);
   if (!OpenDatabase()) return false;
   if (!Saving()) {
     CloseDatabase();

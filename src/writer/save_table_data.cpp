@@ -34,8 +34,7 @@ bool CAccessSaveRepairedFile::SaveTableData() {
     if (!IsSystemObjectName(table->name) || table->name == u"MSysRelationships")
       rows += table->tableDefInfo.rowCount;
   auto& progress = engine::ProgressStatus();
-  progress.SetMaximum(static_cast<int>(std::min<uint64_t>(rows, INT32_MAX)));
-  progress.SetPosition(0);
+  progress.Restart(rows);
   if (!OpenDatabase()) return false;
   if (!Saving()) {
     CloseDatabase();
