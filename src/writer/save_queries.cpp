@@ -64,8 +64,7 @@ bool CAccessSaveRepairedFile::SaveQueries() {
   query::QueryList queries;
   engine.GroupRows(queries, rows);
   engine.AttachCatalogue(queries, model->queryObjectList);
-  progress.SetMaximum(queries.count());
-  progress.SetPosition(0);
+  progress.Restart(static_cast<uint64_t>(queries.count()));
   if (!OpenDatabase()) return false;
   for (query::CQuery* query = queries.head(); query && Saving(); query = query->next) {
     progress.Step();

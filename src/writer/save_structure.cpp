@@ -37,8 +37,7 @@ bool CAccessSaveRepairedFile::SaveStructure() {
     return false;
   }
   auto& progress = engine::ProgressStatus();
-  progress.SetMaximum(model->tableList.count());
-  progress.SetPosition(0);
+  progress.Restart(static_cast<uint64_t>(model->tableList.count()));
   for (const auto& table : model->tableList) {
     progress.Step();
     if (!Saving()) {
