@@ -6,7 +6,6 @@
 
 #include <set>
 
-#include "dao/dao_exception.h"
 #include "dao/index_key.h"
 #include "dao/row_codec.h"
 #include "format/data_page.h"
@@ -62,7 +61,7 @@ std::optional<Bytes> RowAt(const tarvex::test::FixturePages& file, format::RowPo
 }
 
 // The key of one column as an Access 97 engine writes it; nothing when it
-// cannot be made (a text in another sort order).
+// cannot be made (a text in a sort order without known codes).
 std::optional<Entry> KeyColumn(const format::ColumnDefinition& column, std::optional<Bytes> value,
                                bool ascending, uint16_t codePage) {
   Entry key;
@@ -112,13 +111,11 @@ TEST_P(Jet3FixtureIndexes, OurKeysEqualTheStoredOnes) {
     for (const auto& real : table.realIndexes) {
       SCOPED_TRACE("table at page " + std::to_string(number) + ", index with root " +
                    std::to_string(real.rootPage));
-      size_t entries = 0;
-      bool keyable = true;
       for (const Entry& entry : LeafEntries(file, real.rootPage)) {
         const auto row = RowAt(file, format::IndexEntryRow(entry));
         ASSERT_TRUE(row);
         ASSERT_EQ(decoder.Decode(*row, kJet3Layout, shape), format::RowProblem::kNone);
-        Bytes stored = Bytes(entry).first(entry.size() - format::kIndexRowPointerSize);
+        const Bytes stored = Bytes(entry).first(entry.size() - format::kIndexRowPointerSize);
         Entry ours;
         for (const auto& key : real.keys) {
           const auto column =
@@ -127,27 +124,20 @@ TEST_P(Jet3FixtureIndexes, OurKeysEqualTheStoredOnes) {
           const auto& place = places[static_cast<size_t>(column - table.columns.begin())];
           std::optional<Bytes> value = decoder.Value(place);
           if (place.boolean && decoder.HasValue(place.number)) value = Bytes{};
-          std::optional<Entry> part;
-          try {
-            part = KeyColumn(*column, value, key.ascending, codePage);
-          } catch (const DaoException&) {
-          }
-          keyable = keyable && part;
-          if (!part) break;
+          const auto part = KeyColumn(*column, value, key.ascending, codePage);
+          ASSERT_TRUE(part);
           ASSERT_LE(ours.size(), stored.size());
           const auto length = format::KeyColumnLength(stored.subspan(ours.size()), column->type,
                                                       key.ascending, JetVersion::kJet3);
           EXPECT_EQ(length, part->size()) << "stored " << Hex(stored);
           ours.insert(ours.end(), part->begin(), part->end());
         }
-        if (!keyable) break;
         EXPECT_EQ(Hex(ours), Hex(stored)) << "row " << Hex(*row);
-        ++entries;
+        ++compared;
       }
-      compared += keyable && entries > 0;
     }
   }
-  EXPECT_GE(compared, 2u);  // the catalogue's indexes at least
+  EXPECT_GT(compared, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Jet3, Jet3FixtureIndexes,
