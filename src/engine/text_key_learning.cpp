@@ -101,7 +101,8 @@ class IndexLearner {
     if (!row || rows_.Decode(*row, layout_, shape_) != format::RowProblem::kNone) return;
     Bytes key = entry.first(entry.size() - format::kIndexRowPointerSize);
     for (const KeyPart& part : parts) {
-      const auto length = format::KeyColumnLength(key, part.column->type, part.ascending);
+      const auto length =
+          format::KeyColumnLength(key, part.column->type, part.ascending, layout_.version);
       if (!length) return;
       if (part.learns && *length > 1) {
         const auto value = rows_.Value(RowColumnOf(*part.column, layout_));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "format/index_key_jet3.h"
 #include "format/value_text.h"
 #include "format/value_types.h"
 
@@ -314,7 +315,8 @@ std::vector<uint8_t> TextKey(std::u16string_view text, bool ascending, const Tex
   return builder.Finish(ascending);
 }
 
-std::optional<size_t> KeyColumnLength(Bytes key, uint8_t typeCode, bool ascending) {
+std::optional<size_t> KeyColumnLength(Bytes key, uint8_t typeCode, bool ascending,
+                                      JetVersion version) {
   if (key.empty()) return std::nullopt;
   const auto type = static_cast<ColumnType>(typeCode);
   std::optional<size_t> length;
@@ -322,6 +324,9 @@ std::optional<size_t> KeyColumnLength(Bytes key, uint8_t typeCode, bool ascendin
     length = 2;
   } else if (key[0] == (ascending ? kKeyAscendingNull : kKeyDescendingNull)) {
     length = 1;
+  } else if (type == ColumnType::kText && version == JetVersion::kJet3) {
+    const auto text = Jet3TextKeyLength(key.subspan(1), ascending);
+    if (text) length = 1 + *text;
   } else if (type == ColumnType::kText) {
     const auto text = AscendingKey(key.subspan(1), ascending);
     if (text) length = 1 + text->size() + (ascending ? 0 : 1);

@@ -18,6 +18,7 @@
 
 #include "format/data_reader.h"
 #include "format/general_legacy_codes.h"
+#include "format/jet_layout.h"
 
 namespace tarvex::format {
 
@@ -75,8 +76,10 @@ std::vector<uint8_t> TextKey(std::u16string_view text, bool ascending,
                              const TextKeyCodes* codes = nullptr, bool* exact = nullptr);
 
 // The length of one column of an index key at the start of `key` (flag byte
-// included) for a column of `typeCode`; nothing when its end is not in `key`
-// or the type cannot be a key column.
-std::optional<size_t> KeyColumnLength(Bytes key, uint8_t typeCode, bool ascending);
+// included) for a column of `typeCode` in an index of a `version` file (text
+// keys differ); nothing when its end is not in `key` or the type cannot be a
+// key column.
+std::optional<size_t> KeyColumnLength(Bytes key, uint8_t typeCode, bool ascending,
+                                      JetVersion version);
 
 }  // namespace tarvex::format

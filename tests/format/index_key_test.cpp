@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "format/database_header.h"
+#include "format/index_key_jet3.h"
 #include "format/value_types.h"
 
 namespace tarvex::format {
@@ -86,13 +88,23 @@ TEST(TextKeyCodes, LearnedCodesKeyOtherTexts) {
   }
 }
 
+TEST(Jet3TextKey, KeysOnlyGeneral97InCodePage1252) {
+  const Blob text = {'a', 0xE9, ' ', ' '};  // "aé" and trailing blanks, which do not count
+  EXPECT_EQ(Jet3TextKey(text, kGeneralSortOrder, 1252, true), (Blob{0x60, 0x66, 0x02, 0x40}));
+  EXPECT_EQ(Jet3TextKey(text, kGeneralSortOrder, 1252, false), (Blob{0x9F, 0x99, 0xFD, 0xBF}));
+  EXPECT_EQ(Jet3TextKey(text, kGeneralSortOrder, 1251, true), std::nullopt);
+  EXPECT_EQ(Jet3TextKey(text, 2052, 1252, true), std::nullopt);
+}
+
 TEST(KeyColumnLength, FindsTheEndOfEachKind) {
   struct Case {
     ColumnType type;
     bool ascending;
     Blob key;
     std::optional<size_t> length;
+    JetVersion version = JetVersion::kJet4;
   };
+  constexpr JetVersion kJet3 = JetVersion::kJet3;
   const std::vector<Case> cases = {
       {ColumnType::kLong, true, {0x7F, 0x80, 0, 0, 5, 0xAA}, 5},
       {ColumnType::kLong, true, {0x00, 0xAA}, 1},  // null
@@ -108,9 +120,15 @@ TEST(KeyColumnLength, FindsTheEndOfEachKind) {
       {ColumnType::kBinary, true, {0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 0x09}, std::nullopt},
       {ColumnType::kNumeric, true, Blob(18, 0x7F), 18},
       {ColumnType::kMemo, true, {0x7F, 0x4A, 0x01, 0x00}, std::nullopt},
+      {ColumnType::kText, true, {0x7F, 0x60, 0x00, 0xAA}, 3, kJet3},
+      {ColumnType::kText, true, {0x7F, 0x60, 0x66, 0x03, 0x20, 0xAA}, 5, kJet3},  // accents
+      {ColumnType::kText, false, {0x80, 0x9F, 0xFF, 0x00}, 3, kJet3},
+      {ColumnType::kText, true, {0x7F, 0x60, 0x03, 0x22}, std::nullopt, kJet3},
+      {ColumnType::kText, true, {0x7F, 0x60, 0x61}, std::nullopt, kJet3},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(KeyColumnLength(c.key, static_cast<uint8_t>(c.type), c.ascending), c.length)
+    EXPECT_EQ(KeyColumnLength(c.key, static_cast<uint8_t>(c.type), c.ascending, c.version),
+              c.length)
         << static_cast<int>(c.type) << (c.ascending ? " ascending" : " descending");
 }
 
