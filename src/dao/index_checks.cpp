@@ -66,13 +66,17 @@ void IndexChecks::KeySet::Insert(std::string key) {
     others_.insert(std::move(key));
 }
 
-IndexChecks::IndexChecks(const TableDefinition& definition, const format::TextKeyCodes* codes)
-    : definition_(definition), codes_(codes), unique_(definition.realIndexes.size()) {
+IndexChecks::IndexChecks(const TableDefinition& definition, const format::JetLayout& layout,
+                         const KeyText& text)
+    : definition_(definition),
+      layout_(layout),
+      text_(text),
+      unique_(definition.realIndexes.size()) {
   for (const auto& real : definition.realIndexes) {
     columns_.push_back(KeyColumnsOf(definition, real));
     checked_.push_back((real.flags & (format::kIndexUnique | format::kIndexRequired)) ||
                        LongestKey(definition, columns_.back()) >
-                           format::MaxIndexKeyLength(format::kJet4Layout));
+                           format::MaxIndexKeyLength(layout_));
   }
 }
 
@@ -81,8 +85,8 @@ void IndexChecks::Remember(const RowView& row) {
   for (size_t r = 0; r < columns_.size(); ++r) {
     if (!(definition_.realIndexes[r].flags & format::kIndexUnique)) continue;
     key.clear();
-    const KeyNulls nulls = AppendRowKey(key, columns_[r], codes_,
-                                        [&](const KeyColumn& c) { return KeyValue(row, c); });
+    const KeyNulls nulls =
+        AppendRowKey(key, columns_[r], text_, [&](const KeyColumn& c) { return KeyValue(row, c); });
     if (!nulls.all) unique_[r].Insert(std::string(key.begin(), key.end()));
   }
 }
@@ -95,7 +99,7 @@ std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values)
     if (!checked_[r]) continue;
     key.clear();
     const KeyNulls nulls =
-        AppendRowKey(key, columns_[r], codes_,
+        AppendRowKey(key, columns_[r], text_,
                      [&](const KeyColumn& c) -> std::optional<std::span<const uint8_t>> {
                        if (!values[c.index]) return std::nullopt;
                        return std::span<const uint8_t>(*values[c.index]);
@@ -103,7 +107,7 @@ std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values)
     // Access's own words for the records it refuses.
     if ((flags & format::kIndexRequired) && nulls.any)
       throw DaoException("Index or primary key cannot contain a Null value.");
-    if (key.size() > format::MaxIndexKeyLength(format::kJet4Layout))
+    if (key.size() > format::MaxIndexKeyLength(layout_))
       throw DaoException("The record's key is too long for an index.");
     if (!(flags & format::kIndexUnique) || nulls.all) continue;
     std::string text(key.begin(), key.end());
