@@ -20,13 +20,13 @@ namespace {
 using format::kJet3Layout;
 using format::kJet4Layout;
 
-// Constant in every Jet 4 header: the start of the masked region and the
-// bytes after it.
+// Constant in every Jet header: the start of the masked region; in Jet 4 also
+// the bytes after it.
 constexpr std::array<uint8_t, 24> kMaskedPrologue{0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
                                                   0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                                                   0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
-// Access 97 files hold 1 at 0x38 and a word of unknown meaning at 0x56; one
-// observed value is copied.
+// Access 97 files hold 1 in the word before the sort order, and a word of
+// unknown meaning after the password; one observed value of it is copied.
 constexpr uint16_t kJet3HeaderWord38 = 1;
 constexpr uint16_t kJet3ReferenceHeaderWord56 = 0x251E;
 constexpr std::array<uint8_t, 8> kHeaderTrailer{0x54, 0x06, 0x00, 0x00, 0x34, 0x2E, 0x30, 0x00};

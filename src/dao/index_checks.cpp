@@ -26,13 +26,16 @@ namespace {
 
 // The most bytes a key of `columns` can take: a text character at most eight
 // (inline, accent and unprintable codes), binary data nine for every eight.
-size_t LongestKey(const TableDefinition& definition, std::span<const KeyColumn> columns) {
+// A Jet 4 text length counts two bytes per character, a Jet 3 one at least one.
+size_t LongestKey(const TableDefinition& definition, std::span<const KeyColumn> columns,
+                  const format::JetLayout& layout) {
+  const size_t bytesPerCharacter = layout.version == format::JetVersion::kJet3 ? 1 : 2;
   size_t longest = 0;
   for (const KeyColumn& c : columns) {
     const size_t length = definition.columns[c.index].length;
     switch (static_cast<FieldType>(c.type)) {
       case FieldType::kText:
-        longest += 2 + 8 * (length / 2) + 5;
+        longest += 2 + 8 * (length / bytesPerCharacter) + 5;
         break;
       case FieldType::kBinary:
       case FieldType::kGuid:
@@ -75,7 +78,7 @@ IndexChecks::IndexChecks(const TableDefinition& definition, const format::JetLay
   for (const auto& real : definition.realIndexes) {
     columns_.push_back(KeyColumnsOf(definition, real));
     checked_.push_back((real.flags & (format::kIndexUnique | format::kIndexRequired)) ||
-                       LongestKey(definition, columns_.back()) >
+                       LongestKey(definition, columns_.back(), layout_) >
                            format::MaxIndexKeyLength(layout_));
   }
 }

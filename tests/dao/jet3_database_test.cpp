@@ -110,6 +110,24 @@ TEST(Jet3, TablesRowsAndLongValuesReadBack) {
   EXPECT_EQ(table["rows"][2][4], format::ToUtf8(memo));
 }
 
+// Double-byte code pages measure a field's size in bytes, as Jet 3 stores it.
+TEST(Jet3, TextInADoubleByteCodePage) {
+  ScratchDir scratch;
+  const auto file = scratch.path() / "gbk97.mdb";
+  {
+    Database db;
+    db.Create(file, ";LANGID=0x0804;CP=936;COUNTRY=0", kDbVersion30);
+    MakeTable(db, u"表一", {{u"名字", 10, 8}, {u"备注", 12, 0}});
+    AddRows(db, u"表一", {{u"中文测试", u"长文本中文"}});
+    EXPECT_THROW(AddRows(db, u"表一", {{u"中文测试中"}}), DaoException);
+    db.Close();
+  }
+  const auto rows = MdbExportTable(file, "表一");
+  EXPECT_EQ(rows.columns, (std::vector<std::string>{"名字", "备注"}));
+  ASSERT_EQ(rows.rows.size(), 1u);
+  EXPECT_EQ(rows.rows[0], (std::vector<std::string>{"中文测试", "长文本中文"}));
+}
+
 TEST(Jet3, AnAccess97FileTakesNewTables) {
   ScratchDir scratch;
   const auto source = FixturesDir() / "real" / "jet3_northwind97.mdb";
