@@ -26,10 +26,12 @@ std::vector<uint8_t> FirstBytes(const std::filesystem::path& file, size_t count)
 std::vector<std::string> SystemColumns(const std::filesystem::path& file) {
   const auto dump = MdbReaderDump(file, true);
   std::vector<std::string> columns;
-  for (const char* table : {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"})
-    for (const auto& column : DumpTable(dump, table)["columns"])
-      columns.push_back(std::string(table) + "." + column["name"].get<std::string>() + " " +
+  for (const char* name : {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"}) {
+    const auto table = DumpTable(dump, name);
+    for (const auto& column : table["columns"])
+      columns.push_back(std::string(name) + "." + column["name"].get<std::string>() + " " +
                         column["type"].get<std::string>() + " " + column["size"].dump());
+  }
   return columns;
 }
 
