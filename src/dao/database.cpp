@@ -3,6 +3,7 @@
 #include "dao/database_file.h"
 #include "dao/header_page.h"
 #include "format/catalogue_objects.h"
+#include "format/jet_layout.h"
 
 namespace tarvex::dao {
 
@@ -18,11 +19,11 @@ Database::~Database() {
 
 void Database::Create(const std::filesystem::path& path, const std::string& locale, int options) {
   if (file_) throw DaoException("The database object is already open.");
-  if (options & kDbVersion30)
-    throw DaoException("Creating Jet 3 (Access 97) databases is not supported.");
-  if (!(options & kDbVersion40))
+  const bool jet3 = (options & kDbVersion30) != 0;
+  if (jet3 == ((options & kDbVersion40) != 0))
     throw DaoException("Unknown database format option " + std::to_string(options) + ".");
-  file_ = DatabaseFile::CreateNew(path, CodePageOfLocale(locale));
+  file_ = DatabaseFile::CreateNew(path, jet3 ? format::kJet3Layout : format::kJet4Layout,
+                                  CodePageOfLocale(locale));
   ++session_;
 }
 

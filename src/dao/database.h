@@ -74,9 +74,9 @@ struct IndexInfo {
 };
 
 // An index a table was written without, because Access would key the text
-// it holds otherwise than this engine can (characters beyond U+00FF), or
-// because it enforced a relationship that has such an index on either side:
-// the relationship stays, marked not enforced.
+// it holds otherwise than this engine can (characters beyond U+00FF; any text
+// in a Jet 3 file), or because it enforced a relationship that has such an
+// index on either side: the relationship stays, marked not enforced.
 struct LeftOutIndex {
   std::u16string table;
   std::u16string index;
@@ -105,9 +105,9 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   // A new, empty database at `path` (which must not exist). Options 64 make a
-  // Jet 4 file; 32 (Jet 3) is not supported yet.
+  // Jet 4 file, 32 a Jet 3 (Access 97) one, its text in the locale's code page.
   void Create(const std::filesystem::path& path, const std::string& locale, int options);
-  // Opens an existing Jet 4 database to add tables and rows.
+  // Opens an existing Jet 3 or Jet 4 database to add tables and rows.
   void Open(const std::filesystem::path& path, bool exclusive, bool readOnly,
             const std::string& connect);
   // Writes everything and releases the file; harmless when not open.

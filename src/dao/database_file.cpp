@@ -11,7 +11,9 @@
 #include "dao/system_tables.h"
 #include "dao/table_def.h"
 #include "format/catalogue_objects.h"
+#include "format/code_page.h"
 #include "format/data_reader.h"
+#include "format/header_mask.h"
 #include "format/jet_layout.h"
 #include "format/unicode.h"
 #include "format/usage_map.h"
@@ -21,7 +23,6 @@ namespace tarvex::dao {
 namespace {
 
 using format::CDataReader;
-using format::kJet4Layout;
 
 constexpr int32_t kInheritedAccess = 983294;
 constexpr int16_t kTypeMask = 0x7F;
@@ -29,28 +30,30 @@ constexpr int16_t kTypeMask = 0x7F;
 // ACE rows of an empty database (object, who, access, inheritable).
 struct InitialAce {
   int32_t objectId;
-  const SecurityId* sid;
+  SecurityId SecurityIds::*sid;
   int32_t access;
   bool inheritable;
 };
 constexpr InitialAce kInitialAces[] = {
-    {2, &kAdminSid, 393216, false},
-    {2, &kUsersSid, 20, false},
-    {3, &kAdminSid, 393216, false},
-    {4, &kAdminSid, 393216, false},
-    {4, &kUsersSid, 20, false},
-    {5, &kAdminSid, 917504, false},
-    {5, &kUsersSid, 20, false},
-    {format::kTablesContainerId, &kInheritSid, kInheritedAccess, true},
-    {format::kTablesContainerId, &kAdminSid, 393217, false},
-    {format::kTablesContainerId, &kUsersSid, 1048319, true},
-    {format::kDatabasesContainerId, &kAdminSid, 393216, false},
-    {format::kRelationshipsContainerId, &kInheritSid, kInheritedAccess, true},
-    {format::kRelationshipsContainerId, &kAdminSid, 393217, false},
-    {format::kRelationshipsContainerId, &kUsersSid, 1048575, true},
-    {format::kDatabaseObjectId, &kAdminSid, 393230, false},
-    {format::kDatabaseObjectId, &kUsersSid, 14, false},
+    {2, &SecurityIds::admin, 393216, false},
+    {2, &SecurityIds::users, 20, false},
+    {3, &SecurityIds::admin, 393216, false},
+    {4, &SecurityIds::admin, 393216, false},
+    {4, &SecurityIds::users, 20, false},
+    {5, &SecurityIds::admin, 917504, false},
+    {5, &SecurityIds::users, 20, false},
+    {format::kTablesContainerId, &SecurityIds::inherit, kInheritedAccess, true},
+    {format::kTablesContainerId, &SecurityIds::admin, 393217, false},
+    {format::kTablesContainerId, &SecurityIds::users, 1048319, true},
+    {format::kDatabasesContainerId, &SecurityIds::admin, 393216, false},
+    {format::kRelationshipsContainerId, &SecurityIds::inherit, kInheritedAccess, true},
+    {format::kRelationshipsContainerId, &SecurityIds::admin, 393217, false},
+    {format::kRelationshipsContainerId, &SecurityIds::users, 1048575, true},
+    {format::kDatabaseObjectId, &SecurityIds::admin, 393230, false},
+    {format::kDatabaseObjectId, &SecurityIds::users, 14, false},
 };
+
+std::vector<uint8_t> Bytes(const SecurityId& sid) { return {sid.begin(), sid.end()}; }
 
 double NowAsDays() {
   auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
@@ -88,9 +91,10 @@ DatabaseFile::DatabaseFile(std::unique_ptr<PageFile> file)
     : file_(std::move(file)), now_(NowAsDays()) {}
 
 std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::path& path,
+                                                      const format::JetLayout& layout,
                                                       uint16_t codePage) {
-  auto file =
-      std::make_unique<PageFile>(path, PageFile::Mode::kCreateNew, true, kJet4Layout.pageSize);
+  auto file = std::make_unique<PageFile>(path, PageFile::Mode::kCreateNew, true, layout);
+  file->SetCodePage(codePage);
   std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
   try {
     db->CreateSystemTables(codePage);
@@ -105,9 +109,10 @@ std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::pat
 
 void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   file_->Allocate();  // page 0: header
-  file_->Write(0, BuildHeaderPage(codePage));
-  format::DataPageBuilder global(kJet4Layout, format::kGlobalUsageMapPageOwner);
-  std::vector<uint8_t> emptyMap(kJet4Layout.usageMapRowLength, 0);
+  const auto& layout = file_->layout();
+  file_->Write(0, BuildHeaderPage(layout, codePage));
+  format::DataPageBuilder global(layout, format::kGlobalUsageMapPageOwner);
+  std::vector<uint8_t> emptyMap(layout.usageMapRowLength, 0);
   global.Add(emptyMap);
   global.Add(emptyMap);
   file_->Allocate();
@@ -116,13 +121,14 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
                                SystemTable::kRelationships};
   std::vector<std::pair<uint32_t, TableDefinition>> definitions;
   for (SystemTable table : order)
-    definitions.emplace_back(file_->Allocate(), SystemTableDefinition(table));
+    definitions.emplace_back(file_->Allocate(), SystemTableDefinition(table, file_->textFormat()));
   for (auto& [page, definition] : definitions) {
     PlaceMaps(definition);
     Keep(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
   }
-  ownerSid_.assign(kAdminSid.begin(), kAdminSid.end());
-  std::vector<uint8_t> engine(kEngineSid.begin(), kEngineSid.end());
+  const SecurityIds& ids = SecurityIdsOf(layout.version);
+  ownerSid_ = Bytes(ids.admin);
+  const std::vector<uint8_t> engine = Bytes(ids.engine);
   const int32_t system = format::kSystemObjectFlags;
   AddCatalogueRow({format::kTablesContainerId, format::kRootId, u"Tables",
                    format::kContainerObjectType, system},
@@ -141,8 +147,8 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
                      SystemTableName(order[i]), format::kTableObjectType, system},
                     engine, {});
   for (const auto& ace : kInitialAces)
-    AddAceRow(ace.objectId, {ace.sid->begin(), ace.sid->end()}, ace.access, ace.inheritable);
-  tableGrantSids_ = {ownerSid_, {kUsersSid.begin(), kUsersSid.end()}};
+    AddAceRow(ace.objectId, Bytes(ids.*ace.sid), ace.access, ace.inheritable);
+  tableGrantSids_ = {ownerSid_, Bytes(ids.users)};
 }
 
 std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::path& path,
@@ -151,10 +157,19 @@ std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::
   if (!std::filesystem::exists(path, error))
     throw DaoException("Could not find file '" + path.string() + "'.");
   auto mode = readOnly ? PageFile::Mode::kReadOnly : PageFile::Mode::kReadWrite;
-  auto file = std::make_unique<PageFile>(path, mode, exclusive, kJet4Layout.pageSize);
+  // Page 0 tells the layout; its Jet 3 size is the least either layout holds.
+  auto file = std::make_unique<PageFile>(path, mode, exclusive, format::kJet3Layout);
   if (file->pageCount() <= kObjectsPage)
     throw DaoException("'" + path.string() + "' is not a database file.");
-  CheckHeaderPage(file->Read(0));
+  const auto page0 = file->Read(0);
+  const auto& layout = CheckHeaderPage(page0);
+  if (&layout != &file->layout()) {
+    file.reset();  // released before the file is opened again with its own page size
+    file = std::make_unique<PageFile>(path, mode, exclusive, layout);
+    if (file->pageCount() <= kObjectsPage)
+      throw DaoException("'" + path.string() + "' is not a database file.");
+  }
+  file->SetCodePage(format::HeaderCodePage(page0).value_or(format::kDefaultCodePage));
   std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
   db->ReadCatalogue();
   db->ReadSecurityIds();
@@ -179,7 +194,7 @@ void DatabaseFile::ReadCatalogue() {
                          {},
                          FixedValue<int16_t>(row, type),
                          FixedValue<int32_t>(row, flags)};
-    if (auto text = row.Value(name)) entry.name = format::DecodeJet4Text(*text);
+    if (auto text = row.Value(name)) entry.name = DecodeStoredText(*text, file_->textFormat());
     if (entry.id == format::kDatabaseObjectId)
       if (auto sid = row.Value(owner)) ownerSid_.assign(sid->begin(), sid->end());
     catalogue_.push_back(std::move(entry));
@@ -187,7 +202,7 @@ void DatabaseFile::ReadCatalogue() {
 }
 
 void DatabaseFile::ReadSecurityIds() {
-  if (ownerSid_.empty()) ownerSid_.assign(kAdminSid.begin(), kAdminSid.end());
+  if (ownerSid_.empty()) ownerSid_ = Bytes(SecurityIdsOf(file_->layout().version).admin);
   tableGrantSids_ = {ownerSid_};
   auto aces = FindTable(SystemTableName(SystemTable::kAces));
   if (!aces) return;
@@ -233,9 +248,9 @@ TableStore& DatabaseFile::Keep(uint32_t definitionPage, std::unique_ptr<TableSto
 }
 
 format::RowPointer DatabaseFile::AddMapRow() {
-  std::vector<uint8_t> row(kJet4Layout.usageMapRowLength, 0);
+  std::vector<uint8_t> row(file_->layout().usageMapRowLength, 0);
   if (!mapPage_ || !mapPage_->CanAdd(row.size())) {
-    mapPage_.emplace(kJet4Layout, format::kUsageMapPageOwner);
+    mapPage_.emplace(file_->layout(), format::kUsageMapPageOwner);
     mapPageNumber_ = file_->Allocate();
   }
   format::RowPointer at{mapPageNumber_, mapPage_->Add(row)};
@@ -259,7 +274,7 @@ void DatabaseFile::AddCatalogueRow(const CatalogueEntry& entry, const std::vecto
   std::vector<StoredValue> values(objects.definition().columns.size());
   values[objects_column::kId] = LongBytes(entry.id);
   values[objects_column::kParentId] = LongBytes(entry.parentId);
-  values[objects_column::kName] = format::EncodeJet4Text(entry.name, false);
+  values[objects_column::kName] = EncodeStoredText(entry.name, false, file_->textFormat());
   values[objects_column::kType] =
       std::vector<uint8_t>{static_cast<uint8_t>(entry.type),
                            static_cast<uint8_t>(static_cast<uint16_t>(entry.type) >> 8)};

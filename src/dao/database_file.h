@@ -1,5 +1,5 @@
 #pragma once
-// An open Jet 4 file: its pages, the catalogue (MSysObjects) read into
+// An open Jet 3 or Jet 4 file: its pages, the catalogue (MSysObjects) read into
 // memory, the storage of every table touched so far, and the page 1 map of
 // free pages. Database, TableDef and Recordset work through it.
 #include <array>
@@ -36,11 +36,13 @@ struct CatalogueEntry {
 class DatabaseFile {
  public:
   static std::unique_ptr<DatabaseFile> CreateNew(const std::filesystem::path& path,
+                                                 const format::JetLayout& layout,
                                                  uint16_t codePage);
   static std::unique_ptr<DatabaseFile> OpenExisting(const std::filesystem::path& path,
                                                     bool exclusive, bool readOnly);
 
   bool readOnly() const { return file_->readOnly(); }
+  const TextFormat& textFormat() const { return file_->textFormat(); }
   const std::vector<CatalogueEntry>& catalogue() const { return catalogue_; }
   // The definition page of the user or system table `name` (case-insensitive).
   std::optional<uint32_t> FindTable(std::u16string_view name) const;

@@ -1,5 +1,6 @@
 // Saved queries: their rows in MSysQueries and an entry in the catalogue,
 // under the Tables container as Access files them, with its permissions.
+#include <optional>
 #include <string>
 
 #include "dao/dao_exception.h"
@@ -21,13 +22,17 @@ using format::ToUtf8;
 
 // The columns of MSysQueries by meaning.
 struct QueryColumns {
-  size_t objectId, attribute, order, name1, name2, expression, flag, lvExtra;
+  size_t objectId, attribute, order, name1, name2, expression, flag;
+  std::optional<size_t> lvExtra;  // Access 97 has no such column
 };
 
 QueryColumns FindQueryColumns(const TableDefinition& d) {
   auto at = [&](const char16_t* name) { return SystemColumn(d, SystemTable::kQueries, name); };
-  return {at(u"ObjectId"), at(u"Attribute"),  at(u"Order"), at(u"Name1"),
-          at(u"Name2"),    at(u"Expression"), at(u"Flag"),  at(u"LvExtra")};
+  QueryColumns columns{at(u"ObjectId"), at(u"Attribute"),  at(u"Order"), at(u"Name1"),
+                       at(u"Name2"),    at(u"Expression"), at(u"Flag"),  std::nullopt};
+  for (size_t i = 0; i < d.columns.size(); ++i)
+    if (d.columns[i].name == u"LvExtra") columns.lvExtra = i;
+  return columns;
 }
 
 std::u16string Number(int64_t value) { return format::FromUtf8(std::to_string(value)); }
@@ -41,7 +46,8 @@ std::vector<uint8_t> OrderBytes(int32_t order) {
 
 // Whether a row with this much long-value text fits a page with the text in
 // it; otherwise the text goes to pages of its own.
-bool FitsInRow(const std::vector<StoredValue>& values, size_t expression) {
+bool FitsInRow(const std::vector<StoredValue>& values, size_t expression,
+               const format::JetLayout& layout) {
   size_t length = format::kMaxRowsPerPage;  // generous room for offsets and the null mask
   for (size_t i = 0; i < values.size(); ++i) {
     if (!values[i]) continue;
@@ -50,7 +56,7 @@ bool FitsInRow(const std::vector<StoredValue>& values, size_t expression) {
                   ? format::kLongValueHeaderSize + (size <= format::kLongValueInlineMax ? size : 0)
                   : size;
   }
-  return length <= format::kJet4Layout.rowMaxLength;
+  return length <= layout.rowMaxLength;
 }
 
 }  // namespace
@@ -58,6 +64,7 @@ bool FitsInRow(const std::vector<StoredValue>& values, size_t expression) {
 void DatabaseFile::AddQuery(const std::u16string& name, const SavedQuery& query) {
   if (readOnly()) throw DaoException("The database is opened read-only.");
   CheckObjectName(name, "Query");
+  EncodeStoredText(name, false, textFormat());  // refused now, before any row is written
   if (NameInUse(name)) throw DaoException("The name '" + ToUtf8(name) + "' is already in use.");
   const auto page = FindTable(SystemTableName(SystemTable::kQueries));
   if (!page) throw DaoException("The database has no MSysQueries table.");
@@ -70,7 +77,7 @@ void DatabaseFile::AddQuery(const std::u16string& name, const SavedQuery& query)
   for (const SavedQueryRow& row : query.rows) {
     auto& values = rows.emplace_back(d.columns.size());
     auto put = [&](size_t column, std::u16string_view text) {
-      if (!text.empty()) values[column] = ConvertText(d.columns[column], text);
+      if (!text.empty()) values[column] = ConvertText(d.columns[column], text, textFormat());
     };
     put(columns.objectId, Number(id));
     put(columns.attribute, Number(static_cast<int32_t>(row.attribute)));
@@ -79,13 +86,14 @@ void DatabaseFile::AddQuery(const std::u16string& name, const SavedQuery& query)
     put(columns.name2, row.name2);
     put(columns.expression, row.expression);
     if (row.flag) put(columns.flag, Number(*row.flag));
-    if (row.lvExtra) put(columns.lvExtra, Number(*row.lvExtra));
+    if (row.lvExtra && columns.lvExtra) put(*columns.lvExtra, Number(*row.lvExtra));
   }
 
   // Every check has passed: nothing below refuses the query.
   for (auto& values : rows) {
     if (auto& text = values[columns.expression])
-      text = table.StoreLongValue(columns.expression, *text, FitsInRow(values, columns.expression));
+      text = table.StoreLongValue(columns.expression, *text,
+                                  FitsInRow(values, columns.expression, file_->layout()));
     table.AppendRow(values);
   }
   AddCatalogueRow({id, format::kTablesContainerId, name, format::kQueryObjectType,

@@ -113,7 +113,7 @@ void DatabaseFile::AddRelation(const RelationInfo& info) {
   for (size_t i = 0; i < info.fields.size(); ++i) {
     auto& values = pairRows.emplace_back(d.columns.size());
     auto put = [&](size_t column, std::u16string_view text) {
-      values[column] = ConvertText(d.columns[column], text);
+      values[column] = ConvertText(d.columns[column], text, textFormat());
     };
     put(columns.name, info.name);
     put(columns.attributes, format::FromUtf8(std::to_string(info.attributes)));
@@ -149,7 +149,7 @@ void DatabaseFile::MarkNotEnforced(const std::set<std::u16string>& names) {
         const auto name = row.Value(columns.name);
         const auto attributes = row.Value(columns.attributes);
         if (!name || !attributes) return std::nullopt;
-        const std::u16string text = format::DecodeJet4Text(*name);
+        const std::u16string text = DecodeStoredText(*name, textFormat());
         if (std::none_of(names.begin(), names.end(),
                          [&](const auto& n) { return SameNameNoCase(n, text); }))
           return std::nullopt;

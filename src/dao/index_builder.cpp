@@ -9,8 +9,6 @@
 namespace tarvex::dao {
 namespace {
 
-using format::kJet4Layout;
-
 // One page of the tree before page numbers are known: a run of items of the
 // level below (entries for leaves, child pages for nodes).
 struct PagePlan {
@@ -24,13 +22,15 @@ using Level = std::vector<PagePlan>;
 // A page is never filled to its last byte: an entry ending exactly at the end
 // of the entry area would need the mask bit just past it, a corner readers
 // may not expect.
-constexpr size_t kPageCapacity = format::IndexPageCapacity(kJet4Layout) - 1;
+size_t PageCapacity(const format::JetLayout& layout) {
+  return format::IndexPageCapacity(layout) - 1;
+}
 
-Level PlanLeaves(const IndexEntries& entries) {
+Level PlanLeaves(const IndexEntries& entries, size_t capacity) {
   Level level;
   size_t bytes = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (level.empty() || bytes + entries[i].size() > kPageCapacity) {
+    if (level.empty() || bytes + entries[i].size() > capacity) {
       level.push_back({i, 0, {}});
       bytes = 0;
     }
@@ -43,14 +43,14 @@ Level PlanLeaves(const IndexEntries& entries) {
 }
 
 // Node pages over `children`: every child but a page's last one is an entry.
-Level PlanNodes(const Level& children) {
+Level PlanNodes(const Level& children, size_t capacity) {
   Level level;
   size_t bytes = 0;
   for (size_t i = 0; i < children.size(); ++i) {
     size_t grown = level.empty()
                        ? 0
                        : bytes + children[i - 1].lastEntry.size() + format::kIndexChildPointerSize;
-    if (level.empty() || grown > kPageCapacity) {
+    if (level.empty() || grown > capacity) {
       level.push_back({i, 0, {}});
       bytes = 0;
     } else {
@@ -98,8 +98,9 @@ BuiltIndex BuildIndex(IndexEntries entries, uint32_t owner, const PageSet& reusa
                       std::vector<uint32_t>& unused) {
   BuiltIndex built;
   built.distinctKeys = entries.Sort();
-  std::vector<Level> levels{PlanLeaves(entries)};
-  while (levels.back().size() > 1) levels.push_back(PlanNodes(levels.back()));
+  const size_t capacity = PageCapacity(file.layout());
+  std::vector<Level> levels{PlanLeaves(entries, capacity)};
+  while (levels.back().size() > 1) levels.push_back(PlanNodes(levels.back(), capacity));
 
   // Number the pages, root first, taking reusable pages before new ones.
   std::vector<uint32_t> pool(reusable.pages().begin(), reusable.pages().end());
@@ -109,7 +110,7 @@ BuiltIndex BuildIndex(IndexEntries entries, uint32_t owner, const PageSet& reusa
   for (size_t l = levels.size(); l-- > 0;)
     for (size_t p = 0; p < levels[l].size(); ++p) numbers[l].push_back(next());
 
-  std::vector<uint8_t> bytes(kJet4Layout.pageSize);
+  std::vector<uint8_t> bytes(file.layout().pageSize);
   for (size_t l = 0; l < levels.size(); ++l) {
     for (size_t p = 0; p < levels[l].size(); ++p) {
       const PagePlan& plan = levels[l][p];
@@ -131,14 +132,14 @@ BuiltIndex BuildIndex(IndexEntries entries, uint32_t owner, const PageSet& reusa
         }
         if (plan.count > 1) page.tail = numbers[l - 1][plan.first + plan.count - 1];
       }
-      if (!format::EncodeIndexPage(page, kJet4Layout, bytes))
+      if (!format::EncodeIndexPage(page, file.layout(), bytes))
         throw DaoException("An index entry is too long for an index page.");
       file.Write(numbers[l][p], bytes);
       built.pages.Add(numbers[l][p]);
     }
   }
   built.rootPage = numbers.back().front();
-  std::vector<uint8_t> zero(kJet4Layout.pageSize, 0);
+  std::vector<uint8_t> zero(file.layout().pageSize, 0);
   for (size_t i = taken; i < pool.size(); ++i) {
     file.Write(pool[i], zero);
     unused.push_back(pool[i]);

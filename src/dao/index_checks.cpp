@@ -26,13 +26,16 @@ namespace {
 
 // The most bytes a key of `columns` can take: a text character at most eight
 // (inline, accent and unprintable codes), binary data nine for every eight.
-size_t LongestKey(const TableDefinition& definition, std::span<const KeyColumn> columns) {
+// A Jet 4 text length counts two bytes per character, a Jet 3 one at least one.
+size_t LongestKey(const TableDefinition& definition, std::span<const KeyColumn> columns,
+                  const format::JetLayout& layout) {
+  const size_t bytesPerCharacter = layout.version == format::JetVersion::kJet3 ? 1 : 2;
   size_t longest = 0;
   for (const KeyColumn& c : columns) {
     const size_t length = definition.columns[c.index].length;
     switch (static_cast<FieldType>(c.type)) {
       case FieldType::kText:
-        longest += 2 + 8 * (length / 2) + 5;
+        longest += 2 + 8 * (length / bytesPerCharacter) + 5;
         break;
       case FieldType::kBinary:
       case FieldType::kGuid:
@@ -66,13 +69,17 @@ void IndexChecks::KeySet::Insert(std::string key) {
     others_.insert(std::move(key));
 }
 
-IndexChecks::IndexChecks(const TableDefinition& definition, const format::TextKeyCodes* codes)
-    : definition_(definition), codes_(codes), unique_(definition.realIndexes.size()) {
+IndexChecks::IndexChecks(const TableDefinition& definition, const format::JetLayout& layout,
+                         const KeyText& text)
+    : definition_(definition),
+      layout_(layout),
+      text_(text),
+      unique_(definition.realIndexes.size()) {
   for (const auto& real : definition.realIndexes) {
     columns_.push_back(KeyColumnsOf(definition, real));
     checked_.push_back((real.flags & (format::kIndexUnique | format::kIndexRequired)) ||
-                       LongestKey(definition, columns_.back()) >
-                           format::MaxIndexKeyLength(format::kJet4Layout));
+                       LongestKey(definition, columns_.back(), layout_) >
+                           format::MaxIndexKeyLength(layout_));
   }
 }
 
@@ -81,8 +88,8 @@ void IndexChecks::Remember(const RowView& row) {
   for (size_t r = 0; r < columns_.size(); ++r) {
     if (!(definition_.realIndexes[r].flags & format::kIndexUnique)) continue;
     key.clear();
-    const KeyNulls nulls = AppendRowKey(key, columns_[r], codes_,
-                                        [&](const KeyColumn& c) { return KeyValue(row, c); });
+    const KeyNulls nulls =
+        AppendRowKey(key, columns_[r], text_, [&](const KeyColumn& c) { return KeyValue(row, c); });
     if (!nulls.all) unique_[r].Insert(std::string(key.begin(), key.end()));
   }
 }
@@ -95,7 +102,7 @@ std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values)
     if (!checked_[r]) continue;
     key.clear();
     const KeyNulls nulls =
-        AppendRowKey(key, columns_[r], codes_,
+        AppendRowKey(key, columns_[r], text_,
                      [&](const KeyColumn& c) -> std::optional<std::span<const uint8_t>> {
                        if (!values[c.index]) return std::nullopt;
                        return std::span<const uint8_t>(*values[c.index]);
@@ -103,7 +110,7 @@ std::vector<std::string> IndexChecks::Check(std::span<const StoredValue> values)
     // Access's own words for the records it refuses.
     if ((flags & format::kIndexRequired) && nulls.any)
       throw DaoException("Index or primary key cannot contain a Null value.");
-    if (key.size() > format::MaxIndexKeyLength(format::kJet4Layout))
+    if (key.size() > format::MaxIndexKeyLength(layout_))
       throw DaoException("The record's key is too long for an index.");
     if (!(flags & format::kIndexUnique) || nulls.all) continue;
     std::string text(key.begin(), key.end());

@@ -15,6 +15,7 @@
 #include "dao/index_key.h"
 #include "dao/row_codec.h"
 #include "dao/table_definition.h"
+#include "format/jet_layout.h"
 
 namespace tarvex::dao {
 
@@ -36,17 +37,17 @@ struct KeyNulls {
 
 // Appends the key of one row to `key`; valueOf(column) gives the column's
 // stored bytes, nothing for null (a Yes/No column: any bytes for True).
-// `codes` key text beyond Latin-1 (see AppendKeyColumn).
+// `text` tells how text is keyed (see AppendKeyColumn).
 template <typename ValueOf>
 KeyNulls AppendRowKey(std::vector<uint8_t>& key, std::span<const KeyColumn> columns,
-                      const format::TextKeyCodes* codes, ValueOf&& valueOf) {
+                      const KeyText& text, ValueOf&& valueOf) {
   KeyNulls nulls;
   for (const KeyColumn& c : columns) {
     const std::optional<std::span<const uint8_t>> value = valueOf(c);
     const bool null = !value && c.type != static_cast<uint8_t>(FieldType::kBoolean);
     nulls.any = nulls.any || null;
     nulls.all = nulls.all && null;
-    nulls.exact = AppendKeyColumn(key, c.type, value, c.ascending, codes) && nulls.exact;
+    nulls.exact = AppendKeyColumn(key, c.type, value, c.ascending, text) && nulls.exact;
   }
   return nulls;
 }
@@ -56,8 +57,9 @@ std::optional<std::span<const uint8_t>> KeyValue(const RowView& row, const KeyCo
 
 class IndexChecks {
  public:
-  // `definition` and `codes` must outlive the checks; the definition keeps its indexes.
-  IndexChecks(const TableDefinition& definition, const format::TextKeyCodes* codes);
+  // `definition` and `text.codes` must outlive the checks; the definition keeps its indexes.
+  IndexChecks(const TableDefinition& definition, const format::JetLayout& layout,
+              const KeyText& text);
 
   // Remembers the keys of a row already in the table.
   void Remember(const RowView& row);
@@ -81,7 +83,8 @@ class IndexChecks {
   };
 
   const TableDefinition& definition_;
-  const format::TextKeyCodes* codes_;
+  const format::JetLayout& layout_;
+  KeyText text_;
   std::vector<std::vector<KeyColumn>> columns_;  // per real index
   std::vector<bool> checked_;                    // per real index: whether a key can break it
   std::vector<KeySet> unique_;                   // per real index; empty if not unique

@@ -94,7 +94,7 @@ bool IsIndexableType(uint8_t typeCode) {
 
 bool AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
                      std::optional<std::span<const uint8_t>> value, bool ascending,
-                     const format::TextKeyCodes* codes) {
+                     const KeyText& keyText) {
   auto type = static_cast<FieldType>(typeCode);
   if (!IsIndexableType(typeCode))
     throw DaoException("Columns of type " + std::to_string(typeCode) + " cannot be indexed.");
@@ -130,9 +130,17 @@ bool AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
       return true;
     }
     case FieldType::kText: {
-      const auto decoded = format::DecodeJet4Text(*value);
+      const auto decoded = DecodeStoredText(*value, keyText.format);
+      if (keyText.format.version == format::JetVersion::kJet3) {
+        // The place for Jet 3's "General 97" text keys. Until they are made,
+        // the Jet 4 form stands in and the key is reported as not Access's,
+        // so that such an index is left out.
+        const auto text = format::TextKey(decoded, ascending, keyText.codes);
+        key.insert(key.end(), text.begin(), text.end());
+        return false;
+      }
       bool exact = true;
-      const auto text = format::TextKey(decoded, ascending, codes, &exact);
+      const auto text = format::TextKey(decoded, ascending, keyText.codes, &exact);
       key.insert(key.end(), text.begin(), text.end());
       return exact;
     }

@@ -7,7 +7,6 @@
 
 namespace tarvex::dao {
 
-using format::kJet4Layout;
 using format::LongValueKind;
 
 LongValueStore::LongValueStore(PageFile& file, PageSet ownedPages, PageSet freePages)
@@ -16,7 +15,7 @@ LongValueStore::LongValueStore(PageFile& file, PageSet ownedPages, PageSet freeP
 format::RowPointer LongValueStore::AddRow(std::span<const uint8_t> row) {
   if (!page_ || !page_->CanAdd(row.size())) {
     Flush();
-    page_.emplace(kJet4Layout, format::kLongValuePageOwner);
+    page_.emplace(file_.layout(), format::kLongValuePageOwner);
     pageNumber_ = file_.Allocate();
     owned_.Add(pageNumber_);
   }
@@ -26,12 +25,12 @@ format::RowPointer LongValueStore::AddRow(std::span<const uint8_t> row) {
 std::vector<uint8_t> LongValueStore::Store(std::span<const uint8_t> data, bool inlineAllowed) {
   if (data.size() > format::kLongValueMaxLength)
     throw DaoException("The value is too long to store.");
-  const auto kind = format::LongValueKindFor(data.size(), inlineAllowed, kJet4Layout);
+  const auto kind = format::LongValueKindFor(data.size(), inlineAllowed, file_.layout());
   uint32_t firstRow = 0;
   if (kind == LongValueKind::kSingleRow) firstRow = AddRow(data).ToU32();
   if (kind == LongValueKind::kChain) {
     // Rows as long as a row may be; the last piece first, so that each row can name the next.
-    const size_t pieceMax = kJet4Layout.longValueRowMax - format::kLongValueLinkSize;
+    const size_t pieceMax = file_.layout().longValueRowMax - format::kLongValueLinkSize;
     std::vector<uint8_t> row;
     for (size_t i = (data.size() + pieceMax - 1) / pieceMax; i-- > 0;) {
       const size_t first = i * pieceMax;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dao/dao_exception.h"
+#include "format/code_page.h"
 
 namespace tarvex::dao {
 namespace {
@@ -39,8 +40,13 @@ int OpenFlags(PageFile::Mode mode) {
 
 }  // namespace
 
-PageFile::PageFile(const std::filesystem::path& path, Mode mode, bool exclusive, uint32_t pageSize)
-    : mode_(mode), pageSize_(pageSize), path_(path) {
+PageFile::PageFile(const std::filesystem::path& path, Mode mode, bool exclusive,
+                   const format::JetLayout& layout)
+    : mode_(mode),
+      layout_(layout),
+      pageSize_(layout.pageSize),
+      text_{layout.version, format::kDefaultCodePage},
+      path_(path) {
   std::error_code error;
   if (mode == Mode::kCreateNew && std::filesystem::exists(path, error))
     throw DaoException("Database '" + path.string() + "' already exists.");

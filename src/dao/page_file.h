@@ -2,12 +2,16 @@
 // The database file as an array of fixed-size pages. Pages are numbered from
 // 0; a new page is handed out at the end of the file and must be written
 // before Close, which also makes the file length a whole number of pages.
+// The file carries its format: the page layout and how its text is stored.
 // Writes to neighbouring pages are gathered in memory and reach the file in
 // large writes (reads see them at once); Close writes what is left.
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <vector>
+
+#include "dao/stored_text.h"
+#include "format/jet_layout.h"
 
 namespace tarvex::dao {
 
@@ -17,12 +21,16 @@ class PageFile {
 
   // Throws DaoException when the file cannot be created or opened (kCreateNew
   // refuses an existing file), or when exclusive and another handle holds it.
-  PageFile(const std::filesystem::path& path, Mode mode, bool exclusive, uint32_t pageSize);
+  PageFile(const std::filesystem::path& path, Mode mode, bool exclusive,
+           const format::JetLayout& layout);
   ~PageFile();
   PageFile(const PageFile&) = delete;
   PageFile& operator=(const PageFile&) = delete;
 
+  const format::JetLayout& layout() const { return layout_; }
   uint32_t pageSize() const { return pageSize_; }
+  const TextFormat& textFormat() const { return text_; }
+  void SetCodePage(uint16_t codePage) { text_.codePage = codePage; }
   uint32_t pageCount() const { return pageCount_; }
   bool readOnly() const { return mode_ == Mode::kReadOnly; }
 
@@ -52,7 +60,9 @@ class PageFile {
   std::vector<bool> gatheredPage_;
   uint32_t gatherFirst_ = 0;
   Mode mode_;
+  const format::JetLayout& layout_;
   uint32_t pageSize_;
+  TextFormat text_;
   uint32_t pageCount_ = 0;
   std::filesystem::path path_;
 };

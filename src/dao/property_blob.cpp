@@ -8,6 +8,7 @@ namespace tarvex::dao {
 namespace {
 
 constexpr uint8_t kMagic[] = {'M', 'R', '2', 0};
+constexpr uint8_t kJet3Magic[] = {'K', 'K', 'D', 0};
 constexpr uint16_t kNameListChunk = 0x80;
 constexpr uint16_t kColumnChunk = 0x01;
 constexpr size_t kChunkHeaderLength = 6;
@@ -18,7 +19,14 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value) {
   out.push_back(static_cast<uint8_t>(value >> 8));
 }
 
-void PutName(std::vector<uint8_t>& out, const std::u16string& name) {
+// A name: UTF-16LE code units in Jet 4, code-page bytes in Jet 3.
+void PutName(std::vector<uint8_t>& out, const std::u16string& name, const TextFormat& text) {
+  if (text.version == format::JetVersion::kJet3) {
+    const auto bytes = EncodeStoredText(name, false, text);
+    PutU16(out, static_cast<uint16_t>(bytes.size()));
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    return;
+  }
   PutU16(out, static_cast<uint16_t>(name.size() * 2));
   for (char16_t c : name) PutU16(out, static_cast<uint16_t>(c));
 }
@@ -34,20 +42,23 @@ void AppendChunk(std::vector<uint8_t>& out, uint16_t type, const std::vector<uin
 
 }  // namespace
 
-std::vector<uint8_t> EncodePropertyBlob(const std::vector<ColumnProperties>& columns) {
+std::vector<uint8_t> EncodePropertyBlob(const std::vector<ColumnProperties>& columns,
+                                        const TextFormat& text) {
   std::vector<std::u16string> names;
   for (const auto& column : columns)
     for (const auto& p : column.properties)
       if (std::find(names.begin(), names.end(), p.name) == names.end()) names.push_back(p.name);
   if (names.empty()) return {};
-  std::vector<uint8_t> blob(std::begin(kMagic), std::end(kMagic));
+  const bool jet3 = text.version == format::JetVersion::kJet3;
+  std::vector<uint8_t> blob(jet3 ? std::begin(kJet3Magic) : std::begin(kMagic),
+                            jet3 ? std::end(kJet3Magic) : std::end(kMagic));
   std::vector<uint8_t> list;
-  for (const auto& name : names) PutName(list, name);
+  for (const auto& name : names) PutName(list, name, text);
   AppendChunk(blob, kNameListChunk, list);
   for (const auto& column : columns) {
     if (column.properties.empty()) continue;
     std::vector<uint8_t> body(4);
-    PutName(body, column.column);
+    PutName(body, column.column, text);
     format::PutU32(body, 0, static_cast<uint32_t>(body.size()));
     for (const auto& p : column.properties) {
       auto index =

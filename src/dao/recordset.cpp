@@ -114,7 +114,7 @@ void Recordset::AddNew() {
 void Recordset::SetFieldValue(int index, std::u16string_view text) {
   RequireEditing(index);
   const auto& column = table_->definition().columns[static_cast<size_t>(index)];
-  values_[static_cast<size_t>(index)] = ConvertText(column, text);
+  values_[static_cast<size_t>(index)] = ConvertText(column, text, database_.file().textFormat());
   assigned_[static_cast<size_t>(index)] = true;
 }
 
@@ -157,7 +157,7 @@ bool Recordset::LongValuesFitInRow() const {
                   ? format::kLongValueHeaderSize + (size <= format::kLongValueInlineMax ? size : 0)
                   : size;
   }
-  return length <= format::kJet4Layout.rowMaxLength;
+  return length <= table_->layout().rowMaxLength;
 }
 
 void Recordset::Update() {

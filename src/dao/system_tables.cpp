@@ -15,7 +15,9 @@ constexpr uint8_t kFixedSystemColumn =
     format::kColumnSystem | format::kColumnUpdatable | format::kColumnFixed;
 constexpr uint8_t kVariableSystemColumn = format::kColumnSystem | format::kColumnUpdatable;
 constexpr uint8_t kSecurityIdColumn = kVariableSystemColumn | format::kColumnSecurityId;
-constexpr uint16_t kSystemTextLength = 510;
+// Text of 255 characters, two bytes each in Jet 4; binary of 255 bytes, which
+// Jet 4 doubles as well.
+constexpr uint16_t kSystemTextCharacters = 255;
 
 struct Column {
   const char16_t* name;
@@ -31,7 +33,7 @@ struct Index {
   uint8_t indexType;
 };
 
-ColumnDefinition MakeColumn(const Column& wanted) {
+ColumnDefinition MakeColumn(const Column& wanted, const TextFormat& text) {
   ColumnDefinition c;
   c.name = wanted.name;
   c.type = static_cast<uint8_t>(wanted.type);
@@ -39,16 +41,19 @@ ColumnDefinition MakeColumn(const Column& wanted) {
   c.flags = wanted.flags    ? wanted.flags
             : traits->fixed ? kFixedSystemColumn
                             : kVariableSystemColumn;
-  c.length = traits->fixed ? traits->fixedSize : (traits->longValue ? 0 : kSystemTextLength);
+  const uint16_t variableLength =
+      text.version == format::JetVersion::kJet3 ? kSystemTextCharacters : 2 * kSystemTextCharacters;
+  c.length = traits->fixed ? traits->fixedSize : (traits->longValue ? 0 : variableLength);
   if (wanted.type == FieldType::kBoolean) c.length = 1;
   return c;
 }
 
-TableDefinition Make(std::initializer_list<Column> columns, std::initializer_list<Index> indexes) {
+TableDefinition Make(std::initializer_list<Column> columns, std::initializer_list<Index> indexes,
+                     const TextFormat& text) {
   TableDefinition d;
   d.tableType = format::kSystemTableType;
-  for (const auto& column : columns) d.columns.push_back(MakeColumn(column));
-  AssignColumnLayout(d, false);
+  for (const auto& column : columns) d.columns.push_back(MakeColumn(column, text));
+  AssignColumnLayout(d, false, text);
   uint32_t real = 0;
   for (const auto& index : indexes) {
     RealIndexDefinition r;
@@ -85,13 +90,15 @@ size_t SystemColumn(const TableDefinition& definition, SystemTable table, const 
                      format::ToUtf8(name) + "'.");
 }
 
-TableDefinition SystemTableDefinition(SystemTable table) {
+TableDefinition SystemTableDefinition(SystemTable table, const TextFormat& text) {
   using T = FieldType;
+  const bool jet3 = text.version == format::JetVersion::kJet3;
   const uint8_t unique = format::kIndexAlwaysSet | format::kIndexUnique;
   switch (table) {
     case SystemTable::kObjects: {
-      TableDefinition d = format::CatalogueDefinition(format::kJet4Layout);
-      AssignColumnLayout(d, false);
+      TableDefinition d =
+          format::CatalogueDefinition(jet3 ? format::kJet3Layout : format::kJet4Layout);
+      AssignColumnLayout(d, false, text);
       return d;
     }
     case SystemTable::kAces:
@@ -99,8 +106,20 @@ TableDefinition SystemTableDefinition(SystemTable table) {
                    {u"SID", T::kBinary, kSecurityIdColumn},
                    {u"ACM", T::kLong},
                    {u"FInheritable", T::kBoolean}},
-                  {{u"ObjectId", {0}, format::kIndexAlwaysSet | format::kIndexRequired, 0, 0}});
-    case SystemTable::kQueries:
+                  {{u"ObjectId", {0}, format::kIndexAlwaysSet | format::kIndexRequired, 0, 0}},
+                  text);
+    case SystemTable::kQueries: {
+      // Access 97 has no LvExtra column.
+      const Index key{u"ObjectIdAttribute", {0, 1, 2}, unique, 0, format::kLogicalIndexPrimaryKey};
+      if (jet3)
+        return Make({{u"ObjectId", T::kLong},
+                     {u"Attribute", T::kByte},
+                     {u"Order", T::kBinary},
+                     {u"Name1", T::kText},
+                     {u"Name2", T::kText},
+                     {u"Expression", T::kMemo},
+                     {u"Flag", T::kInteger}},
+                    {key}, text);
       return Make({{u"ObjectId", T::kLong},
                    {u"Attribute", T::kByte},
                    {u"Order", T::kBinary},
@@ -109,7 +128,8 @@ TableDefinition SystemTableDefinition(SystemTable table) {
                    {u"Expression", T::kMemo},
                    {u"Flag", T::kInteger},
                    {u"LvExtra", T::kLong}},
-                  {{u"ObjectIdAttribute", {0, 1, 2}, unique, 0, format::kLogicalIndexPrimaryKey}});
+                  {key}, text);
+    }
     case SystemTable::kRelationships: {
       const uint8_t ignoreNulls = format::kIndexAlwaysSet | format::kIndexIgnoreNulls;
       return Make({{u"szRelationship", T::kText},
@@ -122,7 +142,8 @@ TableDefinition SystemTableDefinition(SystemTable table) {
                    {u"szReferencedColumn", T::kText}},
                   {{u"szRelationship", {0}, ignoreNulls, 0, 0},
                    {u"szObject", {4}, ignoreNulls, 1, 0},
-                   {u"szReferencedObject", {6}, ignoreNulls, 2, 0}});
+                   {u"szReferencedObject", {6}, ignoreNulls, 2, 0}},
+                  text);
     }
   }
   return {};

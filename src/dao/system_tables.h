@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dao/stored_text.h"
 #include "dao/table_definition.h"
 
 namespace tarvex::dao {
@@ -14,8 +15,9 @@ inline constexpr uint32_t kObjectsPage = 2;  // MSysObjects is always found at p
 
 std::u16string SystemTableName(SystemTable table);
 
-// The definition without usage maps and index roots (the caller places them).
-TableDefinition SystemTableDefinition(SystemTable table);
+// The definition, in the layout and text format of `text`, without usage maps
+// and index roots (the caller places them).
+TableDefinition SystemTableDefinition(SystemTable table, const TextFormat& text);
 
 // The position of the column `name` in `definition`, the system table
 // `table`; throws when it has none. Files Access made need not number the

@@ -16,8 +16,10 @@ constexpr size_t kMaxFields = 255;
 constexpr long kDefaultTextSize = 50;
 const std::u16string kGenGuid = u"GenGUID()";
 
-Property TextProperty(const char16_t* name, uint8_t type, const std::u16string& value) {
-  return {name, type, true, format::EncodeJet4Text(value, false)};
+// Property text is never compressed.
+Property TextProperty(const char16_t* name, uint8_t type, const std::u16string& value,
+                      const TextFormat& text) {
+  return {name, type, true, EncodeStoredText(value, false, text)};
 }
 
 Property YesProperty(const char16_t* name) {
@@ -83,6 +85,7 @@ void TableDef::RequireCreated() const {
 void TableDef::Create(const std::u16string& name, long attributes) {
   (void)attributes;  // exclusive attachment has no meaning for a local table
   CheckObjectName(name, "Table");
+  NameForDefinition(name, database_.file().textFormat());  // throws for a name the code page lacks
   if (database_.file().NameInUse(name))
     throw DaoException("Table '" + format::ToUtf8(name) + "' already exists.");
   name_ = name;
@@ -112,11 +115,17 @@ void TableDef::CreateField(const FieldInfo& info) {
     throw DaoException("A table holds at most 255 fields.");
   auto traits = TraitsOf(info.type);
   if (!traits) throw DaoException("Unknown field type " + std::to_string(info.type) + ".");
+  const TextFormat& text = database_.file().textFormat();
+  const bool jet3 = text.version == format::JetVersion::kJet3;
+  if (jet3 && traits->type == FieldType::kDecimal)
+    throw DaoException("Field '" + format::ToUtf8(info.name) +
+                       "': Access 97 databases have no decimal fields.");
+  NameForDefinition(info.name, text);  // throws for a name the code page cannot hold
   ColumnDefinition c;
   c.name = info.name;
   c.type = static_cast<uint8_t>(info.type);
   c.flags = format::kColumnUpdatable | (traits->fixed ? format::kColumnFixed : 0);
-  if (traits->text) c.extraFlags = format::kColumnCompressedText;
+  if (traits->text && !jet3) c.extraFlags = format::kColumnCompressedText;
   bool autoIncrement = (info.attributes & kDbAutoIncrField) != 0;
   if (autoIncrement && traits->type != FieldType::kLong)
     throw DaoException("Only Long fields can be auto-increment fields.");
@@ -128,8 +137,9 @@ void TableDef::CreateField(const FieldInfo& info) {
     if (characters < 1 || characters > static_cast<long>(format::kMaxTextCharacters))
       throw DaoException("Field '" + format::ToUtf8(info.name) + "' has an invalid size " +
                          std::to_string(info.size) + ".");
-    c.length =
-        static_cast<uint16_t>(traits->type == FieldType::kText ? characters * 2 : characters);
+    // Jet 4 text takes two bytes per character; Jet 3 text lengths count code-page bytes.
+    c.length = static_cast<uint16_t>(traits->type == FieldType::kText && !jet3 ? characters * 2
+                                                                               : characters);
   } else {
     c.length = traits->type == FieldType::kBoolean ? 1 : traits->fixedSize;
   }
@@ -139,22 +149,23 @@ void TableDef::CreateField(const FieldInfo& info) {
 
   ColumnProperties props{info.name, {}};
   if (!info.defaultValue.empty())
-    props.properties.push_back(
-        TextProperty(u"DefaultValue", static_cast<uint8_t>(FieldType::kMemo), info.defaultValue));
+    props.properties.push_back(TextProperty(u"DefaultValue", static_cast<uint8_t>(FieldType::kMemo),
+                                            info.defaultValue, text));
   if (info.required) props.properties.push_back(YesProperty(u"Required"));
   if (info.allowZeroLength) props.properties.push_back(YesProperty(u"AllowZeroLength"));
   if (!info.validationRule.empty())
     props.properties.push_back(TextProperty(
-        u"ValidationRule", static_cast<uint8_t>(FieldType::kText), info.validationRule));
+        u"ValidationRule", static_cast<uint8_t>(FieldType::kText), info.validationRule, text));
   if (!info.validationText.empty())
     props.properties.push_back(TextProperty(
-        u"ValidationText", static_cast<uint8_t>(FieldType::kText), info.validationText));
+        u"ValidationText", static_cast<uint8_t>(FieldType::kText), info.validationText, text));
   if (!props.properties.empty()) properties_.push_back(std::move(props));
 }
 
 void TableDef::CreateIndex(const IndexInfo& info) {
   RequireCreated();
   CheckObjectName(info.name, "Index");
+  NameForDefinition(info.name, database_.file().textFormat());
   const std::string label = "Index '" + format::ToUtf8(info.name) + "'";
   for (const auto& logical : definition_.logicalIndexes) {
     if (SameNameNoCase(logical.name, info.name)) throw DaoException(label + " already exists.");
@@ -207,10 +218,11 @@ void TableDef::Append() {
     throw DaoException("Table '" + format::ToUtf8(name_) + "' has no fields.");
   if (database_.file().NameInUse(name_))
     throw DaoException("Table '" + format::ToUtf8(name_) + "' already exists.");
-  AssignColumnLayout(definition_, true);
+  const TextFormat& text = database_.file().textFormat();
+  AssignColumnLayout(definition_, true, text);
   for (const auto& c : definition_.columns)
     if (c.IsLongValue()) definition_.longValueMaps.push_back({c.number, {}, {}});
-  database_.file().AddTable(name_, definition_, EncodePropertyBlob(properties_));
+  database_.file().AddTable(name_, definition_, EncodePropertyBlob(properties_, text));
   appended_ = true;
 }
 

@@ -17,10 +17,10 @@ namespace tarvex::dao {
 namespace {
 
 using format::CDataReader;
-using format::kJet4Layout;
 
-std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, format::RowPointer at) {
-  const auto slot = format::LocateRow(page, kJet4Layout, at.row);
+std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, const format::JetLayout& layout,
+                             format::RowPointer at) {
+  const auto slot = format::LocateRow(page, layout, at.row);
   if (!slot || slot->deleted)
     throw DaoException("A usage map points at a missing row (page " + std::to_string(at.page) +
                        ").");
@@ -31,19 +31,19 @@ std::span<uint8_t> SlotBytes(std::vector<uint8_t>& page, format::RowPointer at) 
 
 std::vector<uint8_t> ReadMapRow(const PageFile& file, format::RowPointer at) {
   auto page = file.Read(at.page);
-  auto row = SlotBytes(page, at);
+  auto row = SlotBytes(page, file.layout(), at);
   return {row.begin(), row.end()};
 }
 
 void UpdateMapRow(PageFile& file, format::RowPointer at,
                   const std::function<void(std::span<uint8_t>)>& update) {
   auto page = file.Read(at.page);
-  update(SlotBytes(page, at));
+  update(SlotBytes(page, file.layout(), at));
   file.Write(at.page, page);
 }
 
 std::unique_ptr<TableStore> TableStore::Load(PageFile& file, uint32_t definitionPage) {
-  auto stream = format::ReadDefinitionStream(definitionPage, kJet4Layout,
+  auto stream = format::ReadDefinitionStream(definitionPage, file.layout(),
                                              [&](uint32_t page, std::span<uint8_t> into) {
                                                file.Read(page, into);  // throws outside the file
                                                return true;
@@ -53,7 +53,7 @@ std::unique_ptr<TableStore> TableStore::Load(PageFile& file, uint32_t definition
   if (stream.fault != format::DefinitionFault::kNone)
     throw DaoException("The table definition at page " + std::to_string(definitionPage) +
                        " is damaged.");
-  auto definition = DecodeTableDefinition(stream.bytes);
+  auto definition = DecodeTableDefinition(stream.bytes, file.layout(), file.textFormat());
   return std::unique_ptr<TableStore>(
       new TableStore(file, std::move(stream.pages), std::move(definition)));
 }
@@ -85,26 +85,26 @@ void TableStore::StartAppendPage() {
     // Go on filling the table's last page when it has room; a page we cannot
     // continue is left as it is and rows go to a new page.
     auto bytes = file_.Read(owned_.back());
-    const auto header = format::DecodeDataPageHeader(bytes, kJet4Layout);
+    const auto header = format::DecodeDataPageHeader(bytes, layout());
     if (header && header->owner == definitionPage()) {
-      appendPage_ = format::DataPageBuilder::Continue(std::move(bytes), kJet4Layout);
+      appendPage_ = format::DataPageBuilder::Continue(std::move(bytes), layout());
       appendPageNumber_ = owned_.back();
       if (appendPage_) return;
     }
   }
-  appendPage_.emplace(kJet4Layout, definitionPage());
+  appendPage_.emplace(layout(), definitionPage());
   appendPageNumber_ = file_.Allocate();
   owned_.Add(appendPageNumber_);
 }
 
 format::RowPointer TableStore::AppendRow(std::span<const StoredValue> values) {
   const auto row = encoder_.Encode(values);
-  if (row.size() > kJet4Layout.rowMaxLength) throw DaoException("The record is too large.");
+  if (row.size() > layout().rowMaxLength) throw DaoException("The record is too large.");
   if (!appendPage_) StartAppendPage();
   if (!appendPage_->CanAdd(row.size())) {
     file_.Write(appendPageNumber_, appendPage_->bytes());
     free_.Remove(appendPageNumber_);
-    appendPage_.emplace(kJet4Layout, definitionPage());
+    appendPage_.emplace(layout(), definitionPage());
     appendPageNumber_ = file_.Allocate();
     owned_.Add(appendPageNumber_);
   }
@@ -153,9 +153,9 @@ void TableStore::VisitRows(const std::function<void(format::RowPointer, const Ro
   format::RowDecoder decoded;
   for (uint32_t number : owned_.pages()) {
     auto page = file_.Read(number);
-    const auto header = format::DecodeDataPageHeader(page, kJet4Layout);
+    const auto header = format::DecodeDataPageHeader(page, layout());
     if (!header || header->owner != definitionPage()) continue;
-    format::RowSlotWalker rows(page, kJet4Layout);
+    format::RowSlotWalker rows(page, layout());
     for (uint32_t r = 0; r < rows.count(); ++r) {
       const format::RowSlot slot = rows.Next();
       if (slot.deleted || !slot.located) continue;
@@ -170,7 +170,7 @@ void TableStore::VisitRows(const std::function<void(format::RowPointer, const Ro
         buffer = &moved;
         bufferPage = where->page;
       }
-      decoded.Decode(row, kJet4Layout, shape);  // a row it cannot read has no values
+      decoded.Decode(row, layout(), shape);  // a row it cannot read has no values
       visit({number, static_cast<uint8_t>(r)}, RowView(columns, decoded), *buffer, bufferPage);
     }
   }
@@ -194,7 +194,7 @@ void TableStore::RewriteFixedValues(
   });
   // The page being filled was changed under it: go on from what is stored.
   if (appendPage_)
-    appendPage_ = format::DataPageBuilder::Continue(file_.Read(appendPageNumber_), kJet4Layout);
+    appendPage_ = format::DataPageBuilder::Continue(file_.Read(appendPageNumber_), layout());
 }
 
 std::optional<std::span<const uint8_t>> TableStore::MovedRow(std::span<const uint8_t> pointer,
@@ -203,7 +203,7 @@ std::optional<std::span<const uint8_t>> TableStore::MovedRow(std::span<const uin
   if (!where || where->page >= file_.pageCount()) return std::nullopt;
   page = file_.Read(where->page);
   // The place a moved row went to carries the deleted flag, so scans skip it.
-  const auto slot = format::LocateRow(page, kJet4Layout, where->row);
+  const auto slot = format::LocateRow(page, layout(), where->row);
   if (!slot) return std::nullopt;
   return slot->Of(page);
 }
@@ -223,7 +223,7 @@ IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real, bo
   std::vector<uint8_t> key;
   ForEachRow([&](format::RowPointer at, const RowView& row) {
     key.clear();
-    const KeyNulls nulls = AppendRowKey(key, keyColumns, textKeys_,
+    const KeyNulls nulls = AppendRowKey(key, keyColumns, KeyText{file_.textFormat(), textKeys_},
                                         [&](const KeyColumn& c) { return KeyValue(row, c); });
     if (!(nulls.all && (real.flags & format::kIndexIgnoreNulls))) entries.Add(key, at.page, at.row);
     if (exact && !nulls.exact) *exact = false;
@@ -233,7 +233,7 @@ IndexEntries TableStore::CollectIndexEntries(const RealIndexDefinition& real, bo
 
 std::vector<std::string> TableStore::CheckKeys(std::span<const StoredValue> values) {
   if (!checks_) {
-    checks_.emplace(definition_, textKeys_);
+    checks_.emplace(definition_, layout(), KeyText{file_.textFormat(), textKeys_});
     if (definition_.rowCount > 0)
       ForEachRow([&](format::RowPointer, const RowView& row) { checks_->Remember(row); });
   }
@@ -273,14 +273,14 @@ PageSet TableStore::TreePages(const RealIndexDefinition& real) const {
     auto bytes = file_.Read(page);
     if ((format::IsPageOfType(bytes, format::PageType::kIndexLeaf) ||
          format::IsPageOfType(bytes, format::PageType::kIndexNode)) &&
-        CDataReader::U32(bytes, kJet4Layout.dataPageOwnerOffset) == definitionPage())
+        CDataReader::U32(bytes, layout().dataPageOwnerOffset) == definitionPage())
       tree.Add(page);
   }
   return tree;
 }
 
 void TableStore::FreeTree(const RealIndexDefinition& real, std::vector<uint32_t>& freedPages) {
-  const std::vector<uint8_t> zero(kJet4Layout.pageSize, 0);
+  const std::vector<uint8_t> zero(layout().pageSize, 0);
   const PageSet tree = TreePages(real);
   for (uint32_t page : tree.pages()) {
     file_.Write(page, zero);
@@ -318,15 +318,15 @@ void TableStore::WriteMaps() {
 }
 
 void TableStore::WriteDefinition() {
-  const auto stream = format::EncodeTableDefinition(definition_, kJet4Layout);
-  const size_t needed = format::DefinitionPageCount(stream.size(), kJet4Layout);
+  const auto stream = EncodeTableDefinition(definition_, layout(), file_.textFormat());
+  const size_t needed = format::DefinitionPageCount(stream.size(), layout());
   if (needed > format::kMaxDefinitionPages)
     throw DaoException("The table definition is too large.");
   while (definitionPages_.size() < needed) definitionPages_.push_back(file_.Allocate());
-  std::vector<uint8_t> page(kJet4Layout.pageSize);
+  std::vector<uint8_t> page(layout().pageSize);
   for (size_t i = 0; i < definitionPages_.size(); ++i) {
     const uint32_t next = i + 1 < definitionPages_.size() ? definitionPages_[i + 1] : 0;
-    format::EncodeDefinitionPage(stream, i, next, page, kJet4Layout);
+    format::EncodeDefinitionPage(stream, i, next, page, layout());
     file_.Write(definitionPages_[i], page);
   }
 }

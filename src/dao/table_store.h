@@ -33,6 +33,7 @@ class TableStore {
   TableStore(PageFile& file, uint32_t definitionPage, TableDefinition definition);
 
   uint32_t definitionPage() const { return definitionPages_.front(); }
+  const format::JetLayout& layout() const { return file_.layout(); }
   // Codes for text beyond Latin-1 in this table's keys; `codes` outlives the store.
   void UseTextKeys(const format::TextKeyCodes* codes) { textKeys_ = codes; }
   const TableDefinition& definition() const { return definition_; }
@@ -114,7 +115,7 @@ class TableStore {
   std::map<uint16_t, std::unique_ptr<LongValueStore>> longValues_;
   std::optional<IndexChecks> checks_;  // made when the first record is checked
   // The columns of a stored table never change, so its rows keep one layout.
-  format::RowEncoder encoder_{format::kJet4Layout, RowColumns(definition_), definition_.maxColumns,
+  format::RowEncoder encoder_{file_.layout(), RowColumns(definition_), definition_.maxColumns,
                               definition_.FixedAreaLength(), definition_.VariableColumnCount()};
 };
 

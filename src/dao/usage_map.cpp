@@ -9,16 +9,12 @@
 namespace tarvex::dao {
 namespace {
 
-using format::kJet4Layout;
-
-constexpr uint32_t kPagesPerBitmapPage = format::PagesPerBitmapPage(kJet4Layout);
-
 // The bitmap pages the row names, 0 where it names none or a page that is not a bitmap page.
 std::vector<uint32_t> ReusableBitmapPages(std::span<const uint8_t> row, const PageFile& file) {
   const auto map = format::DecodeUsageMap(row);
   std::vector<uint32_t> pages = map ? map->bitmapPages : std::vector<uint32_t>{};
   for (uint32_t& page : pages)
-    if (page >= file.pageCount() || !format::DecodeBitmapPage(file.Read(page), kJet4Layout))
+    if (page >= file.pageCount() || !format::DecodeBitmapPage(file.Read(page), file.layout()))
       page = 0;
   return pages;
 }
@@ -29,15 +25,15 @@ std::vector<uint32_t> ReusableBitmapPages(std::span<const uint8_t> row, const Pa
 void WriteReference(std::span<uint8_t> row, std::span<const uint32_t> marked,
                     std::vector<uint32_t> reusable, uint32_t limit, PageFile& file,
                     bool allRanges) {
-  const size_t ranges =
-      (static_cast<size_t>(limit) + kPagesPerBitmapPage - 1) / kPagesPerBitmapPage;
+  const uint32_t pagesPerBitmapPage = format::PagesPerBitmapPage(file.layout());
+  const size_t ranges = (static_cast<size_t>(limit) + pagesPerBitmapPage - 1) / pagesPerBitmapPage;
   if (ranges > format::ReferenceMapSlots(row.size()))
     throw DaoException("The database has outgrown a usage map.");
   reusable.resize(std::max(reusable.size(), ranges), 0);
   std::vector<uint32_t> bitmapPages(ranges, 0);
-  std::vector<uint8_t> page(kJet4Layout.pageSize);
+  std::vector<uint8_t> page(file.layout().pageSize);
   for (uint32_t k = 0; k < ranges; ++k) {
-    if (!format::EncodeBitmapPage(page, k, marked, kJet4Layout) && !allRanges) continue;
+    if (!format::EncodeBitmapPage(page, k, marked, file.layout()) && !allRanges) continue;
     bitmapPages[k] = reusable[k] ? reusable[k] : file.Allocate();
     file.Write(bitmapPages[k], page);
   }
@@ -87,7 +83,7 @@ PageSet ReadUsageMap(std::span<const uint8_t> row, const PageFile& file, uint32_
     bitmapPage = file.Read(number);
     return format::Bytes(bitmapPage);
   };
-  format::ForEachMarkedPage(*map, kJet4Layout, pageLimit, readBitmapPage,
+  format::ForEachMarkedPage(*map, file.layout(), pageLimit, readBitmapPage,
                             [&pages](uint64_t page) { pages.Add(static_cast<uint32_t>(page)); });
   return pages;
 }
@@ -122,13 +118,14 @@ void WriteGlobalUsageMap(std::span<uint8_t> row, const PageSet& freePages, PageF
   }
   // Bitmap pages allocated now lie past the old end: allocate them first, so
   // that the map describes the file's final length.
-  const uint32_t ranges = (file.pageCount() + kPagesPerBitmapPage) / kPagesPerBitmapPage;
+  const uint32_t pagesPerBitmapPage = format::PagesPerBitmapPage(file.layout());
+  const uint32_t ranges = (file.pageCount() + pagesPerBitmapPage) / pagesPerBitmapPage;
   auto bitmapPages = ReusableBitmapPages(row, file);
   bitmapPages.resize(std::max<size_t>(bitmapPages.size(), ranges), 0);
   for (uint32_t k = 0; k < ranges; ++k)
     if (bitmapPages[k] == 0) bitmapPages[k] = file.Allocate();
-  WriteReference(row, marked(ranges * kPagesPerBitmapPage), bitmapPages,
-                 ranges * kPagesPerBitmapPage, file, true);
+  WriteReference(row, marked(ranges * pagesPerBitmapPage), bitmapPages, ranges * pagesPerBitmapPage,
+                 file, true);
 }
 
 }  // namespace tarvex::dao

@@ -1,6 +1,7 @@
 #include "dao/value_conversion.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -300,9 +301,23 @@ void CheckBinaryLength(const ColumnDefinition& column, std::u16string_view text,
     Refuse(column, text, "the value is longer than the field");
 }
 
+std::vector<uint8_t> StoredText(const ColumnDefinition& column, std::u16string_view text,
+                                const TextFormat& format) {
+  try {
+    return EncodeStoredText(text, (column.extraFlags & format::kColumnCompressedText) != 0, format);
+  } catch (const DaoException& error) {
+    std::string why = error.what();  // a sentence of its own, here a clause
+    if (!why.empty() && why.back() == '.') why.pop_back();
+    if (!why.empty()) why.front() = static_cast<char>(std::tolower(why.front()));
+    Refuse(column, text, why.c_str());
+  }
+}
+
 }  // namespace
 
-StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text) {
+StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text,
+                        const TextFormat& format) {
+  const bool jet3 = format.version == format::JetVersion::kJet3;
   switch (static_cast<FieldType>(column.type)) {
     case FieldType::kBoolean: {
       auto word = ParseBooleanWord(TrimBlanks(text));
@@ -330,16 +345,22 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
     case FieldType::kGuid:
       return GuidBytes(column, text);
     case FieldType::kDecimal:
+      if (jet3) Refuse(column, text, "Access 97 databases have no decimal fields");
       return DecimalBytes(column, text);
-    case FieldType::kText:
-      if (text.size() > column.length / 2u)
+    case FieldType::kText: {
+      // Jet 4 stores two bytes per character; Jet 3 is measured in code-page bytes.
+      if (!jet3 && text.size() > column.length / 2u)
         Refuse(column, text, "the text is longer than the field");
-      return format::EncodeJet4Text(text, (column.extraFlags & format::kColumnCompressedText) != 0);
+      auto bytes = StoredText(column, text, format);
+      if (jet3 && bytes.size() > column.length)
+        Refuse(column, text, "the text is longer than the field");
+      return bytes;
+    }
     case FieldType::kMemo:
-      return format::EncodeJet4Text(text, (column.extraFlags & format::kColumnCompressedText) != 0);
+      return StoredText(column, text, format);
     case FieldType::kBinary:
     case FieldType::kLongBinary: {
-      auto bytes = format::BinaryValueBytes(format::JetVersion::kJet4, text);
+      auto bytes = format::BinaryValueBytes(format.version, text);
       CheckBinaryLength(column, text, bytes.size());
       return bytes;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dao/row_codec.h"
+#include "dao/stored_text.h"
 #include "dao/table_definition.h"
 
 namespace tarvex::dao {
@@ -18,8 +19,10 @@ namespace tarvex::dao {
 // The stored bytes for a fixed-size or short variable column; for Booleans
 // an empty vector (True) or nullopt (False). Memo and long binary columns get
 // their raw data here (text encoded, bytes as given), which the caller then
-// stores as a long value.
-StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text);
+// stores as a long value. Text goes into the database's `format`; in Jet 3 a
+// character outside its code page throws, naming it.
+StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text,
+                        const TextFormat& format = {});
 StoredValue ConvertBytes(const ColumnDefinition& column, std::span<const uint8_t> bytes);
 
 }  // namespace tarvex::dao

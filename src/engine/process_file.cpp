@@ -33,6 +33,7 @@ ScanContext Context(const format::JetLayout& layout, const ScanSettings& setting
 }  // namespace
 
 bool CAccessProcessFileLayout::ScanTableDefinitions(model::CAccessData& model) {
+  model.codePage = FileCodePage(definitionFile_);
   return engine::ScanTableDefinitions(Context(layout_, settings_, dataFile_, definitionFile_),
                                       model);
 }

@@ -2,7 +2,10 @@
 // Text stored in a Windows code page: the text and memo values of Jet 3 files,
 // whose database header names the code page.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "format/data_reader.h"
 
@@ -16,5 +19,9 @@ inline constexpr uint16_t kDefaultCodePage = 1252;
 // character becomes U+FFFD and decoding goes on after it. Converters are
 // cached per thread and code page.
 std::u16string DecodeCodePage(Bytes raw, uint16_t codePage);
+
+// The text in the code page's bytes; nothing when a character has no code
+// there (never a substitute) or the system cannot convert to the code page.
+std::optional<std::vector<uint8_t>> EncodeCodePage(std::u16string_view text, uint16_t codePage);
 
 }  // namespace tarvex::format

@@ -25,6 +25,12 @@ inline constexpr size_t kSortOrderOffset = 0x6E;
 inline constexpr size_t kSortOrderVersionOffset = 0x71;
 inline constexpr size_t kCreationDateOffset = 0x72;
 
+// Jet 3 keeps its sort order early in the masked region, a 20-byte password
+// in the clear within it, and neither a creation date nor the fields after.
+inline constexpr size_t kJet3HeaderWord38Offset = 0x38;  // 1 in Access 97 files
+inline constexpr size_t kJet3SortOrderOffset = 0x3A;
+inline constexpr size_t kJet3HeaderWord56Offset = 0x56;
+
 // After the masked region.
 inline constexpr size_t kHeaderTrailerOffset = 0x98;
 inline constexpr size_t kHeaderTailPairsLength = 512;  // the page's last bytes, in pairs

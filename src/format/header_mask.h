@@ -11,7 +11,8 @@
 namespace tarvex::format {
 
 inline constexpr size_t kHeaderMaskOffset = 0x18;
-inline constexpr size_t kHeaderMaskLength = 128;  // Jet 3 uses the first 126 bytes
+inline constexpr size_t kHeaderMaskLength = 128;
+inline constexpr size_t kJet3HeaderMaskLength = 126;  // the first bytes of the same stream
 inline constexpr size_t kHeaderCodePageOffset = 0x3C;
 
 // The key stream of the header key C7 DA 39 6B.

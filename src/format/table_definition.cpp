@@ -8,6 +8,9 @@ constexpr uint32_t kJet4DefinitionMagic = 1625;
 constexpr uint32_t kJet4RealIndexMagic = 1923;
 constexpr size_t kJet4AutoNumberFlagOffset = 24;
 constexpr size_t kJet4UserTableMarkerOffset = 36;
+// Access 97 writes 1 into this word of every column entry.
+constexpr size_t kJet3ColumnWord7Offset = 7;
+constexpr uint16_t kJet3ColumnWord7 = 1;
 constexpr uint8_t kCascadeNone = 0x04;  // both cascade bytes of a plain index
 // Fields of a real index entry after its column map, and of a count block.
 constexpr size_t kKeySlotLength = 3;
@@ -154,6 +157,7 @@ void EncodeHeader(const TableDefinition& d, std::span<uint8_t> h, const JetLayou
 void EncodeColumn(const ColumnDefinition& c, std::span<uint8_t> out, const JetLayout& layout) {
   const auto& at = layout.column;
   if (c.raw.empty() && IsJet4(layout)) PutU32(out, at.type + 1, kJet4DefinitionMagic);
+  if (c.raw.empty() && !IsJet4(layout)) PutU16(out, kJet3ColumnWord7Offset, kJet3ColumnWord7);
   out[at.type] = c.type;
   PutU16(out, at.number, c.number);
   PutU16(out, at.variableIndex, c.varIndex);

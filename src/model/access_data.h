@@ -28,6 +28,8 @@ class CAccessData {
   // How the source's indexes key characters beyond U+00FF, so that the
   // repaired file's indexes can key them the same way.
   format::TextKeyCodes textKeyCodes;
+  // The code page the source's header names (its Jet 3 text is stored in it).
+  uint16_t codePage = 1252;
   // File offsets of the pages the scan for table data could not read; whose
   // they were is not known.
   std::vector<uint64_t> unreadablePages;

@@ -57,9 +57,12 @@ bool CAccessSaveRepairedFile::SaveStructure() {
 
 bool CAccessSaveRepairedFile::CreateDatabase() {
   const bool jet4 = engine::SourceIsJet4();
+  // A Jet 3 file keeps its text in the source's code page.
+  const std::string locale =
+      jet4 ? std::string(kDatabaseLocale)
+           : ";LANGID=0x0409;CP=" + std::to_string(model->codePage) + ";COUNTRY=0";
   try {
-    database_->CreateDatabase(buildPath_, kDatabaseLocale,
-                              jet4 ? dao::kDbVersion40 : dao::kDbVersion30);
+    database_->CreateDatabase(buildPath_, locale, jet4 ? dao::kDbVersion40 : dao::kDbVersion30);
     return true;
   } catch (const dao::DaoException& error) {
     if (jet4) {

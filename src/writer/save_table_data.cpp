@@ -181,8 +181,17 @@ void CAccessSaveRepairedFile::ReportIndexesLeftOut() {
   static const std::string kRelationshipReason =
       "It enforced a relationship keyed on text with characters beyond Latin-1, which the engine "
       "cannot key as Access does; the relationship is kept, not enforced.";
+  // The engine does not make Access 97's text keys yet.
+  static const std::string kJet3TextReason =
+      "It holds text, which the engine cannot key as Access 97 does yet.";
+  static const std::string kJet3RelationshipReason =
+      "It enforced a relationship keyed on text, which the engine cannot key as Access 97 does "
+      "yet; the relationship is kept, not enforced.";
+  const bool jet3 = !engine::SourceIsJet4();
   for (const auto& left : database_->IndexesLeftOut()) {
-    const std::string& reason = left.enforcedRelationship ? kRelationshipReason : kTextReason;
+    const std::string& reason = left.enforcedRelationship
+                                    ? (jet3 ? kJet3RelationshipReason : kRelationshipReason)
+                                    : (jet3 ? kJet3TextReason : kTextReason);
     for (auto& entry : report_.tables)
       if (entry.savedName == left.table) entry.indexesNotCreated.push_back({left.index, reason});
     Log(u"Index '" + left.index + u"' of table '" + left.table + u"' is left out: " +

@@ -63,8 +63,8 @@ class AccessReference : public ::testing::Test {
 };
 
 TEST_F(AccessReference, HeaderPageIsTheSame) {
-  PageFile ours(File(), PageFile::Mode::kReadOnly, false, 4096);
-  PageFile theirs(Reference(), PageFile::Mode::kReadOnly, false, 4096);
+  PageFile ours(File(), PageFile::Mode::kReadOnly, false, format::kJet4Layout);
+  PageFile theirs(Reference(), PageFile::Mode::kReadOnly, false, format::kJet4Layout);
   EXPECT_TRUE(ours.Read(0) == theirs.Read(0));
 }
 

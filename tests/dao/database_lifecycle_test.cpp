@@ -60,8 +60,9 @@ TEST(Create, EmptyDatabaseHoldsTheSystemCatalogue) {
 TEST(Create, RefusesWhatItCannotMake) {
   tarvex::test::ScratchDir scratch;
   Database db;
-  EXPECT_THROW(db.Create(scratch.path() / "jet3.mdb", kLocale, kDbVersion30), DaoException);
-  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "jet3.mdb"));
+  EXPECT_THROW(db.Create(scratch.path() / "both.mdb", kLocale, kDbVersion30 | kDbVersion40),
+               DaoException);
+  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "both.mdb"));
   EXPECT_THROW(db.Create(scratch.path() / "x.mdb", ";CP=abc", kDbVersion40), DaoException);
   std::ofstream(scratch.path() / "taken.mdb") << "x";
   EXPECT_THROW(db.Create(scratch.path() / "taken.mdb", kLocale, kDbVersion40), DaoException);
@@ -180,7 +181,7 @@ TEST(SyntheticFixtureRows, AddedRowsJoinTheIndexes) {
   ASSERT_EQ(after.size(), before + 300);
   EXPECT_EQ(after.back()[2], "added 299");
   auto db = DatabaseFile::OpenExisting(file, false, true);
-  PageFile pages(file, PageFile::Mode::kReadOnly, false, 4096);
+  PageFile pages(file, PageFile::Mode::kReadOnly, false, format::kJet4Layout);
   TableStore& table = db->Table(*db->FindTable(u"BigTable"));
   EXPECT_EQ(table.definition().rowCount, before + 300);
   for (const auto& real : table.definition().realIndexes) {

@@ -29,7 +29,7 @@ TEST_P(FixtureIndexes, OurKeysEqualTheStoredOnes) {
   auto path = tarvex::test::FixturesDir() / "synthetic" / GetParam();
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "fixture missing";
   auto db = DatabaseFile::OpenExisting(path, false, true);
-  PageFile file(path, PageFile::Mode::kReadOnly, false, 4096);
+  PageFile file(path, PageFile::Mode::kReadOnly, false, format::kJet4Layout);
   size_t compared = 0;
   for (const auto& object : db->catalogue()) {
     auto page = db->FindTable(object.name);

@@ -18,7 +18,7 @@ namespace tarvex::dao::test {
 
 inline format::IndexPage ReadIndexPage(const PageFile& file, uint32_t number) {
   auto bytes = file.Read(number);
-  return format::DecodeIndexPage(bytes, format::kJet4Layout).value_or(format::IndexPage{});
+  return format::DecodeIndexPage(bytes, file.layout()).value_or(format::IndexPage{});
 }
 
 // Every leaf entry of the tree at `root`; `depth` gets the number of levels.

@@ -21,7 +21,7 @@ TEST(IndexTree, LeavesHoldEveryEntrySorted) {
   for (int round = 0; round < 24; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     const auto path = scratch.path() / ("tree" + std::to_string(round));
-    PageFile file(path, PageFile::Mode::kCreateNew, false, 4096);
+    PageFile file(path, PageFile::Mode::kCreateNew, false, format::kJet4Layout);
     file.Allocate();  // page 0 is never an index page
     // Few long keys, many short ones, or a mix; rounds 0 and 1 are empty and single.
     const size_t count = round < 2 ? round : random() % (round % 3 == 0 ? 200 : 30000);
@@ -48,7 +48,7 @@ TEST(IndexTree, LeavesHoldEveryEntrySorted) {
     std::vector<uint32_t> unused;
     const BuiltIndex built = BuildIndex(std::move(entries), 1, {}, file, unused);
     file.Close();
-    PageFile read(path, PageFile::Mode::kReadOnly, false, 4096);
+    PageFile read(path, PageFile::Mode::kReadOnly, false, format::kJet4Layout);
     int depth = 0;
     EXPECT_EQ(test::TreeEntries(read, built.rootPage, depth), expected);
     EXPECT_FALSE(built.pages.empty());

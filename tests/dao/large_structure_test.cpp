@@ -63,7 +63,7 @@ TEST(LargeStructures, CatalogueIndexGrowsIntoATree) {
   }
   EXPECT_EQ(MdbTables(file).size(), static_cast<size_t>(kTables));
   auto db = DatabaseFile::OpenExisting(file, false, true);
-  PageFile pages(file, PageFile::Mode::kReadOnly, false, 4096);
+  PageFile pages(file, PageFile::Mode::kReadOnly, false, format::kJet4Layout);
   TableStore& objects = db->Table(kObjectsPage);
   for (const auto& real : objects.definition().realIndexes) {
     auto ours = objects.CollectIndexEntries(real);

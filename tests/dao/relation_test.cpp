@@ -111,7 +111,7 @@ TEST(CreateRelation, EnforcedIndexesNameEachOtherAndKeepOrphans) {
   EXPECT_EQ(primarySide->realNumber, 0u);  // the primary key's tree
   // Lines had no index on OrderId: the relationship's own tree holds every row, the orphan too.
   ASSERT_EQ(lines.realIndexes.size(), 1u);
-  const PageFile pages(file, PageFile::Mode::kReadOnly, false, 4096);
+  const PageFile pages(file, PageFile::Mode::kReadOnly, false, format::kJet4Layout);
   int depth = 0;
   EXPECT_EQ(TreeEntries(pages, lines.realIndexes[0].rootPage, depth).size(), 3u);
 
