@@ -6,7 +6,9 @@
 
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
+#include "format/database_header.h"
 #include "format/index_key.h"
+#include "format/index_key_jet3.h"
 #include "format/value_decimal.h"
 #include "format/value_text.h"
 
@@ -132,9 +134,14 @@ bool AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
     case FieldType::kText: {
       const auto decoded = DecodeStoredText(*value, keyText.format);
       if (keyText.format.version == format::JetVersion::kJet3) {
-        // The place for Jet 3's "General 97" text keys. Until they are made,
-        // the Jet 4 form stands in and the key is reported as not Access's,
-        // so that such an index is left out.
+        // Every text column this engine writes is in the General sort order.
+        // A code page whose General 97 keys are not known here keys in the
+        // Jet 4 form and is reported as not Access's, so that the index is left out.
+        if (const auto text = format::Jet3TextKey(*value, format::kGeneralSortOrder,
+                                                  keyText.format.codePage, ascending)) {
+          key.insert(key.end(), text->begin(), text->end());
+          return true;
+        }
         const auto text = format::TextKey(decoded, ascending, keyText.codes);
         key.insert(key.end(), text.begin(), text.end());
         return false;

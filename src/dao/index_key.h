@@ -24,8 +24,8 @@ struct KeyText {
 // nullopt False). Throws DaoException for a type that cannot be indexed.
 // False when the key is not the one Access would make: a text with a
 // character beyond U+00FF that `text.codes` has no code for, keyed in the
-// engine's own form; or any text of a Jet 3 database, whose "General 97" keys
-// this engine does not make yet.
+// engine's own form; or a text of a Jet 3 database in a code page whose
+// "General 97" keys are not known here.
 bool AppendKeyColumn(std::vector<uint8_t>& key, uint8_t typeCode,
                      std::optional<std::span<const uint8_t>> value, bool ascending,
                      const KeyText& text = {});

@@ -181,12 +181,12 @@ void CAccessSaveRepairedFile::ReportIndexesLeftOut() {
   static const std::string kRelationshipReason =
       "It enforced a relationship keyed on text with characters beyond Latin-1, which the engine "
       "cannot key as Access does; the relationship is kept, not enforced.";
-  // The engine does not make Access 97's text keys yet.
+  // Access 97 keys text by the database's code page; the engine knows those keys for 1252 only.
   static const std::string kJet3TextReason =
-      "It holds text, which the engine cannot key as Access 97 does yet.";
+      "It holds text in a code page whose Access 97 keys the engine does not know.";
   static const std::string kJet3RelationshipReason =
-      "It enforced a relationship keyed on text, which the engine cannot key as Access 97 does "
-      "yet; the relationship is kept, not enforced.";
+      "It enforced a relationship keyed on text in a code page whose Access 97 keys the engine "
+      "does not know; the relationship is kept, not enforced.";
   const bool jet3 = !engine::SourceIsJet4();
   for (const auto& left : database_->IndexesLeftOut()) {
     const std::string& reason = left.enforcedRelationship
