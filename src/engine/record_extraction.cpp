@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/job_status.h"
+#include "engine/row_text_writer.h"
 #include "engine/row_values.h"
 #include "engine/step_progress.h"
 #include "format/data_page.h"
@@ -37,8 +38,9 @@ class TableExtractor {
       : layout_(context.layout),
         file_(file),
         fileSize_(fileSize),
+        codePage_(DatabaseCodePage(file)),
         longValues_(file, fileSize, context.layout),
-        cutter_(context.layout, DatabaseCodePage(file), longValues_) {}
+        cutter_(context.layout, codePage_, longValues_) {}
 
   // Writes the table's rows into its data file; false when a stop was requested.
   bool Extract(model::CAccessTable& table) {
@@ -46,6 +48,7 @@ class TableExtractor {
     for (const auto& column : table.columnList)
       columns.push_back(RowColumnOf(column.colInfo, layout_));
     frame_.emplace(layout_, RowShapeOf(table), std::move(columns));
+    cutter_.Prepare(table);
     // Only text an index keys needs the codes of characters beyond Latin-1.
     textColumns_.clear();
     for (const auto& column : table.columnList) {
@@ -81,30 +84,51 @@ class TableExtractor {
       losses.dataFileFailed = true;
       return true;
     }
+    RowTextWriter writer(output, ColumnFormats(table));
+    const bool finished = CutRows(table, writer);
+    writer.Finish();
+    if (writer.failed()) losses.dataFileFailed = true;
+    if (writer.textBeyondLatin1()) table.textBeyondLatin1 = true;
+    if (!output.Close()) losses.dataFileFailed = true;
+    return finished;
+  }
+
+  std::vector<ColumnFormat> ColumnFormats(const model::CAccessTable& table) const {
+    std::vector<ColumnFormat> formats;
+    for (const auto& column : table.columnList) {
+      const auto& info = column.colInfo;
+      formats.push_back({info.type,
+                         {layout_.version, info.Scale(), codePage_},
+                         formats.size() < textColumns_.size() && textColumns_[formats.size()]});
+    }
+    return formats;
+  }
+
+  // Cuts the table's rows and hands them to `writer`; false when a stop was requested.
+  bool CutRows(model::CAccessTable& table, RowTextWriter& writer) {
     uint32_t accepted = 0;
     rowsWhole_ = rowsBroken_ = 0;
     std::vector<uint8_t> page;
     for (uint64_t pageOffset : table.dataPageList) {
       // A page that cannot be read costs its own rows only.
       if (!ReadPage(file_, fileSize_, layout_, pageOffset, page)) {
-        losses.unreadablePages.push_back(pageOffset);
+        table.losses.unreadablePages.push_back(pageOffset);
         continue;
       }
       // The scan took a page with a damaged signature only where its owner,
       // its table's map and its offset table agree.
       format::RestoreDataPageSignature(page, layout_);
-      if (!ExtractPage(page, pageOffset, table, output, accepted)) return false;
+      if (!ExtractPage(page, pageOffset, table, writer, accepted)) return false;
     }
-    if (!TakeRowsOfLostPointers(table, output, accepted)) return false;
+    if (!TakeRowsOfLostPointers(table, writer, accepted)) return false;
     table.tableDefInfo.rowCount = accepted;
-    if (!output.Close()) losses.dataFileFailed = true;
     return true;
   }
 
   format::RowFrame* Frame() { return checkRows_ ? &*frame_ : nullptr; }
 
   bool ExtractPage(format::Bytes page, uint64_t pageOffset, model::CAccessTable& table,
-                   model::CAccessTableDataFile& output, uint32_t& accepted) {
+                   RowTextWriter& output, uint32_t& accepted) {
     auto& losses = table.losses;
     format::RowSlotWalker rows(page, layout_, Frame());
     for (uint32_t n = 0; n < rows.count(); ++n) {
@@ -148,7 +172,7 @@ class TableExtractor {
   // A moved row is read through the pointer left where it was first. Where
   // damage took pointers, and exactly as many places moved rows went to were
   // reached by none (else those may be deleted rows), they are those rows.
-  bool TakeRowsOfLostPointers(model::CAccessTable& table, model::CAccessTableDataFile& output,
+  bool TakeRowsOfLostPointers(model::CAccessTable& table, RowTextWriter& output,
                               uint32_t& accepted) {
     std::vector<RowPlace> unreached;
     for (const auto& place : movedHere_)
@@ -172,26 +196,16 @@ class TableExtractor {
     return true;
   }
 
-  // Writes one row's values, or counts it skipped.
+  // Hands one row's values to be written, or counts it skipped.
   void TakeRow(format::Bytes row, uint64_t pageOffset, model::CAccessTable& table,
-               model::CAccessTableDataFile& output, uint32_t& accepted) {
-    auto& losses = table.losses;
-    auto texts = cutter_.Cut(row, table, &losses.values);
-    if (!texts) {
-      losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
+               RowTextWriter& output, uint32_t& accepted) {
+    if (!cutter_.CutCells(row, table, cells_, &table.losses.values)) {
+      table.losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
       return;
     }
-    for (size_t i = 0; i < texts->size(); ++i) {
-      const auto& text = (*texts)[i];
-      if (!text) {
-        if (!output.AppendNull()) losses.dataFileFailed = true;
-        continue;
-      }
-      if (!output.AppendValueText(*text)) losses.dataFileFailed = true;
-      if (!table.textBeyondLatin1 && i < textColumns_.size() && textColumns_[i])
-        table.textBeyondLatin1 =
-            std::any_of(text->begin(), text->end(), [](char16_t c) { return c > 0xFF; });
-    }
+    for (size_t i = 0; i < cells_.bytes.size(); ++i)
+      output.Add(cells_.bytes[i], cells_.nullMaskBit[i]);
+    output.EndRow();
     ++accepted;
     ProgressStatus().Step();
   }
@@ -199,8 +213,10 @@ class TableExtractor {
   const JetLayout& layout_;
   CDBFileReader& file_;
   uint64_t fileSize_;
+  uint16_t codePage_;
   CLongValueReader longValues_;
   RowValueCutter cutter_;
+  RowCells cells_;                         // the row being cut, its storage reused
   std::vector<bool> textColumns_;          // per column of the table being extracted: indexed text
   std::optional<format::RowFrame> frame_;  // of the table being extracted
   bool checkRows_ = true;                  // whether rows are held to the frame

@@ -74,35 +74,70 @@ format::RowShape RowShapeOf(const model::CAccessTable& table) {
 
 std::optional<std::vector<std::optional<std::u16string>>> RowValueCutter::Cut(
     Bytes row, const model::CAccessTable& table, std::vector<model::ColumnLosses>* losses) {
-  if (row_.Decode(row, layout_, RowShapeOf(table)) != format::RowProblem::kNone)
-    return std::nullopt;
+  Prepare(table);
+  RowCells cells;
+  if (!CutCells(row, table, cells, losses)) return std::nullopt;
   std::vector<std::optional<std::u16string>> texts;
-  texts.reserve(static_cast<size_t>(table.columnList.count()));
+  size_t i = 0;
   for (const auto& column : table.columnList) {
+    if (i == cells.bytes.size()) break;
+    texts.push_back(format::FormatValue(ContextOf(column.colInfo), column.colInfo.type,
+                                        cells.bytes[i], cells.nullMaskBit[i]));
+    ++i;
+  }
+  return texts;
+}
+
+format::ValueContext RowValueCutter::ContextOf(const model::CAccessColInfo& column) const {
+  return {layout_.version, column.Scale(), codePage_};
+}
+
+void RowValueCutter::Prepare(const model::CAccessTable& table) {
+  shape_ = RowShapeOf(table);
+  places_.clear();
+  for (const auto& column : table.columnList)
+    places_.push_back(RowColumnOf(column.colInfo, layout_));
+}
+
+bool RowValueCutter::CutCells(Bytes row, const model::CAccessTable& table, RowCells& cells,
+                              std::vector<model::ColumnLosses>* losses) {
+  if (row_.Decode(row, layout_, shape_) != format::RowProblem::kNone) return false;
+  const size_t columns = places_.size();
+  cells.bytes.resize(columns);
+  cells.nullMaskBit.resize(columns);
+  cells.owned.resize(columns);
+  size_t i = 0;
+  for (const auto& column : table.columnList) {
+    if (i == columns) break;
     const auto& info = column.colInfo;
-    const format::RowColumn place = RowColumnOf(info, layout_);
+    const format::RowColumn& place = places_[i];
     const auto value = row_.Value(place);
     // A Boolean's value is its null-mask bit.
     Cell cell{std::nullopt, value.value_or(Bytes{}),
               value.has_value() || (place.boolean && row_.HasValue(place.number))};
     if (value && place.variable) cell = VariableCell(*value, info, longValues_);
-    if (cell.owned) cell.bytes = *cell.owned;
+    if (cell.owned) {
+      cells.owned[i] = std::move(*cell.owned);
+      cell.bytes = cells.owned[i];
+    }
     if (info.IsCalculated() && cell.present) cell.bytes = format::CalculatedResult(cell.bytes);
-    const format::ValueContext context{layout_.version, info.Scale(), codePage_};
-    texts.push_back(format::FormatValue(context, info.type, cell.bytes, cell.present));
-    if (info.type == TypeCode(ColumnType::kOle) && texts.back())
-      model::AppendOleFileName(*texts.back());
-    if (losses && texts.size() <= losses->size()) {
+    cells.bytes[i] = cell.bytes;
+    cells.nullMaskBit[i] = cell.present;
+    // Every type but Boolean, the only one that is never null, has a text exactly when present.
+    if (info.type == TypeCode(ColumnType::kOle) && cell.present)
+      model::AppendOleFileName(*format::FormatValue(ContextOf(info), info.type, cell.bytes, true));
+    if (losses && i < losses->size()) {
       // The null mask says a value is there: one that did not come out was lost.
       const bool stored =
           !place.boolean && row_.HasValue(place.number) && (place.variable || place.length > 0);
-      auto& column = (*losses)[texts.size() - 1];
-      if (stored && !texts.back()) ++column.unreadable;
-      if (texts.back() && IsLongValue(info.type) && cell.owned && longValues_.lastValuePartial())
-        ++column.partial;
+      auto& lost = (*losses)[i];
+      if (stored && !cell.present) ++lost.unreadable;
+      if (cell.present && IsLongValue(info.type) && cell.owned && longValues_.lastValuePartial())
+        ++lost.partial;
     }
+    ++i;
   }
-  return texts;
+  return true;
 }
 
 }  // namespace tarvex::engine

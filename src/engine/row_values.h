@@ -16,6 +16,14 @@ namespace tarvex::engine {
 format::RowColumn RowColumnOf(const model::CAccessColInfo& column, const format::JetLayout& layout);
 format::RowShape RowShapeOf(const model::CAccessTable& table);
 
+// One row's values as cut, before they become texts: one per column in
+// column-list order, kept from row to row so that their storage is reused.
+struct RowCells {
+  std::vector<format::Bytes> bytes;         // in the row, or in `owned`
+  std::vector<bool> nullMaskBit;            // as FormatValue takes it
+  std::vector<std::vector<uint8_t>> owned;  // long values, read from their own pages
+};
+
 class RowValueCutter {
  public:
   RowValueCutter(const format::JetLayout& layout, uint16_t codePage, CLongValueReader& longValues)
@@ -28,11 +36,24 @@ class RowValueCutter {
       format::Bytes row, const model::CAccessTable& table,
       std::vector<model::ColumnLosses>* losses = nullptr);
 
+  // Takes the columns of `table`, whose rows CutCells then cuts.
+  void Prepare(const model::CAccessTable& table);
+  // The values of a row of the prepared table into `cells`, their texts still
+  // to be made; false when the row is rejected. Losses are counted as by Cut,
+  // and an OLE value's file is listed.
+  bool CutCells(format::Bytes row, const model::CAccessTable& table, RowCells& cells,
+                std::vector<model::ColumnLosses>* losses = nullptr);
+
  private:
+  format::ValueContext ContextOf(const model::CAccessColInfo& column) const;
+
   const format::JetLayout& layout_;
   uint16_t codePage_;
   CLongValueReader& longValues_;
   format::RowDecoder row_;
+  // Of the prepared table: its row shape, and where each column lies in its rows.
+  format::RowShape shape_;
+  std::vector<format::RowColumn> places_;
 };
 
 }  // namespace tarvex::engine

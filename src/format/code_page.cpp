@@ -2,9 +2,11 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -54,6 +56,54 @@ Converter* ConverterFor(uint16_t codePage) {
   return converter != nullptr ? converter : OpenConverter(kDefaultCodePage);
 }
 
+// The code pages whose converters map each byte on its own, with no state
+// between bytes (Windows-1255 and -1258 combine marks with the letter before).
+bool IsPlainSingleByte(uint16_t codePage) {
+  constexpr std::array<uint16_t, 8> kPlain{874, 1250, 1251, 1252, 1253, 1254, 1256, 1257};
+  return std::find(kPlain.begin(), kPlain.end(), codePage) != kPlain.end();
+}
+
+// The character of every byte, U+FFFD for one the code page leaves unmapped:
+// one look-up per byte instead of a conversion call per value.
+using ByteTable = std::array<char16_t, 256>;
+
+std::optional<ByteTable> ReadByteTable(iconv_t handle) {
+  ByteTable table;
+  for (size_t byte = 0; byte < table.size(); ++byte) {
+    iconv(handle, nullptr, nullptr, nullptr, nullptr);
+    char in = static_cast<char>(byte);
+    char* from = &in;
+    size_t inLeft = 1;
+    std::array<char, 8> out;
+    char* to = out.data();
+    size_t outLeft = out.size();
+    const size_t result = iconv(handle, &from, &inLeft, &to, &outLeft);
+    if (result == static_cast<size_t>(-1) && errno == EILSEQ) {
+      table[byte] = kReplacementCharacter;
+      continue;
+    }
+    if (result == static_cast<size_t>(-1) || out.size() - outLeft != 2) return std::nullopt;
+    table[byte] =
+        static_cast<char16_t>(static_cast<uint8_t>(out[0]) | static_cast<uint8_t>(out[1]) << 8);
+  }
+  iconv(handle, nullptr, nullptr, nullptr, nullptr);
+  return table;
+}
+
+// The thread's byte table for the code page, or nullptr when it has none.
+const ByteTable* ByteTableFor(uint16_t codePage) {
+  const uint16_t page = codePage == 0 ? kDefaultCodePage : codePage;
+  if (!IsPlainSingleByte(page)) return nullptr;
+  thread_local std::unordered_map<uint16_t, std::optional<ByteTable>> cache;
+  auto found = cache.find(page);
+  if (found == cache.end()) {
+    Converter* converter = OpenConverter(page);
+    found =
+        cache.emplace(page, converter ? ReadByteTable(converter->handle()) : std::nullopt).first;
+  }
+  return found->second ? &*found->second : nullptr;
+}
+
 void AppendUtf16Le(std::u16string& text, const char* bytes, size_t count) {
   text += Utf16LeToText(Bytes(reinterpret_cast<const uint8_t*>(bytes), count));
 }
@@ -61,6 +111,11 @@ void AppendUtf16Le(std::u16string& text, const char* bytes, size_t count) {
 }  // namespace
 
 std::u16string DecodeCodePage(Bytes raw, uint16_t codePage) {
+  if (const ByteTable* table = ByteTableFor(codePage)) {
+    std::u16string text(raw.size(), u'\0');
+    for (size_t i = 0; i < raw.size(); ++i) text[i] = (*table)[raw[i]];
+    return text;
+  }
   Converter* converter = ConverterFor(codePage);
   if (converter == nullptr) return std::u16string(raw.begin(), raw.end());  // iconv without CP1252
   iconv_t handle = converter->handle();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cstdio>
 #include <iterator>
 #include <string_view>
@@ -79,15 +80,30 @@ std::u16string CDataConversion::GuidText(Bytes raw) {
 }
 
 std::u16string CDataConversion::CurrencyText(Bytes raw) {
+  std::u16string text;
+  CurrencyTextInto(raw, text);
+  return text;
+}
+
+void CDataConversion::CurrencyTextInto(Bytes raw, std::u16string& text) {
   const std::optional<uint64_t> bits = CDataReader::U64(raw, 0);
-  if (!bits) return {};
+  if (!bits) return text.clear();
   const bool negative = static_cast<int64_t>(*bits) < 0;
   const uint64_t magnitude = negative ? ~*bits + 1 : *bits;
-  const std::array<uint32_t, 2> words{static_cast<uint32_t>(magnitude >> 32),
-                                      static_cast<uint32_t>(magnitude)};
   constexpr size_t kCurrencyScale = 4;
-  return AsciiToText((negative ? "-" : "") +
-                     WithDecimalPoint(DecimalDigits(words), kCurrencyScale));
+  // The digits, zero-padded to one before the point, with the point before the last four.
+  std::array<char, 32> digits;
+  char* end = std::to_chars(digits.data(), digits.data() + digits.size(), magnitude).ptr;
+  const size_t count = static_cast<size_t>(end - digits.data());
+  const size_t padding = count <= kCurrencyScale ? kCurrencyScale + 1 - count : 0;
+  const size_t whole = count + padding - kCurrencyScale;
+  text.resize((negative ? 1 : 0) + count + padding + 1);
+  char16_t* out = text.data();
+  if (negative) *out++ = u'-';
+  for (size_t i = 0; i < padding + count; ++i) {
+    if (i == whole) *out++ = u'.';
+    *out++ = static_cast<char16_t>(i < padding ? '0' : digits[i - padding]);
+  }
 }
 
 std::u16string CDataConversion::Jet3Text(Bytes raw, uint16_t codePage) {

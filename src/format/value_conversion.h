@@ -20,6 +20,8 @@ class CDataConversion {
   // or lie outside 1 January 100 to 31 December 9999 give the empty text.
   static std::u16string DateText(Bytes raw);
   static std::u16string DateText(double days);
+  // The same into `text`, whose storage is reused from value to value.
+  static void DateTextInto(Bytes raw, std::u16string& text);
 
   // Extended date/time (code 20): "YYYY-MM-DD hh:mm:ss" on a 24-hour clock, then
   // "." and the fraction of the second in up to seven digits when it is not 0.
@@ -36,6 +38,7 @@ class CDataConversion {
 
   // Currency (code 5): the signed count of 1/10000 with exactly four decimals.
   static std::u16string CurrencyText(Bytes raw);
+  static void CurrencyTextInto(Bytes raw, std::u16string& text);
 
   // Jet 3 text (code 10) and memo (code 12): the bytes in the database's code
   // page, zero bytes dropped.

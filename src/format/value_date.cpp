@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "format/value_conversion.h"
 #include "format/value_text.h"
@@ -32,22 +33,40 @@ CivilDate CivilFromDayNumber(int64_t n) {
           static_cast<int>(unsigned{date.day()})};
 }
 
+// Puts `value` (below 10^width) as `width` digits, zero-padded.
+char* PutDigits(char* out, int64_t value, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return out + width;
+}
+
 // "MM/DD/YYYY hh:mm:ss AM", with ".fff" after the seconds when the time has a
-// fraction of a second.
-std::string FormatDateTime(const CivilDate& date, int64_t milliseconds) {
+// fraction of a second. The days Access can show keep the year to four digits.
+std::string_view FormatDateTime(const CivilDate& date, int64_t milliseconds,
+                                std::array<char, 32>& buffer) {
   const int64_t seconds = milliseconds / 1000;
   const int64_t hour = seconds / 3600;
-  const int64_t hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  std::array<char, 8> fraction{};
-  if (const int part = static_cast<int>(milliseconds % 1000); part != 0) {
-    std::snprintf(fraction.data(), fraction.size(), ".%03d", part);
+  char* out = PutDigits(buffer.data(), date.month, 2);
+  *out++ = '/';
+  out = PutDigits(out, date.day, 2);
+  *out++ = '/';
+  out = PutDigits(out, date.year, 4);
+  *out++ = ' ';
+  out = PutDigits(out, hour % 12 == 0 ? 12 : hour % 12, 2);
+  *out++ = ':';
+  out = PutDigits(out, seconds / 60 % 60, 2);
+  *out++ = ':';
+  out = PutDigits(out, seconds % 60, 2);
+  if (const int64_t part = milliseconds % 1000; part != 0) {
+    *out++ = '.';
+    out = PutDigits(out, part, 3);
   }
-  std::array<char, 64> text;
-  std::snprintf(text.data(), text.size(), "%02d/%02d/%04lld %02lld:%02lld:%02lld%s %s", date.month,
-                date.day, static_cast<long long>(date.year), static_cast<long long>(hour12),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60),
-                fraction.data(), hour < 12 ? "AM" : "PM");
-  return text.data();
+  *out++ = ' ';
+  *out++ = hour < 12 ? 'A' : 'P';
+  *out++ = 'M';
+  return {buffer.data(), static_cast<size_t>(out - buffer.data())};
 }
 
 // Reads `count` decimal digits at raw[offset], or nothing when any is not a digit.
@@ -86,17 +105,11 @@ std::optional<ExtendedDate> ReadExtendedDate(Bytes raw) {
   return ExtendedDate{*days, *ticks};
 }
 
-}  // namespace
-
-std::u16string CDataConversion::DateText(Bytes raw) {
-  const std::optional<double> days = DoubleFromBytes(raw);
-  return days ? DateText(*days) : std::u16string();
-}
-
-std::u16string CDataConversion::DateText(double days) {
-  if (!std::isfinite(days)) return {};
+void DaysText(double days, std::u16string& text) {
+  text.clear();
+  if (!std::isfinite(days)) return;
   const double whole = std::trunc(days);
-  if (whole < kFirstDay || whole > kLastDay) return {};
+  if (whole < kFirstDay || whole > kLastDay) return;
   int64_t day = static_cast<int64_t>(whole);
   // The time of day is the fraction's magnitude, also for days before 1899,
   // to the nearest millisecond: Access keeps fractions of a second too.
@@ -110,11 +123,33 @@ std::u16string CDataConversion::DateText(double days) {
       milliseconds = kMillisecondsPerDay - 1;
     }
   }
-  std::string text = FormatDateTime(CivilFromDayNumber(day + kDaysBeforeEpoch), milliseconds);
   constexpr std::string_view kMidnight = "12:00:00 AM";
-  if (day == 0 && milliseconds == 0) return AsciiToText(kMidnight);
-  if (milliseconds == 0) text.erase(text.size() - kMidnight.size());
-  return AsciiToText(text);
+  if (day == 0 && milliseconds == 0) return AsciiToTextInto(kMidnight, text);
+  std::array<char, 32> buffer;
+  std::string_view formatted =
+      FormatDateTime(CivilFromDayNumber(day + kDaysBeforeEpoch), milliseconds, buffer);
+  if (milliseconds == 0) formatted.remove_suffix(kMidnight.size());
+  AsciiToTextInto(formatted, text);
+}
+
+}  // namespace
+
+std::u16string CDataConversion::DateText(Bytes raw) {
+  std::u16string text;
+  DateTextInto(raw, text);
+  return text;
+}
+
+std::u16string CDataConversion::DateText(double days) {
+  std::u16string text;
+  DaysText(days, text);
+  return text;
+}
+
+void CDataConversion::DateTextInto(Bytes raw, std::u16string& text) {
+  const std::optional<double> days = DoubleFromBytes(raw);
+  if (!days) return text.clear();
+  DaysText(*days, text);
 }
 
 std::u16string CDataConversion::ExtendedDateText(Bytes raw) {

@@ -1,6 +1,8 @@
 #include "format/value_format.h"
 
+#include <array>
 #include <bit>
+#include <charconv>
 #include <string>
 
 #include "format/value_binary.h"
@@ -12,8 +14,17 @@
 namespace tarvex::format {
 namespace {
 
+void DecimalTextInto(std::optional<int64_t> value, std::u16string& text) {
+  if (!value) return text.clear();
+  std::array<char, 24> digits;
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), *value).ptr;
+  AsciiToTextInto({digits.data(), static_cast<size_t>(end - digits.data())}, text);
+}
+
 std::u16string DecimalText(std::optional<int64_t> value) {
-  return value ? AsciiToText(std::to_string(*value)) : std::u16string();
+  std::u16string text;
+  DecimalTextInto(value, text);
+  return text;
 }
 
 std::optional<int64_t> Signed16(Bytes raw) {
@@ -28,53 +39,78 @@ std::optional<int64_t> Signed64(Bytes raw) {
   return static_cast<int64_t>(*value);
 }
 
-std::u16string SingleValueText(JetVersion version, Bytes raw) {
+void SingleValueTextInto(JetVersion version, Bytes raw, std::u16string& text) {
   const auto bits = CDataReader::U32(raw, 0);
-  return bits ? SingleText(version, std::bit_cast<float>(*bits)) : std::u16string();
+  if (!bits) return text.clear();
+  SingleTextInto(version, std::bit_cast<float>(*bits), text);
 }
 
-std::u16string DoubleValueText(JetVersion version, Bytes raw) {
+void DoubleValueTextInto(JetVersion version, Bytes raw, std::u16string& text) {
   const auto value = CDataConversion::DoubleFromBytes(raw);
-  return value ? DoubleText(version, *value) : std::u16string();
+  if (!value) return text.clear();
+  DoubleTextInto(version, *value, text);
 }
 
 std::u16string DefaultText(uint8_t type) { return AsciiToText("Default " + std::to_string(type)); }
 
 bool IsJet4(const ValueContext& ctx) { return ctx.version == JetVersion::kJet4; }
 
-std::u16string TextValue(const ValueContext& ctx, Bytes raw) {
-  return IsJet4(ctx) ? DecodeJet4Text(raw) : CDataConversion::Jet3Text(raw, ctx.codePage);
+void TextValueInto(const ValueContext& ctx, Bytes raw, std::u16string& text) {
+  if (IsJet4(ctx)) return DecodeJet4TextInto(raw, text);
+  text = CDataConversion::Jet3Text(raw, ctx.codePage);
 }
 
-std::u16string MemoValue(const ValueContext& ctx, Bytes raw) {
-  return IsJet4(ctx) ? DecodeJet4Text(raw) : CDataConversion::Jet3MemoText(raw, ctx.codePage);
+void MemoValueInto(const ValueContext& ctx, Bytes raw, std::u16string& text) {
+  if (IsJet4(ctx)) return DecodeJet4TextInto(raw, text);
+  text = CDataConversion::Jet3MemoText(raw, ctx.codePage);
 }
 
-// Every type but boolean, whose value is present.
-std::u16string PresentValueText(const ValueContext& ctx, uint8_t type, Bytes raw) {
+// The frequent types, formatted into `text` itself; false for the others.
+bool FrequentValueTextInto(const ValueContext& ctx, uint8_t type, Bytes raw, std::u16string& text) {
   switch (static_cast<ColumnType>(type)) {
     case ColumnType::kByte:
-      return DecimalText(CDataReader::U8(raw, 0));
+      DecimalTextInto(CDataReader::U8(raw, 0), text);
+      return true;
     case ColumnType::kInt:
-      return DecimalText(Signed16(raw));
+      DecimalTextInto(Signed16(raw), text);
+      return true;
     case ColumnType::kLong:
-      return DecimalText(CDataReader::I32AsI64(raw, 0));
+      DecimalTextInto(CDataReader::I32AsI64(raw, 0), text);
+      return true;
     case ColumnType::kCurrency:
-      return CDataConversion::CurrencyText(raw);
+      CDataConversion::CurrencyTextInto(raw, text);
+      return true;
     case ColumnType::kSingle:
-      return SingleValueText(ctx.version, raw);
+      SingleValueTextInto(ctx.version, raw, text);
+      return true;
     case ColumnType::kDouble:
-      return DoubleValueText(ctx.version, raw);
+      DoubleValueTextInto(ctx.version, raw, text);
+      return true;
     case ColumnType::kDateTime:
-      return CDataConversion::DateText(raw);
+      CDataConversion::DateTextInto(raw, text);
+      return true;
+    case ColumnType::kText:
+      TextValueInto(ctx, raw, text);
+      return true;
+    case ColumnType::kOle:
+      Utf16LeToTextInto(raw, text);  // the path of the OLE object file
+      return true;
+    case ColumnType::kMemo:
+      MemoValueInto(ctx, raw, text);
+      return true;
+    case ColumnType::kBigInt:
+      DecimalTextInto(Signed64(raw), text);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The types FrequentValueTextInto leaves, but boolean, whose value is present.
+std::u16string OtherValueText(const ValueContext& ctx, uint8_t type, Bytes raw) {
+  switch (static_cast<ColumnType>(type)) {
     case ColumnType::kBinary:
       return BinaryValueText(ctx.version, raw);
-    case ColumnType::kText:
-      return TextValue(ctx, raw);
-    case ColumnType::kOle:
-      return Utf16LeToText(raw);  // the path of the OLE object file
-    case ColumnType::kMemo:
-      return MemoValue(ctx, raw);
     case ColumnType::kUnknown13:
       return u"Unknown";
     case ColumnType::kGuid:
@@ -85,11 +121,9 @@ std::u16string PresentValueText(const ValueContext& ctx, uint8_t type, Bytes raw
       return IsJet4(ctx) ? DefaultText(type) : std::u16string();
     case ColumnType::kComplex:
       return IsJet4(ctx) ? DecimalText(CDataReader::I32AsI64(raw, 0)) : DefaultText(type);
-    case ColumnType::kBigInt:
-      return DecimalText(Signed64(raw));
     case ColumnType::kExtDateTime:
       return CDataConversion::ExtendedDateText(raw);
-    case ColumnType::kBoolean:
+    default:
       break;
   }
   return DefaultText(type);
@@ -99,9 +133,23 @@ std::u16string PresentValueText(const ValueContext& ctx, uint8_t type, Bytes raw
 
 std::optional<std::u16string> FormatValue(const ValueContext& ctx, uint8_t type, Bytes raw,
                                           bool nullMaskBit) {
-  if (type == TypeCode(ColumnType::kBoolean)) return nullMaskBit ? u"True" : u"False";
-  if (!nullMaskBit) return std::nullopt;
-  return PresentValueText(ctx, type, raw);
+  std::u16string text;
+  if (!FormatValueInto(ctx, type, raw, nullMaskBit, text)) return std::nullopt;
+  return text;
+}
+
+bool FormatValueInto(const ValueContext& ctx, uint8_t type, Bytes raw, bool nullMaskBit,
+                     std::u16string& text) {
+  if (type == TypeCode(ColumnType::kBoolean)) {
+    AsciiToTextInto(nullMaskBit ? "True" : "False", text);
+    return true;
+  }
+  if (!nullMaskBit) {
+    text.clear();
+    return false;
+  }
+  if (!FrequentValueTextInto(ctx, type, raw, text)) text = OtherValueText(ctx, type, raw);
+  return true;
 }
 
 }  // namespace tarvex::format

@@ -29,5 +29,9 @@ struct ValueContext {
 // value with too few bytes.
 std::optional<std::u16string> FormatValue(const ValueContext& ctx, uint8_t type, Bytes raw,
                                           bool nullMaskBit);
+// The same into `text`, whose storage is reused from value to value (rows are
+// many, and most values are short); false for a null value, `text` then empty.
+bool FormatValueInto(const ValueContext& ctx, uint8_t type, Bytes raw, bool nullMaskBit,
+                     std::u16string& text);
 
 }  // namespace tarvex::format

@@ -1,11 +1,13 @@
 #include "format/value_numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 #include "format/value_text.h"
 
@@ -13,48 +15,49 @@ namespace tarvex::format {
 namespace {
 
 template <typename T>
-bool ReadsBackAs(const std::string& text, T value) {
+bool ReadsBackAs(std::string_view text, T value) {
   T parsed{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
   return error == std::errc() && end == text.data() + text.size() &&
          std::memcmp(&parsed, &value, sizeof value) == 0;
 }
 
-std::string WithUpperCaseExponent(std::string text) {
-  for (char& c : text) {
-    if (c == 'e') c = 'E';
-  }
-  return text;
+// "%.5f" of the largest double takes 316 characters.
+using NumberBuffer = std::array<char, 400>;
+
+std::string_view WithUpperCaseExponent(char* first, char* last) {
+  std::replace(first, last, 'e', 'E');
+  return {first, static_cast<size_t>(last - first)};
 }
 
 template <typename T>
-std::string Shortest(T value) {
-  std::array<char, 64> buffer;
+std::string_view Shortest(T value, NumberBuffer& buffer) {
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return WithUpperCaseExponent(std::string(buffer.data(), result.ptr));
+  return WithUpperCaseExponent(buffer.data(), result.ptr);
 }
 
 // printf's "%.<precision>f" (fixed) or "%G" (general) in the "C" locale,
 // whatever locale the process runs in.
-std::string Printed(double value, std::chars_format format, int precision) {
-  std::array<char, 400> buffer;  // "%.5f" of the largest double takes 316
+std::string_view Printed(double value, std::chars_format format, int precision,
+                         NumberBuffer& buffer) {
   const auto result =
       std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format, precision);
-  return WithUpperCaseExponent(std::string(buffer.data(), result.ptr));
+  return WithUpperCaseExponent(buffer.data(), result.ptr);
 }
 
 // "NaN", "Infinity" or "-Infinity", or nothing for a finite value.
-std::optional<std::string> SpecialText(double value) {
+std::optional<std::string_view> SpecialText(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
   return std::nullopt;
 }
 
 template <typename T>
-std::u16string ExactText(std::string customary, T value) {
-  if (const auto special = SpecialText(value)) return AsciiToText(*special);
-  if (ReadsBackAs(customary, value)) return AsciiToText(customary);
-  return AsciiToText(Shortest(value));
+void ExactTextInto(std::string_view customary, T value, std::u16string& text) {
+  if (const auto special = SpecialText(value)) return AsciiToTextInto(*special, text);
+  if (ReadsBackAs(customary, value)) return AsciiToTextInto(customary, text);
+  NumberBuffer buffer;
+  AsciiToTextInto(Shortest(value, buffer), text);
 }
 
 void CarryInto(std::string& digits, size_t position) {
@@ -69,8 +72,15 @@ void CarryInto(std::string& digits, size_t position) {
 
 }  // namespace
 
-std::string ShortestText(float value) { return Shortest(value); }
-std::string ShortestText(double value) { return Shortest(value); }
+std::string ShortestText(float value) {
+  NumberBuffer buffer;
+  return std::string(Shortest(value, buffer));
+}
+
+std::string ShortestText(double value) {
+  NumberBuffer buffer;
+  return std::string(Shortest(value, buffer));
+}
 
 std::string RoundToSevenCharacters(std::string digits) {
   constexpr size_t kKept = 7;
@@ -84,15 +94,32 @@ std::string RoundToSevenCharacters(std::string digits) {
 }
 
 std::u16string SingleText(JetVersion version, float value) {
-  if (version == JetVersion::kJet4)
-    return ExactText(Printed(value, std::chars_format::fixed, 5), value);
-  return ExactText(RoundToSevenCharacters(Printed(value, std::chars_format::fixed, 0)), value);
+  std::u16string text;
+  SingleTextInto(version, value, text);
+  return text;
 }
 
 std::u16string DoubleText(JetVersion version, double value) {
-  return ExactText(version == JetVersion::kJet4 ? Printed(value, std::chars_format::fixed, 5)
-                                                : Printed(value, std::chars_format::general, 6),
-                   value);
+  std::u16string text;
+  DoubleTextInto(version, value, text);
+  return text;
+}
+
+void SingleTextInto(JetVersion version, float value, std::u16string& text) {
+  NumberBuffer buffer;
+  if (version == JetVersion::kJet4)
+    return ExactTextInto(Printed(value, std::chars_format::fixed, 5, buffer), value, text);
+  const std::string rounded =
+      RoundToSevenCharacters(std::string(Printed(value, std::chars_format::fixed, 0, buffer)));
+  ExactTextInto(rounded, value, text);
+}
+
+void DoubleTextInto(JetVersion version, double value, std::u16string& text) {
+  NumberBuffer buffer;
+  ExactTextInto(version == JetVersion::kJet4
+                    ? Printed(value, std::chars_format::fixed, 5, buffer)
+                    : Printed(value, std::chars_format::general, 6, buffer),
+                value, text);
 }
 
 std::optional<double> NonFiniteValue(std::u16string_view text) {

@@ -15,6 +15,9 @@ namespace tarvex::format {
 
 std::u16string SingleText(JetVersion version, float value);
 std::u16string DoubleText(JetVersion version, double value);
+// The same into `text`, whose storage is reused from value to value.
+void SingleTextInto(JetVersion version, float value, std::u16string& text);
+void DoubleTextInto(JetVersion version, double value, std::u16string& text);
 
 // The value of "NaN", "Infinity" or "-Infinity", the texts above for values
 // that are not finite; nothing for any other text.

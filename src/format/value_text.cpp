@@ -1,6 +1,8 @@
 #include "format/value_text.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "format/unicode.h"
 
@@ -81,9 +83,18 @@ bool EncodeCompressed(std::u16string_view text, std::vector<uint8_t>& out) {
 
 std::u16string Utf16LeToText(Bytes raw) {
   std::u16string text;
-  text.reserve(raw.size() / 2);
-  for (size_t pos = 0; pos + 1 < raw.size(); pos += 2) text.push_back(UnitAt(raw, pos));
+  Utf16LeToTextInto(raw, text);
   return text;
+}
+
+void Utf16LeToTextInto(Bytes raw, std::u16string& text) {
+  const size_t units = raw.size() / 2;
+  text.resize(units);
+  if constexpr (std::endian::native == std::endian::little) {
+    if (units > 0) std::memcpy(text.data(), raw.data(), 2 * units);
+  } else {
+    for (size_t i = 0; i < units; ++i) text[i] = UnitAt(raw, 2 * i);
+  }
 }
 
 std::vector<uint8_t> TextToUtf16LeBytes(std::u16string_view text) {
@@ -119,25 +130,33 @@ std::optional<std::u16string> Utf8ToTextExactly(Bytes raw) {
 }
 
 std::u16string DecodeJet4Text(Bytes raw) {
+  std::u16string text;
+  DecodeJet4TextInto(raw, text);
+  return text;
+}
+
+void DecodeJet4TextInto(Bytes raw, std::u16string& text) {
   const bool compressed =
       raw.size() >= 2 && raw[0] == kCompressedMark[0] && raw[1] == kCompressedMark[1];
-  if (!compressed) return Utf16LeToText(raw);
-  std::u16string text;
+  if (!compressed) return Utf16LeToTextInto(raw, text);
+  // No more characters than bytes: sized once, filled, then cut to what was decoded.
+  text.resize(raw.size());
+  char16_t* out = text.data();
   bool oneBytePerCharacter = true;
   for (size_t pos = 2; pos < raw.size();) {
     if (raw[pos] == 0) {
       oneBytePerCharacter = !oneBytePerCharacter;
       ++pos;
     } else if (oneBytePerCharacter) {
-      text.push_back(raw[pos]);
+      *out++ = raw[pos];
       ++pos;
     } else {
       if (pos + 1 >= raw.size()) break;  // an odd last byte holds no character
-      text.push_back(UnitAt(raw, pos));
+      *out++ = UnitAt(raw, pos);
       pos += 2;
     }
   }
-  return text;
+  text.resize(static_cast<size_t>(out - text.data()));
 }
 
 std::vector<uint8_t> EncodeJet4Text(std::u16string_view text, bool allowCompression) {
@@ -158,5 +177,9 @@ std::vector<uint8_t> EncodeJet4Text(std::u16string_view text, bool allowCompress
 }
 
 std::u16string AsciiToText(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+
+void AsciiToTextInto(std::string_view ascii, std::u16string& text) {
+  text.assign(ascii.begin(), ascii.end());
+}
 
 }  // namespace tarvex::format

@@ -16,6 +16,8 @@ inline constexpr char16_t kReplacementCharacter = u'\uFFFD';
 // Every complete byte pair as one UTF-16 code unit, low byte first; an odd last
 // byte is ignored.
 std::u16string Utf16LeToText(Bytes raw);
+// The same into `text`, whose storage is reused from value to value.
+void Utf16LeToTextInto(Bytes raw, std::u16string& text);
 
 // The text as UTF-16LE followed by one zero byte: the payload of a value record.
 std::vector<uint8_t> TextToUtf16LeBytes(std::u16string_view text);
@@ -33,6 +35,7 @@ std::optional<std::u16string> Utf8ToTextExactly(Bytes raw);
 // FF FE, the compressed form in which a zero byte switches between one byte per
 // character (the starting mode) and UTF-16LE code units.
 std::u16string DecodeJet4Text(Bytes raw);
+void DecodeJet4TextInto(Bytes raw, std::u16string& text);
 
 // The compressed form holds 3 to 1024 characters, each in U+0001..U+00FF.
 inline constexpr size_t kCompressedTextMinCharacters = 3;
@@ -47,5 +50,6 @@ inline constexpr size_t kMaxTextCharacters = 255;
 
 // An ASCII text (numbers, dates) as a value text.
 std::u16string AsciiToText(std::string_view ascii);
+void AsciiToTextInto(std::string_view ascii, std::u16string& text);
 
 }  // namespace tarvex::format

@@ -165,5 +165,26 @@ TEST(ValueRoundTrip, DecodersTakeAnyBytes) {
   }
 }
 
+// Single-byte code pages read through a table of their bytes; an unmapped byte is U+FFFD.
+TEST(CodePage, SingleByteCodePagesMapEveryByte) {
+  struct Case {
+    uint16_t codePage;
+    std::vector<uint8_t> bytes;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {0, {0x41, 0x80, 0x81, 0xE9}, u"A\u20AC\uFFFD\u00E9"},
+      {1252, {0x9F, 0xFF}, u"\u0178\u00FF"},
+      {1250, {0x8A, 0xE8}, u"\u0160\u010D"},
+      {1251, {0xC0, 0xFF, 0x98}, u"\u0410\u044F\uFFFD"},
+      {1253, {0xC1, 0xF9}, u"\u0391\u03C9"},
+      {1254, {0xD0, 0xFD}, u"\u011E\u0131"},
+      {1256, {0xC7, 0x81}, u"\u0627\u067E"},
+      {1257, {0xC0, 0xFE}, u"\u0104\u017E"},
+      {874, {0xA1, 0xDB}, u"\u0E01\uFFFD"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DecodeCodePage(c.bytes, c.codePage), c.text) << c.codePage;
+}
+
 }  // namespace
 }  // namespace tarvex::format
