@@ -35,7 +35,7 @@ using tarvex::bench::Megabytes;
 using tarvex::bench::ProgramRun;
 using tarvex::bench::RunProgram;
 
-constexpr double kTargetRatio = 0.7;
+constexpr double kTargetRatio = 0.3;
 constexpr double kTargetMegabytes = 64;
 
 struct Options {
