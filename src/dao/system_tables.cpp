@@ -1,6 +1,8 @@
 #include "dao/system_tables.h"
 
+#include <array>
 #include <initializer_list>
+#include <span>
 
 #include "dao/dao_exception.h"
 #include "dao/field_type.h"
@@ -48,7 +50,7 @@ ColumnDefinition MakeColumn(const Column& wanted, const TextFormat& text) {
   return c;
 }
 
-TableDefinition Make(std::initializer_list<Column> columns, std::initializer_list<Index> indexes,
+TableDefinition Make(std::span<const Column> columns, std::initializer_list<Index> indexes,
                      const TextFormat& text) {
   TableDefinition d;
   d.tableType = format::kSystemTableType;
@@ -65,6 +67,11 @@ TableDefinition Make(std::initializer_list<Column> columns, std::initializer_lis
   for (const auto& c : d.columns)
     if (c.IsLongValue()) d.longValueMaps.push_back({c.number, {}, {}});
   return d;
+}
+
+TableDefinition Make(std::initializer_list<Column> columns, std::initializer_list<Index> indexes,
+                     const TextFormat& text) {
+  return Make(std::span(columns.begin(), columns.size()), indexes, text);
 }
 
 }  // namespace
@@ -109,26 +116,18 @@ TableDefinition SystemTableDefinition(SystemTable table, const TextFormat& text)
                   {{u"ObjectId", {0}, format::kIndexAlwaysSet | format::kIndexRequired, 0, 0}},
                   text);
     case SystemTable::kQueries: {
+      static constexpr std::array<Column, 8> kColumns{{{u"ObjectId", T::kLong},
+                                                       {u"Attribute", T::kByte},
+                                                       {u"Order", T::kBinary},
+                                                       {u"Name1", T::kText},
+                                                       {u"Name2", T::kText},
+                                                       {u"Expression", T::kMemo},
+                                                       {u"Flag", T::kInteger},
+                                                       {u"LvExtra", T::kLong}}};
       // Access 97 has no LvExtra column.
-      const Index key{u"ObjectIdAttribute", {0, 1, 2}, unique, 0, format::kLogicalIndexPrimaryKey};
-      if (jet3)
-        return Make({{u"ObjectId", T::kLong},
-                     {u"Attribute", T::kByte},
-                     {u"Order", T::kBinary},
-                     {u"Name1", T::kText},
-                     {u"Name2", T::kText},
-                     {u"Expression", T::kMemo},
-                     {u"Flag", T::kInteger}},
-                    {key}, text);
-      return Make({{u"ObjectId", T::kLong},
-                   {u"Attribute", T::kByte},
-                   {u"Order", T::kBinary},
-                   {u"Name1", T::kText},
-                   {u"Name2", T::kText},
-                   {u"Expression", T::kMemo},
-                   {u"Flag", T::kInteger},
-                   {u"LvExtra", T::kLong}},
-                  {key}, text);
+      return Make(std::span(kColumns).first(jet3 ? kColumns.size() - 1 : kColumns.size()),
+                  {{u"ObjectIdAttribute", {0, 1, 2}, unique, 0, format::kLogicalIndexPrimaryKey}},
+                  text);
     }
     case SystemTable::kRelationships: {
       const uint8_t ignoreNulls = format::kIndexAlwaysSet | format::kIndexIgnoreNulls;

@@ -32,7 +32,7 @@ std::string DecimalDigits(std::array<uint32_t, N> words) {
     }
     digits.push_back(static_cast<char>('0' + remainder));
   }
-  if (digits.empty()) digits = "0";
+  if (digits.empty()) digits.push_back('0');
   std::reverse(digits.begin(), digits.end());
   return digits;
 }
@@ -62,7 +62,8 @@ std::u16string CDataConversion::NumericText(Bytes raw, uint8_t scale) {
     words[i] = static_cast<uint32_t>(value->magnitude >> (32 * (words.size() - 1 - i)));
   const std::string digits = DecimalDigits(words);
   if (digits == "0") return u"0";
-  return AsciiToText((value->negative ? "-" : "") + WithDecimalPoint(digits, scale));
+  std::string text(value->negative ? 1 : 0, '-');
+  return AsciiToText(text.append(WithDecimalPoint(digits, scale)));
 }
 
 std::u16string CDataConversion::GuidText(Bytes raw) {
