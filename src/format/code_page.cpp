@@ -63,9 +63,13 @@ bool IsPlainSingleByte(uint16_t codePage) {
   return std::find(kPlain.begin(), kPlain.end(), codePage) != kPlain.end();
 }
 
-// The character of every byte, U+FFFD for one the code page leaves unmapped:
-// one look-up per byte instead of a conversion call per value.
+// The character of every byte: one look-up per byte instead of a conversion
+// call per value. A byte the code page leaves unmapped is, as Windows reads
+// it, the C1 control of the same number when it lies in 0x80..0x9F, so that
+// it is kept and written back unchanged; any other is U+FFFD.
 using ByteTable = std::array<char16_t, 256>;
+
+bool IsC1Control(char16_t c) { return c >= 0x80 && c <= 0x9F; }
 
 std::optional<ByteTable> ReadByteTable(iconv_t handle) {
   ByteTable table;
@@ -79,7 +83,8 @@ std::optional<ByteTable> ReadByteTable(iconv_t handle) {
     size_t outLeft = out.size();
     const size_t result = iconv(handle, &from, &inLeft, &to, &outLeft);
     if (result == static_cast<size_t>(-1) && errno == EILSEQ) {
-      table[byte] = kReplacementCharacter;
+      table[byte] = IsC1Control(static_cast<char16_t>(byte)) ? static_cast<char16_t>(byte)
+                                                             : kReplacementCharacter;
       continue;
     }
     if (result == static_cast<size_t>(-1) || out.size() - outLeft != 2) return std::nullopt;
@@ -141,6 +146,24 @@ std::u16string DecodeCodePage(Bytes raw, uint16_t codePage) {
 }
 
 std::optional<std::vector<uint8_t>> EncodeCodePage(std::u16string_view text, uint16_t codePage) {
+  // The C1 controls a byte table reads from unmapped bytes go back to those bytes.
+  const ByteTable* table = ByteTableFor(codePage);
+  const auto c1 = [&](char16_t c) { return table && IsC1Control(c) && (*table)[c] == c; };
+  if (table && std::any_of(text.begin(), text.end(), c1)) {
+    std::vector<uint8_t> bytes;
+    size_t from = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+      if (i < text.size() && !c1(text[i])) continue;
+      if (i > from) {
+        auto part = EncodeCodePage(text.substr(from, i - from), codePage);
+        if (!part) return std::nullopt;
+        bytes.insert(bytes.end(), part->begin(), part->end());
+      }
+      if (i < text.size()) bytes.push_back(static_cast<uint8_t>(text[i]));
+      from = i + 1;
+    }
+    return bytes;
+  }
   Converter* converter = OpenConverter(codePage == 0 ? kDefaultCodePage : codePage, true);
   if (converter == nullptr) return std::nullopt;
   iconv_t handle = converter->handle();

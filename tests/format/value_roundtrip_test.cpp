@@ -165,7 +165,8 @@ TEST(ValueRoundTrip, DecodersTakeAnyBytes) {
   }
 }
 
-// Single-byte code pages read through a table of their bytes; an unmapped byte is U+FFFD.
+// Single-byte code pages read through a table of their bytes and write them back; an
+// unmapped byte is its C1 control (0x80..0x9F, as Windows reads it) or U+FFFD.
 TEST(CodePage, SingleByteCodePagesMapEveryByte) {
   struct Case {
     uint16_t codePage;
@@ -173,17 +174,22 @@ TEST(CodePage, SingleByteCodePagesMapEveryByte) {
     std::u16string text;
   };
   const Case cases[] = {
-      {0, {0x41, 0x80, 0x81, 0xE9}, u"A\u20AC\uFFFD\u00E9"},
+      {0, {0x41, 0x80, 0x81, 0xE9}, u"A\u20AC\u0081\u00E9"},
       {1252, {0x9F, 0xFF}, u"\u0178\u00FF"},
       {1250, {0x8A, 0xE8}, u"\u0160\u010D"},
-      {1251, {0xC0, 0xFF, 0x98}, u"\u0410\u044F\uFFFD"},
+      {1251, {0xC0, 0xFF, 0x98}, u"\u0410\u044F\u0098"},
       {1253, {0xC1, 0xF9}, u"\u0391\u03C9"},
       {1254, {0xD0, 0xFD}, u"\u011E\u0131"},
       {1256, {0xC7, 0x81}, u"\u0627\u067E"},
       {1257, {0xC0, 0xFE}, u"\u0104\u017E"},
       {874, {0xA1, 0xDB}, u"\u0E01\uFFFD"},
   };
-  for (const Case& c : cases) EXPECT_EQ(DecodeCodePage(c.bytes, c.codePage), c.text) << c.codePage;
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecodeCodePage(c.bytes, c.codePage), c.text) << c.codePage;
+    if (c.text.find(u'\uFFFD') == std::u16string::npos) {
+      EXPECT_EQ(EncodeCodePage(c.text, c.codePage), c.bytes) << c.codePage;
+    }
+  }
 }
 
 }  // namespace

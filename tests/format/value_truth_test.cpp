@@ -351,7 +351,7 @@ TEST(TruthValues, BytesFromRealFiles) {
   const std::vector<uint8_t> undefined{0x41, 0x41, 0x81, 0x41, 0x41};
   EXPECT_TRUE(ValueMatchesTruth(TypeCode(ColumnType::kText),
                                 FormatValue({JetVersion::kJet3, 0, 1252}, 10, undefined, true),
-                                "AA\uFFFDAA"));
+                                "AA\uFFFDAA", {JetVersion::kJet3}));
   // ace17_ext_date.accdb, Table1.DateExt of row 6.
   const std::string ext = "0000000000000737954:0000000819123456789:7";
   std::vector<uint8_t> extBytes(ext.begin(), ext.end());

@@ -283,6 +283,16 @@ std::string NormaliseOurValue(uint8_t type, const std::optional<std::u16string>&
       return OleFileValue(*ourText);
     case ColumnType::kGuid:
       return Upper(text);
+    case ColumnType::kText:
+    case ColumnType::kMemo: {
+      if (ctx.version != format::JetVersion::kJet3) return text;
+      // The dumps read a byte the code page leaves undefined as U+FFFD; we
+      // keep it as Windows does, as the C1 control of the same number.
+      std::u16string dumped = *ourText;
+      for (char16_t& c : dumped)
+        if (c >= 0x80 && c <= 0x9F) c = u'\uFFFD';
+      return format::ToUtf8(dumped);
+    }
     default:
       return text;
   }
