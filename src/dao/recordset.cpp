@@ -106,6 +106,11 @@ void Recordset::AddNew() {
   if (!indexesRebuildable_)
     throw DaoException("Adding rows to a table indexed on a memo or OLE field is not supported.");
   size_t columns = table_->definition().columns.size();
+  // The last record's value bytes become the buffers of this one's, so that
+  // converting a value costs no allocation.
+  buffers_.resize(columns);
+  for (size_t i = 0; i < std::min(values_.size(), columns); ++i)
+    if (values_[i]) buffers_[i] = std::move(*values_[i]);
   values_.assign(columns, std::nullopt);
   assigned_.assign(columns, false);
   editing_ = true;
@@ -113,9 +118,15 @@ void Recordset::AddNew() {
 
 void Recordset::SetFieldValue(int index, std::u16string_view text) {
   RequireEditing(index);
-  const auto& column = table_->definition().columns[static_cast<size_t>(index)];
-  values_[static_cast<size_t>(index)] = ConvertText(column, text, database_.file().textFormat());
-  assigned_[static_cast<size_t>(index)] = true;
+  const auto i = static_cast<size_t>(index);
+  const auto& column = table_->definition().columns[i];
+  std::vector<uint8_t>& buffer = buffers_[i];
+  // Converted first: a value that throws leaves the field as it was.
+  if (ConvertTextInto(column, text, database_.file().textFormat(), buffer))
+    values_[i] = std::move(buffer);
+  else
+    values_[i].reset();
+  assigned_[i] = true;
 }
 
 void Recordset::SetFieldValue(int index, std::span<const uint8_t> bytes) {
@@ -183,6 +194,7 @@ void Recordset::Close() {
   table_ = nullptr;
   editing_ = false;
   values_.clear();
+  buffers_.clear();
 }
 
 }  // namespace tarvex::dao

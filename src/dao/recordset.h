@@ -45,6 +45,8 @@ class Recordset {
   bool hasLongValues_ = false;
   bool hasAutomaticValues_ = false;
   std::vector<StoredValue> values_;
+  // One per field, reused from record to record (see AddNew).
+  std::vector<std::vector<uint8_t>> buffers_;
   std::vector<bool> assigned_;
 };
 

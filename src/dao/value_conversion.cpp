@@ -1,6 +1,7 @@
 #include "dao/value_conversion.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cfloat>
 #include <charconv>
@@ -35,11 +36,13 @@ __extension__ typedef __int128 Int128;
 
 // A number's text as ASCII in plain form, as the US locale reads it: blanks
 // trimmed, "(x)" as "-x", a leading "$" and thousands commas dropped. Nothing
-// when a character is not ASCII.
-std::optional<std::string> NumberText(std::u16string_view text) {
+// when a character is not ASCII. The text is built in a buffer kept for the
+// thread, so that reading a number costs no allocation; it is valid until the
+// next call.
+std::optional<std::string_view> NumberText(std::u16string_view text) {
+  thread_local std::string out;
+  out.clear();
   text = TrimBlanks(text);
-  std::string out;
-  out.reserve(text.size());
   bool parenthesised = text.size() > 2 && text.front() == u'(' && text.back() == u')';
   if (parenthesised) {
     text = text.substr(1, text.size() - 2);
@@ -52,10 +55,17 @@ std::optional<std::string> NumberText(std::u16string_view text) {
     if (c == u',' || leadingDollar) continue;
     out += static_cast<char>(c);
   }
-  return out;
+  return std::string_view(out);
 }
 
 std::optional<bool> ParseBooleanWord(std::u16string_view text) {
+  // Most texts are numbers: one look at the first letter rules them out.
+  if (text.empty()) return std::nullopt;
+  const char16_t first = text.front() >= u'A' && text.front() <= u'Z'
+                             ? static_cast<char16_t>(text.front() - u'A' + u'a')
+                             : text.front();
+  if (first != u't' && first != u'y' && first != u'o' && first != u'f' && first != u'n')
+    return std::nullopt;
   for (const char* word : {"true", "yes", "on"})
     if (EqualsNoCase(text, word)) return true;
   for (const char* word : {"false", "no", "off"})
@@ -91,7 +101,8 @@ std::optional<double> ParseNumber(const ColumnDefinition& column, std::u16string
 }
 
 template <typename Int>
-std::vector<uint8_t> IntegerBytes(const ColumnDefinition& column, std::u16string_view text) {
+void IntegerBytes(const ColumnDefinition& column, std::u16string_view text,
+                  std::vector<uint8_t>& out) {
   auto value = ParseNumber(column, text);
   if (!value) Refuse(column, text, "it is not a number");
   double rounded = std::nearbyint(*value);  // halves to even, as Access rounds
@@ -99,17 +110,15 @@ std::vector<uint8_t> IntegerBytes(const ColumnDefinition& column, std::u16string
       rounded > static_cast<double>(std::numeric_limits<Int>::max()))
     Refuse(column, text, "the value is out of range");
   auto integer = static_cast<Int>(rounded);
-  std::vector<uint8_t> out(sizeof(Int));
+  out.resize(sizeof(Int));
   using Unsigned = std::make_unsigned_t<Int>;
   auto bits = static_cast<Unsigned>(integer);
   for (size_t i = 0; i < sizeof(Int); ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
-  return out;
 }
 
-std::vector<uint8_t> U64Bytes(uint64_t bits) {
-  std::vector<uint8_t> out(8);
+void U64Bytes(uint64_t bits, std::vector<uint8_t>& out) {
+  out.resize(8);
   format::PutU64(out, 0, bits);
-  return out;
 }
 
 // Exact decimal to units of 1/10000, halves rounded to even; nothing when the
@@ -149,7 +158,8 @@ std::optional<Int128> ParseCurrencyUnits(std::string_view s) {
   return negative ? -units : units;
 }
 
-std::vector<uint8_t> CurrencyBytes(const ColumnDefinition& column, std::u16string_view text) {
+void CurrencyBytes(const ColumnDefinition& column, std::u16string_view text,
+                   std::vector<uint8_t>& out) {
   auto ascii = NumberText(text);
   std::optional<Int128> units = ascii ? ParseCurrencyUnits(*ascii) : std::nullopt;
   if (!units) {
@@ -161,7 +171,7 @@ std::vector<uint8_t> CurrencyBytes(const ColumnDefinition& column, std::u16strin
   }
   if (*units < std::numeric_limits<int64_t>::min() || *units > std::numeric_limits<int64_t>::max())
     Refuse(column, text, "the value is out of range");
-  return U64Bytes(static_cast<uint64_t>(static_cast<int64_t>(*units)));
+  U64Bytes(static_cast<uint64_t>(static_cast<int64_t>(*units)), out);
 }
 
 format::DecimalMagnitude PowerOfTen(uint8_t exponent) {
@@ -173,7 +183,8 @@ format::DecimalMagnitude PowerOfTen(uint8_t exponent) {
 // A plain decimal text (blanks around it, an optional sign, digits with at
 // most one point), rounded to the column's scale with halves to even as Access
 // rounds; refused when it has more digits than the column's precision.
-std::vector<uint8_t> DecimalBytes(const ColumnDefinition& column, std::u16string_view raw) {
+void DecimalBytes(const ColumnDefinition& column, std::u16string_view raw,
+                  std::vector<uint8_t>& out) {
   const uint8_t scale = format::DecimalScale(column.extra);
   // Every magnitude at or above the limit has more digits than the precision;
   // refusing as soon as one is reached also keeps the arithmetic from overflowing.
@@ -220,10 +231,11 @@ std::vector<uint8_t> DecimalBytes(const ColumnDefinition& column, std::u16string
   if (roundDigit > 5 || (roundDigit == 5 && (sticky || (units & 1) != 0))) ++units;
   checkDigits(units);
   const auto bytes = format::EncodeDecimal({negative && units != 0, units});
-  return {bytes.begin(), bytes.end()};
+  out.assign(bytes.begin(), bytes.end());
 }
 
-std::vector<uint8_t> SingleBytes(const ColumnDefinition& column, std::u16string_view text) {
+void SingleBytes(const ColumnDefinition& column, std::u16string_view text,
+                 std::vector<uint8_t>& out) {
   bool outOfRange = false;
   // A repaired file keeps the values the damaged one held, not-a-number and infinities too.
   std::optional<float> value;
@@ -240,21 +252,22 @@ std::vector<uint8_t> SingleBytes(const ColumnDefinition& column, std::u16string_
   if (!value) Refuse(column, text, outOfRange ? "the value is out of range" : "it is not a number");
   uint32_t bits = 0;
   std::memcpy(&bits, &*value, sizeof(bits));
-  std::vector<uint8_t> out(4);
+  out.resize(4);
   format::PutU32(out, 0, bits);
-  return out;
 }
 
-std::vector<uint8_t> DoubleBytes(const ColumnDefinition& column, std::u16string_view text) {
+void DoubleBytes(const ColumnDefinition& column, std::u16string_view text,
+                 std::vector<uint8_t>& out) {
   auto value = format::NonFiniteValue(text);
   if (!value) value = ParseNumber(column, text);
   if (!value) Refuse(column, text, "it is not a number");
   uint64_t bits = 0;
   std::memcpy(&bits, &*value, sizeof(bits));
-  return U64Bytes(bits);
+  U64Bytes(bits, out);
 }
 
-std::vector<uint8_t> DateBytes(const ColumnDefinition& column, std::u16string_view text) {
+void DateBytes(const ColumnDefinition& column, std::u16string_view text,
+               std::vector<uint8_t>& out) {
   std::optional<double> days;
   try {
     days = ParseDateText(text);
@@ -264,7 +277,7 @@ std::vector<uint8_t> DateBytes(const ColumnDefinition& column, std::u16string_vi
   if (!days) Refuse(column, text, "it is not a date");
   uint64_t bits = 0;
   std::memcpy(&bits, &*days, sizeof(bits));
-  return U64Bytes(bits);
+  U64Bytes(bits, out);
 }
 
 std::optional<uint8_t> HexDigit(char16_t c) {
@@ -274,11 +287,12 @@ std::optional<uint8_t> HexDigit(char16_t c) {
   return std::nullopt;
 }
 
-std::vector<uint8_t> GuidBytes(const ColumnDefinition& column, std::u16string_view raw) {
+void GuidBytes(const ColumnDefinition& column, std::u16string_view raw, std::vector<uint8_t>& out) {
   std::u16string_view text = TrimBlanks(raw);
   if (text.size() == 38 && text.front() == u'{' && text.back() == u'}') text = text.substr(1, 36);
   if (text.size() != 36) Refuse(column, raw, "it is not a GUID");
-  std::vector<uint8_t> textOrder;
+  std::array<uint8_t, 16> textOrder{};
+  size_t filled = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     bool dash = i == 8 || i == 13 || i == 18 || i == 23;
     if (dash) {
@@ -288,12 +302,12 @@ std::vector<uint8_t> GuidBytes(const ColumnDefinition& column, std::u16string_vi
     auto high = HexDigit(text[i]);
     auto low = i + 1 < text.size() ? HexDigit(text[i + 1]) : std::nullopt;
     if (!high || !low) Refuse(column, raw, "it is not a GUID");
-    textOrder.push_back(static_cast<uint8_t>(*high << 4 | *low));
+    textOrder[filled++] = static_cast<uint8_t>(*high << 4 | *low);
     ++i;
   }
   const auto& t = textOrder;
-  return {t[3], t[2], t[1],  t[0],  t[5],  t[4],  t[7],  t[6],
-          t[8], t[9], t[10], t[11], t[12], t[13], t[14], t[15]};
+  out.assign({t[3], t[2], t[1], t[0], t[5], t[4], t[7], t[6], t[8], t[9], t[10], t[11], t[12],
+              t[13], t[14], t[15]});
 }
 
 void CheckBinaryLength(const ColumnDefinition& column, std::u16string_view text, size_t length) {
@@ -315,8 +329,8 @@ std::vector<uint8_t> StoredText(const ColumnDefinition& column, std::u16string_v
 
 }  // namespace
 
-StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text,
-                        const TextFormat& format) {
+bool ConvertTextInto(const ColumnDefinition& column, std::u16string_view text,
+                     const TextFormat& format, std::vector<uint8_t>& bytes) {
   const bool jet3 = format.version == format::JetVersion::kJet3;
   switch (static_cast<FieldType>(column.type)) {
     case FieldType::kBoolean: {
@@ -326,47 +340,64 @@ StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text
         if (!number) Refuse(column, text, "it is not a Yes/No value");
         word = *number != 0;
       }
-      return *word ? StoredValue(std::vector<uint8_t>{}) : StoredValue();
+      bytes.clear();
+      return *word;
     }
     case FieldType::kByte:
-      return IntegerBytes<uint8_t>(column, text);
+      IntegerBytes<uint8_t>(column, text, bytes);
+      return true;
     case FieldType::kInteger:
-      return IntegerBytes<int16_t>(column, text);
+      IntegerBytes<int16_t>(column, text, bytes);
+      return true;
     case FieldType::kLong:
-      return IntegerBytes<int32_t>(column, text);
+      IntegerBytes<int32_t>(column, text, bytes);
+      return true;
     case FieldType::kCurrency:
-      return CurrencyBytes(column, text);
+      CurrencyBytes(column, text, bytes);
+      return true;
     case FieldType::kSingle:
-      return SingleBytes(column, text);
+      SingleBytes(column, text, bytes);
+      return true;
     case FieldType::kDouble:
-      return DoubleBytes(column, text);
+      DoubleBytes(column, text, bytes);
+      return true;
     case FieldType::kDate:
-      return DateBytes(column, text);
+      DateBytes(column, text, bytes);
+      return true;
     case FieldType::kGuid:
-      return GuidBytes(column, text);
+      GuidBytes(column, text, bytes);
+      return true;
     case FieldType::kDecimal:
       if (jet3) Refuse(column, text, "Access 97 databases have no decimal fields");
-      return DecimalBytes(column, text);
+      DecimalBytes(column, text, bytes);
+      return true;
     case FieldType::kText: {
       // Jet 4 stores two bytes per character; Jet 3 is measured in code-page bytes.
       if (!jet3 && text.size() > column.length / 2u)
         Refuse(column, text, "the text is longer than the field");
-      auto bytes = StoredText(column, text, format);
+      bytes = StoredText(column, text, format);
       if (jet3 && bytes.size() > column.length)
         Refuse(column, text, "the text is longer than the field");
-      return bytes;
+      return true;
     }
     case FieldType::kMemo:
-      return StoredText(column, text, format);
+      bytes = StoredText(column, text, format);
+      return true;
     case FieldType::kBinary:
-    case FieldType::kLongBinary: {
-      auto bytes = format::BinaryValueBytes(format.version, text);
+    case FieldType::kLongBinary:
+      bytes = format::BinaryValueBytes(format.version, text);
       CheckBinaryLength(column, text, bytes.size());
-      return bytes;
-    }
+      return true;
     default:
       Refuse(column, text, "the field type is not supported");
   }
+}
+
+StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text,
+                        const TextFormat& format) {
+  std::vector<uint8_t> bytes;
+  if (!ConvertTextInto(column, text, format, bytes)) return StoredValue();
+  return bytes;
 }
 
 StoredValue ConvertBytes(const ColumnDefinition& column, std::span<const uint8_t> bytes) {

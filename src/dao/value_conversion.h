@@ -23,6 +23,11 @@ namespace tarvex::dao {
 // character outside its code page throws, naming it.
 StoredValue ConvertText(const ColumnDefinition& column, std::u16string_view text,
                         const TextFormat& format = {});
+// As ConvertText, into `bytes`, whose storage is reused; false where the
+// stored value is null (a False Boolean). When it throws, `bytes` holds
+// nothing of use.
+bool ConvertTextInto(const ColumnDefinition& column, std::u16string_view text,
+                     const TextFormat& format, std::vector<uint8_t>& bytes);
 StoredValue ConvertBytes(const ColumnDefinition& column, std::span<const uint8_t> bytes);
 
 }  // namespace tarvex::dao

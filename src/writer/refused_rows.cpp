@@ -38,9 +38,8 @@ RefusedRows::~RefusedRows() {
 
 void RefusedRows::StartRow() { present_.assign(present_.size(), false); }
 
-void RefusedRows::KeepValue(int position, const std::u16string& text) {
-  if (position < 0 || static_cast<size_t>(position) >= texts_.size()) return;
-  texts_[static_cast<size_t>(position)] = text;
+void RefusedRows::KeepValue(int position) {
+  if (position < 0 || static_cast<size_t>(position) >= present_.size()) return;
   present_[static_cast<size_t>(position)] = true;
 }
 

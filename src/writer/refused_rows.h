@@ -28,7 +28,11 @@ class RefusedRows {
   int columnCount() const { return static_cast<int>(texts_.size()); }
   // Starts the next row: every value null until kept.
   void StartRow();
-  void KeepValue(int position, const std::u16string& text);
+  // The buffer of the value at `position` (0 <= position < columnCount()):
+  // a row's values are read straight into it, so that keeping one costs no copy.
+  std::u16string& ValueText(int position) { return texts_[static_cast<size_t>(position)]; }
+  // Keeps the value now in ValueText(position).
+  void KeepValue(int position);
   // Keeps the current row with `reason`; false when the file cannot take it.
   bool KeepRow(const std::string& reason);
   // Rows kept (those the file could not take are not counted).

@@ -83,12 +83,12 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
   const int columnCount = table.tableDefInfo.columnCount;
   auto& progress = engine::ProgressStatus();
   RefusedRows refusedRows(table, columnCount);
-  std::u16string text;
   bool atEnd = false;
   while (!atEnd && !dataFile_.AtEnd()) {
     bool started = false;
     std::string refusal;  // why the engine did not take the record
     for (int position = 0; position < columnCount; ++position) {
+      std::u16string& text = refusedRows.ValueText(position);
       const model::RecordKind kind = dataFile_.ReadRecord(text);
       if (kind == model::RecordKind::kEnd) {
         atEnd = true;
@@ -107,7 +107,7 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
       }
       if (kind == model::RecordKind::kRowEnd) break;
       if (kind == model::RecordKind::kValue) {
-        refusedRows.KeepValue(position, text);
+        refusedRows.KeepValue(position);
         if (refusal.empty()) WriteValue(table, saved, position, text, entry);
       }
       if (!Saving()) {

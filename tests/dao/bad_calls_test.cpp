@@ -223,6 +223,29 @@ TEST(BadCalls, ARefusedValueLeavesTheFieldAsItWas) {
   EXPECT_EQ(rows[0], (std::vector<std::string>{"12", ""}));
 }
 
+// A record starts with every field null, whatever the one before it held.
+TEST(BadCalls, ValuesDoNotCarryOverToTheNextRecord) {
+  tarvex::test::ScratchDir scratch;
+  auto file = scratch.path() / "next.mdb";
+  Database db;
+  db.Create(file, kLocale, kDbVersion40);
+  MakeTable(db, u"T", {{u"Small", 3, 2}, {u"Name", 10, 3}});
+  Recordset rs(db);
+  rs.Open(-1, u"SELECT * FROM [T]", 0);
+  const std::vector<std::vector<const char16_t*>> records = {
+      {u"12", u"abc"}, {nullptr, nullptr}, {u"7", nullptr}, {nullptr, u"d"}};
+  for (const auto& record : records) {
+    rs.AddNew();
+    for (size_t field = 0; field < record.size(); ++field)
+      if (record[field]) rs.SetFieldValue(static_cast<int>(field), record[field]);
+    rs.Update();
+  }
+  rs.Close();
+  db.Close();
+  EXPECT_EQ(MdbExportRows(file, "T"),
+            (std::vector<std::vector<std::string>>{{"12", "abc"}, {"", ""}, {"7", ""}, {"", "d"}}));
+}
+
 }  // namespace
 }  // namespace tarvex::dao::test
 
