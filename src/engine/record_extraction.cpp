@@ -239,7 +239,9 @@ int ClampedRowTotal(const model::CAccessData& model) {
 uint16_t DatabaseCodePage(CDBFileReader& file) {
   std::array<uint8_t, format::kHeaderCodePageOffset + 2> header{};
   if (!file.ReadWhole(0, header)) return format::kDefaultCodePage;
-  return format::HeaderCodePage(header).value_or(format::kDefaultCodePage);
+  // The code page the texts are read with, so that a repair writes them in it too.
+  return format::ReadableCodePage(
+      format::HeaderCodePage(header).value_or(format::kDefaultCodePage));
 }
 
 std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize,

@@ -115,6 +115,10 @@ void AppendUtf16Le(std::u16string& text, const char* bytes, size_t count) {
 
 }  // namespace
 
+uint16_t ReadableCodePage(uint16_t codePage) {
+  return codePage != 0 && OpenConverter(codePage) ? codePage : kDefaultCodePage;
+}
+
 std::u16string DecodeCodePage(Bytes raw, uint16_t codePage) {
   if (const ByteTable* table = ByteTableFor(codePage)) {
     std::u16string text(raw.size(), u'\0');

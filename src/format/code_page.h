@@ -20,6 +20,10 @@ inline constexpr uint16_t kDefaultCodePage = 1252;
 // cached per thread and code page.
 std::u16string DecodeCodePage(Bytes raw, uint16_t codePage);
 
+// The code page DecodeCodePage reads `codePage` with: itself, or Windows-1252
+// for 0 and code pages the system cannot convert (a damaged header's word).
+uint16_t ReadableCodePage(uint16_t codePage);
+
 // The text in the code page's bytes; nothing when a character has no code
 // there (never a substitute) or the system cannot convert to the code page.
 std::optional<std::vector<uint8_t>> EncodeCodePage(std::u16string_view text, uint16_t codePage);

@@ -184,6 +184,10 @@ TEST(CodePage, SingleByteCodePagesMapEveryByte) {
       {1257, {0xC0, 0xFE}, u"\u0104\u017E"},
       {874, {0xA1, 0xDB}, u"\u0E01\uFFFD"},
   };
+  // A damaged header's code page that no converter knows reads as 1252.
+  EXPECT_EQ(ReadableCodePage(0), kDefaultCodePage);
+  EXPECT_EQ(ReadableCodePage(47821), kDefaultCodePage);
+  EXPECT_EQ(ReadableCodePage(936), 936);
   for (const Case& c : cases) {
     EXPECT_EQ(DecodeCodePage(c.bytes, c.codePage), c.text) << c.codePage;
     if (c.text.find(u'\uFFFD') == std::u16string::npos) {
