@@ -129,6 +129,30 @@ void Recordset::SetFieldValue(int index, std::u16string_view text) {
   assigned_[i] = true;
 }
 
+bool FieldConverter::Convert(int index, std::u16string_view text,
+                             std::vector<uint8_t>& bytes) const {
+  if (index < 0 || static_cast<size_t>(index) >= columns_.size())
+    throw DaoException("Item " + std::to_string(index) + " not found in this collection.");
+  return ConvertTextInto(columns_[static_cast<size_t>(index)], text, format_, bytes);
+}
+
+FieldConverter Recordset::Converter() const {
+  RequireOpen();
+  return FieldConverter(table_->definition().columns, database_.file().textFormat());
+}
+
+void Recordset::SetConvertedValue(int index, std::span<const uint8_t> stored, bool isNull) {
+  RequireEditing(index);
+  const auto i = static_cast<size_t>(index);
+  if (isNull) {
+    values_[i].reset();
+  } else {
+    buffers_[i].assign(stored.begin(), stored.end());
+    values_[i] = std::move(buffers_[i]);
+  }
+  assigned_[i] = true;
+}
+
 void Recordset::SetFieldValue(int index, std::span<const uint8_t> bytes) {
   RequireEditing(index);
   const auto& column = table_->definition().columns[static_cast<size_t>(index)];

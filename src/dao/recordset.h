@@ -9,10 +9,30 @@
 
 #include "dao/database.h"
 #include "dao/row_codec.h"
+#include "dao/stored_text.h"
+#include "dao/table_definition.h"
 
 namespace tarvex::dao {
 
 class TableStore;
+
+// Converts value texts to the stored form of one table's fields, as
+// Recordset::SetFieldValue does. It keeps its own copy of what it reads, so
+// that it can convert the next records' values on another thread while the
+// recordset stores these.
+class FieldConverter {
+ public:
+  FieldConverter(std::vector<ColumnDefinition> columns, TextFormat format)
+      : columns_(std::move(columns)), format_(format) {}
+  // Converts `text` for the field at `index` into `bytes`, whose storage is
+  // reused; false where the stored value is null (a False Boolean). Throws
+  // DaoException as SetFieldValue does.
+  bool Convert(int index, std::u16string_view text, std::vector<uint8_t>& bytes) const;
+
+ private:
+  std::vector<ColumnDefinition> columns_;
+  TextFormat format_;
+};
 
 class Recordset {
  public:
@@ -25,6 +45,10 @@ class Recordset {
   // keeps its earlier value.
   void SetFieldValue(int index, std::u16string_view text);
   void SetFieldValue(int index, std::span<const uint8_t> bytes);
+  // The converter of this recordset's fields (valid while the table's fields stay as they are).
+  FieldConverter Converter() const;
+  // Sets a value its converter made: `stored` as Convert left it, `isNull` where it returned false.
+  void SetConvertedValue(int index, std::span<const uint8_t> stored, bool isNull);
   // Stores the new record; throws when AddNew was not called or the record
   // cannot be stored (then it is dropped).
   void Update();

@@ -94,11 +94,9 @@ class CAccessSaveRepairedFile {
   // Counts, per enforced relationship created, the saved rows that break it.
   void ReportOrphanRows();
   bool SaveRows(const model::CAccessTable& table, const SavedTable& saved, TableSaveReport& entry);
-  void WriteValue(const model::CAccessTable& table, const SavedTable& saved, int position,
-                  const std::u16string& text, TableSaveReport& entry);
-  // Fills oleBytes_ with the bytes a Binary or OLE value text stands for;
-  // false, with the reason in `failure`, when they cannot be read.
-  bool ReadValueBytes(int columnType, const std::u16string& text, std::string& failure);
+  // Gives the engine one prepared value of the record being added.
+  void StoreValue(const model::CAccessTable& table, const PendingValue& value,
+                  TableSaveReport& entry);
   // Writes the rows the engine refused into the table's companion table.
   void SaveRefusedRows(const model::CAccessTable& table, const SavedTable& saved, RefusedRows& rows,
                        TableSaveReport& entry);
@@ -120,9 +118,7 @@ class CAccessSaveRepairedFile {
   std::filesystem::path buildPath_;
   std::map<const model::CAccessTable*, SavedTable> savedTables_;
   std::unordered_set<std::u16string> usedTableNames_;  // folded
-  std::vector<uint8_t> oleBytes_;
-  std::u16string text_;          // the value text ReadRowTexts reads into
-  std::u16string preparedText_;  // a value text the row step changed, kept for its room
+  std::u16string text_;                                // the value text ReadRowTexts reads into
   SaveReport report_;
 };
 

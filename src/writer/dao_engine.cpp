@@ -22,6 +22,7 @@ class CDaoEngine final : public CDatabaseEngine {
   }
   void UseTextKeyCodes(format::TextKeyCodes codes) override { textKeyCodes_ = std::move(codes); }
   void CloseDatabase() override {
+    converter_.reset();
     recordset_.reset();
     tableDef_.reset();
     database_.Close();
@@ -56,8 +57,10 @@ class CDaoEngine final : public CDatabaseEngine {
   }
 
   void OpenRecordset(const std::u16string& sql) override {
+    converter_.reset();
     recordset_.emplace(database_);
     recordset_->Open(-1, sql, 0);
+    converter_.emplace(recordset_->Converter());
   }
   void AddNew() override { Recordset().AddNew(); }
   void SetFieldValue(int field, std::u16string_view text) override {
@@ -66,10 +69,24 @@ class CDaoEngine final : public CDatabaseEngine {
   void SetFieldValue(int field, std::span<const uint8_t> bytes) override {
     Recordset().SetFieldValue(field, bytes);
   }
+  void ConvertValue(int field, std::u16string_view text, ConvertedValue& value) const override {
+    value.failure.clear();
+    try {
+      if (!converter_) throw dao::DaoException("The recordset is not open.");
+      value.isNull = !converter_->Convert(field, text, value.bytes);
+    } catch (const dao::DaoException& error) {
+      value.failure = error.what();
+    }
+  }
+  void SetFieldValue(int field, const ConvertedValue& value) override {
+    if (!value.failure.empty()) throw dao::DaoException(value.failure);
+    Recordset().SetConvertedValue(field, value.bytes, value.isNull);
+  }
   void Update() override { Recordset().Update(); }
   void CloseRecordset() override {
     if (recordset_) recordset_->Close();
     recordset_.reset();
+    converter_.reset();
   }
 
  private:
@@ -91,6 +108,7 @@ class CDaoEngine final : public CDatabaseEngine {
   std::optional<dao::TableDef> tableDef_;
   std::optional<dao::QueryDef> queryDef_;
   std::optional<dao::Recordset> recordset_;
+  std::optional<dao::FieldConverter> converter_;  // of the open recordset
 };
 
 }  // namespace

@@ -15,6 +15,13 @@
 
 namespace tarvex::writer {
 
+// A value text converted for its field ahead of the record it goes into.
+struct ConvertedValue {
+  std::vector<uint8_t> bytes;  // the field's stored form; room reused from value to value
+  bool isNull = false;         // the stored value is null (a False Boolean)
+  std::string failure;         // why the text does not convert; empty when it does
+};
+
 class CDatabaseEngine {
  public:
   virtual ~CDatabaseEngine() = default;
@@ -48,6 +55,13 @@ class CDatabaseEngine {
   virtual void AddNew() = 0;
   virtual void SetFieldValue(int field, std::u16string_view text) = 0;
   virtual void SetFieldValue(int field, std::span<const uint8_t> bytes) = 0;
+  // Converting texts is most of the cost of adding records, so a save
+  // converts the next records' values on a thread of their own while these
+  // are stored. ConvertValue converts for a field of the open recordset and may
+  // run on that thread: it touches nothing the other calls change.
+  virtual void ConvertValue(int field, std::u16string_view text, ConvertedValue& value) const = 0;
+  // Sets a value ConvertValue made; throws the failure it found.
+  virtual void SetFieldValue(int field, const ConvertedValue& value) = 0;
   virtual void Update() = 0;
   virtual void CloseRecordset() = 0;
 };

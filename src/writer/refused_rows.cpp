@@ -27,8 +27,7 @@ dao::FieldInfo MemoField(std::u16string name, bool bytes) {
 
 RefusedRows::RefusedRows(const model::CAccessTable& table, int columnCount)
     : path_(model::TableDataFilePath(table.tableDefOffset).string() + ".refused"),
-      texts_(static_cast<size_t>(std::max(columnCount, 0))),
-      present_(texts_.size(), false) {}
+      columnCount_(std::max(columnCount, 0)) {}
 
 RefusedRows::~RefusedRows() {
   file_.Close();
@@ -36,22 +35,19 @@ RefusedRows::~RefusedRows() {
   std::filesystem::remove(path_, ignored);
 }
 
-void RefusedRows::StartRow() { present_.assign(present_.size(), false); }
-
-void RefusedRows::KeepValue(int position) {
-  if (position < 0 || static_cast<size_t>(position) >= present_.size()) return;
-  present_[static_cast<size_t>(position)] = true;
-}
-
-bool RefusedRows::KeepRow(const std::string& reason) {
+bool RefusedRows::KeepRow(std::span<const PendingValue> values, const std::string& reason) {
   if (!started_) {
     started_ = true;
     failed_ = !file_.CreateAt(path_);
   }
   if (failed_) return false;
   bool written = true;
-  for (size_t i = 0; i < texts_.size(); ++i)
-    written = (present_[i] ? file_.AppendValueText(texts_[i]) : file_.AppendNull()) && written;
+  size_t next = 0;
+  for (int position = 0; position < columnCount_; ++position) {
+    const bool present = next < values.size() && values[next].position == position;
+    written =
+        (present ? file_.AppendValueText(values[next++].text) : file_.AppendNull()) && written;
+  }
   written = file_.AppendValueText(format::FromUtf8(reason)) && written;
   failed_ = !written;
   if (written) ++count_;
@@ -103,6 +99,7 @@ void CAccessSaveRepairedFile::SaveRefusedRows(const model::CAccessTable& table,
   }
   entry.refusedTable = name;
   std::u16string text;
+  std::vector<uint8_t> bytes;
   std::string failure;
   try {
     database_->OpenRecordset(u"SELECT * FROM [" + name + u"]");
@@ -114,8 +111,8 @@ void CAccessSaveRepairedFile::SaveRefusedRows(const model::CAccessTable& table,
         const int type = table.columnList.At(position)->colInfo.type;
         if (!HoldsBytes(type))
           database_->SetFieldValue(position, text);
-        else if (!text.empty() && ReadValueBytes(type, text, failure))
-          database_->SetFieldValue(position, std::span<const uint8_t>(oleBytes_));
+        else if (!text.empty() && ReadValueBytes(type, text, bytes, failure))
+          database_->SetFieldValue(position, std::span<const uint8_t>(bytes));
       }
       if (reader.ReadRecord(text) == model::RecordKind::kValue)
         database_->SetFieldValue(columns, text);

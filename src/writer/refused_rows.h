@@ -6,11 +6,12 @@
 // lost without a trace.
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "model/access_table.h"
 #include "model/table_data_file.h"
+#include "writer/row_batches.h"
 
 namespace tarvex::writer {
 
@@ -25,16 +26,10 @@ class RefusedRows {
   RefusedRows(const RefusedRows&) = delete;
   RefusedRows& operator=(const RefusedRows&) = delete;
 
-  int columnCount() const { return static_cast<int>(texts_.size()); }
-  // Starts the next row: every value null until kept.
-  void StartRow();
-  // The buffer of the value at `position` (0 <= position < columnCount()):
-  // a row's values are read straight into it, so that keeping one costs no copy.
-  std::u16string& ValueText(int position) { return texts_[static_cast<size_t>(position)]; }
-  // Keeps the value now in ValueText(position).
-  void KeepValue(int position);
-  // Keeps the current row with `reason`; false when the file cannot take it.
-  bool KeepRow(const std::string& reason);
+  int columnCount() const { return columnCount_; }
+  // Keeps a row, given by its values in column order (a column without one
+  // is null), with `reason`; false when the file cannot take it.
+  bool KeepRow(std::span<const PendingValue> values, const std::string& reason);
   // Rows kept (those the file could not take are not counted).
   uint64_t count() const { return count_; }
   // Ends the writing and opens the rows for reading: each row is
@@ -47,8 +42,7 @@ class RefusedRows {
   bool started_ = false;
   bool failed_ = false;
   uint64_t count_ = 0;
-  std::vector<std::u16string> texts_;
-  std::vector<bool> present_;
+  int columnCount_ = 0;
 };
 
 }  // namespace tarvex::writer

@@ -1,25 +1,20 @@
 // The row step: every row of every created table, from its table data file
 // into a new record, each value into the field made for its column.
 
-#include "engine/file_reader.h"
 #include "engine/job_status.h"
 #include "engine/version_handler.h"
 #include "format/unicode.h"
-#include "format/value_binary.h"
-#include "format/value_types.h"
 #include "writer/access_save_repaired_file.h"
-#include "writer/field_plan.h"
+#include "writer/batch_pipeline.h"
 #include "writer/object_names.h"
 #include "writer/refused_rows.h"
+#include "writer/row_batches.h"
 #include "writer/save_status.h"
-#include "writer/value_rules.h"
 
 namespace tarvex::writer {
 namespace {
 
-using format::ColumnType;
 using format::FromUtf8;
-using format::TypeCode;
 
 void NoteRefused(RefusedValues& refused, const std::string& reason) {
   if (refused.count++ == 0) refused.firstReason = reason;
@@ -73,65 +68,54 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
     Log(u"Table " + table.name + u": " + FromUtf8(entry.problem));
     return true;
   }
+  // The next rows are read and converted while these are stored.
+  CRowPreparer preparer(dataFile_, table, saved.fieldOfColumn, saved.fieldType, *database_);
+  CBatchPipeline batches([&preparer](RowBatch& batch) { return preparer.Fill(batch); });
   auto closeRecordset = [&] {
+    batches.Stop();  // the converter goes with the recordset
     try {
       database_->CloseRecordset();
     } catch (const dao::DaoException&) {
       // Closing only drops an unsaved record; what was stored stays.
     }
   };
-  const int columnCount = table.tableDefInfo.columnCount;
   auto& progress = engine::ProgressStatus();
-  RefusedRows refusedRows(table, columnCount);
-  bool atEnd = false;
-  while (!atEnd && !dataFile_.AtEnd()) {
-    bool started = false;
-    std::string refusal;  // why the engine did not take the record
-    for (int position = 0; position < columnCount; ++position) {
-      std::u16string& text = refusedRows.ValueText(position);
-      const model::RecordKind kind = dataFile_.ReadRecord(text);
-      if (kind == model::RecordKind::kEnd) {
-        atEnd = true;
-        break;
+  RefusedRows refusedRows(table, table.tableDefInfo.columnCount);
+  while (const RowBatch* batch = batches.Next()) {
+    for (const PendingRow& row : batch->rows) {
+      const std::span<const PendingValue> values(batch->values.data() + row.firstValue,
+                                                 row.valueCount);
+      progress.Step();
+      std::string refusal;  // why the engine did not take the record
+      try {
+        database_->AddNew();
+      } catch (const dao::DaoException& error) {
+        refusal = error.what();
       }
-      if (!started) {
-        // Every row becomes a record of its own, even one whose values are all empty.
-        started = true;
-        progress.Step();
-        refusedRows.StartRow();
+      for (const PendingValue& value : values) {
+        if (refusal.empty()) StoreValue(table, value, entry);
+        if (!Saving()) {
+          closeRecordset();  // the pending record is not stored
+          return false;
+        }
+      }
+      if (refusal.empty()) {
         try {
-          database_->AddNew();
+          database_->Update();
+          ++entry.rowsWritten;
         } catch (const dao::DaoException& error) {
           refusal = error.what();
         }
       }
-      if (kind == model::RecordKind::kRowEnd) break;
-      if (kind == model::RecordKind::kValue) {
-        refusedRows.KeepValue(position);
-        if (refusal.empty()) WriteValue(table, saved, position, text, entry);
+      if (!refusal.empty()) {
+        NoteRefused(entry.rowsRefused, refusal);
+        if (!refusedRows.KeepRow(values, refusal))
+          entry.refusedRowsProblem = "The working folder cannot hold the refused rows.";
       }
       if (!Saving()) {
-        closeRecordset();  // the pending record is not stored
+        closeRecordset();
         return false;
       }
-    }
-    if (!started) break;
-    if (refusal.empty()) {
-      try {
-        database_->Update();
-        ++entry.rowsWritten;
-      } catch (const dao::DaoException& error) {
-        refusal = error.what();
-      }
-    }
-    if (!refusal.empty()) {
-      NoteRefused(entry.rowsRefused, refusal);
-      if (!refusedRows.KeepRow(refusal))
-        entry.refusedRowsProblem = "The working folder cannot hold the refused rows.";
-    }
-    if (!Saving()) {
-      closeRecordset();
-      return false;
     }
   }
   closeRecordset();
@@ -139,36 +123,26 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
   return true;
 }
 
-void CAccessSaveRepairedFile::WriteValue(const model::CAccessTable& table, const SavedTable& saved,
-                                         int position, const std::u16string& text,
-                                         TableSaveReport& entry) {
-  if (static_cast<size_t>(position) >= saved.fieldOfColumn.size()) return;
-  const int field = saved.fieldOfColumn[static_cast<size_t>(position)];
-  if (field < 0) return;  // the column has no field; the report names it
-  const auto& column = table.columnList.At(position)->colInfo;
+void CAccessSaveRepairedFile::StoreValue(const model::CAccessTable& table,
+                                         const PendingValue& value, TableSaveReport& entry) {
+  using Action = PendingValue::Action;
+  if (value.action == Action::kNone) return;
   auto refuse = [&](const std::string& reason) {
-    NoteRefused(entry.refusedValues[column.name], reason);
+    NoteRefused(entry.refusedValues[table.columnList.At(value.position)->colInfo.name], reason);
   };
   try {
-    if (HoldsBytes(column.type)) {
-      if (column.type == TypeCode(ColumnType::kOle) && text.empty()) return;
-      std::string failure;
-      if (!ReadValueBytes(column.type, text, failure)) {
-        refuse(failure);
-        return;
-      }
-      database_->SetFieldValue(field, std::span<const uint8_t>(oleBytes_));
-    } else if (text.empty()) {
-      // An empty text is a zero-length string where the field holds one, else null.
-      if (HoldsZeroLengthText(saved.fieldType[static_cast<size_t>(position)]))
-        database_->SetFieldValue(field, std::u16string_view());
-    } else {
-      const PreparedValue value = PrepareValue(column.type, text, preparedText_);
-      if (value.dropped) {
-        refuse(value.dropReason);
-        return;
-      }
-      database_->SetFieldValue(field, value.text);
+    switch (value.action) {
+      case Action::kConverted:
+        database_->SetFieldValue(value.field, value.converted);
+        break;
+      case Action::kBytes:
+        database_->SetFieldValue(value.field, std::span<const uint8_t>(value.bytes));
+        break;
+      case Action::kRefused:
+        refuse(value.refusal);
+        break;
+      case Action::kNone:
+        break;
     }
   } catch (const dao::DaoException& error) {
     refuse(error.what());
@@ -197,21 +171,6 @@ void CAccessSaveRepairedFile::ReportIndexesLeftOut() {
     Log(u"Index '" + left.index + u"' of table '" + left.table + u"' is left out: " +
         FromUtf8(reason));
   }
-}
-
-bool CAccessSaveRepairedFile::ReadValueBytes(int type, const std::u16string& text,
-                                             std::string& failure) {
-  if (type == TypeCode(ColumnType::kBinary)) {
-    const auto version =
-        engine::SourceIsJet4() ? format::JetVersion::kJet4 : format::JetVersion::kJet3;
-    oleBytes_ = format::BinaryValueBytes(version, text);
-    return true;
-  }
-  // An OLE object's text is the path of the file that holds its bytes.
-  model::CErrorHandler error;
-  if (engine::CFileReader::ReadAll(format::ToUtf8(text), oleBytes_, error)) return true;
-  failure = "The OLE object file cannot be read: " + format::ToUtf8(error.Message());
-  return false;
 }
 
 }  // namespace tarvex::writer

@@ -76,6 +76,14 @@ class RecordingEngine final : public CDatabaseEngine {
   void SetFieldValue(int field, std::span<const uint8_t> bytes) override {
     Value("SetFieldValue " + std::to_string(field) + " bytes " + std::to_string(bytes.size()));
   }
+  // Keeps the text, as UTF-8, for SetFieldValue to record.
+  void ConvertValue(int, std::u16string_view text, ConvertedValue& value) const override {
+    const std::string utf8 = U8(text);
+    value.bytes.assign(utf8.begin(), utf8.end());
+  }
+  void SetFieldValue(int field, const ConvertedValue& value) override {
+    SetFieldValue(field, format::FromUtf8(std::string(value.bytes.begin(), value.bytes.end())));
+  }
   void Update() override { Call("Update"); }
   void CloseRecordset() override { Call("CloseRecordset"); }
 
