@@ -31,10 +31,17 @@ bool IsJet3(const TextFormat& format) { return format.version == format::JetVers
 
 std::vector<uint8_t> EncodeStoredText(std::u16string_view text, bool allowCompression,
                                       const TextFormat& format) {
-  if (!IsJet3(format)) return format::EncodeJet4Text(text, allowCompression);
-  auto bytes = format::EncodeCodePage(text, format.codePage);
-  if (!bytes) RefuseText(text, format.codePage);
-  return std::move(*bytes);
+  std::vector<uint8_t> bytes;
+  EncodeStoredTextInto(text, allowCompression, format, bytes);
+  return bytes;
+}
+
+void EncodeStoredTextInto(std::u16string_view text, bool allowCompression, const TextFormat& format,
+                          std::vector<uint8_t>& bytes) {
+  if (!IsJet3(format)) return format::EncodeJet4TextInto(text, allowCompression, bytes);
+  auto encoded = format::EncodeCodePage(text, format.codePage);
+  if (!encoded) RefuseText(text, format.codePage);
+  bytes = std::move(*encoded);
 }
 
 std::u16string DecodeStoredText(std::span<const uint8_t> bytes, const TextFormat& format) {

@@ -21,6 +21,9 @@ struct TextFormat {
 // the code page has no code for: such text is refused, never replaced.
 std::vector<uint8_t> EncodeStoredText(std::u16string_view text, bool allowCompression,
                                       const TextFormat& format);
+// As EncodeStoredText, into `bytes`, whose storage is reused.
+void EncodeStoredTextInto(std::u16string_view text, bool allowCompression, const TextFormat& format,
+                          std::vector<uint8_t>& bytes);
 std::u16string DecodeStoredText(std::span<const uint8_t> bytes, const TextFormat& format);
 
 // A name as the table-definition codec keeps it: unchanged in Jet 4; in Jet 3

@@ -41,21 +41,22 @@ __extension__ typedef __int128 Int128;
 // next call.
 std::optional<std::string_view> NumberText(std::u16string_view text) {
   thread_local std::string out;
-  out.clear();
   text = TrimBlanks(text);
+  out.resize(text.size() + 1);
+  char* const start = out.data();
+  char* to = start;
   bool parenthesised = text.size() > 2 && text.front() == u'(' && text.back() == u')';
   if (parenthesised) {
     text = text.substr(1, text.size() - 2);
-    out += '-';
+    *to++ = '-';
   }
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
+  for (const char16_t c : text) {
     if (c > 0x7F) return std::nullopt;
-    bool leadingDollar = c == u'$' && (out.empty() || out == "-" || out == "+");
-    if (c == u',' || leadingDollar) continue;
-    out += static_cast<char>(c);
+    const bool signOnly = to == start + 1 && (*start == '-' || *start == '+');
+    if (c == u',' || (c == u'$' && (to == start || signOnly))) continue;
+    *to++ = static_cast<char>(c);
   }
-  return std::string_view(out);
+  return std::string_view(start, static_cast<size_t>(to - start));
 }
 
 std::optional<bool> ParseBooleanWord(std::u16string_view text) {
@@ -315,10 +316,11 @@ void CheckBinaryLength(const ColumnDefinition& column, std::u16string_view text,
     Refuse(column, text, "the value is longer than the field");
 }
 
-std::vector<uint8_t> StoredText(const ColumnDefinition& column, std::u16string_view text,
-                                const TextFormat& format) {
+void StoredTextInto(const ColumnDefinition& column, std::u16string_view text,
+                    const TextFormat& format, std::vector<uint8_t>& bytes) {
   try {
-    return EncodeStoredText(text, (column.extraFlags & format::kColumnCompressedText) != 0, format);
+    EncodeStoredTextInto(text, (column.extraFlags & format::kColumnCompressedText) != 0, format,
+                         bytes);
   } catch (const DaoException& error) {
     std::string why = error.what();  // a sentence of its own, here a clause
     if (!why.empty() && why.back() == '.') why.pop_back();
@@ -375,13 +377,13 @@ bool ConvertTextInto(const ColumnDefinition& column, std::u16string_view text,
       // Jet 4 stores two bytes per character; Jet 3 is measured in code-page bytes.
       if (!jet3 && text.size() > column.length / 2u)
         Refuse(column, text, "the text is longer than the field");
-      bytes = StoredText(column, text, format);
+      StoredTextInto(column, text, format, bytes);
       if (jet3 && bytes.size() > column.length)
         Refuse(column, text, "the text is longer than the field");
       return true;
     }
     case FieldType::kMemo:
-      bytes = StoredText(column, text, format);
+      StoredTextInto(column, text, format, bytes);
       return true;
     case FieldType::kBinary:
     case FieldType::kLongBinary:

@@ -123,6 +123,8 @@ void DoubleTextInto(JetVersion version, double value, std::u16string& text) {
 }
 
 std::optional<double> NonFiniteValue(std::u16string_view text) {
+  if (text.empty() || (text.front() != u'N' && text.front() != u'I' && text.front() != u'-'))
+    return std::nullopt;
   if (text == u"NaN") return std::numeric_limits<double>::quiet_NaN();
   if (text == u"Infinity") return std::numeric_limits<double>::infinity();
   if (text == u"-Infinity") return -std::numeric_limits<double>::infinity();

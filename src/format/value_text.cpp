@@ -161,7 +161,13 @@ void DecodeJet4TextInto(Bytes raw, std::u16string& text) {
 
 std::vector<uint8_t> EncodeJet4Text(std::u16string_view text, bool allowCompression) {
   std::vector<uint8_t> out;
-  if (allowCompression && EncodeCompressed(text, out)) return out;
+  EncodeJet4TextInto(text, allowCompression, out);
+  return out;
+}
+
+void EncodeJet4TextInto(std::u16string_view text, bool allowCompression,
+                        std::vector<uint8_t>& out) {
+  if (allowCompression && EncodeCompressed(text, out)) return;
   // Plain text starting with U+FEFF would begin FF FE and read as compressed;
   // the compressed form's switch byte then keeps it plain UTF-16 after all.
   const bool escape = !text.empty() && text[0] == 0xFEFF;
@@ -173,7 +179,6 @@ std::vector<uint8_t> EncodeJet4Text(std::u16string_view text, bool allowCompress
     out[base + 2 * i] = static_cast<uint8_t>(text[i]);
     out[base + 2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
   }
-  return out;
 }
 
 std::u16string AsciiToText(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }

@@ -44,6 +44,8 @@ inline constexpr size_t kCompressedTextMaxCharacters = 1024;
 // The stored bytes of `text` in a Jet 4 file: compressed when allowed and
 // possible, else UTF-16LE.
 std::vector<uint8_t> EncodeJet4Text(std::u16string_view text, bool allowCompression);
+// As EncodeJet4Text, into `out`, whose storage is reused.
+void EncodeJet4TextInto(std::u16string_view text, bool allowCompression, std::vector<uint8_t>& out);
 
 // A Text column holds at most this many characters.
 inline constexpr size_t kMaxTextCharacters = 255;

@@ -4,11 +4,22 @@
 
 namespace tarvex::writer {
 
-CBatchPipeline::CBatchPipeline(std::function<bool(RowBatch&)> fill) : fill_(std::move(fill)) {
-  try {
-    worker_ = std::thread([this] { Run(); });
-  } catch (const std::system_error&) {
-    // No thread to give: Next fills on the caller's thread.
+namespace {
+constexpr int kWorkers = 2;
+}
+
+CBatchPipeline::CBatchPipeline(std::function<bool(RowBatch&)> read,
+                               std::function<void(RowBatch&)> prepare)
+    : read_(std::move(read)), prepare_(std::move(prepare)) {
+  for (int i = 0; i < kBatches; ++i) free_.push_back(i);
+  std::lock_guard lock(mutex_);  // held until every worker that starts is counted
+  for (int i = 0; i < kWorkers; ++i) {
+    try {
+      workers_.emplace_back([this] { Work(); });
+      ++working_;
+    } catch (const std::system_error&) {
+      break;  // no thread to give: fewer workers, or the caller's thread
+    }
   }
 }
 
@@ -20,50 +31,75 @@ void CBatchPipeline::Stop() {
     stopped_ = true;
   }
   changed_.notify_all();
-  if (worker_.joinable()) worker_.join();
+  for (auto& worker : workers_)
+    if (worker.joinable()) worker.join();
 }
 
-void CBatchPipeline::Run() {
+void CBatchPipeline::Work() {
   for (;;) {
     int index = 0;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [this] { return stopped_ || !free_.empty(); });
-      if (stopped_) return;
-      index = free_.front();
-      free_.pop_front();
+      changed_.wait(lock, [this] { return stopped_ || readToEnd_ || !free_.empty(); });
+      if (stopped_ || readToEnd_) break;
+      index = free_.back();
+      free_.pop_back();
     }
-    const bool filled = fill_(batches_[index]);
+    uint64_t place = 0;
+    {
+      std::lock_guard reading(readMutex_);
+      bool filled = false;
+      {
+        std::lock_guard lock(mutex_);
+        filled = !readToEnd_;
+      }
+      if (filled) filled = read_(batches_[index]);
+      std::lock_guard lock(mutex_);
+      if (!filled) {
+        readToEnd_ = true;
+        free_.push_back(index);
+        break;
+      }
+      place = batchesRead_++;
+    }
+    prepare_(batches_[index]);
     {
       std::lock_guard lock(mutex_);
-      if (filled)
-        filled_.push_back(index);
-      else
-        finished_ = true;
+      ready_.emplace(place, index);
     }
     changed_.notify_all();
-    if (!filled) return;
   }
+  {
+    std::lock_guard lock(mutex_);
+    --working_;
+  }
+  changed_.notify_all();
 }
 
 const RowBatch* CBatchPipeline::Next() {
-  if (!worker_.joinable()) {
-    if (stopped_ || finished_ || !fill_(batches_[0])) {
-      finished_ = true;
+  std::unique_lock lock(mutex_);
+  if (workers_.empty()) {
+    if (stopped_ || readToEnd_ || !read_(batches_[0])) {
+      readToEnd_ = true;
       return nullptr;
     }
+    prepare_(batches_[0]);
     return &batches_[0];
   }
-  std::unique_lock lock(mutex_);
   if (held_ >= 0) {
     free_.push_back(held_);
     held_ = -1;
     changed_.notify_all();
   }
-  changed_.wait(lock, [this] { return stopped_ || finished_ || !filled_.empty(); });
-  if (stopped_ || filled_.empty()) return nullptr;
-  held_ = filled_.front();
-  filled_.pop_front();
+  // Done when every batch read has been taken and no worker can read another.
+  changed_.wait(lock, [this] {
+    return stopped_ || ready_.contains(nextBatch_) || (working_ == 0 && nextBatch_ == batchesRead_);
+  });
+  auto found = ready_.find(nextBatch_);
+  if (stopped_ || found == ready_.end()) return nullptr;
+  held_ = found->second;
+  ready_.erase(found);
+  ++nextBatch_;
   return &batches_[held_];
 }
 

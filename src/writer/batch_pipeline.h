@@ -1,12 +1,15 @@
 #pragma once
-// Fills row batches on a thread of its own, one batch ahead of the caller
-// that stores them. Where the system gives no thread, the caller's own thread
-// fills each batch when it asks for it.
+// Reads and prepares row batches ahead of the caller that stores them. Two
+// workers take turns: each reads the next batch (reading is in order, one at
+// a time) and prepares it while the other reads; the caller gets the batches
+// in the order they were read. Where the system gives no thread, the caller's
+// own thread reads and prepares each batch when it asks for it.
 #include <condition_variable>
-#include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "writer/row_batches.h"
 
@@ -14,31 +17,39 @@ namespace tarvex::writer {
 
 class CBatchPipeline {
  public:
-  // `fill` fills a batch and returns false when nothing was left to put in it.
-  explicit CBatchPipeline(std::function<bool(RowBatch&)> fill);
+  // `read` fills a batch and returns false when nothing was left to put in
+  // it; `prepare` may run on several batches at once.
+  CBatchPipeline(std::function<bool(RowBatch&)> read, std::function<void(RowBatch&)> prepare);
   ~CBatchPipeline();
   CBatchPipeline(const CBatchPipeline&) = delete;
   CBatchPipeline& operator=(const CBatchPipeline&) = delete;
 
-  // The next filled batch; nullptr when the rows are done or the pipeline
-  // was stopped. The batch returned before goes back to be filled again.
+  // The next batch; nullptr when the rows are done or the pipeline was
+  // stopped. The batch returned before goes back to be filled again.
   const RowBatch* Next();
-  // Stops the filling and waits for it: after this, `fill` is not running.
+  // Stops the workers and waits for them: after this, neither `read` nor
+  // `prepare` is running.
   void Stop();
 
  private:
-  void Run();
+  void Work();
 
-  std::function<bool(RowBatch&)> fill_;
-  RowBatch batches_[2];
+  static constexpr int kBatches = 4;
+  std::function<bool(RowBatch&)> read_;
+  std::function<void(RowBatch&)> prepare_;
+  RowBatch batches_[kBatches];
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<int> free_{0, 1};  // batches waiting to be filled
-  std::deque<int> filled_;      // batches waiting for the caller
-  int held_ = -1;               // the batch the caller holds
-  bool finished_ = false;       // `fill` found nothing more
+  std::mutex readMutex_;           // one reader at a time, in order
+  std::vector<int> free_;          // batches waiting to be filled
+  std::map<uint64_t, int> ready_;  // prepared batches by their place in the reading order
+  uint64_t batchesRead_ = 0;       // batches given their place so far
+  uint64_t nextBatch_ = 0;         // the place of the batch the caller takes next
+  int held_ = -1;                  // the batch the caller holds
+  bool readToEnd_ = false;         // `read` found nothing more
+  int working_ = 0;                // workers that have not ended
   bool stopped_ = false;
-  std::thread worker_;
+  std::vector<std::thread> workers_;
 };
 
 }  // namespace tarvex::writer

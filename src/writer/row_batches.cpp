@@ -15,7 +15,7 @@ using format::ColumnType;
 using format::TypeCode;
 
 // A batch is this many rows, or ends sooner once its texts take this much room.
-constexpr size_t kBatchRows = 1024;
+constexpr size_t kBatchRows = 512;
 constexpr size_t kBatchTextUnits = size_t{1} << 19;
 // Room a slot keeps after a value larger than this is released, so that one
 // huge memo does not keep its size for the rest of the table.
@@ -42,26 +42,14 @@ bool ReadValueBytes(int columnType, const std::u16string& text, std::vector<uint
   return false;
 }
 
-CRowPreparer::CRowPreparer(model::CDataFileReader& file, const model::CAccessTable& table,
-                           const std::vector<int>& fieldOfColumn, const std::vector<int>& fieldType,
-                           const CDatabaseEngine& engine)
-    : file_(file),
-      table_(table),
-      fieldOfColumn_(fieldOfColumn),
-      fieldType_(fieldType),
-      engine_(engine),
-      columnCount_(table.tableDefInfo.columnCount) {}
-
-PendingValue& CRowPreparer::NextSlot(RowBatch& batch) {
-  if (batch.valueCount == batch.values.size()) batch.values.emplace_back();
-  PendingValue& value = batch.values[batch.valueCount];
-  ReleaseLargeRoom(value.text);
-  ReleaseLargeRoom(value.converted.bytes);
-  ReleaseLargeRoom(value.bytes);
-  return value;
+CRowPreparer::CRowPreparer(const model::CAccessTable& table, const std::vector<int>& fieldOfColumn,
+                           const std::vector<int>& fieldType, const CDatabaseEngine& engine)
+    : fieldOfColumn_(fieldOfColumn), fieldType_(fieldType), engine_(engine) {
+  for (int position = 0; position < table.columnList.count(); ++position)
+    columnType_.push_back(table.columnList.At(position)->colInfo.type);
 }
 
-bool CRowPreparer::Fill(RowBatch& batch) {
+bool CRowReader::Read(RowBatch& batch) {
   batch.rows.clear();
   batch.valueCount = 0;
   size_t textUnits = 0;
@@ -70,7 +58,9 @@ bool CRowPreparer::Fill(RowBatch& batch) {
     PendingRow row{batch.valueCount, 0};
     bool started = false;
     for (int position = 0; position < columnCount_; ++position) {
-      PendingValue& value = NextSlot(batch);
+      if (batch.valueCount == batch.values.size()) batch.values.emplace_back();
+      PendingValue& value = batch.values[batch.valueCount];
+      ReleaseLargeRoom(value.text);
       const model::RecordKind kind = file_.ReadRecord(value.text);
       if (kind == model::RecordKind::kEnd) {
         atEnd_ = true;
@@ -80,7 +70,6 @@ bool CRowPreparer::Fill(RowBatch& batch) {
       if (kind == model::RecordKind::kRowEnd) break;
       if (kind != model::RecordKind::kValue) continue;
       value.position = position;
-      Prepare(value);
       textUnits += value.text.size();
       ++batch.valueCount;
     }
@@ -91,13 +80,21 @@ bool CRowPreparer::Fill(RowBatch& batch) {
   return !batch.rows.empty();
 }
 
-void CRowPreparer::Prepare(PendingValue& value) {
+void CRowPreparer::Prepare(RowBatch& batch) const {
+  for (size_t i = 0; i < batch.valueCount; ++i) Prepare(batch.values[i], batch.preparedText);
+}
+
+void CRowPreparer::Prepare(PendingValue& value, std::u16string& preparedText) const {
   using Action = PendingValue::Action;
   value.action = Action::kNone;
+  ReleaseLargeRoom(value.converted.bytes);
+  ReleaseLargeRoom(value.bytes);
   const auto position = static_cast<size_t>(value.position);
-  value.field = position < fieldOfColumn_.size() ? fieldOfColumn_[position] : -1;
+  value.field = position < fieldOfColumn_.size() && position < columnType_.size()
+                    ? fieldOfColumn_[position]
+                    : -1;
   if (value.field < 0) return;  // the column has no field; the report names it
-  const int type = table_.columnList.At(value.position)->colInfo.type;
+  const int type = columnType_[position];
   const std::u16string& text = value.text;
   if (HoldsBytes(type)) {
     if (type == TypeCode(ColumnType::kOle) && text.empty()) return;
@@ -113,7 +110,7 @@ void CRowPreparer::Prepare(PendingValue& value) {
     }
     return;
   }
-  const PreparedValue prepared = PrepareValue(static_cast<uint8_t>(type), text, preparedText_);
+  const PreparedValue prepared = PrepareValue(static_cast<uint8_t>(type), text, preparedText);
   if (prepared.dropped) {
     value.action = Action::kRefused;
     value.refusal = prepared.dropReason;

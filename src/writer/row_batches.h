@@ -39,6 +39,7 @@ struct RowBatch {
       values;  // the first valueCount are this batch's; the rest keep their room
   size_t valueCount = 0;
   std::vector<PendingRow> rows;
+  std::u16string preparedText;  // a value text the rules changed, kept for its room
 };
 
 // The bytes a Binary or OLE value text stands for (an OLE object's text is the
@@ -47,30 +48,40 @@ struct RowBatch {
 bool ReadValueBytes(int columnType, const std::u16string& text, std::vector<uint8_t>& bytes,
                     std::string& failure);
 
+// Reads the rows of one table data file into batches, in order.
+class CRowReader {
+ public:
+  CRowReader(model::CDataFileReader& file, int columnCount)
+      : file_(file), columnCount_(columnCount) {}
+
+  // Fills `batch` with the texts of the next rows; false when no row is left.
+  // Every row becomes a record of its own, even one whose values are all empty.
+  bool Read(RowBatch& batch);
+
+ private:
+  model::CDataFileReader& file_;
+  const int columnCount_;
+  bool atEnd_ = false;
+};
+
+// Tells, for each value of a batch, what the engine is to be given, its
+// conversion done. Batches may be prepared on several threads at once.
 class CRowPreparer {
  public:
   // `fieldOfColumn` and `fieldType` give, per column position, the field the
   // structure step made (-1: none) and its type.
-  CRowPreparer(model::CDataFileReader& file, const model::CAccessTable& table,
-               const std::vector<int>& fieldOfColumn, const std::vector<int>& fieldType,
-               const CDatabaseEngine& engine);
+  CRowPreparer(const model::CAccessTable& table, const std::vector<int>& fieldOfColumn,
+               const std::vector<int>& fieldType, const CDatabaseEngine& engine);
 
-  // Fills `batch` with the next rows; false when no row is left. Every row
-  // becomes a record of its own, even one whose values are all empty.
-  bool Fill(RowBatch& batch);
+  void Prepare(RowBatch& batch) const;
 
  private:
-  PendingValue& NextSlot(RowBatch& batch);
-  void Prepare(PendingValue& value);
+  void Prepare(PendingValue& value, std::u16string& preparedText) const;
 
-  model::CDataFileReader& file_;
-  const model::CAccessTable& table_;
+  std::vector<int> columnType_;  // per column position
   const std::vector<int>& fieldOfColumn_;
   const std::vector<int>& fieldType_;
   const CDatabaseEngine& engine_;
-  const int columnCount_;
-  bool atEnd_ = false;
-  std::u16string preparedText_;  // a value text the rules changed, kept for its room
 };
 
 }  // namespace tarvex::writer

@@ -69,8 +69,10 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
     return true;
   }
   // The next rows are read and converted while these are stored.
-  CRowPreparer preparer(dataFile_, table, saved.fieldOfColumn, saved.fieldType, *database_);
-  CBatchPipeline batches([&preparer](RowBatch& batch) { return preparer.Fill(batch); });
+  CRowReader reader(dataFile_, table.tableDefInfo.columnCount);
+  const CRowPreparer preparer(table, saved.fieldOfColumn, saved.fieldType, *database_);
+  CBatchPipeline batches([&reader](RowBatch& batch) { return reader.Read(batch); },
+                         [&preparer](RowBatch& batch) { preparer.Prepare(batch); });
   auto closeRecordset = [&] {
     batches.Stop();  // the converter goes with the recordset
     try {
