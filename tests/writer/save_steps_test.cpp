@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "engine/job_status.h"
+#include "format/unicode.h"
 #include "saved_model.h"
 
 namespace tarvex::writer::test {
@@ -184,6 +185,22 @@ TEST(SaveTableData, AStopBetweenTwoValuesStoresNothingMoreAndLeavesAnOldFileAlon
   std::ifstream old(save.writer.outputPath);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(save.folder.path()), {}), 1);
+}
+
+TEST(SaveTableData, RowsOfManyBatchesComeInTheirOrderAndAStopAmongThemEndsTheSave) {
+  model::CAccessData data;
+  std::vector<Row> rows;
+  for (int i = 0; i < 5000; ++i) rows.push_back({format::FromUtf8(std::to_string(i))});
+  AddTable(data, u"T", {{u"A", 10, 9}}, rows);
+  RecordedSave save(data);
+  save.recording->onValue = [](const std::string& call) {
+    if (call == "SetFieldValue 0 '3000'") engine::SavingStatus().SetSaving(false);
+  };
+  EXPECT_FALSE(save.Run());
+  std::vector<std::string> expected;
+  for (int i = 0; i <= 3000; ++i) expected.push_back("SetFieldValue 0 '" + std::to_string(i) + "'");
+  EXPECT_EQ(save.recording->Calls("SetFieldValue"), expected);
+  EXPECT_EQ(save.recording->Calls("Update").size(), 3000u);
 }
 
 // MSysRelationships rows in the Jet 4 order: count, attributes, pair position,
