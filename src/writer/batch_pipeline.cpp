@@ -6,7 +6,9 @@ namespace tarvex::writer {
 
 namespace {
 constexpr int kWorkers = 2;
-}
+// Workers read no further while the batches read and not yet stored hold this many text units.
+constexpr size_t kUnitsAhead = size_t{1} << 21;
+}  // namespace
 
 CBatchPipeline::CBatchPipeline(std::function<bool(RowBatch&)> read,
                                std::function<void(RowBatch&)> prepare)
@@ -48,18 +50,23 @@ void CBatchPipeline::Work() {
     uint64_t place = 0;
     {
       std::lock_guard reading(readMutex_);
-      bool filled = false;
       {
-        std::lock_guard lock(mutex_);
-        filled = !readToEnd_;
+        // Texts read ahead are bounded, so that a run of huge memos is not held several at once.
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stopped_ || readToEnd_ || unitsAhead_ < kUnitsAhead; });
+        if (stopped_ || readToEnd_) {
+          free_.push_back(index);
+          break;
+        }
       }
-      if (filled) filled = read_(batches_[index]);
+      const bool filled = read_(batches_[index]);
       std::lock_guard lock(mutex_);
       if (!filled) {
         readToEnd_ = true;
         free_.push_back(index);
         break;
       }
+      unitsAhead_ += batches_[index].textUnits;
       place = batchesRead_++;
     }
     prepare_(batches_[index]);
@@ -87,6 +94,7 @@ const RowBatch* CBatchPipeline::Next() {
     return &batches_[0];
   }
   if (held_ >= 0) {
+    unitsAhead_ -= batches_[held_].textUnits;
     free_.push_back(held_);
     held_ = -1;
     changed_.notify_all();

@@ -45,6 +45,7 @@ class CBatchPipeline {
   std::map<uint64_t, int> ready_;  // prepared batches by their place in the reading order
   uint64_t batchesRead_ = 0;       // batches given their place so far
   uint64_t nextBatch_ = 0;         // the place of the batch the caller takes next
+  size_t unitsAhead_ = 0;          // text units of the batches read and not yet given back
   int held_ = -1;                  // the batch the caller holds
   bool readToEnd_ = false;         // `read` found nothing more
   int working_ = 0;                // workers that have not ended

@@ -52,7 +52,8 @@ CRowPreparer::CRowPreparer(const model::CAccessTable& table, const std::vector<i
 bool CRowReader::Read(RowBatch& batch) {
   batch.rows.clear();
   batch.valueCount = 0;
-  size_t textUnits = 0;
+  size_t& textUnits = batch.textUnits;
+  textUnits = 0;
   while (!atEnd_ && !file_.AtEnd() && batch.rows.size() < kBatchRows &&
          textUnits < kBatchTextUnits) {
     PendingRow row{batch.valueCount, 0};

@@ -39,6 +39,7 @@ struct RowBatch {
       values;  // the first valueCount are this batch's; the rest keep their room
   size_t valueCount = 0;
   std::vector<PendingRow> rows;
+  size_t textUnits = 0;         // the code units of this batch's texts
   std::u16string preparedText;  // a value text the rules changed, kept for its room
 };
 

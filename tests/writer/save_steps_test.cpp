@@ -203,6 +203,20 @@ TEST(SaveTableData, RowsOfManyBatchesComeInTheirOrderAndAStopAmongThemEndsTheSav
   EXPECT_EQ(save.recording->Calls("Update").size(), 3000u);
 }
 
+TEST(SaveTableData, HugeValuesAreReadAheadOneAtATimeAndAllArrive) {
+  model::CAccessData data;
+  std::vector<Row> rows;
+  for (char16_t c : {u'a', u'b', u'c', u'd'}) rows.push_back({std::u16string(3'000'000, c)});
+  rows.push_back({u"e"});
+  AddTable(data, u"T", {{u"A", 12, 0}}, rows);
+  RecordedSave save(data);
+  ASSERT_TRUE(save.Run());
+  std::string firstLetters;
+  for (const auto& call : save.recording->Calls("SetFieldValue 0 '")) firstLetters += call[17];
+  EXPECT_EQ(firstLetters, "abcde");
+  EXPECT_EQ(save.recording->Calls("Update").size(), 5u);
+}
+
 // MSysRelationships rows in the Jet 4 order: count, attributes, pair position,
 // referencing field, referencing table, referenced field, referenced table, name.
 Row Relation(const char16_t* count, const char16_t* attributes, const char16_t* from,
