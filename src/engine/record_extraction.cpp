@@ -199,7 +199,8 @@ class TableExtractor {
   // Hands one row's values to be written, or counts it skipped.
   void TakeRow(format::Bytes row, uint64_t pageOffset, model::CAccessTable& table,
                RowTextWriter& output, uint32_t& accepted) {
-    if (!cutter_.CutCells(row, table, cells_, &table.losses.values)) {
+    const format::RowDecoder* decoded = checkRows_ ? &frame_->decoder() : nullptr;
+    if (!cutter_.CutCells(row, table, cells_, &table.losses.values, decoded)) {
       table.losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
       return;
     }

@@ -100,8 +100,13 @@ void RowValueCutter::Prepare(const model::CAccessTable& table) {
 }
 
 bool RowValueCutter::CutCells(Bytes row, const model::CAccessTable& table, RowCells& cells,
-                              std::vector<model::ColumnLosses>* losses) {
-  if (row_.Decode(row, layout_, shape_) != format::RowProblem::kNone) return false;
+                              std::vector<model::ColumnLosses>* losses,
+                              const format::RowDecoder* decoded) {
+  if (decoded == nullptr || !decoded->Holds(row, layout_, shape_)) {
+    if (row_.Decode(row, layout_, shape_) != format::RowProblem::kNone) return false;
+    decoded = &row_;
+  }
+  const format::RowDecoder& parts = *decoded;
   const size_t columns = places_.size();
   cells.bytes.resize(columns);
   cells.nullMaskBit.resize(columns);
@@ -111,10 +116,10 @@ bool RowValueCutter::CutCells(Bytes row, const model::CAccessTable& table, RowCe
     if (i == columns) break;
     const auto& info = column.colInfo;
     const format::RowColumn& place = places_[i];
-    const auto value = row_.Value(place);
+    const auto value = parts.Value(place);
     // A Boolean's value is its null-mask bit.
     Cell cell{std::nullopt, value.value_or(Bytes{}),
-              value.has_value() || (place.boolean && row_.HasValue(place.number))};
+              value.has_value() || (place.boolean && parts.HasValue(place.number))};
     if (value && place.variable) cell = VariableCell(*value, info, longValues_);
     if (cell.owned) {
       cells.owned[i] = std::move(*cell.owned);
@@ -129,7 +134,7 @@ bool RowValueCutter::CutCells(Bytes row, const model::CAccessTable& table, RowCe
     if (losses && i < losses->size()) {
       // The null mask says a value is there: one that did not come out was lost.
       const bool stored =
-          !place.boolean && row_.HasValue(place.number) && (place.variable || place.length > 0);
+          !place.boolean && parts.HasValue(place.number) && (place.variable || place.length > 0);
       auto& lost = (*losses)[i];
       if (stored && !cell.present) ++lost.unreadable;
       if (cell.present && IsLongValue(info.type) && cell.owned && longValues_.lastValuePartial())

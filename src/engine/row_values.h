@@ -41,8 +41,11 @@ class RowValueCutter {
   // The values of a row of the prepared table into `cells`, their texts still
   // to be made; false when the row is rejected. Losses are counted as by Cut,
   // and an OLE value's file is listed.
+  // `decoded` may hold the row decoded already (by a frame check), which then
+  // is not decoded again.
   bool CutCells(format::Bytes row, const model::CAccessTable& table, RowCells& cells,
-                std::vector<model::ColumnLosses>* losses = nullptr);
+                std::vector<model::ColumnLosses>* losses = nullptr,
+                const format::RowDecoder* decoded = nullptr);
 
  private:
   format::ValueContext ContextOf(const model::CAccessColInfo& column) const;

@@ -34,7 +34,19 @@ size_t JumpCount(size_t rowLength, size_t offsetSize) {
 }  // namespace
 
 RowProblem RowDecoder::Decode(Bytes row, const JetLayout& layout, const RowShape& shape) {
+  problem_ = DecodeParts(row, layout, shape);
+  return problem_;
+}
+
+bool RowDecoder::Holds(Bytes row, const JetLayout& layout, const RowShape& shape) const {
+  return problem_ == RowProblem::kNone && row_.data() == row.data() && row_.size() == row.size() &&
+         countSize_ == layout.rowColumnCountSize && shape_.maxColumns == shape.maxColumns &&
+         shape_.hasVariableColumns == shape.hasVariableColumns;
+}
+
+RowProblem RowDecoder::DecodeParts(Bytes row, const JetLayout& layout, const RowShape& shape) {
   row_ = row;
+  shape_ = shape;
   countSize_ = layout.rowColumnCountSize;
   columnCount_ = 0;
   nullMask_ = {};

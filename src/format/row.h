@@ -50,6 +50,9 @@ class RowDecoder {
  public:
   // After a problem the row has no values.
   RowProblem Decode(Bytes row, const JetLayout& layout, const RowShape& shape);
+  // Whether the last Decode read exactly these bytes as this decode would, without
+  // problem: its parts can then be used instead of decoding the row again.
+  bool Holds(Bytes row, const JetLayout& layout, const RowShape& shape) const;
 
   uint16_t columnCount() const { return columnCount_; }
   uint32_t variableCount() const { return variableCount_; }
@@ -72,9 +75,12 @@ class RowDecoder {
   RowFit Fit(std::span<const RowColumn> columns, size_t fixedAreaLength) const;
 
  private:
+  RowProblem DecodeParts(Bytes row, const JetLayout& layout, const RowShape& shape);
   void ReadOffsets(size_t maskLength, size_t offsetSize);
 
   Bytes row_;
+  RowShape shape_;
+  RowProblem problem_ = RowProblem::kTooShort;
   size_t countSize_ = 0;
   uint16_t columnCount_ = 0;
   Bytes nullMask_;
@@ -94,6 +100,8 @@ class RowFrame {
   RowFrame(const JetLayout& layout, RowShape shape, std::vector<RowColumn> columns);
   RowFit Fit(Bytes row);
   bool HoldsTogether(Bytes row) { return Fit(row) != RowFit::kBroken; }
+  // The row the last Fit decoded.
+  const RowDecoder& decoder() const { return decoder_; }
   bool HasVariableColumns() const { return shape_.hasVariableColumns; }
   // The start of the row that fits exactly and ends at `end`, read from its
   // end (null mask, variable offsets); not below `floor`.
