@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #include "dao/dao_exception.h"
 #include "format/code_page.h"
@@ -73,10 +75,13 @@ PageFile::PageFile(const std::filesystem::path& path, Mode mode, bool exclusive,
 PageFile::~PageFile() {
   if (fd_ < 0) return;
   try {
-    FlushGathered();  // what was written stays written, as if it had gone to the file at once
+    // What was written stays written, as if it had gone to the file at once.
+    FlushGathered();
+    FinishFlush();
   } catch (const DaoException&) {
     // A file left without Close may be incomplete in any case.
   }
+  if (flusher_.joinable()) flusher_.join();
   ::close(fd_);
 }
 
@@ -89,17 +94,22 @@ void PageFile::RequirePage(uint32_t page, size_t size) const {
     throw DaoException("Page " + std::to_string(page) + " lies outside the database file.");
 }
 
-bool PageFile::Gathered(uint32_t page) const {
-  return page >= gatherFirst_ && page - gatherFirst_ < gatheredPage_.size() &&
-         gatheredPage_[page - gatherFirst_];
+const uint8_t* PageFile::Held(uint32_t page) const {
+  const auto in = [&](const std::vector<uint8_t>& bytes, const std::vector<bool>& flags,
+                      uint32_t first) -> const uint8_t* {
+    if (page < first || page - first >= flags.size() || !flags[page - first]) return nullptr;
+    return bytes.data() + static_cast<size_t>(page - first) * pageSize_;
+  };
+  // The flusher only reads the window it writes, so this thread may read it too.
+  const uint8_t* held = in(gathered_, gatheredPage_, gatherFirst_);
+  return held ? held : in(flushing_, flushingPage_, flushingFirst_);
 }
 
 void PageFile::Read(uint32_t page, std::span<uint8_t> out) const {
   RequireOpen();
   RequirePage(page, out.size());
-  if (Gathered(page)) {
-    const size_t at = static_cast<size_t>(page - gatherFirst_) * pageSize_;
-    std::memcpy(out.data(), gathered_.data() + at, pageSize_);
+  if (const uint8_t* held = Held(page)) {
+    std::memcpy(out.data(), held, pageSize_);
     return;
   }
   size_t done = 0;
@@ -141,15 +151,43 @@ void PageFile::Write(uint32_t page, std::span<const uint8_t> bytes) {
 }
 
 void PageFile::FlushGathered() {
+  FinishFlush();
+  if (std::find(gatheredPage_.begin(), gatheredPage_.end(), true) == gatheredPage_.end()) return;
+  std::swap(gathered_, flushing_);
+  std::swap(gatheredPage_, flushingPage_);
+  flushingFirst_ = gatherFirst_;
+  gathered_.resize(flushing_.size());
+  gatheredPage_.assign(flushingPage_.size(), false);
+  try {
+    flusher_ = std::thread([this] {
+      try {
+        WriteFlushing();
+      } catch (const DaoException&) {
+        flushError_ = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    WriteFlushing();  // no thread to be had: written here and now
+  }
+}
+
+void PageFile::FinishFlush() {
+  if (flusher_.joinable()) flusher_.join();
+  // Written or failed, the window no longer holds the file's latest pages.
+  flushingPage_.assign(flushingPage_.size(), false);
+  if (flushError_) std::rethrow_exception(std::exchange(flushError_, nullptr));
+}
+
+void PageFile::WriteFlushing() {
   // Each run of gathered pages is one write; pages not gathered keep what the file has.
-  const auto flags = gatheredPage_.begin();
-  for (auto first = std::find(flags, gatheredPage_.end(), true); first != gatheredPage_.end();
-       first = std::find(first, gatheredPage_.end(), true)) {
+  const auto flags = flushingPage_.begin();
+  for (auto first = std::find(flags, flushingPage_.end(), true); first != flushingPage_.end();) {
+    const auto last = std::find(first, flushingPage_.end(), false);
     const auto slot = static_cast<size_t>(first - flags);
-    const auto count = static_cast<size_t>(std::find(first, gatheredPage_.end(), false) - first);
-    WriteToFile(gatherFirst_ + static_cast<uint32_t>(slot),
-                std::span<const uint8_t>(gathered_).subspan(slot * pageSize_, count * pageSize_));
-    first = std::fill_n(first, count, false);
+    const auto count = static_cast<size_t>(last - first);
+    WriteToFile(flushingFirst_ + static_cast<uint32_t>(slot),
+                std::span<const uint8_t>(flushing_).subspan(slot * pageSize_, count * pageSize_));
+    first = std::find(last, flushingPage_.end(), true);
   }
 }
 
@@ -175,6 +213,7 @@ uint32_t PageFile::Allocate() {
 void PageFile::Close() {
   if (fd_ < 0) return;
   FlushGathered();
+  FinishFlush();
   int fd = fd_;
   fd_ = -1;
   bool ok = true;

@@ -4,10 +4,14 @@
 // before Close, which also makes the file length a whole number of pages.
 // The file carries its format: the page layout and how its text is stored.
 // Writes to neighbouring pages are gathered in memory and reach the file in
-// large writes (reads see them at once); Close writes what is left.
+// large writes (reads see them at once); Close writes what is left. A full
+// window is written on a thread of its own while the next one fills; a
+// failed write throws at the next flush or at Close.
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <span>
+#include <thread>
 #include <vector>
 
 #include "dao/stored_text.h"
@@ -49,9 +53,14 @@ class PageFile {
   // Throws unless `page` exists and `size` is one page.
   void RequirePage(uint32_t page, size_t size) const;
   void WriteToFile(uint32_t firstPage, std::span<const uint8_t> bytes);
-  // Writes every gathered page to the file and empties the window.
+  // Starts writing every gathered page to the file and empties the window.
   void FlushGathered();
-  bool Gathered(uint32_t page) const;
+  // Waits for the window being written; throws when its write failed.
+  void FinishFlush();
+  // Writes each run of flagged pages of the window being written.
+  void WriteFlushing();
+  // The held bytes of `page`: of the filling window, else of the one being written; else null.
+  const uint8_t* Held(uint32_t page) const;
 
   int fd_ = -1;
   // The window of pages [gatherFirst_, gatherFirst_ + kGatherPages) whose
@@ -59,6 +68,12 @@ class PageFile {
   std::vector<uint8_t> gathered_;
   std::vector<bool> gatheredPage_;
   uint32_t gatherFirst_ = 0;
+  // The previous window, while `flusher_` writes it; only that thread changes the file meanwhile.
+  std::vector<uint8_t> flushing_;
+  std::vector<bool> flushingPage_;
+  uint32_t flushingFirst_ = 0;
+  std::thread flusher_;
+  std::exception_ptr flushError_;
   Mode mode_;
   const format::JetLayout& layout_;
   uint32_t pageSize_;

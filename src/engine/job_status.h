@@ -26,7 +26,7 @@ class CProgressStatus {
   int Maximum() const { return maximum_.load(); }
   void SetPosition(int position) { position_.store(position); }
   int Position() const { return position_.load(); }
-  void Step() { position_.fetch_add(1); }
+  void Step(int count = 1) { position_.fetch_add(count); }
   // Starts a new count of `total` items, clamped to what the counter holds.
   void Restart(uint64_t total) {
     SetMaximum(static_cast<int>(std::min<uint64_t>(total, INT32_MAX)));

@@ -58,8 +58,12 @@ class CLongValueReader::OleFile {
 };
 
 CLongValueReader::CLongValueReader(CDBFileReader& file, uint64_t fileSize,
-                                   const format::JetLayout& layout)
-    : file_(file), fileSize_(fileSize), layout_(layout), page_(layout.pageSize) {}
+                                   const format::JetLayout& layout, std::atomic<int>* oleNumbers)
+    : file_(file),
+      fileSize_(fileSize),
+      layout_(layout),
+      page_(layout.pageSize),
+      oleNumbers_(oleNumbers ? oleNumbers : &ownOleNumbers_) {}
 
 std::optional<std::vector<uint8_t>> CLongValueReader::MemoValue(Bytes header, Bytes afterHeader) {
   partial_ = false;
@@ -178,7 +182,7 @@ std::optional<Bytes> CLongValueReader::RowBytes(uint8_t row) const {
 }
 
 std::filesystem::path CLongValueReader::NewOleFilePath(const char* prefix) {
-  return model::WorkingFolder::Path() / (prefix + std::to_string(oleCounter_++) + ".Ole");
+  return model::WorkingFolder::Path() / (prefix + std::to_string((*oleNumbers_)++) + ".Ole");
 }
 
 }  // namespace tarvex::engine

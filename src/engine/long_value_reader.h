@@ -7,6 +7,7 @@
 // file and be data pages, rows must lie inside their page, and a chain is
 // followed as format::LongValueChain bounds it, so a damaged chain can neither
 // hang the scan nor fill the disk.
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -22,7 +23,10 @@ class CLongValueReader {
  public:
   // `file` is open on the data file and outlives the reader; `fileSize` bounds every page read.
   // Reads move the file's read position: callers read their own pages with ReadAt.
-  CLongValueReader(CDBFileReader& file, uint64_t fileSize, const format::JetLayout& layout);
+  // Readers that write OLE files into one folder at once share `oleNumbers`, so that no two of
+  // their files get the same name; without it the reader numbers its own files from 0.
+  CLongValueReader(CDBFileReader& file, uint64_t fileSize, const format::JetLayout& layout,
+                   std::atomic<int>* oleNumbers = nullptr);
 
   // The memo's bytes. header: the long-value header; afterHeader: the row's
   // bytes after it, to the end of the row. Nothing when the value cannot be had;
@@ -45,8 +49,9 @@ class CLongValueReader {
   // than its value, or a chain that ends before its length is gathered.
   bool lastValuePartial() const { return partial_; }
 
-  // How many OLE file names this reader has made; every name uses a new number.
-  int oleCounter() const { return oleCounter_; }
+  // How many OLE file names this reader (and those sharing its numbers) made; every name uses a
+  // new number.
+  int oleCounter() const { return oleNumbers_->load(); }
 
  private:
   class OleFile;
@@ -76,7 +81,8 @@ class CLongValueReader {
   uint64_t fileSize_;
   const format::JetLayout& layout_;
   std::vector<uint8_t> page_;
-  int oleCounter_ = 0;
+  std::atomic<int> ownOleNumbers_{0};
+  std::atomic<int>* oleNumbers_;
   bool partial_ = false;
 };
 

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <set>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "engine/job_status.h"
@@ -34,12 +37,13 @@ bool ReadPage(CDBFileReader& file, uint64_t fileSize, const JetLayout& layout, u
 
 class TableExtractor {
  public:
-  TableExtractor(const ScanContext& context, CDBFileReader& file, uint64_t fileSize)
+  TableExtractor(const ScanContext& context, CDBFileReader& file, uint64_t fileSize,
+                 std::atomic<int>& oleNumbers)
       : layout_(context.layout),
         file_(file),
         fileSize_(fileSize),
         codePage_(DatabaseCodePage(file)),
-        longValues_(file, fileSize, context.layout),
+        longValues_(file, fileSize, context.layout, &oleNumbers),
         cutter_(context.layout, codePage_, longValues_) {}
 
   // Writes the table's rows into its data file; false when a stop was requested.
@@ -118,9 +122,16 @@ class TableExtractor {
       // The scan took a page with a damaged signature only where its owner,
       // its table's map and its offset table agree.
       format::RestoreDataPageSignature(page, layout_);
-      if (!ExtractPage(page, pageOffset, table, writer, accepted)) return false;
+      const uint32_t before = accepted;
+      const bool finished = ExtractPage(page, pageOffset, table, writer, accepted);
+      // Counted a page at a time: tables are cut on two threads that share the count.
+      ProgressStatus().Step(static_cast<int>(accepted - before));
+      if (!finished) return false;
     }
-    if (!TakeRowsOfLostPointers(table, writer, accepted)) return false;
+    const uint32_t before = accepted;
+    const bool finished = TakeRowsOfLostPointers(table, writer, accepted);
+    ProgressStatus().Step(static_cast<int>(accepted - before));
+    if (!finished) return false;
     table.tableDefInfo.rowCount = accepted;
     return true;
   }
@@ -208,7 +219,6 @@ class TableExtractor {
       output.Add(cells_.bytes[i], cells_.nullMaskBit[i]);
     output.EndRow();
     ++accepted;
-    ProgressStatus().Step();
   }
 
   const JetLayout& layout_;
@@ -258,22 +268,46 @@ std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSi
 
 bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
   if (!Repairing()) return false;
-  CDBFileReader file;
-  CErrorHandler error;
-  if (!file.Open(context.dataFile, error)) return true;
-  const uint64_t size = file.Size();
+  uint64_t size = 0;
+  {
+    CDBFileReader file;
+    CErrorHandler error;
+    if (!file.Open(context.dataFile, error)) return true;
+    size = file.Size();
+  }
   if (size == 0) return false;
   ProgressStatus().SetMaximum(ClampedRowTotal(model));
   ProgressStatus().SetPosition(0);
-  TableExtractor extractor(context, file, size);
-  const int tables = model.tableList.count();
-  int number = 0;
-  for (const auto& table : model.tableList) {
-    if (!Repairing()) return false;
-    SetCaption("(Step 3/4) Parsing table records from raw table data: table - " +
-               std::to_string(++number) + " / " + std::to_string(tables));
-    if (!extractor.Extract(*table)) return false;
+  // Each table's rows go to a data file of its own, so two tables can be cut at once, on a reader
+  // each; the largest go first, so that neither worker is left with a big one at the end.
+  std::vector<model::CAccessTable*> tables;
+  for (const auto& table : model.tableList) tables.push_back(table.get());
+  std::stable_sort(tables.begin(), tables.end(), [](const auto* a, const auto* b) {
+    return a->dataPageList.size() > b->dataPageList.size();
+  });
+  std::atomic<size_t> next{0};
+  std::atomic<bool> stopped{false};
+  std::atomic<int> oleNumbers{0};
+  const auto extract = [&] {
+    CDBFileReader file;
+    CErrorHandler error;
+    if (!file.Open(context.dataFile, error)) return;
+    TableExtractor extractor(context, file, size, oleNumbers);
+    for (size_t at = next++; at < tables.size() && !stopped; at = next++) {
+      SetCaption("(Step 3/4) Parsing table records from raw table data: table - " +
+                 std::to_string(at + 1) + " / " + std::to_string(tables.size()));
+      if (!Repairing() || !extractor.Extract(*tables[at])) stopped = true;
+    }
+  };
+  std::thread helper;
+  try {
+    helper = std::thread(extract);
+  } catch (const std::system_error&) {
+    // Without a second thread this one cuts every table.
   }
+  extract();
+  if (helper.joinable()) helper.join();
+  if (stopped) return false;
   FinishStep(context.settings);
   return true;
 }
