@@ -16,6 +16,12 @@
 namespace tarvex::dao {
 namespace {
 
+// Throws unless `index` names one of `count` fields.
+void RequireItem(int index, size_t count) {
+  if (index < 0 || static_cast<size_t>(index) >= count)
+    throw DaoException("Item " + std::to_string(index) + " not found in this collection.");
+}
+
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {
@@ -94,8 +100,7 @@ void Recordset::RequireOpen() const {
 void Recordset::RequireEditing(int index) const {
   RequireOpen();
   if (!editing_) throw DaoException("Update or CancelUpdate without AddNew or Edit.");
-  if (index < 0 || static_cast<size_t>(index) >= values_.size())
-    throw DaoException("Item " + std::to_string(index) + " not found in this collection.");
+  RequireItem(index, values_.size());
 }
 
 void Recordset::AddNew() {
@@ -131,8 +136,7 @@ void Recordset::SetFieldValue(int index, std::u16string_view text) {
 
 bool FieldConverter::Convert(int index, std::u16string_view text,
                              std::vector<uint8_t>& bytes) const {
-  if (index < 0 || static_cast<size_t>(index) >= columns_.size())
-    throw DaoException("Item " + std::to_string(index) + " not found in this collection.");
+  RequireItem(index, columns_.size());
   return ConvertTextInto(columns_[static_cast<size_t>(index)], text, format_, bytes);
 }
 

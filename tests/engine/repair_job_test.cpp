@@ -1,5 +1,3 @@
-#include "engine/repair_file_manager.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,11 +5,15 @@
 #include <thread>
 
 #include "engine/job_status.h"
+#include "engine/repair_file_manager.h"
 #include "model/repair_log.h"
 #include "support/test_paths.h"
 
 namespace tarvex::engine {
 namespace {
+
+// Raised by a scanner that holds step 1, read by the test on another thread.
+std::atomic<bool> heldInStep1{false};
 
 // Records what the driver asked of it; can hold step 1 until the flag falls.
 class RecordingScanner : public CAccessProcessFile {
@@ -21,6 +23,7 @@ class RecordingScanner : public CAccessProcessFile {
   bool ScanTableDefinitions(model::CAccessData& model) override {
     calls_->push_back("ScanTableDefinitions:" + definitionFile_.filename().string());
     model.tableList.Append(4096);
+    if (blockInStep1_) heldInStep1 = true;
     while (blockInStep1_ && RepairingFileStatus().IsRepairing()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -54,7 +57,9 @@ class RepairJob : public testing::Test {
   }
   ScanSettings Settings(bool block) {
     ScanSettings settings = ScanSettings::WithoutPause();
-    settings.makeScanner = [this, block](bool) { return std::make_unique<RecordingScanner>(&calls_, block); };
+    settings.makeScanner = [this, block](bool) {
+      return std::make_unique<RecordingScanner>(&calls_, block);
+    };
     return settings;
   }
 
@@ -70,8 +75,8 @@ TEST_F(RepairJob, RunsTheStepsInTheirOrderAndKeepsTheModel) {
   manager.StartRepair();
   manager.Wait();
   EXPECT_EQ(calls_, (std::vector<std::string>{"ScanTableDefinitions:damaged.mdb", "Remove",
-                                              "ScanDataPages:damaged.mdb", "Parse", "Sort", "Extract",
-                                              "Names", "Complex"}));
+                                              "ScanDataPages:damaged.mdb", "Parse", "Sort",
+                                              "Extract", "Names", "Complex"}));
   ASSERT_NE(manager.lastResult(), nullptr);
   EXPECT_EQ(manager.lastResult()->model()->tableList.count(), 1);
   EXPECT_FALSE(RepairingFileStatus().IsRepairing());
@@ -103,7 +108,7 @@ TEST_F(RepairJob, StopDuringStepOneLeavesNoModelAndCountersAtZero) {
   CMTRepairFileManager blocking(Settings(true));
   blocking.SetDataFilePath(data_);
   blocking.StartRepair();
-  while (calls_.size() < 9) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (!heldInStep1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   blocking.StopRepair();
   EXPECT_EQ(blocking.lastResult(), nullptr);
   EXPECT_FALSE(RepairingFileStatus().IsRepairing());
