@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -188,16 +189,23 @@ QWidget* MainWindow::MakeDonePage() {
 }
 
 void MainWindow::MakeMenusAndToolbar() {
-  repairAction_ = new QAction(QStringLiteral("    Repair  "), this);
-  stopAction_ = new QAction(QStringLiteral("    Stop    "), this);
-  saveAction_ = new QAction(QStringLiteral("    Save    "), this);
+  // The style's own images, so that the buttons look at home in the user's desktop theme.
+  const auto image = [this](QStyle::StandardPixmap pixmap) {
+    return style()->standardIcon(pixmap);
+  };
+  repairAction_ =
+      new QAction(image(QStyle::SP_BrowserReload), QStringLiteral("    Repair  "), this);
+  stopAction_ = new QAction(image(QStyle::SP_BrowserStop), QStringLiteral("    Stop    "), this);
+  saveAction_ =
+      new QAction(image(QStyle::SP_DialogSaveButton), QStringLiteral("    Save    "), this);
   connect(repairAction_, &QAction::triggered, this, &MainWindow::Repair);
   connect(stopAction_, &QAction::triggered, this, &MainWindow::Stop);
   connect(saveAction_, &QAction::triggered, this, &MainWindow::Save);
 
   auto* toolbar = addToolBar(QStringLiteral("Commands"));
   toolbar->setMovable(false);
-  toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  toolbar->setIconSize(QSize(32, 32));
+  toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   toolbar->addActions({repairAction_, stopAction_, saveAction_});
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
