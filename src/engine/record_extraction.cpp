@@ -268,13 +268,10 @@ std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSi
 
 bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
   if (!Repairing()) return false;
-  uint64_t size = 0;
-  {
-    CDBFileReader file;
-    CErrorHandler error;
-    if (!file.Open(context.dataFile, error)) return true;
-    size = file.Size();
-  }
+  CDBFileReader file;
+  CErrorHandler error;
+  if (!file.Open(context.dataFile, error)) return true;
+  const uint64_t size = file.Size();
   if (size == 0) return false;
   ProgressStatus().SetMaximum(ClampedRowTotal(model));
   ProgressStatus().SetPosition(0);
@@ -288,24 +285,25 @@ bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
   std::atomic<size_t> next{0};
   std::atomic<bool> stopped{false};
   std::atomic<int> oleNumbers{0};
-  const auto extract = [&] {
-    CDBFileReader file;
-    CErrorHandler error;
-    if (!file.Open(context.dataFile, error)) return;
-    TableExtractor extractor(context, file, size, oleNumbers);
+  const auto extract = [&](CDBFileReader& reader) {
+    TableExtractor extractor(context, reader, size, oleNumbers);
     for (size_t at = next++; at < tables.size() && !stopped; at = next++) {
       SetCaption("(Step 3/4) Parsing table records from raw table data: table - " +
                  std::to_string(at + 1) + " / " + std::to_string(tables.size()));
       if (!Repairing() || !extractor.Extract(*tables[at])) stopped = true;
     }
   };
+  // A helper that cannot have a thread or a reader of its own leaves every table to this one.
   std::thread helper;
   try {
-    helper = std::thread(extract);
+    helper = std::thread([&] {
+      CDBFileReader own;
+      CErrorHandler ownError;
+      if (own.Open(context.dataFile, ownError)) extract(own);
+    });
   } catch (const std::system_error&) {
-    // Without a second thread this one cuts every table.
   }
-  extract();
+  extract(file);
   if (helper.joinable()) helper.join();
   if (stopped) return false;
   FinishStep(context.settings);
