@@ -23,7 +23,26 @@ uint64_t CataloguePageOffset(const format::JetLayout& layout) {
   return layout.PageOffset(format::JetLayout::kCatalogueDefinitionPage);
 }
 
-bool IsDefinitionPage(CDBFileReader& reader, const format::JetLayout& layout, uint64_t offset) {
+bool StandsAlone(CDBFileReader& reader, uint64_t size, const format::JetLayout& layout,
+                 uint64_t offset) {
+  const auto decoded =
+      format::DecodeTableDefinition(ReadDefinitionChain(reader, size, layout, offset), layout);
+  return decoded.fault == format::DefinitionFault::kNone && !decoded.definition.columns.empty() &&
+         decoded.definition.columns.size() == decoded.stored.columns;
+}
+
+// Whether the page's table type byte says system or user table.
+bool HasTableType(CDBFileReader& reader, const format::JetLayout& layout, uint64_t offset) {
+  std::array<uint8_t, 1> type{};
+  return reader.ReadWhole(offset + layout.tableTypeOffset, type) &&
+         (type[0] == format::kSystemTableType || type[0] == format::kUserTableType);
+}
+
+// A page with the definition signature whose table type byte is damaged is still a table's first
+// definition page when the definition decodes whole from it: else one flipped byte would cost
+// every row of the table.
+bool IsDefinitionPage(CDBFileReader& reader, uint64_t size, const format::JetLayout& layout,
+                      uint64_t offset) {
   std::array<uint8_t, 4> signature{};
   const size_t length = layout.tableDefSignatureLength;
   if (!reader.ReadWhole(offset, std::span(signature).first(length))) return false;
@@ -31,17 +50,7 @@ bool IsDefinitionPage(CDBFileReader& reader, const format::JetLayout& layout, ui
                   layout.tableDefSignature.begin())) {
     return false;
   }
-  std::array<uint8_t, 1> type{};
-  if (!reader.ReadWhole(offset + layout.tableTypeOffset, type)) return false;
-  return type[0] == format::kSystemTableType || type[0] == format::kUserTableType;
-}
-
-bool StandsAlone(CDBFileReader& reader, uint64_t size, const format::JetLayout& layout,
-                 uint64_t offset) {
-  const auto decoded =
-      format::DecodeTableDefinition(ReadDefinitionChain(reader, size, layout, offset), layout);
-  return decoded.fault == format::DefinitionFault::kNone && !decoded.definition.columns.empty() &&
-         decoded.definition.columns.size() == decoded.stored.columns;
+  return HasTableType(reader, layout, offset) || StandsAlone(reader, size, layout, offset);
 }
 
 }  // namespace
@@ -62,7 +71,7 @@ bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model)
     ProgressStatus().Step();
     const uint64_t offset = page * layout.pageSize;
     if (offset != CataloguePageOffset(layout) && !freePages.IsFree(page) &&
-        IsDefinitionPage(reader, layout, offset)) {
+        IsDefinitionPage(reader, size, layout, offset)) {
       model.tableList.Append(offset);
     }
     SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
@@ -94,10 +103,13 @@ bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessDat
   for (const auto& table : model.tableList) {
     // The catalogue's own definition is built in, so no damaged page can take it away.
     // A damaged next-page pointer may name another table's first page: a
-    // definition that decodes whole from its own page stands on its own.
+    // definition that decodes whole from its own page stands on its own. A
+    // page without a table type was taken only for decoding whole, as a
+    // continuation may, so being one outweighs it.
     if (table->tableDefOffset != CataloguePageOffset(layout) &&
         continuations.contains(table->tableDefOffset) &&
-        !StandsAlone(reader, size, layout, table->tableDefOffset)) {
+        (!HasTableType(reader, layout, table->tableDefOffset) ||
+         !StandsAlone(reader, size, layout, table->tableDefOffset))) {
       table->keep = false;
     }
   }

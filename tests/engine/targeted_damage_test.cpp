@@ -60,6 +60,12 @@ TEST(TargetedDamage, TheTablesItTouchesComeBackWhole) {
          file.seekp(static_cast<std::streamoff>(a.dataPageList[1]));
          file.put('\x55');
        }},
+      {"a definition's table type byte",
+       [](std::fstream& file, const auto& a, const auto&) {
+         file.seekp(
+             static_cast<std::streamoff>(a.tableDefOffset + format::kJet4Layout.tableTypeOffset));
+         file.put('\x0F');
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
