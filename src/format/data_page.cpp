@@ -58,7 +58,14 @@ RowSlot RowSlotWalker::Next() {
   if (checked && located && Torn(slot)) {
     slot.whole = false;
   } else if (checked && fit != RowFit::kExact) {
-    if (const auto found = frame_->StartBefore(page_, tableEnd_, end_))
+    const auto found = frame_->StartBefore(page_, tableEnd_, end_);
+    // A row found from its end that swallows the next row, whole where the words of both place
+    // it, was read from damaged bytes of this row's own: its word is sound, and taking the find
+    // would cost the rows below.
+    const auto below = NextStart();
+    const bool swallowsNext = found && located && below && *below > *found && *below < start &&
+                              frame_->Fit(page_.subspan(*below, start - *below)) == RowFit::kExact;
+    if (found && !swallowsNext)
       slot = RowSlot{*found, end_, false, false, true};
     else if (damagedFlags)
       slot.located = false;
@@ -69,6 +76,14 @@ RowSlot RowSlotWalker::Next() {
   zerosAbove_ =
       checked && slot.located && !slot.whole && slot.start < page_.size() && page_[slot.start] == 0;
   return slot;
+}
+
+std::optional<uint32_t> RowSlotWalker::NextStart() const {
+  if (next_ >= count_) return std::nullopt;
+  const auto word =
+      CDataReader::U16(page_, layout_.dataPageRowTableOffset + kRowOffsetWordSize * next_);
+  if (!word) return std::nullopt;
+  return *word & kRowOffsetMask;
 }
 
 bool RowSlotWalker::TakesInAnother(const RowSlot& slot) const {

@@ -79,6 +79,8 @@ class RowSlotWalker {
  private:
   // Whether another live row's word starts inside the slot.
   bool TakesInAnother(const RowSlot& slot) const;
+  // Where the next row's word says it starts; nothing after the last row.
+  std::optional<uint32_t> NextStart() const;
   bool Torn(const RowSlot& slot) const;
 
   Bytes page_;
