@@ -131,9 +131,7 @@ TEST(TargetedDamage, ComplexColumnsResolveWithoutCatalogueRows) {
   const fs::path original = test::FixturesDir() / "real" / "ace12_complex_columns.accdb";
   if (!fs::exists(original)) GTEST_SKIP() << "fixture missing";
   const auto healthy = test::ScanFile(original);
-  const model::CAccessTable* table = nullptr;
-  for (const auto& candidate : healthy->model()->tableList)
-    if (candidate->name == u"Table1") table = candidate.get();
+  const model::CAccessTable* table = healthy->model()->tableList.FindNamed(u"Table1");
   ASSERT_NE(table, nullptr);
   const auto rows = test::ReadRows(*table);
   test::ScratchDir scratch;
@@ -217,9 +215,7 @@ TEST(TargetedDamage, FlippedRowBytesCostOnlyTheirRows) {
   const fs::path original = test::FixturesDir() / "real" / "jet3_index_codes.mdb";
   if (!fs::exists(original)) GTEST_SKIP() << "fixture missing";
   const auto healthy = test::ScanFile(original);
-  const model::CAccessTable* table = nullptr;
-  for (const auto& candidate : healthy->model()->tableList)
-    if (candidate->name == u"Table14_desc") table = candidate.get();
+  const model::CAccessTable* table = healthy->model()->tableList.FindNamed(u"Table14_desc");
   ASSERT_NE(table, nullptr);
   test::ScratchDir scratch;
   const fs::path damaged = scratch.path() / "damaged.mdb";
