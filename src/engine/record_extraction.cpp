@@ -145,7 +145,14 @@ class TableExtractor {
     for (uint32_t n = 0; n < rows.count(); ++n) {
       if (!Repairing()) return false;
       const format::RowSlot slot = rows.Next();
-      if (slot.located && !slot.deleted && !slot.moved) ++(slot.whole ? rowsWhole_ : rowsBroken_);
+      const bool placed = slot.located && !slot.deleted && !slot.moved;
+      // A row a torn write cut is lost whichever definition reads it, so it tells nothing of
+      // whether the definition fits the rows.
+      if (placed && format::CutByZeroedSector(page, slot)) {
+        losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
+        continue;
+      }
+      if (placed) ++(slot.whole ? rowsWhole_ : rowsBroken_);
       if (slot.MovedHere() && slot.located && slot.whole) movedHere_.emplace(pageOffset, n);
       if (slot.deleted) continue;
       if (!slot.located) {
@@ -154,6 +161,10 @@ class TableExtractor {
       }
       // A row torn by damage would come back with its lost bytes as values.
       if (!slot.whole) {
+        losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
+        continue;
+      }
+      if (!slot.moved && ZeroedInside(page, slot, table)) {
         losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
         continue;
       }
@@ -178,6 +189,39 @@ class TableExtractor {
       TakeRow(row, pageOffset, table, output, accepted);
     }
     return true;
+  }
+
+  // A disk sector of zeros wholly inside a long row may be its own bytes only where they can all be
+  // zero: in its fixed area (numbers, null columns), or in one value of a column that holds bytes
+  // rather than text. Anywhere else a torn write took it.
+  bool ZeroedInside(format::Bytes page, const format::RowSlot& slot,
+                    const model::CAccessTable& table) {
+    constexpr uint32_t kSector = 512;
+    const format::Bytes row = slot.Of(page);
+    bool decoded = false;
+    for (uint32_t sector = (slot.start + kSector - 1) / kSector * kSector;
+         sector + kSector <= slot.end; sector += kSector) {
+      const format::Bytes bytes = page.subspan(sector, kSector);
+      if (std::any_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b != 0; })) continue;
+      if (!decoded && inside_.Decode(row, layout_, RowShapeOf(table)) != format::RowProblem::kNone)
+        return false;  // the row's own checks refuse it
+      decoded = true;
+      const size_t from = sector - slot.start;
+      if (from + kSector <= inside_.FixedAreaEnd()) continue;
+      const bool inBytesValue =
+          std::any_of(table.columnList.begin(), table.columnList.end(), [&](const auto& column) {
+            const auto type = static_cast<format::ColumnType>(column.colInfo.type);
+            if (!column.colInfo.IsVariable() || type == format::ColumnType::kText ||
+                type == format::ColumnType::kMemo)
+              return false;
+            const auto value = inside_.VariableBytes(column.colInfo.variableIndex);
+            if (!value) return false;
+            const auto at = static_cast<size_t>(value->data() - row.data());
+            return at <= from && from + kSector <= at + value->size();
+          });
+      if (!inBytesValue) return true;
+    }
+    return false;
   }
 
   // A moved row is read through the pointer left where it was first. Where
@@ -228,6 +272,7 @@ class TableExtractor {
   CLongValueReader longValues_;
   RowValueCutter cutter_;
   RowCells cells_;                         // the row being cut, its storage reused
+  format::RowDecoder inside_;              // a long row whose bytes hold a sector of zeros
   std::vector<bool> textColumns_;          // per column of the table being extracted: indexed text
   std::optional<format::RowFrame> frame_;  // of the table being extracted
   bool checkRows_ = true;                  // whether rows are held to the frame
@@ -261,7 +306,7 @@ std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSi
   std::vector<uint8_t> page;
   if (!ReadPage(file, fileSize, layout, pageOffset, page)) return std::nullopt;
   const auto slot = format::LocateRow(page, layout, rowIndex, frame);
-  if (!slot) return std::nullopt;
+  if (!slot || (frame && format::CutByZeroedSector(page, *slot))) return std::nullopt;
   const format::Bytes row = slot->Of(page);
   return std::vector<uint8_t>(row.begin(), row.end());
 }

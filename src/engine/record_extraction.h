@@ -17,7 +17,8 @@ uint16_t DatabaseCodePage(CDBFileReader& file);
 
 // The bytes of row `rowIndex` of the data page at `pageOffset`, or nothing when
 // the page is outside the file, is not a data page, or the row's bounds are
-// unusable; given the frame of the page's table, rows are placed as its walker does.
+// unusable; given the frame of the page's table, rows are placed as its walker does and a row a
+// torn write cut is refused.
 std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSize,
                                             const format::JetLayout& layout, uint64_t pageOffset,
                                             uint32_t rowIndex, format::RowFrame* frame = nullptr);

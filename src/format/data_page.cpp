@@ -104,6 +104,18 @@ bool RowSlotWalker::Torn(const RowSlot& slot) const {
          page_[slot.end - 1] == 0;
 }
 
+bool CutByZeroedSector(Bytes page, const RowSlot& slot) {
+  constexpr uint32_t kSector = 512;
+  if (slot.end <= slot.start || slot.end > page.size()) return false;
+  const auto zeroed = [&](uint32_t at) {
+    const uint32_t sector = at - at % kSector;
+    if (sector + kSector > page.size()) return false;
+    const Bytes bytes = page.subspan(sector, kSector);
+    return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
+  };
+  return zeroed(slot.start) || zeroed(slot.end - 1);
+}
+
 std::vector<RowSlot> RowSlots(Bytes page, const JetLayout& layout) {
   RowSlotWalker walker(page, layout);
   std::vector<RowSlot> slots(walker.count());

@@ -93,6 +93,12 @@ class RowSlotWalker {
   bool zerosAbove_ = false;  // the row above was not whole and begins with a zero
 };
 
+// Whether a torn write took part of the row: a 512-byte disk sector of the page that holds only
+// zeros takes in its first or its last byte. A healthy row never shows this: its first byte, the
+// column count, is never zero, nor is that of the row above it, and its last bytes hold its null
+// mask and variable offsets. Zeros wholly inside a long row may be its own values.
+bool CutByZeroedSector(Bytes page, const RowSlot& slot);
+
 // Every row slot of a page in row order, for callers that look up many rows
 // of one page: each lookup is then no walk of the rows before it.
 std::vector<RowSlot> RowSlots(Bytes page, const JetLayout& layout);

@@ -65,19 +65,32 @@ RowProblem RowDecoder::DecodeParts(Bytes row, const JetLayout& layout, const Row
     nullMask_ = row.last(maskLength);
     valuesEnd_ = row.size() - maskLength;
   }
-  if (shape.hasVariableColumns) ReadOffsets(maskLength, layout.rowVariableOffsetSize);
-  fixedEnd_ = !offsets_.empty() && offsets_[0] >= 0 ? static_cast<size_t>(offsets_[0]) : valuesEnd_;
+  offsetSize_ = layout.rowVariableOffsetSize;
+  if (shape.hasVariableColumns)
+    ReadOffsets(std::nullopt);
+  else
+    fixedEnd_ = valuesEnd_;
   return RowProblem::kNone;
 }
 
+void RowDecoder::ReadOffsetsAs(uint32_t count) {
+  if (problem_ != RowProblem::kNone || !shape_.hasVariableColumns) return;
+  ReadOffsets(count);
+}
+
 // A Jet 4 count above the row's column count is damage; the first value is still worth a try.
-void RowDecoder::ReadOffsets(size_t maskLength, size_t size) {
-  const int64_t countAt = static_cast<int64_t>(row_.size() - std::min(row_.size(), maskLength)) -
-                          static_cast<int64_t>(size);
+void RowDecoder::ReadOffsets(std::optional<uint32_t> assumedCount) {
+  const size_t size = offsetSize_;
+  const size_t maskLength = MaskLength(columnCount_);
+  offsets_.clear();
+  variableCount_ = 0;
+  valuesEnd_ = row_.size() - std::min(row_.size(), maskLength);
+  fixedEnd_ = valuesEnd_;
+  const int64_t countAt = static_cast<int64_t>(valuesEnd_) - static_cast<int64_t>(size);
   const auto count = FieldAt(row_, countAt, size);
   if (!count) return;
-  variableCountDamaged_ = *count > columnCount_;
-  variableCount_ = size == 2 && variableCountDamaged_ ? 1 : *count;
+  variableCountDamaged_ = !assumedCount && *count > columnCount_;
+  variableCount_ = assumedCount ? *assumedCount : size == 2 && variableCountDamaged_ ? 1 : *count;
   const auto jumps = static_cast<int64_t>(JumpCount(row_.size(), size));
   const int64_t firstOffset = countAt - jumps - static_cast<int64_t>(size);
   for (int64_t i = 0; i <= variableCount_; ++i) {
@@ -89,6 +102,7 @@ void RowDecoder::ReadOffsets(size_t maskLength, size_t size) {
   }
   valuesEnd_ = static_cast<size_t>(
       std::max<int64_t>(0, firstOffset - int64_t{variableCount_} * static_cast<int64_t>(size)));
+  fixedEnd_ = !offsets_.empty() && offsets_[0] >= 0 ? static_cast<size_t>(offsets_[0]) : valuesEnd_;
 }
 
 bool RowDecoder::HasValue(uint16_t columnNumber) const {
@@ -145,9 +159,15 @@ RowFrame::RowFrame(const JetLayout& layout, RowShape shape, std::vector<RowColum
     : layout_(layout),
       shape_(shape),
       columns_(std::move(columns)),
-      fixedAreaLength_(size_t{shape.maxColumns} + 1, 0) {
+      fixedAreaLength_(size_t{shape.maxColumns} + 1, 0),
+      variableSlots_(size_t{shape.maxColumns} + 1, 0) {
   for (const RowColumn& column : columns_) {
     highestColumns_ = std::max<uint16_t>(highestColumns_, static_cast<uint16_t>(column.number + 1));
+    if (column.variable) {
+      for (size_t count = size_t{column.number} + 1; count < variableSlots_.size(); ++count)
+        variableSlots_[count] =
+            std::max<uint32_t>(variableSlots_[count], uint32_t{column.variableIndex} + 1);
+    }
     if (column.variable || column.boolean) continue;
     for (size_t count = size_t{column.number} + 1; count < fixedAreaLength_.size(); ++count)
       fixedAreaLength_[count] =
@@ -157,7 +177,16 @@ RowFrame::RowFrame(const JetLayout& layout, RowShape shape, std::vector<RowColum
 
 RowFit RowFrame::Fit(Bytes row) {
   if (decoder_.Decode(row, layout_, shape_) != RowProblem::kNone) return RowFit::kBroken;
-  return decoder_.Fit(columns_, fixedAreaLength_[decoder_.columnCount()]);
+  const size_t fixedArea = fixedAreaLength_[decoder_.columnCount()];
+  const RowFit fit = decoder_.Fit(columns_, fixedArea);
+  // One damaged byte in the count of variable values would cost a row whose other parts are
+  // sound: read with the count its columns give, it is taken when its parts then fit exactly.
+  const uint32_t slots = variableSlots_[decoder_.columnCount()];
+  if (fit != RowFit::kBroken || !shape_.hasVariableColumns || slots == 0 ||
+      (slots == decoder_.variableCount() && !decoder_.variableCountDamaged()))
+    return fit;
+  decoder_.ReadOffsetsAs(slots);
+  return decoder_.Fit(columns_, fixedArea) == RowFit::kExact ? RowFit::kExact : RowFit::kBroken;
 }
 
 // Only a row with every column of its table is looked for, counted up to the

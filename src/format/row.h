@@ -56,6 +56,8 @@ class RowDecoder {
 
   uint16_t columnCount() const { return columnCount_; }
   uint32_t variableCount() const { return variableCount_; }
+  // Whether the row's count of variable values exceeds its column count.
+  bool variableCountDamaged() const { return variableCountDamaged_; }
   // The column's null-mask bit; clear for a column the row was written without.
   bool HasValue(uint16_t columnNumber) const;
   // The column's bytes: nothing when its bit is clear, for a Boolean or a
@@ -73,15 +75,18 @@ class RowDecoder {
   // `fixedAreaLength` bytes to at most where the offset table starts) and
   // agree with its null mask (a variable column without its bit stores no bytes).
   RowFit Fit(std::span<const RowColumn> columns, size_t fixedAreaLength) const;
+  // Reads the variable offsets again as `count` of them, whatever the row's own count says.
+  void ReadOffsetsAs(uint32_t count);
 
  private:
   RowProblem DecodeParts(Bytes row, const JetLayout& layout, const RowShape& shape);
-  void ReadOffsets(size_t maskLength, size_t offsetSize);
+  void ReadOffsets(std::optional<uint32_t> assumedCount);
 
   Bytes row_;
   RowShape shape_;
   RowProblem problem_ = RowProblem::kTooShort;
   size_t countSize_ = 0;
+  size_t offsetSize_ = 0;
   uint16_t columnCount_ = 0;
   Bytes nullMask_;
   uint32_t variableCount_ = 0;
@@ -120,6 +125,8 @@ class RowFrame {
   // By column count: the fixed area of a row of that many columns, up to the
   // end of the last of its fixed columns.
   std::vector<size_t> fixedAreaLength_;
+  // By column count: the variable slots a row of that many columns has.
+  std::vector<uint32_t> variableSlots_;
   RowDecoder decoder_;
 };
 

@@ -36,6 +36,13 @@ void PutU32(std::fstream& file, uint64_t at, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) file.put(static_cast<char>(value >> shift));
 }
 
+uint16_t U16At(std::fstream& file, uint64_t at) {
+  std::array<char, 2> bytes{};
+  file.seekg(static_cast<std::streamoff>(at)).read(bytes.data(), 2);
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[0]) | static_cast<uint8_t>(bytes[1])
+                                                                    << 8);
+}
+
 TEST(TargetedDamage, TheTablesItTouchesComeBackWhole) {
   const fs::path original = test::FixturesDir() / "real" / "jet4_northwind2000.mdb";
   if (!fs::exists(original)) GTEST_SKIP() << "fixture missing";
@@ -65,6 +72,15 @@ TEST(TargetedDamage, TheTablesItTouchesComeBackWhole) {
          file.seekp(
              static_cast<std::streamoff>(a.tableDefOffset + format::kJet4Layout.tableTypeOffset));
          file.put('\x0F');
+       }},
+      {"a row's count of variable values",
+       [](std::fstream& file, const auto&, const auto& b) {
+         // The first row ends at its page's end, its count just before its null mask.
+         const uint64_t page = b.dataPageList[0];
+         const uint16_t start = U16At(file, page + format::kJet4Layout.dataPageRowTableOffset);
+         const uint16_t columns = U16At(file, page + start);
+         file.seekp(static_cast<std::streamoff>(page + 4096 - (columns + 7u) / 8 - 2));
+         file.put('\xDF');
        }},
   };
   for (const auto& c : cases) {
@@ -230,6 +246,47 @@ TEST(TargetedDamage, FlippedRowBytesCostOnlyTheirRows) {
   const auto* found = Find(*scanned, table->tableDefOffset);
   ASSERT_NE(found, nullptr);
   EXPECT_GE(found->tableDefInfo.rowCount + 4, table->tableDefInfo.rowCount);
+}
+
+// Sectors zeroed as a torn write leaves them, one per case: five rows of an Access 2010 page that
+// holds others, every row of a table with one page, and 32 short rows of an Access 97 page, where
+// reading rows from their ends would make one long row of the zeros. Only the rows the sector
+// reaches are lost, and none comes back with zeros for values.
+TEST(TargetedDamage, TornSectorsCostOnlyTheRowsTheyReach) {
+  struct Tear {
+    const char* file;
+    uint64_t definitionPage, dataPage, sector;
+    uint32_t rowsLost;
+  };
+  const Tear tears[] = {{"ace14_sales_ro.accdb", 41, 44, 512, 5},
+                        {"ace14_sales_ro.accdb", 48, 50, 3584, 7},
+                        {"jet3_index_codes.mdb", 56, 58, 1024, 32}};
+  for (const auto& tear : tears) {
+    SCOPED_TRACE(tear.file + (" page " + std::to_string(tear.dataPage)));
+    const fs::path original = test::FixturesDir() / "real" / tear.file;
+    if (!fs::exists(original)) GTEST_SKIP() << "fixture missing";
+    const uint32_t pageSize = test::PageSizeOf(original);
+    const auto healthy = test::ScanFile(original);
+    const auto* table = Find(*healthy, tear.definitionPage * pageSize);
+    ASSERT_NE(table, nullptr);
+    auto before = test::ReadRows(*table);
+    std::sort(before.begin(), before.end());
+    test::ScratchDir scratch;
+    const fs::path damaged = scratch.path() / ("damaged" + original.extension().string());
+    fs::copy_file(original, damaged);
+    std::fstream(damaged, std::ios::in | std::ios::out | std::ios::binary)
+        .seekp(static_cast<std::streamoff>(tear.dataPage * pageSize + tear.sector))
+        .write(std::vector<char>(512).data(), 512);
+    const auto scanned = test::ScanFile(damaged);
+    const auto* found = Find(*scanned, tear.definitionPage * pageSize);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->tableDefInfo.rowCount + tear.rowsLost, before.size());
+    EXPECT_EQ(found->losses.SkippedRowCount(), tear.rowsLost);
+    auto rows = test::ReadRows(*found);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_TRUE(std::includes(before.begin(), before.end(), rows.begin(), rows.end()))
+        << "a row came back with zeros for values";
+  }
 }
 
 }  // namespace
