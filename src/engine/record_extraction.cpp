@@ -67,6 +67,7 @@ class TableExtractor {
     }
     // Only what the definition scan found survives a new extraction.
     const bool definitionLost = table.losses.definitionLost;
+    definitionRows_ = table.tableDefInfo.rowCount;
     checkRows_ = true;
     if (!ExtractRows(table, definitionLost)) return false;
     // Where no row of the table holds together, it is the definition (damaged, or not the
@@ -227,12 +228,18 @@ class TableExtractor {
   // A moved row is read through the pointer left where it was first. Where
   // damage took pointers, and exactly as many places moved rows went to were
   // reached by none (else those may be deleted rows), they are those rows.
+  // Where a lost page took its pointers with it, the places are taken while the
+  // rows the definition counts leave room for them: a file whose rows moved more
+  // than once may keep stale copies where they went first, reached by no pointer.
   bool TakeRowsOfLostPointers(model::CAccessTable& table, RowTextWriter& output,
                               uint32_t& accepted) {
     std::vector<RowPlace> unreached;
     for (const auto& place : movedHere_)
       if (!reached_.contains(place)) unreached.push_back(place);
-    if (unreached.size() == pointersToNowhere_.size()) {
+    const uint64_t counted = uint64_t{accepted} + table.losses.SkippedRowCount();
+    if (unreached.size() == pointersToNowhere_.size() ||
+        (unreached.size() > pointersToNowhere_.size() &&
+         counted + unreached.size() <= definitionRows_)) {
       for (const auto& [pageOffset, row] : unreached) {
         if (!Repairing()) return false;
         const auto bytes = ReadRow(file_, fileSize_, layout_, pageOffset, row, Frame());
@@ -276,6 +283,7 @@ class TableExtractor {
   std::vector<bool> textColumns_;          // per column of the table being extracted: indexed text
   std::optional<format::RowFrame> frame_;  // of the table being extracted
   bool checkRows_ = true;                  // whether rows are held to the frame
+  uint32_t definitionRows_ = 0;            // the rows the table's definition counts
   uint64_t rowsWhole_ = 0;                 // rows placed by their offset word that held together
   uint64_t rowsBroken_ = 0;                // and those that did not
   using RowPlace = std::pair<uint64_t, uint32_t>;  // page offset, row number

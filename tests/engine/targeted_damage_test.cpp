@@ -289,5 +289,31 @@ TEST(TargetedDamage, TornSectorsCostOnlyTheRowsTheyReach) {
   }
 }
 
+// The page that held two moved rows' pointers is zeroed, with the seven rows that stayed on it: the
+// two rows are still found where they went (no pointer reaches those places any more, and the
+// definition's row count leaves room for them).
+TEST(TargetedDamage, MovedRowsOutliveThePageOfTheirPointers) {
+  const fs::path original = test::FixturesDir() / "real" / "ace17_ext_date.accdb";
+  if (!fs::exists(original)) GTEST_SKIP() << "fixture missing";
+  const auto healthy = test::ScanFile(original);
+  const model::CAccessTable* table = healthy->model()->tableList.FindNamed(u"Table1");
+  ASSERT_NE(table, nullptr);
+  auto before = test::ReadRows(*table);
+  std::sort(before.begin(), before.end());
+  test::ScratchDir scratch;
+  const fs::path damaged = scratch.path() / "damaged.accdb";
+  fs::copy_file(original, damaged);
+  std::fstream(damaged, std::ios::in | std::ios::out | std::ios::binary)
+      .seekp(92 * 4096)
+      .write(std::vector<char>(4096).data(), 4096);
+  const auto scanned = test::ScanFile(damaged);
+  const auto* found = Find(*scanned, table->tableDefOffset);
+  ASSERT_NE(found, nullptr);
+  auto rows = test::ReadRows(*found);
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows.size(), 2u);
+  EXPECT_TRUE(std::includes(before.begin(), before.end(), rows.begin(), rows.end()));
+}
+
 }  // namespace
 }  // namespace tarvex::engine
