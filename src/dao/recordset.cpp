@@ -145,13 +145,13 @@ FieldConverter Recordset::Converter() const {
   return FieldConverter(table_->definition().columns, database_.file().textFormat());
 }
 
-void Recordset::SetConvertedValue(int index, std::span<const uint8_t> stored, bool isNull) {
+void Recordset::SetConvertedValue(int index, std::vector<uint8_t>& stored, bool isNull) {
   RequireEditing(index);
   const auto i = static_cast<size_t>(index);
   if (isNull) {
     values_[i].reset();
   } else {
-    buffers_[i].assign(stored.begin(), stored.end());
+    std::swap(buffers_[i], stored);
     values_[i] = std::move(buffers_[i]);
   }
   assigned_[i] = true;

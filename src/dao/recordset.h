@@ -48,7 +48,8 @@ class Recordset {
   // The converter of this recordset's fields (valid while the table's fields stay as they are).
   FieldConverter Converter() const;
   // Sets a value its converter made: `stored` as Convert left it, `isNull` where it returned false.
-  void SetConvertedValue(int index, std::span<const uint8_t> stored, bool isNull);
+  // The bytes are taken, not copied: `stored` is left with the room of an earlier value.
+  void SetConvertedValue(int index, std::vector<uint8_t>& stored, bool isNull);
   // Stores the new record; throws when AddNew was not called or the record
   // cannot be stored (then it is dropped).
   void Update();

@@ -95,8 +95,7 @@ class CAccessSaveRepairedFile {
   void ReportOrphanRows();
   bool SaveRows(const model::CAccessTable& table, const SavedTable& saved, TableSaveReport& entry);
   // Gives the engine one prepared value of the record being added.
-  void StoreValue(const model::CAccessTable& table, const PendingValue& value,
-                  TableSaveReport& entry);
+  void StoreValue(const model::CAccessTable& table, PendingValue& value, TableSaveReport& entry);
   // Writes the rows the engine refused into the table's companion table.
   void SaveRefusedRows(const model::CAccessTable& table, const SavedTable& saved, RefusedRows& rows,
                        TableSaveReport& entry);

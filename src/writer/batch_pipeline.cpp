@@ -83,7 +83,7 @@ void CBatchPipeline::Work() {
   changed_.notify_all();
 }
 
-const RowBatch* CBatchPipeline::Next() {
+RowBatch* CBatchPipeline::Next() {
   std::unique_lock lock(mutex_);
   if (workers_.empty()) {
     if (stopped_ || readToEnd_ || !read_(batches_[0])) {

@@ -26,7 +26,7 @@ class CBatchPipeline {
 
   // The next batch; nullptr when the rows are done or the pipeline was
   // stopped. The batch returned before goes back to be filled again.
-  const RowBatch* Next();
+  RowBatch* Next();
   // Stops the workers and waits for them: after this, neither `read` nor
   // `prepare` is running.
   void Stop();

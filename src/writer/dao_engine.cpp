@@ -78,7 +78,7 @@ class CDaoEngine final : public CDatabaseEngine {
       value.failure = error.what();
     }
   }
-  void SetFieldValue(int field, const ConvertedValue& value) override {
+  void SetFieldValue(int field, ConvertedValue& value) override {
     if (!value.failure.empty()) throw dao::DaoException(value.failure);
     Recordset().SetConvertedValue(field, value.bytes, value.isNull);
   }

@@ -60,8 +60,9 @@ class CDatabaseEngine {
   // are stored. ConvertValue converts for a field of the open recordset and may
   // run on that thread: it touches nothing the other calls change.
   virtual void ConvertValue(int field, std::u16string_view text, ConvertedValue& value) const = 0;
-  // Sets a value ConvertValue made; throws the failure it found.
-  virtual void SetFieldValue(int field, const ConvertedValue& value) = 0;
+  // Sets a value ConvertValue made, taking its bytes (`value` is left with room to convert
+  // another into); throws the failure it found.
+  virtual void SetFieldValue(int field, ConvertedValue& value) = 0;
   virtual void Update() = 0;
   virtual void CloseRecordset() = 0;
 };

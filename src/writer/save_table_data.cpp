@@ -83,10 +83,9 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
   };
   auto& progress = engine::ProgressStatus();
   RefusedRows refusedRows(table, table.tableDefInfo.columnCount);
-  while (const RowBatch* batch = batches.Next()) {
+  while (RowBatch* batch = batches.Next()) {
     for (const PendingRow& row : batch->rows) {
-      const std::span<const PendingValue> values(batch->values.data() + row.firstValue,
-                                                 row.valueCount);
+      const std::span<PendingValue> values(batch->values.data() + row.firstValue, row.valueCount);
       progress.Step();
       std::string refusal;  // why the engine did not take the record
       try {
@@ -94,7 +93,7 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
       } catch (const dao::DaoException& error) {
         refusal = error.what();
       }
-      for (const PendingValue& value : values) {
+      for (PendingValue& value : values) {
         if (refusal.empty()) StoreValue(table, value, entry);
         if (!Saving()) {
           closeRecordset();  // the pending record is not stored
@@ -125,8 +124,8 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
   return true;
 }
 
-void CAccessSaveRepairedFile::StoreValue(const model::CAccessTable& table,
-                                         const PendingValue& value, TableSaveReport& entry) {
+void CAccessSaveRepairedFile::StoreValue(const model::CAccessTable& table, PendingValue& value,
+                                         TableSaveReport& entry) {
   using Action = PendingValue::Action;
   if (value.action == Action::kNone) return;
   auto refuse = [&](const std::string& reason) {

@@ -81,7 +81,7 @@ class RecordingEngine final : public CDatabaseEngine {
     const std::string utf8 = U8(text);
     value.bytes.assign(utf8.begin(), utf8.end());
   }
-  void SetFieldValue(int field, const ConvertedValue& value) override {
+  void SetFieldValue(int field, ConvertedValue& value) override {
     SetFieldValue(field, format::FromUtf8(std::string(value.bytes.begin(), value.bytes.end())));
   }
   void Update() override { Call("Update"); }
