@@ -41,7 +41,8 @@ void ForEachRow(CDBFileReader& file, const format::JetLayout& layout,
     format::RowSlotWalker rows(page, layout);
     for (uint32_t n = 0; n < rows.count(); ++n) {
       const format::RowSlot slot = rows.Next();
-      if (!slot.located || slot.deleted) continue;
+      // A row a torn write cut would have its zeros read as values.
+      if (!slot.located || slot.deleted || format::CutByZeroedSector(page, slot)) continue;
       if (!slot.moved) {
         visit(slot.Of(page));
         continue;
