@@ -197,13 +197,12 @@ class TableExtractor {
   // rather than text. Anywhere else a torn write took it.
   bool ZeroedInside(format::Bytes page, const format::RowSlot& slot,
                     const model::CAccessTable& table) {
-    constexpr uint32_t kSector = 512;
+    constexpr size_t kSector = format::kDiskSectorSize;
     const format::Bytes row = slot.Of(page);
     bool decoded = false;
-    for (uint32_t sector = (slot.start + kSector - 1) / kSector * kSector;
+    for (size_t sector = (slot.start + kSector - 1) / kSector * kSector;
          sector + kSector <= slot.end; sector += kSector) {
-      const format::Bytes bytes = page.subspan(sector, kSector);
-      if (std::any_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b != 0; })) continue;
+      if (!format::InZeroedSector(page, sector)) continue;
       if (!decoded && inside_.Decode(row, layout_, RowShapeOf(table)) != format::RowProblem::kNone)
         return false;  // the row's own checks refuse it
       decoded = true;

@@ -12,16 +12,14 @@ std::optional<DataPageHeader> DecodeDataPageHeader(Bytes page, const JetLayout& 
                         *CDataReader::U32(page, layout.dataPageOwnerOffset), *count};
 }
 
-namespace {
-
-// Whether byte `at` lies in a 512-byte disk sector of the page that holds only zeros.
 bool InZeroedSector(Bytes page, size_t at) {
-  constexpr size_t kSector = 512;
-  const size_t sector = at - at % kSector;
-  if (sector + kSector > page.size()) return false;
-  const Bytes bytes = page.subspan(sector, kSector);
+  const size_t sector = at - at % kDiskSectorSize;
+  if (sector + kDiskSectorSize > page.size()) return false;
+  const Bytes bytes = page.subspan(sector, kDiskSectorSize);
   return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
 }
+
+namespace {
 
 // A row count too large for its page is damage: the offset words that place
 // rows one below the other, from the page's end, tell how many there are.

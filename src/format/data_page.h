@@ -96,6 +96,12 @@ class RowSlotWalker {
   bool endUnknown_ = false;  // the row above was not located, so where this one ends is not known
 };
 
+// A torn write leaves whole disk sectors of a page zeroed.
+inline constexpr size_t kDiskSectorSize = 512;
+
+// Whether byte `at` lies in a disk sector of the page that holds only zeros.
+bool InZeroedSector(Bytes page, size_t at);
+
 // Whether a torn write took part of the row: a 512-byte disk sector of the page that holds only
 // zeros takes in its first or its last byte. A healthy row never shows this: its first byte, the
 // column count, is never zero, nor is that of the row above it, and its last bytes hold its null
