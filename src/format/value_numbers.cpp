@@ -60,6 +60,59 @@ void ExactTextInto(std::string_view customary, T value, std::u16string& text) {
   AsciiToTextInto(Shortest(value, buffer), text);
 }
 
+// The digits of the shortest text that reads back, as its count of significant
+// digits and the place of its last one (-3 for "1.125", -8 for "1.5E-07").
+struct ShortestDigits {
+  int significant = 0;
+  int lastPlace = 0;
+};
+
+ShortestDigits DigitsOf(std::string_view shortest) {
+  ShortestDigits digits;
+  const size_t exponentAt = shortest.find('E');
+  int exponent = 0;
+  if (exponentAt != std::string_view::npos) {
+    const char* first = shortest.data() + exponentAt + 1;
+    if (*first == '+') ++first;
+    std::from_chars(first, shortest.data() + shortest.size(), exponent);
+    shortest = shortest.substr(0, exponentAt);
+  }
+  const size_t point = shortest.find('.');
+  const int decimals =
+      point == std::string_view::npos ? 0 : static_cast<int>(shortest.size() - point - 1);
+  int trailingZeros = 0;  // of a whole number, which needs no point
+  bool leading = true;
+  for (const char c : shortest) {
+    if (c < '0' || c > '9' || (leading && c == '0')) continue;
+    leading = false;
+    ++digits.significant;
+    trailingZeros = c == '0' && point == std::string_view::npos ? trailingZeros + 1 : 0;
+  }
+  digits.significant -= trailingZeros;
+  digits.lastPlace = exponent - decimals + trailingZeros;
+  return digits;
+}
+
+// The customary text where it reads back, else the shortest. A customary text
+// whose rounding keeps fewer digits than the shortest text needs never reads
+// back (the shortest text has the fewest digits of all that do), so most values
+// with many digits are written without making and reading back the customary
+// one.
+template <typename T, typename Customary>
+void CustomaryOrShortestInto(T value, bool (*tooShort)(const ShortestDigits&), Customary customary,
+                             std::u16string& text) {
+  if (const auto special = SpecialText(value)) return AsciiToTextInto(*special, text);
+  NumberBuffer buffer;
+  const std::string_view shortest = Shortest(value, buffer);
+  if (tooShort(DigitsOf(shortest))) return AsciiToTextInto(shortest, text);
+  NumberBuffer customaryBuffer;
+  const std::string_view made = customary(customaryBuffer);
+  AsciiToTextInto(ReadsBackAs(made, value) ? made : shortest, text);
+}
+
+bool BeyondFiveDecimals(const ShortestDigits& digits) { return digits.lastPlace < -5; }
+bool BeyondSixDigits(const ShortestDigits& digits) { return digits.significant > 6; }
+
 void CarryInto(std::string& digits, size_t position) {
   size_t i = position + 1;
   while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
@@ -106,20 +159,33 @@ std::u16string DoubleText(JetVersion version, double value) {
 }
 
 void SingleTextInto(JetVersion version, float value, std::u16string& text) {
-  NumberBuffer buffer;
   if (version == JetVersion::kJet4)
-    return ExactTextInto(Printed(value, std::chars_format::fixed, 5, buffer), value, text);
+    return CustomaryOrShortestInto(
+        value, BeyondFiveDecimals,
+        [value](NumberBuffer& buffer) {
+          return Printed(value, std::chars_format::fixed, 5, buffer);
+        },
+        text);
+  NumberBuffer buffer;
   const std::string rounded =
       RoundToSevenCharacters(std::string(Printed(value, std::chars_format::fixed, 0, buffer)));
   ExactTextInto(rounded, value, text);
 }
 
 void DoubleTextInto(JetVersion version, double value, std::u16string& text) {
-  NumberBuffer buffer;
-  ExactTextInto(version == JetVersion::kJet4
-                    ? Printed(value, std::chars_format::fixed, 5, buffer)
-                    : Printed(value, std::chars_format::general, 6, buffer),
-                value, text);
+  if (version == JetVersion::kJet4)
+    return CustomaryOrShortestInto(
+        value, BeyondFiveDecimals,
+        [value](NumberBuffer& buffer) {
+          return Printed(value, std::chars_format::fixed, 5, buffer);
+        },
+        text);
+  CustomaryOrShortestInto(
+      value, BeyondSixDigits,
+      [value](NumberBuffer& buffer) {
+        return Printed(value, std::chars_format::general, 6, buffer);
+      },
+      text);
 }
 
 std::optional<double> NonFiniteValue(std::u16string_view text) {

@@ -1,5 +1,6 @@
 #include "format/value_text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -144,11 +145,18 @@ void DecodeJet4TextInto(Bytes raw, std::u16string& text) {
   char16_t* out = text.data();
   bool oneBytePerCharacter = true;
   for (size_t pos = 2; pos < raw.size();) {
-    if (raw[pos] == 0) {
-      oneBytePerCharacter = !oneBytePerCharacter;
-      ++pos;
-    } else if (oneBytePerCharacter) {
-      *out++ = raw[pos];
+    if (oneBytePerCharacter) {
+      // A run of one-byte characters lasts up to the next zero byte, which switches to two.
+      const auto run = raw.subspan(pos);
+      const auto end = std::find(run.begin(), run.end(), uint8_t{0});
+      out = std::copy(run.begin(), end, out);
+      pos += static_cast<size_t>(end - run.begin());
+      if (end != run.end()) {
+        oneBytePerCharacter = false;
+        ++pos;
+      }
+    } else if (raw[pos] == 0) {
+      oneBytePerCharacter = true;
       ++pos;
     } else {
       if (pos + 1 >= raw.size()) break;  // an odd last byte holds no character

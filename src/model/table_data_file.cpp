@@ -48,6 +48,11 @@ void PutUnits(std::u16string_view text, uint8_t* out) {
   }
 }
 
+// Stores a record's byte count little-endian at `out`.
+void PutCountAt(uint32_t byteCount, uint8_t* out) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(byteCount >> (8 * i));
+}
+
 }  // namespace
 
 std::filesystem::path TableDataFilePath(uint64_t tableDefOffset) {
@@ -82,7 +87,8 @@ bool CAccessTableDataFile::Reserve(size_t size) {
 }
 
 void CAccessTableDataFile::PutCount(uint32_t byteCount) {
-  for (int i = 0; i < 4; ++i) buffer_[buffered_++] = static_cast<uint8_t>(byteCount >> (8 * i));
+  PutCountAt(byteCount, buffer_.data() + buffered_);
+  buffered_ += 4;
 }
 
 bool CAccessTableDataFile::AppendValueText(std::u16string_view text) {
@@ -93,7 +99,17 @@ bool CAccessTableDataFile::AppendValueText(std::u16string_view text) {
     failed_ = true;
     return false;
   }
-  if (!Reserve(4)) return false;
+  const size_t recordSize = 4 + static_cast<size_t>(byteCount);
+  if (recordSize <= buffer_.size() - buffered_ || (recordSize <= buffer_.size() && Flush())) {
+    // The usual case: a short value fits the buffer whole.
+    uint8_t* out = buffer_.data() + buffered_;
+    PutCountAt(static_cast<uint32_t>(byteCount), out);
+    PutUnits(text, out + 4);
+    out[recordSize - 1] = 0;
+    buffered_ += recordSize;
+    return true;
+  }
+  if (failed_ || !Reserve(4)) return false;
   PutCount(static_cast<uint32_t>(byteCount));
   // A value longer than the buffer goes through it in pieces.
   while (!text.empty()) {
