@@ -70,6 +70,7 @@ PageFile::PageFile(const std::filesystem::path& path, Mode mode, bool exclusive,
     throw DaoException("'" + path.string() + "' is not a database file of whole pages.");
   }
   pageCount_ = static_cast<uint32_t>(size / pageSize_);
+  if (mode != Mode::kReadOnly) directFd_ = ::open(path.c_str(), O_WRONLY | O_DIRECT | O_CLOEXEC);
 }
 
 PageFile::~PageFile() {
@@ -82,6 +83,7 @@ PageFile::~PageFile() {
     // A file left without Close may be incomplete in any case.
   }
   if (flusher_.joinable()) flusher_.join();
+  if (directFd_ >= 0) ::close(directFd_);
   ::close(fd_);
 }
 
@@ -95,7 +97,7 @@ void PageFile::RequirePage(uint32_t page, size_t size) const {
 }
 
 const uint8_t* PageFile::Held(uint32_t page) const {
-  const auto in = [&](const std::vector<uint8_t>& bytes, const std::vector<bool>& flags,
+  const auto in = [&](const Window& bytes, const std::vector<bool>& flags,
                       uint32_t first) -> const uint8_t* {
     if (page < first || page - first >= flags.size() || !flags[page - first]) return nullptr;
     return bytes.data() + static_cast<size_t>(page - first) * pageSize_;
@@ -195,9 +197,19 @@ void PageFile::WriteToFile(uint32_t firstPage, std::span<const uint8_t> bytes) {
   size_t done = 0;
   off_t base = static_cast<off_t>(firstPage) * pageSize_;
   while (done < bytes.size()) {
-    ssize_t put =
-        ::pwrite(fd_, bytes.data() + done, bytes.size() - done, base + static_cast<off_t>(done));
+    const uint8_t* from = bytes.data() + done;
+    const size_t size = bytes.size() - done;
+    const off_t at = base + static_cast<off_t>(done);
+    constexpr auto kBlock = static_cast<size_t>(Window::allocator_type::kAlignment);
+    const bool direct = directFd_ >= 0 && reinterpret_cast<uintptr_t>(from) % kBlock == 0 &&
+                        size % kBlock == 0 && static_cast<size_t>(at) % kBlock == 0;
+    ssize_t put = ::pwrite(direct ? directFd_ : fd_, from, size, at);
     if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && direct && errno == EINVAL) {
+      // The file system takes no such writes after all, or wants larger blocks.
+      ::close(std::exchange(directFd_, -1));
+      continue;
+    }
     if (put < 0) ThrowIo("Cannot write", path_);
     done += static_cast<size_t>(put);
   }
@@ -214,6 +226,7 @@ void PageFile::Close() {
   if (fd_ < 0) return;
   FlushGathered();
   FinishFlush();
+  if (directFd_ >= 0) ::close(std::exchange(directFd_, -1));
   int fd = fd_;
   fd_ = -1;
   bool ok = true;

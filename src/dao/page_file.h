@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <new>
 #include <span>
 #include <thread>
 #include <vector>
@@ -18,6 +19,21 @@
 #include "format/jet_layout.h"
 
 namespace tarvex::dao {
+
+// Memory aligned as writes that bypass the system's file cache need it.
+template <typename T>
+struct BlockAlignedAllocator {
+  using value_type = T;
+  static constexpr std::align_val_t kAlignment{4096};
+  BlockAlignedAllocator() = default;
+  template <typename U>
+  BlockAlignedAllocator(const BlockAlignedAllocator<U>&) {}
+  T* allocate(size_t count) {
+    return static_cast<T*>(::operator new(count * sizeof(T), kAlignment));
+  }
+  void deallocate(T* bytes, size_t) { ::operator delete(bytes, kAlignment); }
+  bool operator==(const BlockAlignedAllocator&) const = default;
+};
 
 class PageFile {
  public:
@@ -63,13 +79,18 @@ class PageFile {
   const uint8_t* Held(uint32_t page) const;
 
   int fd_ = -1;
+  // The same file opened to write past the system's cache where the system allows it, else -1:
+  // whole windows are written once, and putting them through the cache can cost more than the
+  // writing itself. Only the thread writing a window uses it.
+  int directFd_ = -1;
   // The window of pages [gatherFirst_, gatherFirst_ + kGatherPages) whose
   // latest writes are held here; a page counts only when its flag is set.
-  std::vector<uint8_t> gathered_;
+  using Window = std::vector<uint8_t, BlockAlignedAllocator<uint8_t>>;
+  Window gathered_;
   std::vector<bool> gatheredPage_;
   uint32_t gatherFirst_ = 0;
   // The previous window, while `flusher_` writes it; only that thread changes the file meanwhile.
-  std::vector<uint8_t> flushing_;
+  Window flushing_;
   std::vector<bool> flushingPage_;
   uint32_t flushingFirst_ = 0;
   std::thread flusher_;
