@@ -101,10 +101,25 @@ std::optional<double> ParseNumber(const ColumnDefinition& column, std::u16string
   return value;
 }
 
+// A plain whole number ("-123"), the usual text of an integer, read without going through the
+// parsing of a float, to the same value; nothing for any other text.
+std::optional<double> PlainWholeNumber(std::u16string_view text) {
+  const bool negative = !text.empty() && text.front() == u'-';
+  const std::u16string_view digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.size() > 18) return std::nullopt;  // 18 digits fit 63 bits
+  int64_t value = 0;
+  for (const char16_t c : digits) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    value = value * 10 + (c - u'0');
+  }
+  return static_cast<double>(negative ? -value : value);
+}
+
 template <typename Int>
 void IntegerBytes(const ColumnDefinition& column, std::u16string_view text,
                   std::vector<uint8_t>& out) {
-  auto value = ParseNumber(column, text);
+  auto value = PlainWholeNumber(text);
+  if (!value) value = ParseNumber(column, text);
   if (!value) Refuse(column, text, "it is not a number");
   double rounded = std::nearbyint(*value);  // halves to even, as Access rounds
   if (rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||

@@ -57,6 +57,30 @@ Utf8Step NextUtf8(Bytes raw, size_t pos) {
   return {codePoint, lead->continuations + 1, true};
 }
 
+// Four bytes spread to the low bytes of four 16-bit lanes.
+uint64_t SpreadBytes(uint64_t four) {
+  four = (four | four << 16) & 0x0000FFFF0000FFFFull;
+  return (four | four << 8) & 0x00FF00FF00FF00FFull;
+}
+
+// Copies one-byte characters to UTF-16 units, eight at a time in two words where the machine
+// stores them as the units are laid out; returns the end of what it wrote.
+template <typename Byte>
+char16_t* Widen(const Byte* from, size_t count, char16_t* to) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; count >= 8; count -= 8, from += 8, to += 8) {
+      uint64_t eight;
+      std::memcpy(&eight, from, 8);
+      const uint64_t low = SpreadBytes(eight & 0xFFFFFFFFu);
+      const uint64_t high = SpreadBytes(eight >> 32);
+      std::memcpy(to, &low, 8);
+      std::memcpy(to + 4, &high, 8);
+    }
+  }
+  for (; count > 0; --count) *to++ = static_cast<uint8_t>(*from++);
+  return to;
+}
+
 char16_t UnitAt(Bytes raw, size_t pos) {
   return static_cast<char16_t>(raw[pos] | raw[pos + 1] << 8);
 }
@@ -149,8 +173,9 @@ void DecodeJet4TextInto(Bytes raw, std::u16string& text) {
       // A run of one-byte characters lasts up to the next zero byte, which switches to two.
       const auto run = raw.subspan(pos);
       const auto end = std::find(run.begin(), run.end(), uint8_t{0});
-      out = std::copy(run.begin(), end, out);
-      pos += static_cast<size_t>(end - run.begin());
+      const auto length = static_cast<size_t>(end - run.begin());
+      out = Widen(run.data(), length, out);
+      pos += length;
       if (end != run.end()) {
         oneBytePerCharacter = false;
         ++pos;
@@ -192,7 +217,8 @@ void EncodeJet4TextInto(std::u16string_view text, bool allowCompression,
 std::u16string AsciiToText(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
 
 void AsciiToTextInto(std::string_view ascii, std::u16string& text) {
-  text.assign(ascii.begin(), ascii.end());
+  text.resize(ascii.size());
+  Widen(ascii.data(), ascii.size(), text.data());
 }
 
 }  // namespace tarvex::format
