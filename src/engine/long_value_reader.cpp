@@ -66,18 +66,26 @@ CLongValueReader::CLongValueReader(CDBFileReader& file, uint64_t fileSize,
       oleNumbers_(oleNumbers ? oleNumbers : &ownOleNumbers_) {}
 
 std::optional<std::vector<uint8_t>> CLongValueReader::MemoValue(Bytes header, Bytes afterHeader) {
-  partial_ = false;
-  const auto fields = format::DecodeLongValueHeader(header);
-  if (!fields) return std::nullopt;
-  if (fields->kind == LongValueKind::kInline) return InlineBytes(*fields, afterHeader);
-  if (fields->kind == LongValueKind::kSingleRow) return SingleRowBytes(*fields);
   std::vector<uint8_t> value;
-  const bool kept = WalkChain(*fields, true, [&value](Bytes segment) {
+  if (!MemoValueInto(header, afterHeader, value)) return std::nullopt;
+  return value;
+}
+
+bool CLongValueReader::MemoValueInto(Bytes header, Bytes afterHeader, std::vector<uint8_t>& value) {
+  partial_ = false;
+  value.clear();
+  const auto fields = format::DecodeLongValueHeader(header);
+  if (!fields) return false;
+  if (fields->kind != LongValueKind::kChain) {
+    const auto data = fields->kind == LongValueKind::kInline ? InlineBytes(*fields, afterHeader)
+                                                             : SingleRowBytes(*fields);
+    if (data) value.assign(data->begin(), data->end());
+    return data.has_value();
+  }
+  return WalkChain(*fields, true, [&value](Bytes segment) {
     value.insert(value.end(), segment.begin(), segment.end());
     return true;
   });
-  if (!kept) return std::nullopt;
-  return value;
 }
 
 std::optional<std::vector<uint8_t>> CLongValueReader::OleValue(Bytes header, Bytes afterHeader) {
@@ -90,6 +98,7 @@ std::optional<std::vector<uint8_t>> CLongValueReader::OleValue(Bytes header, Byt
 }
 
 std::optional<std::vector<uint8_t>> CLongValueReader::EmptyOleValue() {
+  partial_ = false;
   OleFile file(NewOleFilePath(""));
   return file.Keep();
 }
@@ -97,24 +106,23 @@ std::optional<std::vector<uint8_t>> CLongValueReader::EmptyOleValue() {
 // Inline data whose length runs past the row is cut to the row and flagged partial (zeros
 // would pass for data); a length of a page or more cannot lie in a row, so the header is
 // damaged and the value absent.
-std::optional<std::vector<uint8_t>> CLongValueReader::InlineBytes(const LongValueHeader& header,
-                                                                  Bytes afterHeader) {
+std::optional<Bytes> CLongValueReader::InlineBytes(const LongValueHeader& header,
+                                                   Bytes afterHeader) {
   if (header.length >= layout_.pageSize) return std::nullopt;
   const auto data = afterHeader.first(std::min<size_t>(afterHeader.size(), header.length));
   partial_ = data.size() < header.length;
-  return std::vector<uint8_t>(data.begin(), data.end());
+  return data;
 }
 
 // The header's length of the row's bytes, or the whole row when it is shorter.
-std::optional<std::vector<uint8_t>> CLongValueReader::SingleRowBytes(
-    const LongValueHeader& header) {
+std::optional<Bytes> CLongValueReader::SingleRowBytes(const LongValueHeader& header) {
   const auto first = format::RowPointer::FromU32(header.firstRow);
   if (!ReadPage(first.page) || !format::IsDataPage(page_, layout_)) return std::nullopt;
   const auto row = RowBytes(first.row);
   if (!row) return std::nullopt;
   const auto data = row->first(std::min<size_t>(row->size(), header.length));
   partial_ = data.size() < header.length;
-  return std::vector<uint8_t>(data.begin(), data.end());
+  return data;
 }
 
 // Follows the chain until the header's length is gathered, the links end, or a

@@ -32,6 +32,9 @@ class CLongValueReader {
   // bytes after it, to the end of the row. Nothing when the value cannot be had;
   // a value cut short yields the bytes found so far (see lastValuePartial).
   std::optional<std::vector<uint8_t>> MemoValue(format::Bytes header, format::Bytes afterHeader);
+  // The same into `value`, whose storage is reused from value to value; false when the value
+  // cannot be had.
+  bool MemoValueInto(format::Bytes header, format::Bytes afterHeader, std::vector<uint8_t>& value);
 
   // Writes the OLE object to a new file in the working folder and returns the
   // file's full path as UTF-16LE plus one zero byte. Nothing, and no file left
@@ -56,9 +59,10 @@ class CLongValueReader {
  private:
   class OleFile;
 
-  std::optional<std::vector<uint8_t>> InlineBytes(const format::LongValueHeader& header,
-                                                  format::Bytes afterHeader);
-  std::optional<std::vector<uint8_t>> SingleRowBytes(const format::LongValueHeader& header);
+  // The value's bytes in the row, or in the page last read, valid until the next page is read.
+  std::optional<format::Bytes> InlineBytes(const format::LongValueHeader& header,
+                                           format::Bytes afterHeader);
+  std::optional<format::Bytes> SingleRowBytes(const format::LongValueHeader& header);
   // Hands every chain segment, cut to the header's length, to `take` (false: stop, absent);
   // false when the value is absent.
   template <typename Take>

@@ -18,38 +18,39 @@ using format::ColumnType;
 using format::TypeCode;
 
 struct Cell {
-  std::optional<std::vector<uint8_t>> owned;  // long values
-  Bytes bytes;                                // the value's bytes: in the row, or `owned`
+  Bytes bytes;  // the value's bytes: in the row, or in the column's storage
   bool present = false;
+  bool longValue = false;  // read through the long-value reader
 };
 
 bool IsLongValue(uint8_t type) {
   return type == TypeCode(ColumnType::kMemo) || type == TypeCode(ColumnType::kOle);
 }
 
-// A long value read into memory; its bytes are the cell's once it has reached its caller.
-Cell OwnedCell(std::optional<std::vector<uint8_t>> value) {
-  Cell cell;
-  cell.present = value.has_value();
-  cell.owned = std::move(value);
-  return cell;
+// A long value read into `storage`, when it could be had.
+Cell StoredCell(std::optional<std::vector<uint8_t>> value, std::vector<uint8_t>& storage) {
+  if (!value) return {{}, false, true};
+  storage = std::move(*value);
+  return {storage, true, true};
 }
 
-// A variable column's value: a long value's header leads to its bytes; any
-// other value is its bytes, zero of them under a set null-mask bit being a
-// zero-length value, which differs from null.
-Cell VariableCell(Bytes value, const model::CAccessColInfo& column, CLongValueReader& longValues) {
+// A variable column's value: a long value's header leads to its bytes, which go
+// into `storage`; any other value is its bytes, zero of them under a set
+// null-mask bit being a zero-length value, which differs from null.
+Cell VariableCell(Bytes value, const model::CAccessColInfo& column, CLongValueReader& longValues,
+                  std::vector<uint8_t>& storage) {
   // An OLE value is the path of its object's file, so an empty object gets an empty file.
   if (value.empty() && column.type == TypeCode(ColumnType::kOle))
-    return OwnedCell(longValues.EmptyOleValue());
+    return StoredCell(longValues.EmptyOleValue(), storage);
   if (IsLongValue(column.type) && value.size() >= format::kLongValueHeaderSize) {
     const Bytes header = value.first(format::kLongValueHeaderSize);
     const Bytes rest = value.subspan(format::kLongValueHeaderSize);
-    return OwnedCell(column.type == TypeCode(ColumnType::kMemo)
-                         ? longValues.MemoValue(header, rest)
-                         : longValues.OleValue(header, rest));
+    if (column.type == TypeCode(ColumnType::kOle))
+      return StoredCell(longValues.OleValue(header, rest), storage);
+    const bool read = longValues.MemoValueInto(header, rest, storage);
+    return {read ? Bytes(storage) : Bytes{}, read, true};
   }
-  return Cell{std::nullopt, value, true};
+  return {value, true, false};
 }
 
 }  // namespace
@@ -118,13 +119,9 @@ bool RowValueCutter::CutCells(Bytes row, const model::CAccessTable& table, RowCe
     const format::RowColumn& place = places_[i];
     const auto value = parts.Value(place);
     // A Boolean's value is its null-mask bit.
-    Cell cell{std::nullopt, value.value_or(Bytes{}),
+    Cell cell{value.value_or(Bytes{}),
               value.has_value() || (place.boolean && parts.HasValue(place.number))};
-    if (value && place.variable) cell = VariableCell(*value, info, longValues_);
-    if (cell.owned) {
-      cells.owned[i] = std::move(*cell.owned);
-      cell.bytes = cells.owned[i];
-    }
+    if (value && place.variable) cell = VariableCell(*value, info, longValues_, cells.owned[i]);
     if (info.IsCalculated() && cell.present) cell.bytes = format::CalculatedResult(cell.bytes);
     cells.bytes[i] = cell.bytes;
     cells.nullMaskBit[i] = cell.present;
@@ -137,8 +134,7 @@ bool RowValueCutter::CutCells(Bytes row, const model::CAccessTable& table, RowCe
           !place.boolean && parts.HasValue(place.number) && (place.variable || place.length > 0);
       auto& lost = (*losses)[i];
       if (stored && !cell.present) ++lost.unreadable;
-      if (cell.present && IsLongValue(info.type) && cell.owned && longValues_.lastValuePartial())
-        ++lost.partial;
+      if (cell.present && cell.longValue && longValues_.lastValuePartial()) ++lost.partial;
     }
     ++i;
   }
