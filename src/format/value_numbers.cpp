@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 #include "format/value_text.h"
 
@@ -93,25 +94,44 @@ ShortestDigits DigitsOf(std::string_view shortest) {
   return digits;
 }
 
-// The customary text where it reads back, else the shortest. A customary text
-// whose rounding keeps fewer digits than the shortest text needs never reads
-// back (the shortest text has the fewest digits of all that do), so most values
-// with many digits are written without making and reading back the customary
-// one.
-template <typename T, typename Customary>
-void CustomaryOrShortestInto(T value, bool (*tooShort)(const ShortestDigits&), Customary customary,
-                             std::u16string& text) {
+// Jet 4's customary "%.5f" where it reads back, else the shortest text. A value
+// whose shortest text has more than five decimals reads back from no text of five
+// (the shortest text has the fewest digits of all that do). One whose shortest
+// text has at most five, and which lies nearer that text than half the fifth
+// decimal, has that text padded with zeros as its "%.5f": so most values are
+// written without making and reading back a text of five decimals.
+template <typename T>
+void FiveDecimalsOrShortestInto(T value, std::u16string& text) {
   if (const auto special = SpecialText(value)) return AsciiToTextInto(*special, text);
   NumberBuffer buffer;
   const std::string_view shortest = Shortest(value, buffer);
-  if (tooShort(DigitsOf(shortest))) return AsciiToTextInto(shortest, text);
-  NumberBuffer customaryBuffer;
-  const std::string_view made = customary(customaryBuffer);
-  AsciiToTextInto(ReadsBackAs(made, value) ? made : shortest, text);
+  if (DigitsOf(shortest).lastPlace < -5) return AsciiToTextInto(shortest, text);
+  // Below this size half the value's last bit is worth less than half the fifth decimal.
+  constexpr T kNearEnough = std::is_same_v<T, float> ? T{128} : T{1e10};
+  if (std::fabs(value) < kNearEnough && shortest.find('E') == std::string_view::npos) {
+    const size_t point = shortest.find('.');
+    const size_t decimals = point == std::string_view::npos ? 0 : shortest.size() - point - 1;
+    AsciiToTextInto(shortest, text);
+    if (point == std::string_view::npos) text += u'.';
+    text.append(5 - decimals, u'0');
+    return;
+  }
+  NumberBuffer fixedBuffer;
+  const std::string_view fixed = Printed(value, std::chars_format::fixed, 5, fixedBuffer);
+  AsciiToTextInto(ReadsBackAs(fixed, value) ? fixed : shortest, text);
 }
 
-bool BeyondFiveDecimals(const ShortestDigits& digits) { return digits.lastPlace < -5; }
-bool BeyondSixDigits(const ShortestDigits& digits) { return digits.significant > 6; }
+// Jet 3's customary "%G" where it reads back, else the shortest text; a value whose
+// shortest text has more than six significant digits reads back from no "%G" text.
+void SixDigitsOrShortestInto(double value, std::u16string& text) {
+  if (const auto special = SpecialText(value)) return AsciiToTextInto(*special, text);
+  NumberBuffer buffer;
+  const std::string_view shortest = Shortest(value, buffer);
+  if (DigitsOf(shortest).significant > 6) return AsciiToTextInto(shortest, text);
+  NumberBuffer generalBuffer;
+  const std::string_view general = Printed(value, std::chars_format::general, 6, generalBuffer);
+  AsciiToTextInto(ReadsBackAs(general, value) ? general : shortest, text);
+}
 
 void CarryInto(std::string& digits, size_t position) {
   size_t i = position + 1;
@@ -159,13 +179,7 @@ std::u16string DoubleText(JetVersion version, double value) {
 }
 
 void SingleTextInto(JetVersion version, float value, std::u16string& text) {
-  if (version == JetVersion::kJet4)
-    return CustomaryOrShortestInto(
-        value, BeyondFiveDecimals,
-        [value](NumberBuffer& buffer) {
-          return Printed(value, std::chars_format::fixed, 5, buffer);
-        },
-        text);
+  if (version == JetVersion::kJet4) return FiveDecimalsOrShortestInto(value, text);
   NumberBuffer buffer;
   const std::string rounded =
       RoundToSevenCharacters(std::string(Printed(value, std::chars_format::fixed, 0, buffer)));
@@ -173,19 +187,8 @@ void SingleTextInto(JetVersion version, float value, std::u16string& text) {
 }
 
 void DoubleTextInto(JetVersion version, double value, std::u16string& text) {
-  if (version == JetVersion::kJet4)
-    return CustomaryOrShortestInto(
-        value, BeyondFiveDecimals,
-        [value](NumberBuffer& buffer) {
-          return Printed(value, std::chars_format::fixed, 5, buffer);
-        },
-        text);
-  CustomaryOrShortestInto(
-      value, BeyondSixDigits,
-      [value](NumberBuffer& buffer) {
-        return Printed(value, std::chars_format::general, 6, buffer);
-      },
-      text);
+  if (version == JetVersion::kJet4) return FiveDecimalsOrShortestInto(value, text);
+  SixDigitsOrShortestInto(value, text);
 }
 
 std::optional<double> NonFiniteValue(std::u16string_view text) {
