@@ -76,10 +76,11 @@ class CSavingStatus {
   std::atomic<bool> stepBack_{false};
 };
 
-// The process-wide instance of each of them.
+// The process-wide instance of each of them, each on a cache line of its own: workers read
+// some of them per row while others count their progress.
 template <typename Status>
 Status& Instance() {
-  static Status status;
+  alignas(64) static Status status;
   return status;
 }
 inline CRepairingFileStatus& RepairingFileStatus() { return Instance<CRepairingFileStatus>(); }

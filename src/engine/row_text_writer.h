@@ -73,8 +73,9 @@ class RowTextWriter {
   std::thread thread_;  // not started where the system has no thread to give: then rows
                         // are written as they are handed over
 
-  // Of the writing thread, read by the other once it has ended.
-  size_t column_ = 0;
+  // Of the writing thread, read by the other once it has ended; on cache lines of their own, so
+  // that writing them per value does not slow the cutting thread's reads of the members above.
+  alignas(64) size_t column_ = 0;
   std::u16string text_;
   bool failed_ = false;
   bool textBeyondLatin1_ = false;

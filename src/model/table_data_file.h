@@ -16,7 +16,9 @@ namespace tarvex::model {
 // The file that holds the rows of the table defined at `tableDefOffset`.
 std::filesystem::path TableDataFilePath(uint64_t tableDefOffset);
 
-class CAccessTableDataFile {
+// Written per value, often on a thread other than the one that holds it: it
+// takes cache lines of its own, shared with no neighbour.
+class alignas(64) CAccessTableDataFile {
  public:
   CAccessTableDataFile() = default;
   CAccessTableDataFile(const CAccessTableDataFile&) = delete;
@@ -62,8 +64,10 @@ enum class RecordKind {
   kEnd,     // the end of the file, or a record cut short by it (which ends the reading)
 };
 
-// Streams the value records of a table data file back.
-class CDataFileReader {
+// Streams the value records of a table data file back. Its place moves per
+// record, often on a thread other than the one that holds it: it takes cache
+// lines of its own.
+class alignas(64) CDataFileReader {
  public:
   CDataFileReader() = default;
   explicit CDataFileReader(std::filesystem::path path) : path_(std::move(path)) {}

@@ -34,7 +34,8 @@ struct PendingRow {
   size_t valueCount = 0;
 };
 
-struct RowBatch {
+// Batches are filled and read on different threads at once, each on cache lines of its own.
+struct alignas(64) RowBatch {
   std::vector<PendingValue>
       values;  // the first valueCount are this batch's; the rest keep their room
   size_t valueCount = 0;
