@@ -14,8 +14,9 @@ namespace {
 using format::ColumnType;
 using format::TypeCode;
 
-// A batch is this many rows, or ends sooner once its texts take this much room.
-constexpr size_t kBatchRows = 512;
+// A batch is this many rows, or ends sooner once its texts take this much room. Few enough
+// rows that the batches on their way through the pipeline stay in the processor's caches.
+constexpr size_t kBatchRows = 128;
 constexpr size_t kBatchTextUnits = size_t{1} << 19;
 // Room a slot keeps after a value larger than this is released, so that one
 // huge memo does not keep its size for the rest of the table.
