@@ -176,8 +176,9 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
               layout.PageOffset(static_cast<uint32_t>(owner)), offset);
       }
     }
-    SetCaption(
-        KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize, size));
+    if (CaptionDue(page, pages))
+      SetCaption(KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize,
+                                 size));
     if (!Repairing()) break;
   }
   FinishStep(context.settings);

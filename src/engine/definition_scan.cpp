@@ -74,8 +74,9 @@ bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model)
         IsDefinitionPage(reader, size, layout, offset)) {
       model.tableList.Append(offset);
     }
-    SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
-                               offset + layout.pageSize, size));
+    if (CaptionDue(page, pages))
+      SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
+                                 offset + layout.pageSize, size));
     if (!Repairing()) break;
   }
   return true;

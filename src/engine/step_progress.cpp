@@ -17,6 +17,8 @@ std::string KilobyteCaption(const std::string& prefix, uint64_t done, uint64_t t
          "(kb)";
 }
 
+bool CaptionDue(uint64_t page, uint64_t pages) { return page % 256 == 255 || page + 1 == pages; }
+
 void FinishStep(const ScanSettings& settings) {
   ProgressStatus().SetPosition(ProgressStatus().Maximum());
   if (settings.stepPause.count() > 0) std::this_thread::sleep_for(settings.stepPause);
