@@ -18,7 +18,10 @@
 namespace tarvex::cli {
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(100);
+// The progress line and the log are redrawn this often; the end of the job is
+// looked for more often, so that a fast job is not kept waiting for a redraw.
+constexpr auto kDrawInterval = std::chrono::milliseconds(100);
+constexpr auto kPollInterval = std::chrono::milliseconds(5);
 
 void DrawProgress() {
   const int maximum = engine::ProgressStatus().Maximum();
@@ -54,13 +57,17 @@ void MonitorJob(const std::function<bool()>& running, const std::function<void()
                 const MonitorOptions& options) {
   LogFollower log;
   bool stopRequested = false;
+  auto nextDraw = std::chrono::steady_clock::now();
   while (running()) {
     if (Interrupted() && !stopRequested) {
       stopRequested = true;
       requestStop();
     }
-    if (options.showLog) log.PrintNewLines(options.showProgress);
-    if (options.showProgress) DrawProgress();
+    if (const auto now = std::chrono::steady_clock::now(); now >= nextDraw) {
+      if (options.showLog) log.PrintNewLines(options.showProgress);
+      if (options.showProgress) DrawProgress();
+      nextDraw = now + kDrawInterval;
+    }
     std::this_thread::sleep_for(kPollInterval);
   }
   if (options.showLog) log.PrintNewLines(options.showProgress);
