@@ -34,7 +34,9 @@ class CBatchPipeline {
  private:
   void Work();
 
-  static constexpr int kBatches = 4;
+  // Enough that a worker slow on one batch (long memos) does not hold the other up for want of
+  // a batch to fill while the caller waits for that one.
+  static constexpr int kBatches = 8;
   std::function<bool(RowBatch&)> read_;
   std::function<void(RowBatch&)> prepare_;
   RowBatch batches_[kBatches];
