@@ -264,6 +264,11 @@ TEST_P(LongValueReaderTest, OleObjectsBecomeFilesWithNamesNumberedAcrossKinds) {
   EXPECT_EQ(OleFilesInWorkingFolder(), expected);  // nothing left of the failed ones
   EXPECT_EQ(reader.oleCounter(), 10);
   EXPECT_FALSE(std::filesystem::exists(model::OleFileNameListPath()));
+  // An empty object is whole, whatever the value before it was.
+  ASSERT_TRUE(reader.MemoValue(Header(10, 0x80), Prefix(kSeven, 3)));
+  ASSERT_TRUE(reader.lastValuePartial());
+  ASSERT_TRUE(reader.EmptyOleValue());
+  EXPECT_FALSE(reader.lastValuePartial());
 }
 
 TEST_P(LongValueReaderTest, LengthsOf64KilobytesAndMoreComeBackWhole) {
