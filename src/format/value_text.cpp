@@ -1,6 +1,5 @@
 #include "format/value_text.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -172,11 +171,11 @@ void DecodeJet4TextInto(Bytes raw, std::u16string& text) {
     if (oneBytePerCharacter) {
       // A run of one-byte characters lasts up to the next zero byte, which switches to two.
       const auto run = raw.subspan(pos);
-      const auto end = std::find(run.begin(), run.end(), uint8_t{0});
-      const auto length = static_cast<size_t>(end - run.begin());
+      const auto* zero = static_cast<const uint8_t*>(std::memchr(run.data(), 0, run.size()));
+      const size_t length = zero ? static_cast<size_t>(zero - run.data()) : run.size();
       out = Widen(run.data(), length, out);
       pos += length;
-      if (end != run.end()) {
+      if (zero) {
         oneBytePerCharacter = false;
         ++pos;
       }
