@@ -180,7 +180,11 @@ bool CLongValueReader::PageLiesInFile(uint32_t page) const {
 }
 
 bool CLongValueReader::ReadPage(uint32_t page) {
-  return PageLiesInFile(page) && file_.ReadWhole(layout_.PageOffset(page), page_);
+  if (pageHeld_ == page) return true;
+  pageHeld_.reset();
+  if (!PageLiesInFile(page) || !file_.ReadWhole(layout_.PageOffset(page), page_)) return false;
+  pageHeld_ = page;
+  return true;
 }
 
 std::optional<Bytes> CLongValueReader::RowBytes(uint8_t row) const {

@@ -74,6 +74,8 @@ class CLongValueReader {
   std::optional<std::vector<uint8_t>> OleChain(const format::LongValueHeader& header);
 
   // Reads the page into page_; false when it does not lie wholly inside the file or cannot be read.
+  // The page already there is not read again: values of rows cut one after another mostly lie
+  // on the same page.
   bool ReadPage(uint32_t page);
   bool PageLiesInFile(uint32_t page) const;
   // The bytes of row `row` of the page in page_: from its offset to the previous
@@ -85,6 +87,7 @@ class CLongValueReader {
   uint64_t fileSize_;
   const format::JetLayout& layout_;
   std::vector<uint8_t> page_;
+  std::optional<uint32_t> pageHeld_;  // the page whose bytes page_ holds
   std::atomic<int> ownOleNumbers_{0};
   std::atomic<int>* oleNumbers_;
   bool partial_ = false;
