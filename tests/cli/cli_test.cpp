@@ -5,14 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
+#include "support/oracle_readers.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -23,22 +23,47 @@ struct Outcome {
 };
 
 Outcome RunTarvex(const std::string& arguments) {
-  const std::string command = std::string(TARVEX_CLI) + " " + arguments + " 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
   Outcome outcome{-1, {}};
-  if (!pipe) return outcome;
-  std::array<char, 4096> buffer{};
-  while (size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
-    outcome.output.append(buffer.data(), got);
-  const int status = pclose(pipe);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  outcome.output =
+      tarvex::test::RunCommand(std::string(TARVEX_CLI) + " " + arguments + " 2>&1", outcome.status);
   return outcome;
 }
 
-TEST(Cli, MissingFileFailsWithTheSystemReason) {
-  const auto outcome = RunTarvex("scan /nonexistent/damaged.mdb");
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_NE(outcome.output.find("No such file or directory"), std::string::npos) << outcome.output;
+std::string Fixture(const char* name) {
+  return "'" + (tarvex::test::FixturesDir() / "real" / name).string() + "'";
+}
+
+// A run of the command line: its exit status and texts its output must hold.
+struct Invocation {
+  std::string arguments;
+  int status;
+  std::vector<std::string> printed;
+};
+
+void ExpectRun(const Invocation& run) {
+  SCOPED_TRACE(run.arguments);
+  const auto outcome = RunTarvex(run.arguments);
+  EXPECT_EQ(outcome.status, run.status) << outcome.output;
+  for (const auto& text : run.printed)
+    EXPECT_NE(outcome.output.find(text), std::string::npos) << text << " in:\n" << outcome.output;
+}
+
+TEST(Cli, ExitStatusAndWhatItPrints) {
+  const std::vector<Invocation> runs = {
+      {"", 2, {}},  // usage errors
+      {"scan", 2, {}},
+      {"--help", 0, {}},
+      {"scan /nonexistent/damaged.mdb", 1, {"No such file or directory"}},
+      {"scan " + Fixture("jet4_types.mdb"), 0, {"Tables."}},
+      {"scan --json " + Fixture("jet4_northwind2000.mdb"),
+       0,
+       {"\"name\": \"Order Details\"", "\"rowCount\": 2155", "\"primaryKey\": true"}},
+      {"preview " + Fixture("jet4_northwind2000.mdb") + " Nowhere", 1, {}},
+      {"queries " + Fixture("jet4_query_kinds.mdb"),
+       0,
+       {"-- DeleteQuery (Delete)", "DELETE FROM [Table1]", "TRANSFORM Count(", "UNION ALL"}},
+  };
+  for (const auto& run : runs) ExpectRun(run);
 }
 
 // Files that hold nothing of a database end in a clear message and a failure,
@@ -53,39 +78,29 @@ TEST(Cli, AFileWithNoJetPageIsNotADatabase) {
   uint32_t state = 12345;
   for (char& c : random) c = static_cast<char>((state = state * 1103515245 + 12345) >> 16);
   const std::string healthy = (tarvex::test::FixturesDir() / "real" / "jet4_decimal.mdb").string();
-  const struct {
-    std::string arguments, message;
-  } cases[] = {
-      {"scan " + write("empty.mdb", ""), "no page of it is a Jet page"},
-      {"scan " + write("random.mdb", random), "no page of it is a Jet page"},
-      {"scan " + write("text.mdb", std::string(20000, 'x')), "no page of it is a Jet page"},
-      {"scan " + scratch.path().string(), "Is a directory"},
+  // A damaged database is what the tool is for: its tables are listed and the scan succeeds.
+  std::ifstream in(tarvex::test::FixturesDir() / "real" / "jet4_northwind2000.mdb",
+                   std::ios::binary);
+  std::string damaged{std::istreambuf_iterator<char>(in), {}};
+  std::fill_n(damaged.begin() + 3 * 4096, 4096, '\0');
+  std::vector<Invocation> runs = {
+      {"scan " + write("empty.mdb", ""), 1, {"no page of it is a Jet page"}},
+      {"scan " + write("random.mdb", random), 1, {"no page of it is a Jet page"}},
+      {"scan " + write("text.mdb", std::string(20000, 'x')), 1, {"no page of it is a Jet page"}},
+      {"scan " + scratch.path().string(), 1, {"Is a directory"}},
       {"repair " + healthy + " --template " + write("template.mdb", "x") + " -o " +
            (scratch.path() / "out.mdb").string(),
-       "no page of it is a Jet page"},
+       1,
+       {"no page of it is a Jet page"}},
+      {"scan " + write("damaged.mdb", damaged.substr(0, damaged.size() / 2)), 0, {" records in "}},
   };
-  for (const auto& c : cases) {
-    const auto outcome = RunTarvex(c.arguments);
-    EXPECT_EQ(outcome.status, 1) << c.arguments;
-    EXPECT_NE(outcome.output.find(c.message), std::string::npos) << outcome.output;
-  }
-  // A damaged database is what the tool is for: its tables are listed and the scan succeeds.
-  const std::string intact =
-      (tarvex::test::FixturesDir() / "real" / "jet4_northwind2000.mdb").string();
-  std::ifstream in(intact, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  std::fill_n(bytes.begin() + 3 * 4096, 4096, '\0');
-  const auto damaged = RunTarvex("scan " + write("damaged.mdb", bytes.substr(0, bytes.size() / 2)));
-  EXPECT_EQ(damaged.status, 0);
-  EXPECT_NE(damaged.output.find(" records in "), std::string::npos) << damaged.output;
   // A file its user may not read (root reads it all the same).
   if (geteuid() != 0) {
     const auto locked = write("locked.mdb", "x");
     std::filesystem::permissions(locked, std::filesystem::perms::none);
-    const auto outcome = RunTarvex("scan " + locked);
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(outcome.output.find("Permission denied"), std::string::npos) << outcome.output;
+    runs.push_back({"scan " + locked, 1, {"Permission denied"}});
   }
+  for (const auto& run : runs) ExpectRun(run);
 }
 
 // Never a shared or guessable place instead of a folder of its own.
@@ -95,39 +110,13 @@ TEST(Cli, NoWorkingFolderStopsTheJob) {
   const char* before = std::getenv("TARVEX_WORK_DIR");
   const std::string saved = before ? before : "";
   setenv("TARVEX_WORK_DIR", (scratch.path() / "a-file" / "work").c_str(), 1);
-  const auto outcome =
-      RunTarvex("scan " + (tarvex::test::FixturesDir() / "real" / "jet4_decimal.mdb").string());
+  ExpectRun({"scan " + (tarvex::test::FixturesDir() / "real" / "jet4_decimal.mdb").string(),
+             1,
+             {"no working folder"}});
   if (before)
     setenv("TARVEX_WORK_DIR", saved.c_str(), 1);
   else
     unsetenv("TARVEX_WORK_DIR");
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_NE(outcome.output.find("no working folder"), std::string::npos) << outcome.output;
-}
-
-TEST(Cli, UsageErrorsExitWithTwo) {
-  EXPECT_EQ(RunTarvex("").status, 2);
-  EXPECT_EQ(RunTarvex("scan").status, 2);
-  EXPECT_EQ(RunTarvex("--help").status, 0);
-}
-
-TEST(Cli, ScanPrintsTheSummary) {
-  const auto file = tarvex::test::FixturesDir() / "real" / "jet4_types.mdb";
-  const auto outcome = RunTarvex("scan '" + file.string() + "'");
-  EXPECT_EQ(outcome.status, 0) << outcome.output;
-  EXPECT_NE(outcome.output.find("Tables."), std::string::npos) << outcome.output;
-}
-
-std::string Fixture(const char* name) {
-  return "'" + (tarvex::test::FixturesDir() / "real" / name).string() + "'";
-}
-
-TEST(Cli, JsonReportListsTablesColumnsAndIndexes) {
-  const auto outcome = RunTarvex("scan --json " + Fixture("jet4_northwind2000.mdb"));
-  ASSERT_EQ(outcome.status, 0) << outcome.output;
-  EXPECT_NE(outcome.output.find("\"name\": \"Order Details\""), std::string::npos);
-  EXPECT_NE(outcome.output.find("\"rowCount\": 2155"), std::string::npos);
-  EXPECT_NE(outcome.output.find("\"primaryKey\": true"), std::string::npos);
 }
 
 TEST(Cli, PreviewPrintsHeaderAndRowsAsCsv) {
@@ -135,21 +124,7 @@ TEST(Cli, PreviewPrintsHeaderAndRowsAsCsv) {
       RunTarvex("preview --csv --limit 1 " + Fixture("jet4_northwind2000.mdb") + " Shippers");
   ASSERT_EQ(outcome.status, 0) << outcome.output;
   EXPECT_EQ(outcome.output, "ShipperID,CompanyName,Phone\r\n1,Speedy Express,(503) 555-9831\r\n");
-  EXPECT_EQ(RunTarvex("preview " + Fixture("jet4_northwind2000.mdb") + " Nowhere").status, 1);
 }
-
-TEST(Cli, QueriesPrintsEveryKindWithItsSql) {
-  const auto outcome = RunTarvex("queries " + Fixture("jet4_query_kinds.mdb"));
-  ASSERT_EQ(outcome.status, 0) << outcome.output;
-  for (const char* expected :
-       {"-- DeleteQuery (Delete)", "DELETE FROM [Table1]", "TRANSFORM Count(", "UNION ALL"}) {
-    EXPECT_NE(outcome.output.find(expected), std::string::npos) << expected;
-  }
-}
-
-}  // namespace
-
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -162,12 +137,10 @@ TEST(CliRepair, WritesTheDatabaseAndItsReportAndReplacesAFileOnlyWhenForced) {
   std::ofstream(output) << "old";
   const std::string command =
       "repair " + Fixture("jet4_northwind2000.mdb") + " -o " + Quoted(output);
-  auto outcome = RunTarvex(command);
-  EXPECT_EQ(outcome.status, 2) << outcome.output;
-  EXPECT_NE(outcome.output.find("--force"), std::string::npos) << outcome.output;
+  ExpectRun({command, 2, {"--force"}});
   EXPECT_EQ(fs::file_size(output), 3u);
 
-  outcome = RunTarvex(command + " --force --report " + Quoted(report));
+  const auto outcome = RunTarvex(command + " --force --report " + Quoted(report));
   ASSERT_EQ(outcome.status, 0) << outcome.output;
   EXPECT_NE(outcome.output.find("3204 rows recovered, 3204 rows written"), std::string::npos)
       << outcome.output;

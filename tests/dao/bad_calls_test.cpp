@@ -16,21 +16,46 @@ namespace tarvex::dao::test {
 using namespace tarvex::test;
 namespace {
 
+using Call = std::function<void(Database&)>;
+
 struct BadCall {
   const char* label;
-  std::function<void(Database&)> call;
+  Call call;
 };
 
-void WithTableDef(Database& db, const std::function<void(TableDef&)>& steps) {
-  TableDef table(db);
-  table.Create(u"Fresh", kDbAttachExclusive);
-  steps(table);
+// `steps` on a new table "Fresh", created but not appended.
+Call OnNewTable(const std::function<void(TableDef&)>& steps) {
+  return [steps](Database& db) {
+    TableDef table(db);
+    table.Create(u"Fresh", kDbAttachExclusive);
+    steps(table);
+  };
 }
 
-void WithRecordset(Database& db, const std::function<void(Recordset&)>& steps) {
-  Recordset rs(db);
-  rs.Open(-1, u"SELECT * FROM [Good]", 0);
-  steps(rs);
+Call NewField(const FieldInfo& info) {
+  return OnNewTable([info](TableDef& t) { t.CreateField(info); });
+}
+
+Call NewField(const std::u16string& name, int type, long size, long attributes = 0) {
+  return OnNewTable([=](TableDef& t) { t.CreateField(name, type, size, attributes); });
+}
+
+Call NewTableNamed(const std::u16string& name) {
+  return [name](Database& db) { TableDef(db).Create(name, 0); };
+}
+
+// `steps` on a recordset of [Good], with a new record begun when `addNew`.
+Call OnGood(const std::function<void(Recordset&)>& steps, bool addNew = false) {
+  return [=](Database& db) {
+    Recordset rs(db);
+    rs.Open(-1, u"SELECT * FROM [Good]", 0);
+    if (addNew) rs.AddNew();
+    steps(rs);
+  };
+}
+
+Call SetInNewRecord(int field, const std::u16string& text) {
+  return OnGood([=](Recordset& rs) { rs.SetFieldValue(field, text); }, true);
 }
 
 FieldInfo Decimal(int precision, int scale) {
@@ -43,117 +68,56 @@ FieldInfo Decimal(int precision, int scale) {
 }
 
 const std::vector<BadCall> kBadCalls = {
-    {"unknown field type",
-     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 13, 0, 0); }); }},
-    {"decimal precision 29",
-     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(Decimal(29, 0)); }); }},
-    {"decimal scale above its precision",
-     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(Decimal(5, 6)); }); }},
-    {"duplicate field",
-     [](Database& db) {
-       WithTableDef(db, [](TableDef& t) {
-         t.CreateField(u"Same", 4, 4, 0);
-         t.CreateField(u"SAME", 10, 5, 0);
-       });
-     }},
-    {"text size 256",
-     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 10, 256, 0); }); }},
-    {"field name with a dot",
-     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.CreateField(u"a.b", 4, 4, 0); }); }},
-    {"field name of 65 characters",
-     [](Database& db) {
-       WithTableDef(db, [](TableDef& t) { t.CreateField(std::u16string(65, u'f'), 4, 4, 0); });
-     }},
-    {"auto-increment text",
-     [](Database& db) {
-       WithTableDef(db, [](TableDef& t) { t.CreateField(u"X", 10, 5, kDbAutoIncrField); });
-     }},
-    {"append without fields",
-     [](Database& db) { WithTableDef(db, [](TableDef& t) { t.Append(); }); }},
-    {"index",
-     [](Database& db) {
-       WithTableDef(db, [](TableDef& t) {
-         t.CreateIndex({u"PrimaryKey", {{u"X", false}}, true, true});
-       });
-     }},
-    {"index on a memo field",
-     [](Database& db) {
-       WithTableDef(db, [](TableDef& t) {
-         t.CreateField(u"Notes", 12, 0, 0);
-         t.CreateIndex({.name = u"ByNotes", .fields = {{u"Notes", false}}});
-       });
-     }},
-    {"second primary key",
-     [](Database& db) {
-       WithTableDef(db, [](TableDef& t) {
-         t.CreateField(u"A", 4, 4, 0);
-         t.CreateIndex({.name = u"PrimaryKey", .fields = {{u"A", false}}, .primary = true});
-         t.CreateIndex({.name = u"Other", .fields = {{u"A", true}}, .primary = true});
-       });
-     }},
-    {"index of eleven fields",
-     [](Database& db) {
-       WithTableDef(db, [](TableDef& t) {
-         t.CreateField(u"A", 4, 4, 0);
-         t.CreateIndex({.name = u"Wide", .fields = std::vector<IndexFieldInfo>(11, {u"A", false})});
-       });
-     }},
-    {"table name in use", [](Database& db) { TableDef(db).Create(u"good", 0); }},
-    {"table name with brackets", [](Database& db) { TableDef(db).Create(u"[x]", 0); }},
-    {"table name with leading blank", [](Database& db) { TableDef(db).Create(u" x", 0); }},
-    {"table name with control character", [](Database& db) { TableDef(db).Create(u"a\tb", 0); }},
-    {"table name with accent grave", [](Database& db) { TableDef(db).Create(u"a`b", 0); }},
-    {"empty table name", [](Database& db) { TableDef(db).Create(u"", 0); }},
+    {"unknown field type", NewField(u"X", 13, 0)},
+    {"decimal precision 29", NewField(Decimal(29, 0))},
+    {"decimal scale above its precision", NewField(Decimal(5, 6))},
+    {"duplicate field", OnNewTable([](TableDef& t) {
+       t.CreateField(u"Same", 4, 4, 0);
+       t.CreateField(u"SAME", 10, 5, 0);
+     })},
+    {"text size 256", NewField(u"X", 10, 256)},
+    {"field name with a dot", NewField(u"a.b", 4, 4)},
+    {"field name of 65 characters", NewField(std::u16string(65, u'f'), 4, 4)},
+    {"auto-increment text", NewField(u"X", 10, 5, kDbAutoIncrField)},
+    {"append without fields", OnNewTable([](TableDef& t) { t.Append(); })},
+    {"index", OnNewTable([](TableDef& t) {
+       t.CreateIndex({u"PrimaryKey", {{u"X", false}}, true, true});
+     })},
+    {"index on a memo field", OnNewTable([](TableDef& t) {
+       t.CreateField(u"Notes", 12, 0, 0);
+       t.CreateIndex({.name = u"ByNotes", .fields = {{u"Notes", false}}});
+     })},
+    {"second primary key", OnNewTable([](TableDef& t) {
+       t.CreateField(u"A", 4, 4, 0);
+       t.CreateIndex({.name = u"PrimaryKey", .fields = {{u"A", false}}, .primary = true});
+       t.CreateIndex({.name = u"Other", .fields = {{u"A", true}}, .primary = true});
+     })},
+    {"index of eleven fields", OnNewTable([](TableDef& t) {
+       t.CreateField(u"A", 4, 4, 0);
+       t.CreateIndex({.name = u"Wide", .fields = std::vector<IndexFieldInfo>(11, {u"A", false})});
+     })},
+    {"table name in use", NewTableNamed(u"good")},
+    {"table name with brackets", NewTableNamed(u"[x]")},
+    {"table name with leading blank", NewTableNamed(u" x")},
+    {"table name with control character", NewTableNamed(u"a\tb")},
+    {"table name with accent grave", NewTableNamed(u"a`b")},
+    {"empty table name", NewTableNamed(u"")},
     {"field before create", [](Database& db) { TableDef(db).CreateField(u"X", 4, 4, 0); }},
     {"other SQL", [](Database& db) { Recordset(db).Open(-1, u"SELECT Name FROM [Good]", 0); }},
     {"missing table", [](Database& db) { Recordset(db).Open(-1, u"SELECT * FROM [Nowhere]", 0); }},
-    {"update without AddNew",
-     [](Database& db) { WithRecordset(db, [](Recordset& rs) { rs.Update(); }); }},
-    {"value without AddNew",
-     [](Database& db) { WithRecordset(db, [](Recordset& rs) { rs.SetFieldValue(0, u"1"); }); }},
-    {"field past the last",
-     [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) {
-         rs.AddNew();
-         rs.SetFieldValue(3, u"1");
-       });
-     }},
-    {"negative field index",
-     [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) {
-         rs.AddNew();
-         rs.SetFieldValue(-1, u"1");
-       });
-     }},
-    {"text too long",
-     [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) {
-         rs.AddNew();
-         rs.SetFieldValue(1, u"123456");
-       });
-     }},
-    {"integer out of range",
-     [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) {
-         rs.AddNew();
-         rs.SetFieldValue(2, u"40000");
-       });
-     }},
-    {"not a number",
-     [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) {
-         rs.AddNew();
-         rs.SetFieldValue(0, u"twelve");
-       });
-     }},
-    {"bytes into a number",
-     [](Database& db) {
-       WithRecordset(db, [](Recordset& rs) {
-         rs.AddNew();
-         std::vector<uint8_t> bytes{1, 2};
-         rs.SetFieldValue(0, std::span<const uint8_t>(bytes));
-       });
-     }},
+    {"update without AddNew", OnGood([](Recordset& rs) { rs.Update(); })},
+    {"value without AddNew", OnGood([](Recordset& rs) { rs.SetFieldValue(0, u"1"); })},
+    {"field past the last", SetInNewRecord(3, u"1")},
+    {"negative field index", SetInNewRecord(-1, u"1")},
+    {"text too long", SetInNewRecord(1, u"123456")},
+    {"integer out of range", SetInNewRecord(2, u"40000")},
+    {"not a number", SetInNewRecord(0, u"twelve")},
+    {"bytes into a number", OnGood(
+                                [](Recordset& rs) {
+                                  std::vector<uint8_t> bytes{1, 2};
+                                  rs.SetFieldValue(0, std::span<const uint8_t>(bytes));
+                                },
+                                true)},
     {"add to a closed recordset", [](Database& db) { Recordset(db).AddNew(); }},
     {"add to the catalogue",
      [](Database& db) {
@@ -230,27 +194,13 @@ TEST(BadCalls, ValuesDoNotCarryOverToTheNextRecord) {
   Database db;
   db.Create(file, kLocale, kDbVersion40);
   MakeTable(db, u"T", {{u"Small", 3, 2}, {u"Name", 10, 3}});
-  Recordset rs(db);
-  rs.Open(-1, u"SELECT * FROM [T]", 0);
-  const std::vector<std::vector<const char16_t*>> records = {
-      {u"12", u"abc"}, {nullptr, nullptr}, {u"7", nullptr}, {nullptr, u"d"}};
-  for (const auto& record : records) {
-    rs.AddNew();
-    for (size_t field = 0; field < record.size(); ++field)
-      if (record[field]) rs.SetFieldValue(static_cast<int>(field), record[field]);
-    rs.Update();
-  }
-  rs.Close();
+  AddRows(
+      db, u"T",
+      {{u"12", u"abc"}, {std::nullopt, std::nullopt}, {u"7", std::nullopt}, {std::nullopt, u"d"}});
   db.Close();
   EXPECT_EQ(MdbExportRows(file, "T"),
             (std::vector<std::vector<std::string>>{{"12", "abc"}, {"", ""}, {"7", ""}, {"", "d"}}));
 }
-
-}  // namespace
-}  // namespace tarvex::dao::test
-
-namespace tarvex::dao::test {
-namespace {
 
 // Records a unique or primary-key index cannot take are refused at Update, as
 // Access refuses them, and leave nothing behind; nulls may repeat in a unique
@@ -265,20 +215,14 @@ TEST(Indexes, UpdateRefusesTheRecordsAccessRefuses) {
   table.CreateField(u"Id", 4, 4, 0);
   table.CreateField(u"Code", 10, 255, 0);
   table.CreateField(u"Notes", 12, 0, 0);
-  for (const char16_t* name : {u"T1", u"T2", u"T3", u"T4", u"T5", u"T6", u"T7", u"T8"})
+  std::vector<IndexFieldInfo> wide = {{u"Code", false}};
+  for (const char16_t* name : {u"T1", u"T2", u"T3", u"T4", u"T5", u"T6", u"T7", u"T8"}) {
     table.CreateField(name, 10, 255, 0);
+    wide.push_back({name, false});
+  }
   table.CreateIndex({.name = u"PrimaryKey", .fields = {{u"Id", false}}, .primary = true});
   table.CreateIndex({.name = u"ByCode", .fields = {{u"Code", true}}, .unique = true});
-  table.CreateIndex({.name = u"Wide",
-                     .fields = {{u"Code", false},
-                                {u"T1", false},
-                                {u"T2", false},
-                                {u"T3", false},
-                                {u"T4", false},
-                                {u"T5", false},
-                                {u"T6", false},
-                                {u"T7", false},
-                                {u"T8", false}}});
+  table.CreateIndex({.name = u"Wide", .fields = wide});
   table.Append();
   table.Close();
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -20,6 +19,7 @@
 #include "model/access_data.h"
 #include "model/working_folder.h"
 #include "support/fixture_tables.h"
+#include "support/oracle_readers.h"
 #include "support/test_paths.h"
 
 namespace tarvex::engine {
@@ -126,6 +126,8 @@ std::vector<std::string> OleFilesInWorkingFolder() {
 const Blob kRowA = Pattern(300, 1), kRowB = Pattern(40, 2);
 const Blob kC = Pattern(100, 3), kD = Pattern(100, 4), kE = Pattern(100, 5);
 const Blob kF = Pattern(60, 6), kG = Pattern(50, 7), kH = Pattern(50, 8), kI = Pattern(30, 9);
+// What follows an inline value's header in its row.
+const Blob kSeven{'a', 'b', 'c', 'd', 'e', 'f', 'g'};
 
 // page 0 and 6: not data pages; 1: two single rows; 2 -> 3 (row 1) -> 4: a chain;
 // 5 -> 6: a chain into a page that is not a data page; 7 -> 8 -> 7: a looping chain;
@@ -167,7 +169,6 @@ struct MemoCase {
 };
 
 TEST_P(LongValueReaderTest, MemoValuesFromRowsPagesAndChains) {
-  const Blob kSeven{'a', 'b', 'c', 'd', 'e', 'f', 'g'};
   const std::vector<MemoCase> cases{
       {"inline", Header(5, 0x80), kSeven, Blob{'a', 'b', 'c', 'd', 'e'}},
       {"inline past the row: cut to the row", Header(10, 0x80), Prefix(kSeven, 3),
@@ -222,7 +223,6 @@ struct OleCase {
 };
 
 TEST_P(LongValueReaderTest, OleObjectsBecomeFilesWithNamesNumberedAcrossKinds) {
-  const Blob kSeven{'a', 'b', 'c', 'd', 'e', 'f', 'g'};
   const std::vector<OleCase> cases{
       {"inline", Header(5, 0x80), kSeven, Blob{'a', 'b', 'c', 'd', 'e'}},
       {"inline past the row: cut to the row", Header(10, 0x80), Prefix(kSeven, 3),
@@ -441,15 +441,9 @@ TEST(LongValueReaderRealFiles, EveryHeaderReencodesTheSame) {
 
 // The object's bytes as mdbtools exports them: upper-case hex in the table's last column.
 std::string MdbExportHexOfLastColumn(const std::filesystem::path& file, const char* table) {
-  const std::string command =
-      "mdb-export -b hex -Q -d '|' '" + file.string() + "' " + table + " 2>/dev/null";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return {};
-  std::string output;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    output.append(buffer, got);
-  pclose(pipe);
+  int exitCode = 0;
+  std::string output = test::RunCommand(
+      "mdb-export -b hex -Q -d '|' '" + file.string() + "' " + table + " 2>/dev/null", exitCode);
   while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
   return output.substr(output.find_last_of('|') + 1);
 }

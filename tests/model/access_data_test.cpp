@@ -170,12 +170,6 @@ TEST(WorkingFolder, GuidTextsAreFreshAndWellFormed) {
   EXPECT_FALSE(NamePresent(std::u16string(1, u'\0')));
 }
 
-}  // namespace
-}  // namespace tarvex::model
-
-namespace tarvex::model {
-namespace {
-
 // A folder is swept only when it is ours (named "PID-XXXXXX", with a lock
 // file) and nobody holds its lock: a process in another PID namespace may
 // share the cache, so its PID proves nothing.
