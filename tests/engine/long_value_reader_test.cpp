@@ -18,6 +18,7 @@
 #include "format/value_text.h"
 #include "model/access_data.h"
 #include "model/working_folder.h"
+#include "support/both_layouts.h"
 #include "support/fixture_tables.h"
 #include "support/oracle_readers.h"
 #include "support/test_paths.h"
@@ -148,17 +149,12 @@ Blob Prefix(const Blob& bytes, size_t length) {
   return Blob(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
 }
 
-class LongValueReaderTest : public testing::TestWithParam<const JetLayout*> {
+class LongValueReaderTest : public test::LayoutTest {
  protected:
-  const JetLayout& layout() const { return *GetParam(); }
   model::CAccessData model_;  // holds the working folder
 };
 
-INSTANTIATE_TEST_SUITE_P(Layouts, LongValueReaderTest,
-                         testing::Values(&format::kJet3Layout, &format::kJet4Layout),
-                         [](const auto& info) {
-                           return info.param->pageSize == 2048 ? "Jet3" : "Jet4";
-                         });
+INSTANTIATE_TEST_SUITE_P(Layouts, LongValueReaderTest, test::BothLayouts(), test::LayoutName);
 
 struct MemoCase {
   const char* what;

@@ -5,41 +5,43 @@
 #include <random>
 
 #include "format/row_pointer.h"
+#include "support/both_layouts.h"
 
 namespace tarvex::format {
 namespace {
 
 using Blob = std::vector<uint8_t>;
 
+class DataPageTest : public test::LayoutTest {};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, DataPageTest, test::BothLayouts(), test::LayoutName);
+
 // Rows of random lengths added until the page is full read back as added, and a
 // page continued from its bytes goes on where it stopped.
-TEST(DataPage, RowsAddedReadBackInBothLayouts) {
-  for (const JetLayout* layout : {&kJet3Layout, &kJet4Layout}) {
-    std::mt19937 random(3);
-    for (int round = 0; round < 50; ++round) {
-      DataPageBuilder page(*layout, 0x1234);
-      std::vector<Blob> rows;
-      for (Blob row(1 + random() % 300); page.CanAdd(row.size());
-           row.assign(1 + random() % 300, 0)) {
-        for (auto& b : row) b = static_cast<uint8_t>(random());
-        ASSERT_EQ(page.Add(row), rows.size());
-        rows.push_back(row);
-      }
-      const auto header = DecodeDataPageHeader(page.bytes(), *layout);
-      ASSERT_TRUE(header);
-      EXPECT_EQ((std::array{header->owner, header->rowCount, uint32_t{header->freeSpace}}),
-                (std::array{0x1234u, static_cast<uint32_t>(rows.size()),
-                            static_cast<uint32_t>(page.freeSpace())}));
-      RowSlotWalker walker(page.bytes(), *layout);
-      for (const Blob& row : rows) {
-        const RowSlot slot = walker.Next();
-        ASSERT_TRUE(slot.located && !slot.deleted && !slot.moved);
-        EXPECT_TRUE(std::ranges::equal(slot.Of(page.bytes()), row));
-      }
-      const auto continued = DataPageBuilder::Continue(page.bytes(), *layout);
-      ASSERT_TRUE(continued);
-      EXPECT_EQ(continued->freeSpace(), page.freeSpace());
+TEST_P(DataPageTest, RowsAddedReadBack) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 50; ++round) {
+    DataPageBuilder page(layout(), 0x1234);
+    std::vector<Blob> rows;
+    for (Blob row(1 + random() % 300); page.CanAdd(row.size()); row.assign(1 + random() % 300, 0)) {
+      for (auto& b : row) b = static_cast<uint8_t>(random());
+      ASSERT_EQ(page.Add(row), rows.size());
+      rows.push_back(row);
     }
+    const auto header = DecodeDataPageHeader(page.bytes(), layout());
+    ASSERT_TRUE(header);
+    EXPECT_EQ((std::array{header->owner, header->rowCount, uint32_t{header->freeSpace}}),
+              (std::array{0x1234u, static_cast<uint32_t>(rows.size()),
+                          static_cast<uint32_t>(page.freeSpace())}));
+    RowSlotWalker walker(page.bytes(), layout());
+    for (const Blob& row : rows) {
+      const RowSlot slot = walker.Next();
+      ASSERT_TRUE(slot.located && !slot.deleted && !slot.moved);
+      EXPECT_TRUE(std::ranges::equal(slot.Of(page.bytes()), row));
+    }
+    const auto continued = DataPageBuilder::Continue(page.bytes(), layout());
+    ASSERT_TRUE(continued);
+    EXPECT_EQ(continued->freeSpace(), page.freeSpace());
   }
 }
 

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "format/page_type.h"
+#include "support/both_layouts.h"
 #include "support/fixture_pages.h"
 #include "support/test_paths.h"
 
@@ -17,15 +18,9 @@ namespace {
 
 using Blob = std::vector<uint8_t>;
 
-class IndexPageTest : public testing::TestWithParam<const JetLayout*> {
- protected:
-  const JetLayout& layout() const { return *GetParam(); }
-};
+class IndexPageTest : public test::LayoutTest {};
 
-INSTANTIATE_TEST_SUITE_P(Layouts, IndexPageTest, testing::Values(&kJet3Layout, &kJet4Layout),
-                         [](const auto& info) {
-                           return info.param->pageSize == 2048 ? "Jet3" : "Jet4";
-                         });
+INSTANTIATE_TEST_SUITE_P(Layouts, IndexPageTest, test::BothLayouts(), test::LayoutName);
 
 // Sorted entries sharing their first `shared` bytes, filling up to `budget` bytes.
 std::vector<Blob> RandomEntries(std::mt19937& random, bool leaf, size_t shared, size_t budget) {

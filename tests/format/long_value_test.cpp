@@ -10,6 +10,8 @@
 #include <numeric>
 #include <random>
 
+#include "support/both_layouts.h"
+
 namespace tarvex::format {
 namespace {
 
@@ -54,15 +56,9 @@ TEST(LongValueHeaderCodec, RandomHeadersRoundTrip) {
   }
 }
 
-class LongValueLayoutTest : public testing::TestWithParam<const JetLayout*> {
- protected:
-  const JetLayout& layout() const { return *GetParam(); }
-};
+class LongValueLayoutTest : public test::LayoutTest {};
 
-INSTANTIATE_TEST_SUITE_P(Layouts, LongValueLayoutTest, testing::Values(&kJet3Layout, &kJet4Layout),
-                         [](const auto& info) {
-                           return info.param->pageSize == 2048 ? "Jet3" : "Jet4";
-                         });
+INSTANTIATE_TEST_SUITE_P(Layouts, LongValueLayoutTest, test::BothLayouts(), test::LayoutName);
 
 TEST_P(LongValueLayoutTest, WriterPlacesValuesByLength) {
   const size_t rowMax = layout().longValueRowMax;

@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "support/both_layouts.h"
 #include "support/fixture_pages.h"
 #include "support/test_paths.h"
 
@@ -18,16 +19,12 @@ namespace {
 
 using Blob = std::vector<uint8_t>;
 
-class TableDefinitionTest : public testing::TestWithParam<const JetLayout*> {
+class TableDefinitionTest : public test::LayoutTest {
  protected:
-  const JetLayout& layout() const { return *GetParam(); }
   bool jet4() const { return layout().version == JetVersion::kJet4; }
 };
 
-INSTANTIATE_TEST_SUITE_P(Layouts, TableDefinitionTest, testing::Values(&kJet3Layout, &kJet4Layout),
-                         [](const auto& info) {
-                           return info.param->pageSize == 2048 ? "Jet3" : "Jet4";
-                         });
+INSTANTIATE_TEST_SUITE_P(Layouts, TableDefinitionTest, test::BothLayouts(), test::LayoutName);
 
 // Jet 3 names hold code-page bytes, Jet 4 names any UTF-16 unit.
 std::u16string RandomName(std::mt19937& random, size_t maxLength, bool jet4) {
@@ -119,20 +116,20 @@ TEST_P(TableDefinitionTest, RandomDefinitionsRoundTripOverOneOrMorePages) {
   std::mt19937 random(7);
   std::set<size_t> pageCounts;
   for (int trial = 0; trial < 300; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
     const TableDefinition d = RandomDefinition(random, trial % 3 ? 12 : kMaxColumns, jet4());
     const Blob stream = EncodeTableDefinition(d, layout());
     const auto decoded = DecodeTableDefinition(stream, layout());
-    ASSERT_EQ(decoded.fault, DefinitionFault::kNone) << "trial " << trial;
-    EXPECT_EQ(WithoutBytes(decoded.definition), d) << "trial " << trial;
+    ASSERT_EQ(decoded.fault, DefinitionFault::kNone);
+    EXPECT_EQ(WithoutBytes(decoded.definition), d);
     EXPECT_EQ(decoded.stored.length, stream.size());
-    EXPECT_EQ(EncodeTableDefinition(decoded.definition, layout()), stream) << "trial " << trial;
+    EXPECT_EQ(EncodeTableDefinition(decoded.definition, layout()), stream);
 
     const auto pages = Pages(stream, 40, layout());
     pageCounts.insert(pages.size());
     const auto read = Read(pages, 40, layout());
     EXPECT_EQ(read.fault, DefinitionFault::kNone);
-    EXPECT_EQ(WithoutBytes(DecodeTableDefinition(read.bytes, layout()).definition), d)
-        << "trial " << trial;
+    EXPECT_EQ(WithoutBytes(DecodeTableDefinition(read.bytes, layout()).definition), d);
   }
   EXPECT_GE(pageCounts.size(), 4u);  // one page and several
 }

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "format/data_page.h"
+#include "support/both_layouts.h"
 #include "support/fixture_pages.h"
 #include "support/test_paths.h"
 
@@ -41,15 +42,9 @@ std::vector<uint32_t> RandomPages(std::mt19937& random, uint64_t first, uint32_t
   return pages;
 }
 
-class UsageMapTest : public testing::TestWithParam<const JetLayout*> {
- protected:
-  const JetLayout& layout() const { return *GetParam(); }
-};
+class UsageMapTest : public test::LayoutTest {};
 
-INSTANTIATE_TEST_SUITE_P(Layouts, UsageMapTest, testing::Values(&kJet3Layout, &kJet4Layout),
-                         [](const auto& info) {
-                           return info.param->pageSize == 2048 ? "Jet3" : "Jet4";
-                         });
+INSTANTIATE_TEST_SUITE_P(Layouts, UsageMapTest, test::BothLayouts(), test::LayoutName);
 
 TEST_P(UsageMapTest, RandomInlineMapsRoundTrip) {
   std::mt19937 random(11);
