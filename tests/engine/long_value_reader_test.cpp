@@ -397,40 +397,35 @@ TEST(LongValueReaderRealFiles, MemosMatchTheGroundTruth) {
 TEST(LongValueReaderRealFiles, EveryHeaderReencodesTheSame) {
   model::CAccessData model;  // holds the working folder the tables' data files would go to
   size_t canonical = 0, others = 0;
-  for (const auto& fixture : test::FixturesWithTruth()) {
-    SCOPED_TRACE(fixture.file.filename().string());
-    const auto fixtureTables = test::ReadFixtureTables(fixture.file);
-    const JetLayout& layout = *fixtureTables.layout;
-    const auto& tables = fixtureTables.tables;
-    for (uint32_t number = 0; number < fixtureTables.pageCount(); ++number) {
-      const format::Bytes bytes = fixtureTables.Page(number);
-      const auto owner =
-          tables.find(format::CDataReader::U32(bytes, layout.dataPageOwnerOffset).value_or(0));
-      if (!format::IsDataPage(bytes, layout) || owner == tables.end()) continue;
-      format::RowSlotWalker rows(bytes, layout);
-      format::RowDecoder decoder;
-      for (uint32_t n = 0; n < rows.count(); ++n) {
-        const format::RowSlot slot = rows.Next();
-        if (slot.deleted || slot.moved || !slot.located) continue;
-        const format::Bytes row = slot.Of(bytes);
-        if (decoder.Decode(row, layout, RowShapeOf(*owner->second)) != format::RowProblem::kNone)
+  test::ForEachFixturePage(test::ReadFixtureTables, [&](const test::FixtureTables& fixture,
+                                                        uint32_t, format::Bytes bytes) {
+    const JetLayout& layout = *fixture.layout;
+    const auto owner = fixture.tables.find(
+        format::CDataReader::U32(bytes, layout.dataPageOwnerOffset).value_or(0));
+    if (!format::IsDataPage(bytes, layout) || owner == fixture.tables.end()) return;
+    format::RowSlotWalker rows(bytes, layout);
+    format::RowDecoder decoder;
+    for (uint32_t n = 0; n < rows.count(); ++n) {
+      const format::RowSlot slot = rows.Next();
+      if (slot.deleted || slot.moved || !slot.located) continue;
+      const format::Bytes row = slot.Of(bytes);
+      if (decoder.Decode(row, layout, RowShapeOf(*owner->second)) != format::RowProblem::kNone)
+        continue;
+      for (const auto& column : owner->second->columnList) {
+        const auto& info = column.colInfo;
+        const auto value = decoder.Value(RowColumnOf(info, layout));
+        if ((info.type != 11 && info.type != 12) || !info.IsVariable() ||  // OLE, memo
+            !value || value->size() < format::kLongValueHeaderSize)
           continue;
-        for (const auto& column : owner->second->columnList) {
-          const auto& info = column.colInfo;
-          const auto value = decoder.Value(RowColumnOf(info, layout));
-          if ((info.type != 11 && info.type != 12) || !info.IsVariable() ||  // OLE, memo
-              !value || value->size() < format::kLongValueHeaderSize)
-            continue;
-          const format::Bytes header = value->first(format::kLongValueHeaderSize);
-          const auto decoded = format::DecodeLongValueHeader(header);
-          ASSERT_TRUE(decoded) << "page " << number << " row " << n;
-          const auto again = format::EncodeLongValueHeader(*decoded);
-          EXPECT_TRUE(std::equal(again.begin(), again.begin() + 8, header.begin()));
-          ++(std::equal(again.begin() + 8, again.end(), header.begin() + 8) ? canonical : others);
-        }
+        const format::Bytes header = value->first(format::kLongValueHeaderSize);
+        const auto decoded = format::DecodeLongValueHeader(header);
+        ASSERT_TRUE(decoded) << "row " << n;
+        const auto again = format::EncodeLongValueHeader(*decoded);
+        EXPECT_TRUE(std::equal(again.begin(), again.begin() + 8, header.begin()));
+        ++(std::equal(again.begin() + 8, again.end(), header.begin() + 8) ? canonical : others);
       }
     }
-  }
+  });
   EXPECT_GT(canonical, 10000u);
   EXPECT_LT(others, canonical / 10);
 }

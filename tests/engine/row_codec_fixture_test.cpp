@@ -2,12 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 
 #include "engine/row_values.h"
 #include "format/data_page.h"
 #include "support/fixture_tables.h"
-#include "support/test_paths.h"
 
 namespace tarvex::engine {
 namespace {
@@ -34,38 +32,33 @@ std::vector<format::StoredValue> Values(const format::RowDecoder& row,
 TEST(RowCodecFixtures, EveryRowIsLocatedAndCanonicalRowsReencodeTheSame) {
   size_t canonical = 0, others = 0;
   format::RowDecoder decoder, again;
-  for (const auto& fixture : test::FixturesWithTruth()) {
-    SCOPED_TRACE(fixture.file.filename().string());
-    const auto tables = test::ReadFixtureTables(fixture.file);
-    const format::JetLayout& layout = *tables.layout;
-    for (uint32_t number = 1; number < tables.pageCount(); ++number) {
-      const format::Bytes page = tables.Page(number);
-      const auto header = format::DecodeDataPageHeader(page, layout);
-      const auto owner = tables.tables.find(header ? header->owner : 0);
-      format::RowSlotWalker rows(page, layout);
-      for (uint32_t n = 0; n < rows.count(); ++n) {
-        const format::RowSlot slot = rows.Next();
-        ASSERT_TRUE(slot.located) << "page " << number << " row " << n;
-        if (slot.deleted || slot.moved || owner == tables.tables.end()) continue;
-        const auto shape = RowShapeOf(*owner->second);
-        ASSERT_EQ(decoder.Decode(slot.Of(page), layout, shape), format::RowProblem::kNone);
-        std::vector<RowColumn> columns;
-        size_t fixedArea = 0;
-        for (const auto& column : owner->second->columnList) {
-          const RowColumn& c = columns.emplace_back(RowColumnOf(column.colInfo, layout));
-          if (!c.variable && !c.boolean)
-            fixedArea = std::max<size_t>(fixedArea, c.fixedOffset + c.length);
-        }
-        format::RowEncoder encoder(layout, columns, decoder.columnCount(), fixedArea,
-                                   static_cast<uint16_t>(decoder.variableCount()));
-        const format::Bytes encoded = encoder.Encode(Values(decoder, columns));
-        ASSERT_EQ(again.Decode(encoded, layout, shape), format::RowProblem::kNone);
-        EXPECT_EQ(Values(again, columns), Values(decoder, columns))
-            << "page " << number << " row " << n;
-        ++(std::ranges::equal(encoded, slot.Of(page)) ? canonical : others);
+  test::ForEachFixturePage(test::ReadFixtureTables, [&](const test::FixtureTables& fixture,
+                                                        uint32_t, format::Bytes page) {
+    const format::JetLayout& layout = *fixture.layout;
+    const auto header = format::DecodeDataPageHeader(page, layout);
+    const auto owner = fixture.tables.find(header ? header->owner : 0);
+    format::RowSlotWalker rows(page, layout);
+    for (uint32_t n = 0; n < rows.count(); ++n) {
+      const format::RowSlot slot = rows.Next();
+      ASSERT_TRUE(slot.located) << "row " << n;
+      if (slot.deleted || slot.moved || owner == fixture.tables.end()) continue;
+      const auto shape = RowShapeOf(*owner->second);
+      ASSERT_EQ(decoder.Decode(slot.Of(page), layout, shape), format::RowProblem::kNone);
+      std::vector<RowColumn> columns;
+      size_t fixedArea = 0;
+      for (const auto& column : owner->second->columnList) {
+        const RowColumn& c = columns.emplace_back(RowColumnOf(column.colInfo, layout));
+        if (!c.variable && !c.boolean)
+          fixedArea = std::max<size_t>(fixedArea, c.fixedOffset + c.length);
       }
+      format::RowEncoder encoder(layout, columns, decoder.columnCount(), fixedArea,
+                                 static_cast<uint16_t>(decoder.variableCount()));
+      const format::Bytes encoded = encoder.Encode(Values(decoder, columns));
+      ASSERT_EQ(again.Decode(encoded, layout, shape), format::RowProblem::kNone);
+      EXPECT_EQ(Values(again, columns), Values(decoder, columns)) << "row " << n;
+      ++(std::ranges::equal(encoded, slot.Of(page)) ? canonical : others);
     }
-  }
+  });
   EXPECT_GT(canonical, 300000u);
   EXPECT_LT(others, canonical / 50);
 }

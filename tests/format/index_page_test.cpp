@@ -11,7 +11,6 @@
 #include "format/page_type.h"
 #include "support/both_layouts.h"
 #include "support/fixture_pages.h"
-#include "support/test_paths.h"
 
 namespace tarvex::format {
 namespace {
@@ -96,26 +95,21 @@ TEST_P(IndexPageTest, DamageIsReportedAndWhatDoesNotFitIsRefused) {
 // Access leaves stale bytes after the last entry; everything before it is canonical.
 TEST(IndexPageFixtures, EveryIndexPageReencodesTheSame) {
   size_t leaves = 0, nodes = 0, compressed = 0;
-  for (const auto& fixture : test::FixturesWithTruth()) {
-    SCOPED_TRACE(fixture.file.filename().string());
-    const auto pages = test::ReadFixturePages(fixture.file);
-    const JetLayout& layout = *pages.layout;
-    for (uint32_t number = 1; number < pages.pageCount(); ++number) {
-      const Bytes page = pages.Page(number);
-      if (page[1] != kPageTypeMarker) continue;
-      const auto decoded = DecodeIndexPage(page, layout);
-      if (!decoded) continue;
-      SCOPED_TRACE("page " + std::to_string(number));
-      ASSERT_EQ(decoded->fault, IndexPageFault::kNone);
-      (decoded->leaf ? leaves : nodes)++;
-      compressed += decoded->prefixLength > 0;
-      Blob again(layout.pageSize);
-      ASSERT_TRUE(EncodeIndexPage(*decoded, layout, again));
-      const size_t end = layout.pageSize - *CDataReader::U16(page, kPageFreeSpaceOffset);
-      EXPECT_TRUE(std::equal(again.begin(), again.begin() + static_cast<std::ptrdiff_t>(end),
-                             page.begin()));
-    }
-  }
+  test::ForEachFixturePage(
+      test::ReadFixturePages, [&](const test::FixturePages& fixture, uint32_t, Bytes page) {
+        const JetLayout& layout = *fixture.layout;
+        if (page[1] != kPageTypeMarker) return;
+        const auto decoded = DecodeIndexPage(page, layout);
+        if (!decoded) return;
+        ASSERT_EQ(decoded->fault, IndexPageFault::kNone);
+        (decoded->leaf ? leaves : nodes)++;
+        compressed += decoded->prefixLength > 0;
+        Blob again(layout.pageSize);
+        ASSERT_TRUE(EncodeIndexPage(*decoded, layout, again));
+        const size_t end = layout.pageSize - *CDataReader::U16(page, kPageFreeSpaceOffset);
+        EXPECT_TRUE(std::equal(again.begin(), again.begin() + static_cast<std::ptrdiff_t>(end),
+                               page.begin()));
+      });
   EXPECT_GT(leaves, 500u);
   EXPECT_GT(nodes, 5u);
   EXPECT_GT(compressed, 50u);

@@ -12,7 +12,6 @@
 
 #include "support/both_layouts.h"
 #include "support/fixture_pages.h"
-#include "support/test_paths.h"
 
 namespace tarvex::format {
 namespace {
@@ -243,30 +242,16 @@ TEST_P(TableDefinitionTest, DamageIsReportedAndWhatPrecedesItKept) {
 // Every definition page of every fixture that no other definition continues on.
 TEST(TableDefinitionFixtures, EveryDefinitionDecodesAndReencodesTheSame) {
   size_t definitions = 0, multiPage = 0, leftovers = 0;
-  for (const auto& fixture : test::FixturesWithTruth()) {
-    SCOPED_TRACE(fixture.file.filename().string());
-    const auto fixturePages = test::ReadFixturePages(fixture.file);
-    const JetLayout& layout = *fixturePages.layout;
-    const uint32_t pageCount = fixturePages.pageCount();
-    auto page = [&](uint32_t number) { return fixturePages.Page(number); };
-    std::set<uint32_t> firstPages, continuations;
-    for (uint32_t number = 1; number < pageCount; ++number) {
-      const Bytes p = page(number);
-      if (!std::equal(p.begin(), p.begin() + long(layout.tableDefSignatureLength),
-                      layout.tableDefSignature.begin()))
-        continue;
-      if (p[layout.tableTypeOffset] == kUserTableType ||
-          p[layout.tableTypeOffset] == kSystemTableType)
-        firstPages.insert(number);
-      continuations.insert(*CDataReader::U32(p, layout.tableDefNextPageOffset));
-    }
-    for (uint32_t first : firstPages) {
-      if (continuations.contains(first)) continue;
+  test::ForEachFixture(test::ReadFixturePages, [&](const test::FixturePages& fixture) {
+    const JetLayout& layout = *fixture.layout;
+    for (uint32_t first : fixture.DefinitionChainStarts()) {
+      const uint8_t tableType = fixture.Page(first)[layout.tableTypeOffset];
+      if (tableType != kUserTableType && tableType != kSystemTableType) continue;
       SCOPED_TRACE("page " + std::to_string(first));
       const auto stream =
           ReadDefinitionStream(first, layout, [&](uint32_t n, std::span<uint8_t> into) {
-            if (n >= pageCount) return false;
-            std::copy_n(page(n).begin(), into.size(), into.begin());
+            if (n >= fixture.pageCount()) return false;
+            std::copy_n(fixture.Page(n).begin(), into.size(), into.begin());
             return true;
           });
       ASSERT_EQ(stream.fault, DefinitionFault::kNone);
@@ -289,13 +274,13 @@ TEST(TableDefinitionFixtures, EveryDefinitionDecodesAndReencodesTheSame) {
             i == 0 ? 0 : layout.pageSize + (i - 1) * (layout.pageSize - kContinuationHeaderLength);
         const size_t used = std::min<size_t>(
             layout.pageSize, again.size() - start + (i ? kContinuationHeaderLength : 0));
-        const Bytes stored = page(stream.pages[i]).first(used);
+        const Bytes stored = fixture.Page(stream.pages[i]).first(used);
         EXPECT_EQ(Blob(stored.begin(), stored.end()),
                   Blob(expected.begin(), expected.begin() + long(used)))
             << "page " << i;
       }
     }
-  }
+  });
   EXPECT_LE(leftovers, 3u);
   EXPECT_GT(definitions, 500u);
   EXPECT_GT(multiPage, 5u);

@@ -11,7 +11,6 @@
 #include "format/data_page.h"
 #include "support/both_layouts.h"
 #include "support/fixture_pages.h"
-#include "support/test_paths.h"
 
 namespace tarvex::format {
 namespace {
@@ -42,6 +41,28 @@ std::vector<uint32_t> RandomPages(std::mt19937& random, uint64_t first, uint32_t
   return pages;
 }
 
+// The map's row and the bitmap pages it names, encoded again from what was read of them, are the
+// bytes they were; gives the number of bitmap pages.
+size_t ExpectReencodesTheSame(Bytes row, const UsageMap& map, const std::vector<uint32_t>& marked,
+                              const BitmapPages& bitmapPages, const JetLayout& layout) {
+  Blob again(row.size());
+  if (map.type == UsageMapType::kInline)
+    EncodeInlineMap(again, map.startPage, marked);
+  else
+    EncodeReferenceMap(again, map.bitmapPages);
+  EXPECT_EQ(again, Blob(row.begin(), row.end()));
+  size_t pages = 0;
+  for (uint32_t range = 0; range < map.bitmapPages.size(); ++range) {
+    const auto bitmapPage = bitmapPages.find(map.bitmapPages[range]);
+    if (bitmapPage == bitmapPages.end()) continue;
+    ++pages;
+    Blob reencoded(layout.pageSize);
+    EncodeBitmapPage(reencoded, range, marked, layout);
+    EXPECT_EQ(reencoded, bitmapPage->second) << "bitmap page " << bitmapPage->first;
+  }
+  return pages;
+}
+
 class UsageMapTest : public test::LayoutTest {};
 
 INSTANTIATE_TEST_SUITE_P(Layouts, UsageMapTest, test::BothLayouts(), test::LayoutName);
@@ -58,9 +79,7 @@ TEST_P(UsageMapTest, RandomInlineMapsRoundTrip) {
     ASSERT_TRUE(map && map->type == UsageMapType::kInline && map->startPage == start);
     const auto decoded = MarkedPages(*map, layout(), {});
     ASSERT_EQ(decoded, pages);
-    Blob again(rowLength);
-    EncodeInlineMap(again, map->startPage, decoded);
-    EXPECT_EQ(again, row);
+    ExpectReencodesTheSame(row, *map, decoded, {}, layout());
   }
 }
 
@@ -94,16 +113,7 @@ TEST_P(UsageMapTest, RandomReferenceMapsRoundTrip) {
     EXPECT_EQ(MarkedPages(*map, layout(), bitmapPages, limit),
               std::vector<uint32_t>(
                   marked.begin(), marked.begin() + static_cast<std::ptrdiff_t>(marked.size() / 2)));
-    Blob again(rowLength);
-    EncodeReferenceMap(again, map->bitmapPages);
-    EXPECT_EQ(again, row);
-    for (uint32_t range = 0; range < pointers.size(); ++range) {
-      if (pointers[range] == 0) continue;
-      const Blob& page = bitmapPages[pointers[range]];
-      Blob reencoded(layout().pageSize);
-      EncodeBitmapPage(reencoded, range, decoded, layout());
-      EXPECT_EQ(reencoded, page) << "range " << range;
-    }
+    ExpectReencodesTheSame(row, *map, decoded, bitmapPages, layout());
   }
 }
 
@@ -133,47 +143,26 @@ std::vector<Bytes> LiveRows(Bytes page, const JetLayout& layout) {
 // Usage-map rows lie on page 1 and on the data pages owned by page 0.
 TEST(UsageMapFixtures, EveryMapRowAndBitmapPageReencodesTheSame) {
   size_t inlineMaps = 0, referenceMaps = 0, bitmapPages = 0;
-  for (const auto& fixture : test::FixturesWithTruth()) {
-    SCOPED_TRACE(fixture.file.filename().string());
-    const auto fixturePages = test::ReadFixturePages(fixture.file);
-    const JetLayout& layout = *fixturePages.layout;
-    const uint32_t pageCount = fixturePages.pageCount();
-    auto pageBytes = [&](uint32_t number) { return fixturePages.Page(number); };
-    for (uint32_t number = 1; number < pageCount; ++number) {
-      const Bytes page = pageBytes(number);
-      if (!IsDataPage(page, layout) ||
-          (number != kGlobalUsageMapPage &&
-           CDataReader::U32(page, layout.dataPageOwnerOffset) != kUsageMapPageOwner))
-        continue;
-      for (const Bytes row : LiveRows(page, layout)) {
-        const auto map = DecodeUsageMap(row);
-        ASSERT_TRUE(map) << "page " << number;
-        Blob again(row.size());
-        BitmapPages pages;
-        for (uint32_t bitmapPage : map->bitmapPages)
-          if (bitmapPage != 0 && bitmapPage < pageCount)
-            pages.emplace(bitmapPage,
-                          Blob(pageBytes(bitmapPage).begin(), pageBytes(bitmapPage).end()));
-        const auto marked = MarkedPages(*map, layout, pages);
-        if (map->type == UsageMapType::kInline) {
-          ++inlineMaps;
-          EncodeInlineMap(again, map->startPage, marked);
-        } else {
-          ++referenceMaps;
-          EncodeReferenceMap(again, map->bitmapPages);
+  test::ForEachFixturePage(
+      test::ReadFixturePages, [&](const test::FixturePages& fixture, uint32_t number, Bytes page) {
+        const JetLayout& layout = *fixture.layout;
+        if (!IsDataPage(page, layout) ||
+            (number != kGlobalUsageMapPage &&
+             CDataReader::U32(page, layout.dataPageOwnerOffset) != kUsageMapPageOwner))
+          return;
+        for (const Bytes row : LiveRows(page, layout)) {
+          const auto map = DecodeUsageMap(row);
+          ASSERT_TRUE(map);
+          BitmapPages pages;
+          for (uint32_t bitmapPage : map->bitmapPages)
+            if (bitmapPage != 0 && bitmapPage < fixture.pageCount())
+              pages.emplace(bitmapPage,
+                            Blob(fixture.Page(bitmapPage).begin(), fixture.Page(bitmapPage).end()));
+          ++(map->type == UsageMapType::kInline ? inlineMaps : referenceMaps);
+          bitmapPages +=
+              ExpectReencodesTheSame(row, *map, MarkedPages(*map, layout, pages), pages, layout);
         }
-        EXPECT_EQ(again, Blob(row.begin(), row.end())) << "page " << number;
-        for (uint32_t range = 0; range < map->bitmapPages.size(); ++range) {
-          const auto bitmapPage = pages.find(map->bitmapPages[range]);
-          if (bitmapPage == pages.end()) continue;
-          ++bitmapPages;
-          Blob reencoded(layout.pageSize);
-          EncodeBitmapPage(reencoded, range, marked, layout);
-          EXPECT_EQ(reencoded, bitmapPage->second) << "bitmap page " << bitmapPage->first;
-        }
-      }
-    }
-  }
+      });
   // Every kind occurs: the fixtures hold thousands of inline maps and dozens of reference maps.
   EXPECT_GT(inlineMaps, 5000u);
   EXPECT_GT(referenceMaps, 50u);
