@@ -6,23 +6,13 @@
 #include "engine/row_values.h"
 #include "format/data_page.h"
 #include "support/fixture_tables.h"
+#include "support/stored_values.h"
 
 namespace tarvex::engine {
 namespace {
 
 using format::RowColumn;
-
-std::vector<format::StoredValue> Values(const format::RowDecoder& row,
-                                        const std::vector<RowColumn>& columns) {
-  std::vector<format::StoredValue> values;
-  for (const auto& c : columns) {
-    const auto value =
-        c.boolean && row.HasValue(c.number) ? std::optional(format::Bytes{}) : row.Value(c);
-    values.push_back(value ? format::StoredValue(std::vector<uint8_t>(value->begin(), value->end()))
-                           : std::nullopt);
-  }
-  return values;
-}
+using test::StoredValues;
 
 // Every row of every data page is located; every live row of a table decodes,
 // and encoded again from its values decodes to the same values and, where the
@@ -53,9 +43,9 @@ TEST(RowCodecFixtures, EveryRowIsLocatedAndCanonicalRowsReencodeTheSame) {
       }
       format::RowEncoder encoder(layout, columns, decoder.columnCount(), fixedArea,
                                  static_cast<uint16_t>(decoder.variableCount()));
-      const format::Bytes encoded = encoder.Encode(Values(decoder, columns));
+      const format::Bytes encoded = encoder.Encode(StoredValues(decoder, columns));
       ASSERT_EQ(again.Decode(encoded, layout, shape), format::RowProblem::kNone);
-      EXPECT_EQ(Values(again, columns), Values(decoder, columns)) << "row " << n;
+      EXPECT_EQ(StoredValues(again, columns), StoredValues(decoder, columns)) << "row " << n;
       ++(std::ranges::equal(encoded, slot.Of(page)) ? canonical : others);
     }
   });

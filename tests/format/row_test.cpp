@@ -5,20 +5,13 @@
 #include <random>
 
 #include "support/both_layouts.h"
+#include "support/stored_values.h"
 
 namespace tarvex::format {
 namespace {
 
 using Blob = std::vector<uint8_t>;
-
-std::vector<StoredValue> Decoded(const RowDecoder& row, const std::vector<RowColumn>& columns) {
-  std::vector<StoredValue> values;
-  for (const auto& c : columns) {
-    const auto value = c.boolean && row.HasValue(c.number) ? std::optional(Bytes{}) : row.Value(c);
-    values.push_back(value ? StoredValue(Blob(value->begin(), value->end())) : StoredValue());
-  }
-  return values;
-}
+using test::StoredValues;
 
 class RowCodecTest : public test::LayoutTest {};
 
@@ -59,8 +52,8 @@ TEST_P(RowCodecTest, RandomRowsRoundTrip) {
     jumpRows += first.size() > 256;
     RowDecoder decoder;
     ASSERT_EQ(decoder.Decode(first, layout(), shape), RowProblem::kNone);
-    ASSERT_EQ(Decoded(decoder, columns), values);
-    const auto again = encoder.Encode(Decoded(decoder, columns));
+    ASSERT_EQ(StoredValues(decoder, columns), values);
+    const auto again = encoder.Encode(StoredValues(decoder, columns));
     ASSERT_TRUE(std::equal(again.begin(), again.end(), first.begin(), first.end()));
   }
   EXPECT_GT(jumpRows, 100u);
