@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -94,6 +95,36 @@ ShortestDigits DigitsOf(std::string_view shortest) {
   return digits;
 }
 
+// Below this size half a value's last bit is worth less than half the fifth
+// decimal, so at most one text of five decimals reads back as the value.
+template <typename T>
+constexpr T kNearEnough = std::is_same_v<T, float> ? T{128} : T{1e10};
+
+// The value's "%.5f" when the value is the one of its type nearest that text,
+// found by scaling: most stored numbers have few decimals, and this takes no
+// shortest text. The quotient of a whole number by 10^5 is never so near the
+// middle between two values of T that rounding it twice (to double, then to
+// float) ends elsewhere than rounding it once.
+template <typename T>
+bool ScaledFiveDecimalsInto(T value, std::u16string& text) {
+  constexpr double kScale = 1e5;
+  if (!(std::fabs(value) < kNearEnough<T>)) return false;  // NaN too
+  const double scaled = std::nearbyint(static_cast<double>(value) * kScale);
+  if (static_cast<T>(scaled / kScale) != value) return false;
+  const auto hundredThousandths = static_cast<uint64_t>(std::fabs(scaled));
+  std::array<char, 24> buffer;
+  char* out = buffer.data();
+  if (std::signbit(value)) *out++ = '-';  // "-0.00000" too, as the shortest text "-0" gives
+  out = std::to_chars(out, buffer.data() + buffer.size(), hundredThousandths / 100000).ptr;
+  *out++ = '.';
+  uint64_t decimals = hundredThousandths % 100000;
+  for (int place = 4; place >= 0; --place, decimals /= 10)
+    out[place] = static_cast<char>('0' + decimals % 10);
+  AsciiToTextInto(std::string_view(buffer.data(), static_cast<size_t>(out + 5 - buffer.data())),
+                  text);
+  return true;
+}
+
 // Jet 4's customary "%.5f" where it reads back, else the shortest text. A value
 // whose shortest text has more than five decimals reads back from no text of five
 // (the shortest text has the fewest digits of all that do). One whose shortest
@@ -102,13 +133,12 @@ ShortestDigits DigitsOf(std::string_view shortest) {
 // written without making and reading back a text of five decimals.
 template <typename T>
 void FiveDecimalsOrShortestInto(T value, std::u16string& text) {
+  if (ScaledFiveDecimalsInto(value, text)) return;
   if (const auto special = SpecialText(value)) return AsciiToTextInto(*special, text);
   NumberBuffer buffer;
   const std::string_view shortest = Shortest(value, buffer);
   if (DigitsOf(shortest).lastPlace < -5) return AsciiToTextInto(shortest, text);
-  // Below this size half the value's last bit is worth less than half the fifth decimal.
-  constexpr T kNearEnough = std::is_same_v<T, float> ? T{128} : T{1e10};
-  if (std::fabs(value) < kNearEnough && shortest.find('E') == std::string_view::npos) {
+  if (std::fabs(value) < kNearEnough<T> && shortest.find('E') == std::string_view::npos) {
     const size_t point = shortest.find('.');
     const size_t decimals = point == std::string_view::npos ? 0 : shortest.size() - point - 1;
     AsciiToTextInto(shortest, text);

@@ -36,5 +36,35 @@ TEST(ShortestText, UsesUpperCaseExponents) {
   EXPECT_EQ(ShortestText(-0.0f), "-0");
 }
 
+// Jet 4 writes "%.5f" wherever it reads back as the value, else the shortest text.
+TEST(Jet4NumberText, FiveDecimalsWhereTheyReadBack) {
+  const struct {
+    double value;
+    const char* text;
+  } doubles[] = {
+      {0.5, "0.50000"},
+      {-0.0, "-0.00000"},
+      {3, "3.00000"},
+      {-2.25, "-2.25000"},
+      {0.00001, "0.00001"},
+      {1e-6, "1E-06"},
+      {0.1 + 0.2, "0.30000000000000004"},
+      {9999999999.99999, "9999999999.99999"},
+      {12345678901.5, "12345678901.50000"},
+  };
+  for (const auto& c : doubles) {
+    const std::u16string text = DoubleText(JetVersion::kJet4, c.value);
+    EXPECT_EQ(std::string(text.begin(), text.end()), c.text) << c.value;
+  }
+  const struct {
+    float value;
+    const char* text;
+  } singles[] = {{0.1f, "0.10000"}, {-127.5f, "-127.50000"}, {1.0f / 3, "0.33333334"}};
+  for (const auto& c : singles) {
+    const std::u16string text = SingleText(JetVersion::kJet4, c.value);
+    EXPECT_EQ(std::string(text.begin(), text.end()), c.text) << c.value;
+  }
+}
+
 }  // namespace
 }  // namespace tarvex::format
