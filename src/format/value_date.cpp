@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -33,13 +34,20 @@ CivilDate CivilFromDayNumber(int64_t n) {
           static_cast<int>(unsigned{date.day()})};
 }
 
-// Puts `value` (below 10^width) as `width` digits, zero-padded.
-char* PutDigits(char* out, int64_t value, int width) {
-  for (int i = width - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
+// "00" to "99", so that each pair of digits takes one lookup instead of two divisions.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
   }
-  return out + width;
+  return pairs;
+}();
+
+// Puts `value` (below 100) as two digits.
+char* PutTwoDigits(char* out, int64_t value) {
+  std::memcpy(out, &kDigitPairs[2 * static_cast<size_t>(value)], 2);
+  return out + 2;
 }
 
 // "MM/DD/YYYY hh:mm:ss AM", with ".fff" after the seconds when the time has a
@@ -48,20 +56,21 @@ std::string_view FormatDateTime(const CivilDate& date, int64_t milliseconds,
                                 std::array<char, 32>& buffer) {
   const int64_t seconds = milliseconds / 1000;
   const int64_t hour = seconds / 3600;
-  char* out = PutDigits(buffer.data(), date.month, 2);
+  char* out = PutTwoDigits(buffer.data(), date.month);
   *out++ = '/';
-  out = PutDigits(out, date.day, 2);
+  out = PutTwoDigits(out, date.day);
   *out++ = '/';
-  out = PutDigits(out, date.year, 4);
+  out = PutTwoDigits(PutTwoDigits(out, date.year / 100), date.year % 100);
   *out++ = ' ';
-  out = PutDigits(out, hour % 12 == 0 ? 12 : hour % 12, 2);
+  out = PutTwoDigits(out, hour % 12 == 0 ? 12 : hour % 12);
   *out++ = ':';
-  out = PutDigits(out, seconds / 60 % 60, 2);
+  out = PutTwoDigits(out, seconds / 60 % 60);
   *out++ = ':';
-  out = PutDigits(out, seconds % 60, 2);
+  out = PutTwoDigits(out, seconds % 60);
   if (const int64_t part = milliseconds % 1000; part != 0) {
     *out++ = '.';
-    out = PutDigits(out, part, 3);
+    *out++ = static_cast<char>('0' + part / 100);
+    out = PutTwoDigits(out, part % 100);
   }
   *out++ = ' ';
   *out++ = hour < 12 ? 'A' : 'P';
