@@ -3,16 +3,12 @@
 #include <algorithm>
 
 #include "format/data_reader.h"
+#include "format/property_blob.h"
 
 namespace tarvex::dao {
 namespace {
 
-constexpr uint8_t kMagic[] = {'M', 'R', '2', 0};
-constexpr uint8_t kJet3Magic[] = {'K', 'K', 'D', 0};
-constexpr uint16_t kNameListChunk = 0x80;
-constexpr uint16_t kColumnChunk = 0x01;
-constexpr size_t kChunkHeaderLength = 6;
-constexpr size_t kRecordHeaderLength = 8;
+using format::kPropertyChunkHeaderLength;
 
 void PutU16(std::vector<uint8_t>& out, uint16_t value) {
   out.push_back(static_cast<uint8_t>(value));
@@ -34,8 +30,8 @@ void PutName(std::vector<uint8_t>& out, const std::u16string& name, const TextFo
 // Wraps `body` as a chunk of `type`.
 void AppendChunk(std::vector<uint8_t>& out, uint16_t type, const std::vector<uint8_t>& body) {
   size_t at = out.size();
-  out.resize(at + kChunkHeaderLength);
-  format::PutU32(out, at, static_cast<uint32_t>(kChunkHeaderLength + body.size()));
+  out.resize(at + kPropertyChunkHeaderLength);
+  format::PutU32(out, at, static_cast<uint32_t>(kPropertyChunkHeaderLength + body.size()));
   format::PutU16(out, at + 4, type);
   out.insert(out.end(), body.begin(), body.end());
 }
@@ -50,11 +46,12 @@ std::vector<uint8_t> EncodePropertyBlob(const std::vector<ColumnProperties>& col
       if (std::find(names.begin(), names.end(), p.name) == names.end()) names.push_back(p.name);
   if (names.empty()) return {};
   const bool jet3 = text.version == format::JetVersion::kJet3;
-  std::vector<uint8_t> blob(jet3 ? std::begin(kJet3Magic) : std::begin(kMagic),
-                            jet3 ? std::end(kJet3Magic) : std::end(kMagic));
+  std::vector<uint8_t> blob(
+      jet3 ? std::begin(format::kJet3PropertyBlobMagic) : std::begin(format::kPropertyBlobMagic),
+      jet3 ? std::end(format::kJet3PropertyBlobMagic) : std::end(format::kPropertyBlobMagic));
   std::vector<uint8_t> list;
   for (const auto& name : names) PutName(list, name, text);
-  AppendChunk(blob, kNameListChunk, list);
+  AppendChunk(blob, format::kPropertyNameListChunk, list);
   for (const auto& column : columns) {
     if (column.properties.empty()) continue;
     std::vector<uint8_t> body(4);
@@ -63,14 +60,14 @@ std::vector<uint8_t> EncodePropertyBlob(const std::vector<ColumnProperties>& col
     for (const auto& p : column.properties) {
       auto index =
           static_cast<uint16_t>(std::find(names.begin(), names.end(), p.name) - names.begin());
-      PutU16(body, static_cast<uint16_t>(kRecordHeaderLength + p.data.size()));
+      PutU16(body, static_cast<uint16_t>(format::kPropertyValueHeaderLength + p.data.size()));
       body.push_back(p.ddl ? 1 : 0);
       body.push_back(p.type);
       PutU16(body, index);
       PutU16(body, static_cast<uint16_t>(p.data.size()));
       body.insert(body.end(), p.data.begin(), p.data.end());
     }
-    AppendChunk(blob, kColumnChunk, body);
+    AppendChunk(blob, format::kColumnPropertiesChunk, body);
   }
   return blob;
 }

@@ -94,7 +94,8 @@ struct VariableSlot {
   bool text = true;
   bool calculatedText = true;  // every value is a calculated column's, its result text
   bool longValue = true;
-  bool longText = true;  // every long value read is text
+  bool longText = true;            // every long value read is text
+  bool longCalculatedText = true;  // or every one is a calculated column's, its result text
   int longValuesRead = 0;
   size_t maxLength = 0;
 };
@@ -141,17 +142,25 @@ class RowSurvey {
     slot.bits &= set;
     slot.maxLength = std::max(slot.maxLength, value.size());
     slot.text = slot.text && IsStoredText(value, layout_, codePage_);
-    const auto resultLength = format::CDataReader::U32(value, format::kCalculatedLengthOffset);
-    slot.calculatedText =
-        slot.calculatedText && resultLength &&
-        *resultLength <= value.size() - std::min(value.size(), format::kCalculatedResultOffset) &&
-        IsStoredText(format::CalculatedResult(value), layout_, codePage_);
+    slot.calculatedText = slot.calculatedText && IsCalculatedText(value);
     slot.longValue = slot.longValue && IsLongValue(value);
-    if (!slot.longValue || !slot.longText || slot.longValuesRead >= kLongValuesRead) return;
+    if (!slot.longValue || !(slot.longText || slot.longCalculatedText) ||
+        slot.longValuesRead >= kLongValuesRead)
+      return;
     ++slot.longValuesRead;
     const auto bytes = longValues_.MemoValue(value.first(format::kLongValueHeaderSize),
                                              value.subspan(format::kLongValueHeaderSize));
-    slot.longText = bytes && IsStoredText(*bytes, layout_, codePage_);
+    slot.longText = slot.longText && bytes && IsStoredText(*bytes, layout_, codePage_);
+    slot.longCalculatedText = slot.longCalculatedText && bytes && IsCalculatedText(*bytes);
+  }
+
+  // A calculated column's value whose result is text.
+  bool IsCalculatedText(Bytes value) const {
+    const auto resultLength = format::CDataReader::U32(value, format::kCalculatedLengthOffset);
+    return resultLength &&
+           *resultLength <=
+               value.size() - std::min(value.size(), format::kCalculatedResultOffset) &&
+           IsStoredText(format::CalculatedResult(value), layout_, codePage_);
   }
 
   const format::JetLayout& layout_;
@@ -169,7 +178,9 @@ class RowSurvey {
 uint8_t TypeOf(const VariableSlot& slot) {
   // A long value's header always holds a zero character, so it never passes for text.
   if (slot.maxLength == 0 || slot.calculatedText || slot.text) return TypeCode(ColumnType::kText);
-  if (slot.longValue) return TypeCode(slot.longText ? ColumnType::kMemo : ColumnType::kOle);
+  if (slot.longValue)
+    return TypeCode(slot.longText || slot.longCalculatedText ? ColumnType::kMemo
+                                                             : ColumnType::kOle);
   return TypeCode(ColumnType::kBinary);
 }
 
@@ -193,7 +204,9 @@ void RowSurvey::Describe(model::CAccessTable& table) const {
     info.columnNumber = static_cast<uint16_t>(bit);
     info.variableIndex = static_cast<uint16_t>(index);
     // A text that is also a calculated result is taken for the result.
-    if (slot.maxLength > 0 && slot.calculatedText) info.extraFlags = kCalculatedFlags;
+    if (slot.maxLength > 0 &&
+        (slot.calculatedText || (info.type == TypeCode(ColumnType::kMemo) && !slot.longText)))
+      info.extraFlags = kCalculatedFlags;
     info.length =
         info.type == TypeCode(ColumnType::kText)
             ? static_cast<uint16_t>(format::kMaxTextCharacters)

@@ -12,6 +12,7 @@
 #include "engine/row_text_writer.h"
 #include "engine/row_values.h"
 #include "engine/step_progress.h"
+#include "format/calculated_value.h"
 #include "format/data_page.h"
 #include "format/header_mask.h"
 #include "format/row_pointer.h"
@@ -90,7 +91,9 @@ class TableExtractor {
       return true;
     }
     RowTextWriter writer(output, ColumnFormats(table));
+    PrepareCalculatedDecimals(table);
     const bool finished = CutRows(table, writer);
+    KeepCalculatedDecimalScales(table);
     writer.Finish();
     if (writer.failed()) losses.dataFileFailed = true;
     if (writer.textBeyondLatin1()) table.textBeyondLatin1 = true;
@@ -98,12 +101,45 @@ class TableExtractor {
     return finished;
   }
 
+  // Calculated decimals each carry their own scale. The column takes the largest that leaves
+  // room for the largest whole part, so that the repaired database can hold every value.
+  void PrepareCalculatedDecimals(const model::CAccessTable& table) {
+    calculatedDecimals_.clear();
+    size_t i = 0;
+    for (const auto& column : table.columnList) {
+      if (column.colInfo.IsCalculated() &&
+          column.colInfo.type == format::TypeCode(format::ColumnType::kNumeric))
+        calculatedDecimals_.push_back({i});
+      ++i;
+    }
+  }
+
+  void NoteCalculatedDecimals() {
+    for (auto& column : calculatedDecimals_) {
+      if (!cells_.nullMaskBit[column.position]) continue;
+      const auto decimal = format::ReadCalculatedDecimal(cells_.bytes[column.position]);
+      if (!decimal) continue;
+      int digits = 0;
+      for (auto magnitude = decimal->value.magnitude; magnitude; magnitude /= 10) ++digits;
+      column.scale = std::max(column.scale, decimal->scale);
+      column.wholeDigits = std::max(column.wholeDigits, digits - decimal->scale);
+    }
+  }
+
+  void KeepCalculatedDecimalScales(model::CAccessTable& table) const {
+    constexpr int kPrecision = format::kMaxDecimalPrecision;
+    for (const auto& column : calculatedDecimals_) {
+      const int scale = std::clamp<int>(kPrecision - column.wholeDigits, 0, column.scale);
+      table.columnList.At(static_cast<int>(column.position))->colInfo.extra =
+          format::DecimalExtra(kPrecision, static_cast<uint8_t>(scale));
+    }
+  }
+
   std::vector<ColumnFormat> ColumnFormats(const model::CAccessTable& table) const {
     std::vector<ColumnFormat> formats;
     for (const auto& column : table.columnList) {
       const auto& info = column.colInfo;
-      formats.push_back({info.type,
-                         {layout_.version, info.Scale(), codePage_},
+      formats.push_back({info.type, cutter_.ContextOf(info),
                          formats.size() < textColumns_.size() && textColumns_[formats.size()]});
     }
     return formats;
@@ -265,6 +301,7 @@ class TableExtractor {
       table.losses.Skip(model::RowLoss::kFailedChecks, pageOffset);
       return;
     }
+    if (!calculatedDecimals_.empty()) NoteCalculatedDecimals();
     for (size_t i = 0; i < cells_.bytes.size(); ++i)
       output.Add(cells_.bytes[i], cells_.nullMaskBit[i]);
     output.EndRow();
@@ -277,14 +314,20 @@ class TableExtractor {
   uint16_t codePage_;
   CLongValueReader longValues_;
   RowValueCutter cutter_;
-  RowCells cells_;                         // the row being cut, its storage reused
-  format::RowDecoder inside_;              // a long row whose bytes hold a sector of zeros
-  std::vector<bool> textColumns_;          // per column of the table being extracted: indexed text
-  std::optional<format::RowFrame> frame_;  // of the table being extracted
-  bool checkRows_ = true;                  // whether rows are held to the frame
-  uint32_t definitionRows_ = 0;            // the rows the table's definition counts
-  uint64_t rowsWhole_ = 0;                 // rows placed by their offset word that held together
-  uint64_t rowsBroken_ = 0;                // and those that did not
+  RowCells cells_;                 // the row being cut, its storage reused
+  format::RowDecoder inside_;      // a long row whose bytes hold a sector of zeros
+  std::vector<bool> textColumns_;  // per column of the table being extracted: indexed text
+  struct CalculatedDecimalColumn {
+    size_t position = 0;
+    uint8_t scale = 0;    // the largest of its values'
+    int wholeDigits = 0;  // the most digits before the point of its values
+  };
+  std::vector<CalculatedDecimalColumn> calculatedDecimals_;  // of the table being extracted
+  std::optional<format::RowFrame> frame_;                    // of the table being extracted
+  bool checkRows_ = true;                                    // whether rows are held to the frame
+  uint32_t definitionRows_ = 0;  // the rows the table's definition counts
+  uint64_t rowsWhole_ = 0;       // rows placed by their offset word that held together
+  uint64_t rowsBroken_ = 0;      // and those that did not
   using RowPlace = std::pair<uint64_t, uint32_t>;  // page offset, row number
   std::set<RowPlace> movedHere_;                   // places rows of the table were moved to
   std::set<RowPlace> reached_;               // of those, the ones reached through their pointer
@@ -318,19 +361,14 @@ std::optional<std::vector<uint8_t>> ReadRow(CDBFileReader& file, uint64_t fileSi
   return std::vector<uint8_t>(row.begin(), row.end());
 }
 
-bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
-  if (!Repairing()) return false;
+bool ExtractTables(const ScanContext& context, std::vector<model::CAccessTable*> tables) {
   CDBFileReader file;
   CErrorHandler error;
   if (!file.Open(context.dataFile, error)) return true;
   const uint64_t size = file.Size();
   if (size == 0) return false;
-  ProgressStatus().SetMaximum(ClampedRowTotal(model));
-  ProgressStatus().SetPosition(0);
   // Each table's rows go to a data file of its own, so two tables can be cut at once, on a reader
   // each; the largest go first, so that neither worker is left with a big one at the end.
-  std::vector<model::CAccessTable*> tables;
-  for (const auto& table : model.tableList) tables.push_back(table.get());
   std::stable_sort(tables.begin(), tables.end(), [](const auto* a, const auto* b) {
     return a->dataPageList.size() > b->dataPageList.size();
   });
@@ -357,7 +395,16 @@ bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
   }
   extract(file);
   if (helper.joinable()) helper.join();
-  if (stopped) return false;
+  return !stopped;
+}
+
+bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
+  if (!Repairing()) return false;
+  ProgressStatus().SetMaximum(ClampedRowTotal(model));
+  ProgressStatus().SetPosition(0);
+  std::vector<model::CAccessTable*> tables;
+  for (const auto& table : model.tableList) tables.push_back(table.get());
+  if (!ExtractTables(context, std::move(tables))) return false;
   FinishStep(context.settings);
   return true;
 }

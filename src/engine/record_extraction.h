@@ -11,6 +11,8 @@
 namespace tarvex::engine {
 
 bool ExtractRecords(const ScanContext& context, model::CAccessData& model);
+// Cuts the rows of `tables` again, each into a new data file; false when a stop was requested.
+bool ExtractTables(const ScanContext& context, std::vector<model::CAccessTable*> tables);
 
 // The database's default code page from its header; the default one when the header cannot be read.
 uint16_t DatabaseCodePage(CDBFileReader& file);

@@ -53,6 +53,15 @@ Cell VariableCell(Bytes value, const model::CAccessColInfo& column, CLongValueRe
   return {value, true, false};
 }
 
+// Whether a calculated result of `size` bytes can be of `type`: a fixed-size type takes exactly
+// its size (a calculated decimal has a layout of its own).
+bool FitsResultType(uint8_t type, size_t size) {
+  if (type == TypeCode(ColumnType::kNumeric)) return true;
+  const auto info = std::find_if(format::kColumnTypes.begin(), format::kColumnTypes.end(),
+                                 [&](const auto& known) { return TypeCode(known.type) == type; });
+  return info == format::kColumnTypes.end() || info->fixedSize == 0 || info->fixedSize == size;
+}
+
 }  // namespace
 
 format::RowColumn RowColumnOf(const model::CAccessColInfo& column,
@@ -90,7 +99,7 @@ std::optional<std::vector<std::optional<std::u16string>>> RowValueCutter::Cut(
 }
 
 format::ValueContext RowValueCutter::ContextOf(const model::CAccessColInfo& column) const {
-  return {layout_.version, column.Scale(), codePage_};
+  return {layout_.version, column.Scale(), codePage_, column.IsCalculated()};
 }
 
 void RowValueCutter::Prepare(const model::CAccessTable& table) {
@@ -122,9 +131,24 @@ bool RowValueCutter::CutCells(Bytes row, const model::CAccessTable& table, RowCe
     Cell cell{value.value_or(Bytes{}),
               value.has_value() || (place.boolean && parts.HasValue(place.number))};
     if (value && place.variable) cell = VariableCell(*value, info, longValues_, cells.owned[i]);
-    if (info.IsCalculated() && cell.present) cell.bytes = format::CalculatedResult(cell.bytes);
+    bool read = cell.present;
+    bool nullMaskBit = cell.present;
+    if (info.IsCalculated() && cell.present) {
+      cell.bytes = format::CalculatedResult(cell.bytes);
+      // A calculated Boolean is not kept in the null mask: its result byte is its value.
+      // An empty result of a type other than text stands for null.
+      if (info.type == TypeCode(ColumnType::kBoolean))
+        nullMaskBit = !cell.bytes.empty() && cell.bytes[0] != 0;
+      else if (cell.bytes.empty() && info.type != TypeCode(ColumnType::kText) &&
+               info.type != TypeCode(ColumnType::kMemo))
+        nullMaskBit = cell.present = false;
+      // A result of another size than its type's was read with a type it does not have
+      // (the catalogue's properties that name it were lost): not a value.
+      else if (!cell.bytes.empty() && !FitsResultType(info.type, cell.bytes.size()))
+        nullMaskBit = cell.present = read = false;
+    }
     cells.bytes[i] = cell.bytes;
-    cells.nullMaskBit[i] = cell.present;
+    cells.nullMaskBit[i] = nullMaskBit;
     // Every type but Boolean, the only one that is never null, has a text exactly when present.
     if (info.type == TypeCode(ColumnType::kOle) && cell.present)
       model::AppendOleFileName(*format::FormatValue(ContextOf(info), info.type, cell.bytes, true));
@@ -133,7 +157,7 @@ bool RowValueCutter::CutCells(Bytes row, const model::CAccessTable& table, RowCe
       const bool stored =
           !place.boolean && parts.HasValue(place.number) && (place.variable || place.length > 0);
       auto& lost = (*losses)[i];
-      if (stored && !cell.present) ++lost.unreadable;
+      if (stored && !read) ++lost.unreadable;
       if (cell.present && cell.longValue && longValues_.lastValuePartial()) ++lost.partial;
     }
     ++i;

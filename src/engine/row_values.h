@@ -46,10 +46,10 @@ class RowValueCutter {
   bool CutCells(format::Bytes row, const model::CAccessTable& table, RowCells& cells,
                 std::vector<model::ColumnLosses>* losses = nullptr,
                 const format::RowDecoder* decoded = nullptr);
-
- private:
+  // How the values of `column` become texts.
   format::ValueContext ContextOf(const model::CAccessColInfo& column) const;
 
+ private:
   const format::JetLayout& layout_;
   uint16_t codePage_;
   CLongValueReader& longValues_;

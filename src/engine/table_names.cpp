@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/calculated_columns.h"
 #include "engine/job_status.h"
 #include "engine/step_progress.h"
 #include "format/catalogue_objects.h"
@@ -181,7 +182,7 @@ bool RecoverTableNames(const ScanContext& context, model::CAccessData& model) {
   if (!Repairing()) return false;
   NameFromCatalogue(context, model);
   NameTheRest(context.layout, model);
-  return Repairing();
+  return ApplyCalculatedResultTypes(context, model);
 }
 
 }  // namespace tarvex::engine

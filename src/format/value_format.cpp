@@ -5,6 +5,7 @@
 #include <charconv>
 #include <string>
 
+#include "format/calculated_value.h"
 #include "format/value_binary.h"
 #include "format/value_conversion.h"
 #include "format/value_numbers.h"
@@ -116,7 +117,16 @@ std::u16string OtherValueText(const ValueContext& ctx, uint8_t type, Bytes raw) 
     case ColumnType::kGuid:
       return CDataConversion::GuidText(raw);
     case ColumnType::kNumeric:
-      return IsJet4(ctx) ? CDataConversion::NumericText(raw, ctx.scale) : DefaultText(type);
+      if (!IsJet4(ctx)) return DefaultText(type);
+      if (ctx.calculated) {
+        // The value carries its scale, which its text keeps, a zero's included.
+        const auto decimal = ReadCalculatedDecimal(raw);
+        if (!decimal) return {};
+        if (decimal->value.magnitude == 0 && decimal->scale > 0)
+          return u"0." + std::u16string(decimal->scale, u'0');
+        return CDataConversion::NumericText(EncodeDecimal(decimal->value), decimal->scale);
+      }
+      return CDataConversion::NumericText(raw, ctx.scale);
     case ColumnType::kUnknown17:
       return IsJet4(ctx) ? DefaultText(type) : std::u16string();
     case ColumnType::kComplex:

@@ -17,6 +17,7 @@ struct ValueContext {
   JetVersion version = JetVersion::kJet4;
   uint8_t scale = 0;                     // decimal columns: byte 1 of the column's extra word
   uint16_t codePage = kDefaultCodePage;  // Jet 3 text: the database header's code page (0: 1252)
+  bool calculated = false;  // a calculated column's result: a decimal carries its own scale
 };
 
 // The value text of one column of one row, or nothing for a null value.
