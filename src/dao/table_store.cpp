@@ -307,7 +307,10 @@ void TableStore::WriteMaps() {
                [&](std::span<uint8_t> row) { WriteUsageMap(row, owned_, file_); });
   UpdateMapRow(file_, format::RowPointer::FromU32(definition_.freeMap),
                [&](std::span<uint8_t> row) { WriteUsageMap(row, free, file_); });
-  for (auto& [number, store] : longValues_) {
+  for (auto& entry : longValues_) {
+    // Named, not bound: lambdas may not capture structured bindings before clang 16.
+    const auto number = entry.first;
+    auto& store = entry.second;
     auto maps = std::find_if(definition_.longValueMaps.begin(), definition_.longValueMaps.end(),
                              [&](const LongValueMaps& m) { return m.columnNumber == number; });
     UpdateMapRow(file_, format::RowPointer::FromU32(maps->owned),
