@@ -3,20 +3,11 @@
 // our own engine must then open again. A crash, hang or sanitizer report
 // anywhere from the scanner to the saved file shows up with the bytes that
 // caused it.
-#include <unistd.h>
-
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 
 #include "dao/database.h"
 #include "dao/recordset.h"
-#include "engine/access_repair.h"
-#include "engine/job_status.h"
+#include "fuzz_input.h"
 #include "writer/access_save_repaired_file.h"
 
 namespace {
@@ -25,12 +16,6 @@ namespace fs = std::filesystem;
 
 fs::path inputPath;
 fs::path outputFolder;
-
-fs::path MakeScratchFolder() {
-  std::string pattern = (fs::temp_directory_path() / "tarvex-fuzz-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) std::abort();
-  return pattern;
-}
 
 // Opens the saved database, read-only, and every user table in it, as a later append would.
 void ReopenSaved(const fs::path& path) {
@@ -52,23 +37,15 @@ void ReopenSaved(const fs::path& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const auto scratch = MakeScratchFolder();
-  // The scan's table data and OLE files go into the scratch folder too.
-  setenv("TARVEX_WORK_DIR", (scratch / "work").c_str(), 1);
+  const auto scratch = tarvex::fuzz::MakeScratchFolder();
   inputPath = scratch / "input.mdb";
   outputFolder = scratch / "saved";
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  {
-    std::ofstream out(inputPath, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
-  tarvex::engine::RepairingFileStatus().Set(true);
   tarvex::engine::CAccessRepair repair(tarvex::engine::ScanSettings::WithoutPause());
-  repair.Repair(inputPath, inputPath);
-  tarvex::engine::RepairingFileStatus().Set(false);
+  tarvex::fuzz::ScanInput(data, size, inputPath, repair);
   if (repair.model() == nullptr) return 0;
 
   fs::create_directories(outputFolder);
