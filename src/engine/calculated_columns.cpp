@@ -1,8 +1,11 @@
 #include "engine/calculated_columns.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -20,7 +23,7 @@ using format::ColumnType;
 using format::TypeCode;
 
 // A property blob is small; a longer file is not one.
-constexpr std::streamsize kMaxPropertyBlob = 1 << 20;
+constexpr uintmax_t kMaxPropertyBlob = 1 << 20;
 
 bool HasCalculatedColumn(const model::CAccessTable& table) {
   return std::any_of(table.columnList.begin(), table.columnList.end(),
@@ -37,14 +40,15 @@ bool IsResultType(uint8_t type) {
                      [&](ColumnType result) { return TypeCode(result) == type; });
 }
 
+// The blob of an OLE value: the file of the working folder whose path the value's text is.
 std::vector<uint8_t> ReadBlob(const std::u16string& path) {
-  if (path.empty()) return {};
+  std::error_code error;
+  const auto size = path.empty() ? 0 : std::filesystem::file_size(path, error);
+  if (error || size == 0 || size > kMaxPropertyBlob) return {};
+  std::vector<uint8_t> blob(static_cast<size_t>(size));
   std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  std::vector<uint8_t> blob(static_cast<size_t>(kMaxPropertyBlob) + 1);
-  in.read(reinterpret_cast<char*>(blob.data()), kMaxPropertyBlob + 1);
-  const auto read = in.gcount();
-  if (read > kMaxPropertyBlob) return {};
-  blob.resize(static_cast<size_t>(read));
+  in.read(reinterpret_cast<char*>(blob.data()), static_cast<std::streamsize>(size));
+  blob.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
   return blob;
 }
 
@@ -70,11 +74,12 @@ bool ApplyResultTypes(model::CAccessTable& table,
   return changed;
 }
 
-// The position of the catalogue column named `name`, or -1.
-int PositionOf(const model::CAccessTable& catalogue, std::u16string_view name) {
+// The position of the catalogue column named `name` of `type`, or -1. Only an OLE column's texts
+// are paths the scan made; a damaged definition could make them any text of the file.
+int PositionOf(const model::CAccessTable& catalogue, std::u16string_view name, ColumnType type) {
   int position = 0;
   for (const auto& column : catalogue.columnList) {
-    if (column.colInfo.name == name) return position;
+    if (column.colInfo.name == name) return column.colInfo.type == TypeCode(type) ? position : -1;
     ++position;
   }
   return -1;
@@ -95,8 +100,8 @@ bool ApplyCalculatedResultTypes(const ScanContext& context, model::CAccessData& 
   const model::CAccessTable* catalogue =
       model.tableList.Find(layout.PageOffset(format::JetLayout::kCatalogueDefinitionPage));
   if (byId.empty() || !catalogue) return Repairing();
-  const int idAt = PositionOf(*catalogue, u"Id");
-  const int propertiesAt = PositionOf(*catalogue, u"LvProp");
+  const int idAt = PositionOf(*catalogue, u"Id", ColumnType::kLong);
+  const int propertiesAt = PositionOf(*catalogue, u"LvProp", ColumnType::kOle);
   if (idAt < 0 || propertiesAt < 0) return Repairing();
 
   model::CDataFileReader reader(catalogue->DataFilePath());
