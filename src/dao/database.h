@@ -95,6 +95,10 @@ struct RelationInfo {
   std::u16string foreignTable;
   long attributes = 0;
   std::vector<RelationFieldInfo> fields;
+  // An ordinary index of the referencing table that was kept only for this relationship: where it
+  // is over exactly the referencing fields, an enforced relationship takes it as its own
+  // foreign-key index instead of adding one beside it. Empty: none.
+  std::u16string foreignIndex;
 };
 
 class Database {

@@ -106,7 +106,7 @@ void DatabaseFile::AddRelation(const RelationInfo& info) {
   std::optional<ForeignKeyPlan> plan;
   if (!(info.attributes & kDbRelationDontEnforce))
     plan = PlanForeignKeys(primary.definition(), referenced, foreign.definition(), referencing,
-                           info.name);
+                           info.name, info.foreignIndex);
 
   const auto& d = rows.definition();
   std::vector<std::vector<StoredValue>> pairRows;

@@ -59,8 +59,8 @@ void RequireRoom(const TableDefinition& table, size_t logical, size_t real, cons
 ForeignKeyPlan PlanForeignKeys(const TableDefinition& primary,
                                const std::vector<uint16_t>& referenced,
                                const TableDefinition& foreign,
-                               const std::vector<uint16_t>& referencing,
-                               const std::u16string& name) {
+                               const std::vector<uint16_t>& referencing, const std::u16string& name,
+                               std::u16string_view takeIndex) {
   ForeignKeyPlan plan;
   const auto unique = UniqueIndexOver(primary, referenced);
   if (!unique)
@@ -71,14 +71,29 @@ ForeignKeyPlan PlanForeignKeys(const TableDefinition& primary,
     const auto pair = std::find(referenced.begin(), referenced.end(), key.columnNumber);
     plan.foreignKeys.push_back(referencing[static_cast<size_t>(pair - referenced.begin())]);
   }
-  if (NameTaken(foreign, name))
-    throw DaoException("The referencing table already has an index named '" + format::ToUtf8(name) +
-                       "'.");
+  // The index to take keeps its own tree, even where another (a primary key) has the same keys.
+  for (size_t l = 0; l < foreign.logicalIndexes.size() && !takeIndex.empty(); ++l) {
+    const auto& logical = foreign.logicalIndexes[l];
+    if (logical.indexType == format::kLogicalIndexOrdinary &&
+        logical.realNumber < foreign.realIndexes.size() &&
+        KeyColumns(foreign.realIndexes[logical.realNumber]) == plan.foreignKeys &&
+        SameNameNoCase(logical.name, takeIndex)) {
+      plan.takenLogical = l;
+      plan.foreignReal = logical.realNumber;
+    }
+  }
   for (uint32_t r = 0; r < foreign.realIndexes.size() && !plan.foreignReal; ++r)
     if (KeyColumns(foreign.realIndexes[r]) == plan.foreignKeys) plan.foreignReal = r;
+  // The taken index gives up its name to the relationship's.
+  for (size_t l = 0; l < foreign.logicalIndexes.size(); ++l)
+    if (l != plan.takenLogical && SameNameNoCase(foreign.logicalIndexes[l].name, name))
+      throw DaoException("The referencing table already has an index named '" +
+                         format::ToUtf8(name) + "'.");
   const bool sameTable = &primary == &foreign;
-  RequireRoom(primary, sameTable ? 2 : 1, sameTable && !plan.foreignReal ? 1 : 0, "referenced");
-  if (!sameTable) RequireRoom(foreign, 1, plan.foreignReal ? 0 : 1, "referencing");
+  const size_t foreignLogical = plan.takenLogical ? 0 : 1;
+  RequireRoom(primary, sameTable ? 1 + foreignLogical : 1, sameTable && !plan.foreignReal ? 1 : 0,
+              "referenced");
+  if (!sameTable) RequireRoom(foreign, foreignLogical, plan.foreignReal ? 0 : 1, "referencing");
   plan.primaryName = PrimarySideName(primary, static_cast<uint32_t>(primary.logicalIndexes.size()));
   return plan;
 }
@@ -93,7 +108,9 @@ void AddForeignKeys(const ForeignKeyPlan& plan, TableDefinition& primary, uint32
   // Numbers follow the indexes already there; a table referring to itself gets both.
   const auto primaryNumber = static_cast<uint32_t>(primary.logicalIndexes.size());
   const auto foreignNumber =
-      static_cast<uint32_t>(foreign.logicalIndexes.size()) + (&primary == &foreign ? 1 : 0);
+      plan.takenLogical
+          ? foreign.logicalIndexes[*plan.takenLogical].number
+          : static_cast<uint32_t>(foreign.logicalIndexes.size()) + (&primary == &foreign ? 1 : 0);
   uint32_t foreignReal = 0;
   if (plan.foreignReal) {
     foreignReal = *plan.foreignReal;
@@ -113,13 +130,17 @@ void AddForeignKeys(const ForeignKeyPlan& plan, TableDefinition& primary, uint32
        format::kLogicalIndexForeignKey,
        {},
        format::IndexRelation{format::kPrimarySide, foreignNumber, foreignPage, updates, deletes}});
-  foreign.logicalIndexes.push_back(
-      {name,
-       foreignNumber,
-       foreignReal,
-       format::kLogicalIndexForeignKey,
-       {},
-       format::IndexRelation{format::kForeignSide, primaryNumber, primaryPage, updates, deletes}});
+  LogicalIndexDefinition foreignSide{
+      name,
+      foreignNumber,
+      foreignReal,
+      format::kLogicalIndexForeignKey,
+      {},
+      format::IndexRelation{format::kForeignSide, primaryNumber, primaryPage, updates, deletes}};
+  if (plan.takenLogical)
+    foreign.logicalIndexes[*plan.takenLogical] = std::move(foreignSide);
+  else
+    foreign.logicalIndexes.push_back(std::move(foreignSide));
 }
 
 }  // namespace tarvex::dao

@@ -1,6 +1,7 @@
 #include "engine/table_definition.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "format/table_definition.h"
 #include "model/working_folder.h"
@@ -90,7 +91,20 @@ void ParseDefinition(format::Bytes bytes, const JetLayout& layout,
   // A definition too short for its own column count keeps one empty column.
   if (d.columns.size() < stored.columns) append({});
   const uint16_t maxColumns = std::max(info.maxColumns, info.columnCount);
-  for (const auto& real : d.realIndexes) table.indexList.Add(IndexInfo(real, maxColumns));
+  // A real index that only the referencing side of relationships uses is theirs: it has no
+  // index of its own in Access, and the repaired relationship takes it back.
+  std::vector<int> ordinaryUses(d.realIndexes.size()), foreignUses(d.realIndexes.size());
+  for (const auto& logical : d.logicalIndexes) {
+    if (logical.realNumber >= d.realIndexes.size()) continue;
+    const bool referencing = logical.indexType == format::kLogicalIndexForeignKey &&
+                             logical.relation && logical.relation->side == format::kForeignSide;
+    ++(referencing ? foreignUses : ordinaryUses)[logical.realNumber];
+  }
+  for (size_t r = 0; r < d.realIndexes.size(); ++r) {
+    auto index = IndexInfo(d.realIndexes[r], maxColumns);
+    index.relationshipsOnly = foreignUses[r] > 0 && ordinaryUses[r] == 0;
+    table.indexList.Add(index);
+  }
   // The logical indexes say which real index backs the primary key.
   for (const auto& logical : d.logicalIndexes)
     if (logical.indexType == format::kLogicalIndexPrimaryKey &&

@@ -39,6 +39,7 @@ inline constexpr uint8_t kIndexUnique = 0x01;
 inline constexpr uint8_t kIndexIgnoreNulls = 0x02;
 inline constexpr uint8_t kIndexRequired = 0x08;
 inline constexpr uint8_t kIndexAlwaysSet = 0x80;
+inline constexpr uint8_t kLogicalIndexOrdinary = 0;
 inline constexpr uint8_t kLogicalIndexPrimaryKey = 1;
 inline constexpr uint8_t kLogicalIndexForeignKey = 2;
 

@@ -22,6 +22,8 @@ struct CAccessTableIndex {
   bool foreign = false;
   bool unique = false;
   bool primaryKey = false;
+  // Only the referencing side of relationships used it: written with them, it is theirs.
+  bool relationshipsOnly = false;
   std::u16string name;
 };
 

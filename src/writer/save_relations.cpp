@@ -1,5 +1,6 @@
 // The relationship step: rebuilds the relationships from the recovered rows
 // of MSysRelationships, and the table order they imply for the row step.
+#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 
@@ -34,6 +35,24 @@ bool OrdersTables(long attributes) {
   for (long unordered : kUnorderedRelationAttributes)
     if (attributes == unordered) return false;
   return true;
+}
+
+// The name of the index that `table` kept only for `relation`, over exactly its referencing
+// fields; empty when there is none.
+std::u16string IndexKeptFor(const dao::RelationInfo& relation, const model::CAccessTable& table) {
+  std::vector<std::u16string> fields;
+  for (const auto& pair : relation.fields) fields.push_back(pair.foreignName);
+  std::sort(fields.begin(), fields.end());
+  for (const auto& index : table.indexList) {
+    if (!index.relationshipsOnly) continue;
+    std::vector<std::u16string> keys;
+    for (int slot = 0; slot < index.columnCount && slot < model::kMaxIndexColumns; ++slot)
+      keys.push_back(table.columnList.NameOfNumber(
+          static_cast<uint16_t>(index.columns[static_cast<size_t>(slot)].columnNumber)));
+    std::sort(keys.begin(), keys.end());
+    if (keys == fields) return index.name;
+  }
+  return {};
 }
 
 // Copies `length` bytes from `offset` of `from` to the end of `to`.
@@ -111,6 +130,8 @@ void CAccessSaveRepairedFile::CreateRelationship(const dao::RelationInfo& relati
   };
   if (referenced) info.table = referenced->name;
   if (referencing) info.foreignTable = referencing->name;
+  if (const auto* table = model->tableList.FindNamed(relation.foreignTable))
+    info.foreignIndex = IndexKeptFor(relation, *table);
   for (auto& pair : info.fields) {
     pair.name = savedField(referenced, pair.name);
     pair.foreignName = savedField(referencing, pair.foreignName);

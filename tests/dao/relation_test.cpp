@@ -20,8 +20,8 @@ namespace {
 
 RelationInfo Relation(std::u16string name, std::u16string table, std::u16string foreignTable,
                       long attributes, std::vector<RelationFieldInfo> fields) {
-  return {std::move(name), std::move(table), std::move(foreignTable), attributes,
-          std::move(fields)};
+  return {std::move(name), std::move(table),  std::move(foreignTable),
+          attributes,      std::move(fields), {}};
 }
 
 void MakeOrdersAndLines(Database& db) {
@@ -125,6 +125,46 @@ TEST(CreateRelation, EnforcedIndexesNameEachOtherAndKeepOrphans) {
   EXPECT_EQ(names[0], R"(["Loose","2","2","0","Lines","Code","Orders","Code"])");
   EXPECT_EQ(names[1], R"(["Loose","2","2","1","Lines","Line","Orders","Id"])");
   EXPECT_EQ(names[2], R"(["OrdersLines","4352","1","0","Lines","OrderId","Orders","Id"])");
+}
+
+// An ordinary index kept for a relationship becomes its foreign-key index, keeping its own tree
+// where the primary key has the same keys; one over other fields stays as it was.
+TEST(CreateRelation, TakesTheIndexKeptForIt) {
+  ScratchDir scratch;
+  const auto file = scratch.path() / "taken.mdb";
+  {
+    Database db;
+    db.Create(file, kLocale, kDbVersion40);
+    MakeOrdersAndLines(db);
+    TableDef pairs(db);
+    pairs.Create(u"Pairs", kDbAttachExclusive);
+    pairs.CreateField(u"OrderId", 4, 4, 0);
+    pairs.CreateField(u"Code", 10, 10, 0);
+    pairs.CreateIndex({.name = u"PrimaryKey", .fields = {{u"OrderId", false}}, .primary = true});
+    pairs.CreateIndex({.name = u"Index_1", .fields = {{u"OrderId", false}}});
+    pairs.CreateIndex({.name = u"Index_2", .fields = {{u"Code", false}}});
+    pairs.Append();
+    pairs.Close();
+    RelationInfo taking = Relation(u"OrdersPairs", u"Orders", u"Pairs", 0, {{u"Id", u"OrderId"}});
+    taking.foreignIndex = u"index_1";
+    db.CreateRelation(taking);
+    RelationInfo notOver = Relation(u"OrdersLines", u"Orders", u"Lines", 0, {{u"Id", u"OrderId"}});
+    notOver.foreignIndex = u"Index_2";
+    db.CreateRelation(notOver);
+    db.Close();
+  }
+  auto db = DatabaseFile::OpenExisting(file, false, true);
+  const auto& pairs = db->Table(*db->FindTable(u"Pairs")).definition();
+  std::vector<std::string> names;
+  for (const auto& l : pairs.logicalIndexes) names.push_back(format::ToUtf8(l.name));
+  EXPECT_EQ(names, (std::vector<std::string>{"PrimaryKey", "OrdersPairs", "Index_2"}));
+  const auto* taken = IndexNamed(pairs, u"OrdersPairs");
+  ASSERT_TRUE(taken && taken->relation);
+  EXPECT_EQ(taken->realNumber, 1u);
+  EXPECT_EQ(taken->number, 1u);
+  EXPECT_EQ(pairs.realIndexes.size(), 3u);
+  EXPECT_EQ(db->Table(*db->FindTable(u"Lines")).definition().logicalIndexes.size(), 1u);
+  EXPECT_EQ(MdbTables(file).size(), 3u);
 }
 
 // An index left out for its text takes the relationship it serves along: both
