@@ -143,21 +143,30 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   // A file cut short may end inside a page whose first rows survive.
   const uint64_t pages = (size + layout.pageSize - 1) / layout.pageSize;
   const FreePageMap freePages = FreePageMap::Read(data, size, layout);
+  // Step 1 read the headers already where it read this file.
+  const PageHeads* kept = definitions == &data ? context.pageHeads : nullptr;
   std::vector<uint8_t> header(layout.pageHeaderLength);
   for (uint64_t page = 0; page < pages; ++page) {
     ProgressStatus().Step();
     const uint64_t offset = page * layout.pageSize;
-    // Each page is read on its own, so that one that cannot be read costs nothing more.
-    const bool read = freePages.IsFree(page) || data.ReadWhole(offset, header);
-    if (!read) model.unreadablePages.push_back(offset);
-    if (read && !freePages.IsFree(page)) {
-      const int32_t owner = *CDataReader::I32(header, layout.dataPageOwnerOffset);
+    PageHead head = kept ? kept->At(page) : PageHead{};
+    if (head.read == PageHead::Read::kUnknown && !freePages.IsFree(page)) {
+      // Each page is read on its own, so that one that cannot be read costs nothing more.
+      if (data.ReadWhole(offset, header))
+        head = {*CDataReader::I32(header, layout.dataPageOwnerOffset), PageHead::Read::kDone,
+                format::IsDataPage(header, layout)};
+      else
+        head.read = PageHead::Read::kFailed;
+    }
+    if (head.read == PageHead::Read::kFailed) model.unreadablePages.push_back(offset);
+    if (head.read == PageHead::Read::kDone && !freePages.IsFree(page)) {
+      const int32_t owner = head.owner;
       const bool plausible =
           owner > 0 && static_cast<uint64_t>(owner) < pages &&
           (owner == static_cast<int32_t>(format::JetLayout::kCatalogueDefinitionPage) ||
            owners.IsDefinition(static_cast<uint32_t>(owner)));
       // A damaged signature costs no rows when the owner's map and the page's offset table agree.
-      const bool dataPage = format::IsDataPage(header, layout);
+      const bool dataPage = head.dataPage;
       if (plausible && (dataPage || (owners.Owns(static_cast<uint32_t>(owner), page) &&
                                      RowsAgree(data, offset, layout)))) {
         model.tableList.AppendDataPage(layout.PageOffset(static_cast<uint32_t>(owner)), offset);

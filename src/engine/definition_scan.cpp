@@ -40,13 +40,12 @@ bool HasTableType(CDBFileReader& reader, const format::JetLayout& layout, uint64
 
 // A page with the definition signature whose table type byte is damaged is still a table's first
 // definition page when the definition decodes whole from it: else one flipped byte would cost
-// every row of the table.
+// every row of the table. `header` holds the page's first bytes.
 bool IsDefinitionPage(CDBFileReader& reader, uint64_t size, const format::JetLayout& layout,
-                      uint64_t offset) {
-  std::array<uint8_t, 4> signature{};
+                      uint64_t offset, format::Bytes header) {
   const size_t length = layout.tableDefSignatureLength;
-  if (!reader.ReadWhole(offset, std::span(signature).first(length))) return false;
-  if (!std::equal(signature.begin(), signature.begin() + static_cast<long>(length),
+  if (header.size() < length ||
+      !std::equal(header.begin(), header.begin() + static_cast<long>(length),
                   layout.tableDefSignature.begin())) {
     return false;
   }
@@ -67,12 +66,19 @@ bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model)
   model.tableList.Append(CataloguePageOffset(layout));
   // A freed page may still look like a definition: a dropped table's, or an old continuation.
   const FreePageMap freePages = FreePageMap::Read(reader, size, layout);
+  // The whole page header costs no more to read than the signature, and step 2 needs it too.
+  PageHeads* heads = context.dataFile == context.definitionFile ? context.pageHeads : nullptr;
+  if (context.pageHeads) context.pageHeads->Reset(heads ? pages : 0);
+  std::vector<uint8_t> header(layout.pageHeaderLength);
   for (uint64_t page = 0; page < pages; ++page) {
     ProgressStatus().Step();
     const uint64_t offset = page * layout.pageSize;
-    if (offset != CataloguePageOffset(layout) && !freePages.IsFree(page) &&
-        IsDefinitionPage(reader, size, layout, offset)) {
-      model.tableList.Append(offset);
+    if (!freePages.IsFree(page)) {
+      const bool read = reader.ReadWhole(offset, header);
+      if (heads) read ? heads->Keep(page, header, layout) : heads->KeepFailed(page);
+      if (read && offset != CataloguePageOffset(layout) &&
+          IsDefinitionPage(reader, size, layout, offset, header))
+        model.tableList.Append(offset);
     }
     if (CaptionDue(page, pages))
       SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",

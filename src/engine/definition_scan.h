@@ -4,6 +4,7 @@
 // into the model.
 #include <filesystem>
 
+#include "engine/page_heads.h"
 #include "engine/process_file.h"
 #include "engine/table_definition.h"
 #include "format/jet_layout.h"
@@ -17,6 +18,8 @@ struct ScanContext {
   std::filesystem::path dataFile;
   std::filesystem::path definitionFile;
   NameDecoder decodeJet3Name;
+  // Where step 1 keeps the page headers step 2 takes, when both read one file; none: each reads.
+  PageHeads* pageHeads = nullptr;
 };
 
 bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model);

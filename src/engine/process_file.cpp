@@ -19,8 +19,9 @@ uint16_t FileCodePage(const std::filesystem::path& path) {
 }
 
 ScanContext Context(const format::JetLayout& layout, const ScanSettings& settings,
-                    const std::filesystem::path& data, const std::filesystem::path& definitions) {
-  ScanContext context{layout, settings, data, definitions, {}};
+                    const std::filesystem::path& data, const std::filesystem::path& definitions,
+                    PageHeads* pageHeads = nullptr) {
+  ScanContext context{layout, settings, data, definitions, {}, pageHeads};
   if (layout.version == format::JetVersion::kJet3) {
     const uint16_t codePage = FileCodePage(definitions);
     context.decodeJet3Name = [codePage](format::Bytes bytes) {
@@ -34,8 +35,8 @@ ScanContext Context(const format::JetLayout& layout, const ScanSettings& setting
 
 bool CAccessProcessFileLayout::ScanTableDefinitions(model::CAccessData& model) {
   model.codePage = FileCodePage(definitionFile_);
-  return engine::ScanTableDefinitions(Context(layout_, settings_, dataFile_, definitionFile_),
-                                      model);
+  return engine::ScanTableDefinitions(
+      Context(layout_, settings_, dataFile_, definitionFile_, &pageHeads_), model);
 }
 
 bool CAccessProcessFileLayout::RemoveContinuationDefinitions(model::CAccessData& model) {
@@ -44,7 +45,10 @@ bool CAccessProcessFileLayout::RemoveContinuationDefinitions(model::CAccessData&
 }
 
 bool CAccessProcessFileLayout::ScanDataPages(model::CAccessData& model) {
-  return engine::ScanDataPages(Context(layout_, settings_, dataFile_, definitionFile_), model);
+  const bool scanned = engine::ScanDataPages(
+      Context(layout_, settings_, dataFile_, definitionFile_, &pageHeads_), model);
+  pageHeads_.Reset(0);
+  return scanned;
 }
 
 bool CAccessProcessFileLayout::ParseTableDefinitions(model::CAccessData& model) {

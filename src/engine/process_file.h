@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/page_heads.h"
 #include "format/jet_layout.h"
 #include "model/access_data.h"
 
@@ -73,6 +74,9 @@ class CAccessProcessFileLayout : public CAccessProcessFile {
 
  protected:
   const format::JetLayout& layout_;
+
+ private:
+  PageHeads pageHeads_;  // from step 1 to step 2
 };
 
 class CAccessProcessFileJet3 : public CAccessProcessFileLayout {
