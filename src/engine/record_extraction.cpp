@@ -302,9 +302,7 @@ class TableExtractor {
       return;
     }
     if (!calculatedDecimals_.empty()) NoteCalculatedDecimals();
-    for (size_t i = 0; i < cells_.bytes.size(); ++i)
-      output.Add(cells_.bytes[i], cells_.nullMaskBit[i]);
-    output.EndRow();
+    output.AddRow(cells_.bytes, cells_.nullMaskBit);
     ++accepted;
   }
 

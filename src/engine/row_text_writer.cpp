@@ -1,6 +1,7 @@
 #include "engine/row_text_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <system_error>
 #include <utility>
 
@@ -17,6 +18,10 @@ constexpr size_t kBatches = 3;
 
 RowTextWriter::RowTextWriter(model::CAccessTableDataFile& output, std::vector<ColumnFormat> columns)
     : output_(output), columns_(std::move(columns)), batches_(kBatches) {
+  for (Batch& batch : batches_) {
+    batch.bytes.resize(kBatchBytes);
+    batch.values.reserve(kBatchValues);
+  }
   filling_ = &batches_[0];
   for (size_t i = 1; i < batches_.size(); ++i) empty_.push_back(&batches_[i]);
   if (columns_.empty()) return;
@@ -26,13 +31,20 @@ RowTextWriter::RowTextWriter(model::CAccessTableDataFile& output, std::vector<Co
   }
 }
 
-void RowTextWriter::Add(format::Bytes bytes, bool nullMaskBit) {
-  filling_->values.push_back({filling_->bytes.size(), bytes.size(), nullMaskBit});
-  filling_->bytes.insert(filling_->bytes.end(), bytes.begin(), bytes.end());
-}
-
-void RowTextWriter::EndRow() {
-  if (filling_->bytes.size() >= kBatchBytes || filling_->values.size() >= kBatchValues) Hand();
+void RowTextWriter::AddRow(std::span<const format::Bytes> values,
+                           const std::vector<bool>& nullMaskBits) {
+  Batch& batch = *filling_;
+  size_t size = 0;
+  for (const format::Bytes value : values) size += value.size();
+  if (batch.bytes.size() - batch.used < size)
+    batch.bytes.resize(std::max(batch.used + size, 2 * batch.bytes.size()));
+  for (size_t i = 0; i < values.size(); ++i) {
+    const format::Bytes value = values[i];
+    batch.values.push_back({batch.used, value.size(), nullMaskBits[i]});
+    if (!value.empty()) std::memcpy(batch.bytes.data() + batch.used, value.data(), value.size());
+    batch.used += value.size();
+  }
+  if (batch.used >= kBatchBytes || batch.values.size() >= kBatchValues) Hand();
 }
 
 void RowTextWriter::Hand() {
@@ -94,7 +106,7 @@ void RowTextWriter::Write(Batch& batch) {
       textBeyondLatin1_ =
           std::any_of(text_.begin(), text_.end(), [](char16_t c) { return c > 0xFF; });
   }
-  batch.bytes.clear();
+  batch.used = 0;
   batch.values.clear();
 }
 

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,10 +33,9 @@ class RowTextWriter {
   RowTextWriter& operator=(const RowTextWriter&) = delete;
   ~RowTextWriter() { Finish(); }
 
-  // The next column's value of the current row (its bytes are copied), as FormatValue takes it.
-  void Add(format::Bytes bytes, bool nullMaskBit);
-  // Ends the current row, after a value for every column.
-  void EndRow();
+  // One row: a value for every column (its bytes are copied) and its null-mask bit, as
+  // FormatValue takes them.
+  void AddRow(std::span<const format::Bytes> values, const std::vector<bool>& nullMaskBits);
   // Waits until every row given is written; no row is given after it.
   void Finish();
 
@@ -50,7 +50,8 @@ class RowTextWriter {
     bool nullMaskBit;
   };
   struct Batch {
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> bytes;  // the first `used` hold values; the rest is room, never cleared
+    size_t used = 0;
     std::vector<Value> values;
   };
 

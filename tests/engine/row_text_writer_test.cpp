@@ -38,12 +38,15 @@ TEST(RowTextWriter, RowsOfManyBatchesComeBackInOrder) {
     if (row == kRows / 2) text.insert(text.end(), {0x3A, 0x04});  // a Cyrillic letter
     const std::vector<std::pair<std::vector<uint8_t>, bool>> values = {
         {number, true}, {text, row % 7 != 0}, {{}, row % 2 == 0}};
+    std::vector<format::Bytes> bytes;
+    std::vector<bool> nullMaskBits;
     for (size_t c = 0; c < values.size(); ++c) {
-      writer.Add(values[c].first, values[c].second);
+      bytes.emplace_back(values[c].first);
+      nullMaskBits.push_back(values[c].second);
       expected.push_back(format::FormatValue(columns[c].context, columns[c].type, values[c].first,
                                              values[c].second));
     }
-    writer.EndRow();
+    writer.AddRow(bytes, nullMaskBits);
   }
   writer.Finish();
   EXPECT_FALSE(writer.failed());
