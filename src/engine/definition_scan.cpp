@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "engine/column_inference.h"
@@ -52,6 +54,46 @@ bool IsDefinitionPage(CDBFileReader& reader, uint64_t size, const format::JetLay
   return HasTableType(reader, layout, offset) || StandsAlone(reader, size, layout, offset);
 }
 
+// Finds the pages that start a table definition, keeping every header read when `heads` is given.
+struct DefinitionPageSearch {
+  const format::JetLayout& layout;
+  uint64_t size;
+  const FreePageMap& freePages;
+  PageHeads* heads;
+
+  // Those among pages [first, end), in order; with `showCaption` the caption counts the pages
+  // every search of the step has done.
+  std::vector<uint64_t> Find(CDBFileReader& reader, uint64_t first, uint64_t end,
+                             bool showCaption) const {
+    std::vector<uint64_t> found;
+    // The whole page header costs no more to read than the signature, and step 2 needs it too.
+    std::vector<uint8_t> header(layout.pageHeaderLength);
+    const uint64_t pages = size / layout.pageSize;
+    for (uint64_t page = first; page < end; ++page) {
+      ProgressStatus().Step();
+      const uint64_t offset = page * layout.pageSize;
+      if (!freePages.IsFree(page)) {
+        const bool read = reader.ReadWhole(offset, header);
+        if (heads) read ? heads->Keep(page, header, layout) : heads->KeepFailed(page);
+        if (read && offset != CataloguePageOffset(layout) &&
+            IsDefinitionPage(reader, size, layout, offset, header))
+          found.push_back(offset);
+      }
+      if (showCaption && CaptionDue(page - first, end - first)) {
+        const auto done =
+            std::min<uint64_t>(static_cast<uint64_t>(ProgressStatus().Position()), pages);
+        SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
+                                   done * layout.pageSize, size));
+      }
+      if (!Repairing()) break;
+    }
+    return found;
+  }
+};
+
+// Below this many pages a helper would cost more than it saves.
+constexpr uint64_t kPagesWorthAHelper = 512;
+
 }  // namespace
 
 bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model) {
@@ -66,25 +108,34 @@ bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model)
   model.tableList.Append(CataloguePageOffset(layout));
   // A freed page may still look like a definition: a dropped table's, or an old continuation.
   const FreePageMap freePages = FreePageMap::Read(reader, size, layout);
-  // The whole page header costs no more to read than the signature, and step 2 needs it too.
   PageHeads* heads = context.dataFile == context.definitionFile ? context.pageHeads : nullptr;
   if (context.pageHeads) context.pageHeads->Reset(heads ? pages : 0);
-  std::vector<uint8_t> header(layout.pageHeaderLength);
-  for (uint64_t page = 0; page < pages; ++page) {
-    ProgressStatus().Step();
-    const uint64_t offset = page * layout.pageSize;
-    if (!freePages.IsFree(page)) {
-      const bool read = reader.ReadWhole(offset, header);
-      if (heads) read ? heads->Keep(page, header, layout) : heads->KeepFailed(page);
-      if (read && offset != CataloguePageOffset(layout) &&
-          IsDefinitionPage(reader, size, layout, offset, header))
-        model.tableList.Append(offset);
+  const DefinitionPageSearch search{layout, size, freePages, heads};
+  // A page costs a read and little else: a large file's second half goes to a helper with a
+  // reader of its own, on the core the scan leaves idle.
+  const uint64_t half = pages >= kPagesWorthAHelper ? pages / 2 : pages;
+  std::vector<uint64_t> later;
+  bool helperRead = false;
+  std::thread helper;
+  if (half < pages) {
+    try {
+      helper = std::thread([&] {
+        CDBFileReader own;
+        if (!OpenFile(own, context.definitionFile)) return;
+        later = search.Find(own, half, pages, false);
+        helperRead = true;
+      });
+    } catch (const std::system_error&) {
     }
-    if (CaptionDue(page, pages))
-      SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
-                                 offset + layout.pageSize, size));
-    if (!Repairing()) break;
   }
+  std::vector<uint64_t> found = search.Find(reader, 0, half, true);
+  if (helper.joinable()) helper.join();
+  if (half < pages && !helperRead && Repairing()) later = search.Find(reader, half, pages, false);
+  if (Repairing() && pages > 0)
+    SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
+                               pages * layout.pageSize, size));
+  found.insert(found.end(), later.begin(), later.end());
+  for (const uint64_t offset : found) model.tableList.Append(offset);
   return true;
 }
 
