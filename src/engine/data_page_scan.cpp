@@ -17,8 +17,6 @@
 namespace tarvex::engine {
 namespace {
 
-using format::CDataReader;
-
 // Answers whether the definition file has a table definition at a page, and
 // whether that table's owned-pages map marks a page, reading each once.
 class OwnerCheck {
@@ -153,8 +151,7 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
     if (head.read == PageHead::Read::kUnknown && !freePages.IsFree(page)) {
       // Each page is read on its own, so that one that cannot be read costs nothing more.
       if (data.ReadWhole(offset, header))
-        head = {*CDataReader::I32(header, layout.dataPageOwnerOffset), PageHead::Read::kDone,
-                format::IsDataPage(header, layout)};
+        head = PageHead::Of(header, layout);
       else
         head.read = PageHead::Read::kFailed;
     }

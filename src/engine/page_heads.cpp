@@ -18,10 +18,13 @@ void PageHeads::Reset(uint64_t pages) {
   heads_.resize(std::min(pages, kMostPagesKept));
 }
 
+PageHead PageHead::Of(format::Bytes header, const format::JetLayout& layout) {
+  return {format::CDataReader::I32(header, layout.dataPageOwnerOffset).value_or(0), Read::kDone,
+          format::IsDataPage(header, layout)};
+}
+
 void PageHeads::Keep(uint64_t page, format::Bytes header, const format::JetLayout& layout) {
-  if (page < heads_.size())
-    heads_[page] = {format::CDataReader::I32(header, layout.dataPageOwnerOffset).value_or(0),
-                    PageHead::Read::kDone, format::IsDataPage(header, layout)};
+  if (page < heads_.size()) heads_[page] = PageHead::Of(header, layout);
 }
 
 void PageHeads::KeepFailed(uint64_t page) {

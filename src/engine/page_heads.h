@@ -15,6 +15,9 @@ struct PageHead {
   int32_t owner = 0;  // as a data page names it
   Read read = Read::kUnknown;
   bool dataPage = false;  // whether it has the data-page signature
+
+  // Of a page whose first page-header-length bytes, read whole, are `header`.
+  static PageHead Of(format::Bytes header, const format::JetLayout& layout);
 };
 
 class PageHeads {
