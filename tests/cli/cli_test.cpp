@@ -61,7 +61,8 @@ TEST(Cli, ExitStatusAndWhatItPrints) {
       {"preview " + Fixture("jet4_northwind2000.mdb") + " Nowhere", 1, {}},
       {"queries " + Fixture("jet4_query_kinds.mdb"),
        0,
-       {"-- DeleteQuery (Delete)", "DELETE FROM [Table1]", "TRANSFORM Count(", "UNION ALL"}},
+       {"-- DeleteQuery (Delete)", "DELETE Table1.col1, Table1.col2, Table1.col3\nFROM [Table1]",
+        "PARAMETERS User Name Text;", "TRANSFORM Count(", "UNION ALL"}},
   };
   for (const auto& run : runs) ExpectRun(run);
 }
