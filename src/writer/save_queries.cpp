@@ -4,14 +4,11 @@
 #include <cstdio>
 #include <random>
 
-#include "engine/job_status.h"
-#include "engine/version_handler.h"
 #include "format/unicode.h"
 #include "query/qb_stored_text.h"
 #include "query/query_engine.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/object_names.h"
-#include "writer/save_status.h"
 #include "writer/stored_query_rows.h"
 
 namespace tarvex::writer {
@@ -42,7 +39,7 @@ std::u16string GeneratedQueryName() {
 bool CAccessSaveRepairedFile::SaveQueries() {
   model::CAccessTable* table = model ? model->tableList.FindNamed(u"MSysQueries") : nullptr;
   if (!table || table->tableDefInfo.rowCount == 0) return true;
-  auto& progress = engine::ProgressStatus();
+  auto& progress = job_.progress();
   progress.Restart(table->tableDefInfo.rowCount);
   if (!Saving()) return true;
   Log(u"Saving queries");
@@ -76,7 +73,7 @@ bool CAccessSaveRepairedFile::SaveQueries() {
   const bool closed = CloseDatabase();
   if (!saving) return false;
   progress.SetPosition(progress.Maximum());
-  FinishStep(settings_.stepPause);
+  FinishStep();
   return closed;
 }
 
@@ -100,7 +97,7 @@ void CAccessSaveRepairedFile::CreateQuery(query::CQuery& query, const model::Tab
   // from the SQL alone, and the report says why.
   StoredQueryRows stored =
       StoredRowsOf(query.GetRows(), losses,
-                   engine::SourceIsJet4() ? format::JetVersion::kJet4 : format::JetVersion::kJet3);
+                   SourceIsJet4() ? format::JetVersion::kJet4 : format::JetVersion::kJet3);
   std::string notKept = stored.damage;
   try {
     const std::string mismatch = database_->CreateQueryDef(
