@@ -93,14 +93,19 @@ std::vector<SqlRow> SqlRowsOf(const std::vector<SavedQueryRow>& numbered, format
   return sql;
 }
 
+// A row for a report line: long texts are cut, which is enough to find the row.
 std::string Shown(const SqlRow& row) {
+  constexpr size_t kShownLength = 80;
+  auto text = [](const std::u16string& value) {
+    return value.size() <= kShownLength ? format::ToUtf8(value)
+                                        : format::ToUtf8(value.substr(0, kShownLength)) + "…";
+  };
   auto number = [](std::optional<int32_t> value) {
     return value ? std::to_string(*value) : std::string("null");
   };
   return std::to_string(row.attribute) + "/" + std::to_string(row.order) + " name1 '" +
-         format::ToUtf8(row.name1) + "' name2 '" + format::ToUtf8(row.name2) + "' expression '" +
-         format::ToUtf8(row.expression) + "' flag " + number(row.flag) + " size " +
-         std::to_string(row.size);
+         text(row.name1) + "' name2 '" + text(row.name2) + "' expression '" + text(row.expression) +
+         "' flag " + number(row.flag) + " size " + std::to_string(row.size);
 }
 
 std::string Damage(const std::vector<SavedQueryRow>& sorted) {
