@@ -63,7 +63,7 @@ SqlRow SqlRowOf(const SavedQueryRow& row, format::QueryKind kind) {
         sql.name1.clear();
       break;
     case QueryRowKind::kOrderBy:
-      if (sql.name1 == u"d") sql.name1 = u"D";
+      if (sql.name1 == u"d") sql.name1[0] = u'D';
       break;
     case QueryRowKind::kType:
       if (sql.expression.ends_with(u'\0')) sql.expression.pop_back();
