@@ -48,6 +48,10 @@ std::optional<fs::path> ChooseOutput(const RepairOptions& options) {
     std::cerr << "tarvex: " << folder.string() << ": no such folder\n";
     return std::nullopt;
   }
+  if (const auto problem = writer::FolderWriteProblem(folder)) {
+    std::cerr << "tarvex: " << folder.string() << ": cannot be written: " << *problem << "\n";
+    return std::nullopt;
+  }
   if (decision.path != chosen)
     std::cerr << "tarvex: the repaired database keeps the damaged file's type: writing "
               << decision.path.string() << "\n";
@@ -74,6 +78,12 @@ int RunRepair(const RepairOptions& options, bool terminal) {
   engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
   if (!RunRepair(manager, {options.dataFile, options.templateFile, monitor}))
     return Interrupted() ? kExitInterrupted : kExitFailure;
+  // A repaired database missing rows the scan found would pass for a whole one: a failed repair
+  // writes nothing.
+  if (ReportRowsNotKept(*manager.lastResult()->model())) {
+    std::cerr << "tarvex: nothing was written to " << output->string() << "\n";
+    return kExitFailure;
+  }
 
   engine::CProcessManager::EndAll(engine::kConflictingProcessName);
   engine::SavingStatus().SetStepBack(false);
@@ -97,8 +107,7 @@ int RunRepair(const RepairOptions& options, bool terminal) {
     return kExitFailure;
   }
   std::cout << writer::SaveSummaryText(report);
-  const bool rowsKept = !ReportRowsNotKept(*manager.lastResult()->model());
-  return reported && rowsKept ? kExitOk : kExitFailure;
+  return reported ? kExitOk : kExitFailure;
 }
 
 }  // namespace tarvex::cli
