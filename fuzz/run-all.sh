@@ -2,7 +2,7 @@
 # Runs every in-memory fuzz target in turn for its share of MINUTES, one
 # process on one core at low priority, and prints per target the inputs run,
 # inputs per second and findings.
-#   fuzz/run-all.sh MINUTES [BUILD_DIR]     (BUILD_DIR defaults to build/fuzz)
+#   [FUZZ_TARGETS="row sql_parser"] fuzz/run-all.sh MINUTES [BUILD_DIR]   (default build/fuzz)
 # It configures and builds BUILD_DIR with clang++ and libFuzzer when needed and
 # makes the seed corpora from the shared fixtures once (BUILD_DIR/seeds). New
 # corpus entries are kept in BUILD_DIR/corpus/TARGET, findings (crashes, hangs,
@@ -17,12 +17,14 @@ fixtures=${TARVEX_FIXTURES:-../shared/fixtures}
 
 # The longest input each target takes: its selector bytes and pages.
 declare -A max_len=(
-  [page_header]=64 [header_page]=4096 [data_page]=5000 [row]=5000 [table_definition]=12289
+  [page_header]=64 [header_page]=4096 [data_page]=5000 [row]=4700 [table_definition]=12289
   [long_value]=12600 [usage_map]=8500 [index_page]=4700 [property_blob]=4096 [query_rows]=8192
   [sql_parser]=4096 [value_text]=512
 )
+# FUZZ_TARGETS="row sql_parser" runs only those.
 targets=()
 for source in fuzz/targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
+[[ -n ${FUZZ_TARGETS:-} ]] && read -ra targets <<<"$FUZZ_TARGETS"
 
 if [[ ! -f $build/CMakeCache.txt ]]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

@@ -65,6 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (std::none_of(std::begin(kStoredFromText), std::end(kStoredFromText),
                    [type](ColumnType t) { return format::TypeCode(t) == type; }))
     return 0;
+  // Access 97 has no decimal fields: such a value's text says so and is never stored.
+  if (type == format::TypeCode(ColumnType::kNumeric) && ctx.version == format::JetVersion::kJet3)
+    return 0;
   const auto column = ColumnFor(type, ctx);
   format::StoredValue stored;
   try {
