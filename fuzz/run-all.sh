@@ -26,6 +26,7 @@ targets=()
 for source in fuzz/targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
 [[ -n ${FUZZ_TARGETS:-} ]] && read -ra targets <<<"$FUZZ_TARGETS"
 
+scripts/install-deps.sh fuzz
 if [[ ! -f $build/CMakeCache.txt ]]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DTARVEX_BUILD_FUZZ=ON -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_SHELL=OFF >/dev/null
