@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 
 #include "engine/db_file_reader.h"
 #include "format/database_header.h"
@@ -10,17 +9,12 @@
 namespace tarvex::engine {
 namespace {
 
-std::atomic<bool> sourceIsJet4{false};
-
 constexpr size_t kHeaderProbeLength = 512;
 // Jet 3 definition pages are told by their four-byte signature, which no Jet 4
 // page starts with; the system tables' definitions lie among the first pages.
 constexpr int kJet3ProbePages = 64;
 
 }  // namespace
-
-bool SourceIsJet4() { return sourceIsJet4.load(); }
-void SetSourceIsJet4(bool value) { sourceIsJet4.store(value); }
 
 bool CAccessVersionHandler::IsJet4Layout(const std::filesystem::path& path,
                                          const StopTest& stopRequested) {
@@ -34,11 +28,9 @@ bool CAccessVersionHandler::IsJet4Layout(const std::filesystem::path& path,
   };
   // An intact header decides, even when the first definition pages are lost;
   // a damaged one (zeroed or garbled) cannot, and the pages are asked instead.
-  const bool jet4 = named(format::kJetEngineName) || named(format::kAceEngineName)
-                        ? header[format::kVersionOffset] != format::kJet3VersionByte
-                        : !HasJet3DefinitionPage(path, stopRequested);
-  SetSourceIsJet4(jet4);
-  return jet4;
+  return named(format::kJetEngineName) || named(format::kAceEngineName)
+             ? header[format::kVersionOffset] != format::kJet3VersionByte
+             : !HasJet3DefinitionPage(path, stopRequested);
 }
 
 bool CAccessVersionHandler::HasJet3DefinitionPage(const std::filesystem::path& path,

@@ -13,8 +13,7 @@ class CAccessVersionHandler {
  public:
   using StopTest = std::function<bool()>;  // true when a stop was requested
 
-  // True when the Jet 4 scanner is to be used; sets the source-is-Jet4 flag,
-  // except for a file that does not open (Jet 3 is answered, the flag kept).
+  // True when the Jet 4 scanner is to be used; false also for a file that does not open.
   static bool IsJet4Layout(const std::filesystem::path& path, const StopTest& stopRequested);
 
   // True when one of the first ten 2048-byte pages starts with the Jet 3
@@ -22,9 +21,5 @@ class CAccessVersionHandler {
   static bool HasJet3DefinitionPage(const std::filesystem::path& path,
                                     const StopTest& stopRequested);
 };
-
-// The process-wide source-is-Jet4 flag, read by the name recovery and the writer.
-bool SourceIsJet4();
-void SetSourceIsJet4(bool value);
 
 }  // namespace tarvex::engine
