@@ -107,6 +107,10 @@ bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& reque
     std::cerr << "tarvex: the repair was stopped\n";
     return false;
   }
+  if (const std::string& failure = manager.lastResult()->failure(); !failure.empty()) {
+    std::cerr << "tarvex: " << request.dataFile.string() << ": " << failure << "\n";
+    return false;
+  }
   return true;
 }
 

@@ -32,8 +32,8 @@ void MonitorJob(const std::function<bool()>& running, const std::function<void()
                 const MonitorOptions& options);
 
 // Runs the repair on a worker thread and waits for it. The manager keeps the
-// result; false (with a message on stderr) when an input file cannot be read
-// or the repair was stopped.
+// result; false (with a message on stderr) when an input file cannot be read,
+// the repair was stopped or it recovered no table.
 bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& request);
 
 // Names on stderr every table whose recovered rows the working folder could

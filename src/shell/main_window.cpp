@@ -351,6 +351,12 @@ void MainWindow::OnRepairTimer() {
     SetPage(Page::kIdle);
     return;
   }
+  if (!result->failure().empty()) {
+    SetPage(Page::kIdle);
+    options_.prompts.tell(QString::fromStdString(damagedFile_.string()) +
+                          QStringLiteral(": ") + QString::fromStdString(result->failure()));
+    return;
+  }
   SetPage(Page::kPreview);
   tablesPane_->Fill(*result->model());
 }
