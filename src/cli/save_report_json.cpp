@@ -61,7 +61,6 @@ ordered_json SaveReportJson(const writer::SaveReport& report) {
   json["output"] = report.outputPath.string();
   json["saved"] = report.saved;
   if (!report.failure.empty()) json["failure"] = report.failure;
-  if (!report.formatNote.empty()) json["formatNote"] = report.formatNote;
   json["rowsRecovered"] = report.RowsRecovered();
   json["rowsWritten"] = report.RowsWritten();
   json["valuesRefused"] = report.ValuesRefused();

@@ -89,7 +89,7 @@ int PositionOf(const model::CAccessTable& catalogue, std::u16string_view name, C
 
 bool ApplyCalculatedResultTypes(const ScanContext& context, model::CAccessData& model) {
   const auto& layout = context.layout;
-  if (layout.version != format::JetVersion::kJet4) return Repairing();
+  if (layout.version != format::JetVersion::kJet4) return context.job.Running();
   // The catalogue's Id of a table is the page number of its first definition page.
   std::unordered_map<std::u16string, model::CAccessTable*> byId;
   for (const auto& table : model.tableList) {
@@ -99,18 +99,19 @@ bool ApplyCalculatedResultTypes(const ScanContext& context, model::CAccessData& 
   }
   const model::CAccessTable* catalogue =
       model.tableList.Find(layout.PageOffset(format::JetLayout::kCatalogueDefinitionPage));
-  if (byId.empty() || !catalogue) return Repairing();
+  if (byId.empty() || !catalogue) return context.job.Running();
   const int idAt = PositionOf(*catalogue, u"Id", ColumnType::kLong);
   const int propertiesAt = PositionOf(*catalogue, u"LvProp", ColumnType::kOle);
-  if (idAt < 0 || propertiesAt < 0) return Repairing();
+  if (idAt < 0 || propertiesAt < 0) return context.job.Running();
 
   model::CDataFileReader reader(catalogue->DataFilePath());
-  if (!reader.Open()) return Repairing();
+  if (!reader.Open()) return context.job.Running();
   std::vector<model::CAccessTable*> changed;
   std::vector<std::u16string> row(static_cast<size_t>(catalogue->columnList.count()));
-  for (uint32_t read = 0; read < catalogue->tableDefInfo.rowCount && Repairing(); ++read) {
+  for (uint32_t read = 0; read < catalogue->tableDefInfo.rowCount && context.job.Running();
+       ++read) {
     for (auto& value : row)
-      if (!reader.ReadTextRecord(value)) return Repairing();
+      if (!reader.ReadTextRecord(value)) return context.job.Running();
     const auto found = byId.find(row[static_cast<size_t>(idAt)]);
     if (found == byId.end()) continue;
     model::CAccessTable* table = found->second;
@@ -121,8 +122,8 @@ bool ApplyCalculatedResultTypes(const ScanContext& context, model::CAccessData& 
                          format::ReadPropertyBlob(blob, layout.version, format::kDefaultCodePage)))
       changed.push_back(table);
   }
-  if (changed.empty()) return Repairing();
-  return ExtractTables(context, std::move(changed)) && Repairing();
+  if (changed.empty()) return context.job.Running();
+  return ExtractTables(context, std::move(changed)) && context.job.Running();
 }
 
 }  // namespace tarvex::engine

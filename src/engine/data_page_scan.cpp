@@ -6,7 +6,6 @@
 #include <unordered_map>
 
 #include "engine/free_page_map.h"
-#include "engine/job_status.h"
 #include "engine/step_progress.h"
 #include "engine/table_definition.h"
 #include "format/data_page.h"
@@ -126,7 +125,7 @@ bool RowsAgree(CDBFileReader& data, uint64_t offset, const format::JetLayout& la
 
 bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   const auto& layout = context.layout;
-  if (!Repairing()) return true;
+  if (!context.job.Running()) return true;
   CDBFileReader data;
   CDBFileReader separateDefinitions;
   CErrorHandler error;
@@ -146,7 +145,7 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   std::vector<uint8_t> header(layout.pageHeaderLength);
   model.pagesFound.pages = pages;
   for (uint64_t page = 0; page < pages; ++page) {
-    ProgressStatus().Step();
+    context.job.progress().Step();
     const uint64_t offset = page * layout.pageSize;
     PageHead head = kept ? kept->At(page) : PageHead{};
     if (head.read == PageHead::Read::kUnknown && !freePages.IsFree(page)) {
@@ -185,11 +184,11 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
       }
     }
     if (CaptionDue(page, pages))
-      SetCaption(KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize,
-                                 size));
-    if (!Repairing()) break;
+      SetCaption(context.job, KilobyteCaption("(Step 2/4)Scanning file for table data",
+                                              offset + layout.pageSize, size));
+    if (!context.job.Running()) break;
   }
-  FinishStep(context.settings);
+  FinishStep(context);
   return true;
 }
 

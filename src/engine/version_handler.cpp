@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <optional>
 #include <string>
 
@@ -12,8 +11,6 @@
 
 namespace tarvex::engine {
 namespace {
-
-std::atomic<bool> sourceIsJet4{false};
 
 constexpr size_t kHeaderProbeLength = 512;
 // Jet 3 definition pages are told by their four-byte signature, which no Jet 4
@@ -45,9 +42,6 @@ std::string Hex(uint8_t byte) {
 std::u16string Wide(const std::string& text) { return {text.begin(), text.end()}; }
 
 }  // namespace
-
-bool SourceIsJet4() { return sourceIsJet4.load(); }
-void SetSourceIsJet4(bool value) { sourceIsJet4.store(value); }
 
 LayoutDecision CAccessVersionHandler::DecideLayout(const std::filesystem::path& path,
                                                    const StopTest& stopRequested) {
@@ -89,9 +83,7 @@ LayoutDecision CAccessVersionHandler::DecideLayout(const std::filesystem::path& 
             NameOf(chosen) + ".";
     }
   }
-  const bool jet4 = chosen == Layout::kJet4;
-  SetSourceIsJet4(jet4);
-  return {jet4, Wide(why)};
+  return {chosen == Layout::kJet4, Wide(why)};
 }
 
 bool CAccessVersionHandler::HasJet3DefinitionPage(const std::filesystem::path& path,

@@ -21,8 +21,7 @@ class CAccessVersionHandler {
  public:
   using StopTest = std::function<bool()>;  // true when a stop was requested
 
-  // The layout to read the file with; sets the source-is-Jet4 flag, except
-  // for a file that does not open (Jet 3 is answered, the flag kept).
+  // The layout to read the file with; Jet 3 for a file that does not open.
   static LayoutDecision DecideLayout(const std::filesystem::path& path,
                                      const StopTest& stopRequested);
   static bool IsJet4Layout(const std::filesystem::path& path, const StopTest& stopRequested) {
@@ -34,9 +33,5 @@ class CAccessVersionHandler {
   static bool HasJet3DefinitionPage(const std::filesystem::path& path,
                                     const StopTest& stopRequested);
 };
-
-// The process-wide source-is-Jet4 flag, read by the name recovery and the writer.
-bool SourceIsJet4();
-void SetSourceIsJet4(bool value);
 
 }  // namespace tarvex::engine

@@ -4,13 +4,11 @@
 #include <cstdio>
 #include <random>
 
-#include "engine/job_status.h"
 #include "format/unicode.h"
 #include "query/qb_stored_text.h"
 #include "query/query_engine.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/object_names.h"
-#include "writer/save_status.h"
 
 namespace tarvex::writer {
 namespace {
@@ -40,7 +38,7 @@ std::u16string GeneratedQueryName() {
 bool CAccessSaveRepairedFile::SaveQueries() {
   model::CAccessTable* table = model ? model->tableList.FindNamed(u"MSysQueries") : nullptr;
   if (!table || table->tableDefInfo.rowCount == 0) return true;
-  auto& progress = engine::ProgressStatus();
+  auto& progress = job_.progress();
   progress.Restart(table->tableDefInfo.rowCount);
   if (!Saving()) return true;
   Log(u"Saving queries");
@@ -74,7 +72,7 @@ bool CAccessSaveRepairedFile::SaveQueries() {
   const bool closed = CloseDatabase();
   if (!saving) return false;
   progress.SetPosition(progress.Maximum());
-  FinishStep(settings_.stepPause);
+  FinishStep();
   return closed;
 }
 

@@ -43,9 +43,8 @@ struct TableSaveReport {
 
 struct SaveReport {
   std::filesystem::path outputPath;
-  bool saved = false;      // the database stands complete at outputPath
-  std::string failure;     // why the save ended without a database, when it failed
-  std::string formatNote;  // how the output format differs from the damaged file's, if it does
+  bool saved = false;   // the database stands complete at outputPath
+  std::string failure;  // why the save ended without a database, when it failed
   std::vector<TableSaveReport> tables;
   std::vector<std::u16string> relationshipsWritten;
   std::vector<SkippedItem> relationshipsSkipped;

@@ -2,13 +2,10 @@
 // and indexes, in the order of the model's table list.
 #include <unordered_set>
 
-#include "engine/job_status.h"
-#include "engine/version_handler.h"
 #include "format/unicode.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/field_plan.h"
 #include "writer/object_names.h"
-#include "writer/save_status.h"
 
 namespace tarvex::writer {
 namespace {
@@ -36,7 +33,7 @@ bool CAccessSaveRepairedFile::SaveStructure() {
     CloseDatabase();
     return false;
   }
-  auto& progress = engine::ProgressStatus();
+  auto& progress = job_.progress();
   progress.Restart(static_cast<uint64_t>(model->tableList.count()));
   for (const auto& table : model->tableList) {
     progress.Step();
@@ -51,32 +48,18 @@ bool CAccessSaveRepairedFile::SaveStructure() {
   }
   progress.SetPosition(progress.Maximum());
   const bool closed = CloseDatabase();
-  FinishStep(settings_.stepPause);
+  FinishStep();
   return closed && Saving();
 }
 
 bool CAccessSaveRepairedFile::CreateDatabase() {
-  const bool jet4 = engine::SourceIsJet4();
+  const bool jet4 = SourceIsJet4();
   // A Jet 3 file keeps its text in the source's code page.
   const std::string locale =
       jet4 ? std::string(kDatabaseLocale)
            : ";LANGID=0x0409;CP=" + std::to_string(model->codePage) + ";COUNTRY=0";
   try {
     database_->CreateDatabase(buildPath_, locale, jet4 ? dao::kDbVersion40 : dao::kDbVersion30);
-    return true;
-  } catch (const dao::DaoException& error) {
-    if (jet4) {
-      Fail(std::string("The new database cannot be created: ") + error.what());
-      return false;
-    }
-    // Until the engine writes Jet 3 files, a Jet 3 source is saved in the Jet 4 format.
-    report_.formatNote = std::string("Saved in the Jet 4 format: ") + error.what();
-  }
-  try {
-    std::error_code ignored;
-    std::filesystem::remove(buildPath_, ignored);
-    database_->CreateDatabase(buildPath_, kDatabaseLocale, dao::kDbVersion40);
-    Log(report_.formatNote);
     return true;
   } catch (const dao::DaoException& error) {
     Fail(std::string("The new database cannot be created: ") + error.what());

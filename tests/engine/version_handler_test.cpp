@@ -35,9 +35,7 @@ TEST_P(LayoutDetection, ChoosesTheScannerAndSetsTheFlag) {
   std::ofstream(path, std::ios::binary)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 
-  SetSourceIsJet4(!c.expectJet4);
   EXPECT_EQ(CAccessVersionHandler::IsJet4Layout(path, nullptr), c.expectJet4) << c.what;
-  EXPECT_EQ(SourceIsJet4(), c.expectJet4) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -55,11 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
         DetectionCase{"zero byte, no signature", 8192, 0, 0, true},
         DetectionCase{"zero byte, shorter than 4096 bytes", 3000, 0, 0, true}));
 
-TEST(LayoutDetectionFailures, UnopenableFileUsesJet3AndKeepsTheFlag) {
+TEST(LayoutDetectionFailures, UnopenableFileUsesJet3) {
   test::ScratchDir dir;
-  SetSourceIsJet4(true);
   EXPECT_FALSE(CAccessVersionHandler::IsJet4Layout(dir.path() / "missing.mdb", nullptr));
-  EXPECT_TRUE(SourceIsJet4());
 }
 
 TEST(LayoutDetectionFailures, StopDuringTheProbeAnswersNotFound) {
@@ -93,7 +89,6 @@ TEST(LayoutDetectionFixtures, TheVersionByteDisagreeingWithThePagesLoses) {
           .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
       const auto decision = CAccessVersionHandler::DecideLayout(path, nullptr);
       EXPECT_EQ(decision.jet4, fixture.jet4);
-      EXPECT_EQ(SourceIsJet4(), fixture.jet4);
       const bool agrees = version < 0 || (fixture.jet4 ? version >= 1 && version <= 6 : version == 0);
       EXPECT_EQ(decision.note.empty(), agrees);
     }
@@ -115,7 +110,6 @@ TEST(LayoutDetectionHeader, IntactJet3HeaderNeedsNoDefinitionPage) {
   std::ofstream(path, std::ios::binary)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   EXPECT_FALSE(CAccessVersionHandler::IsJet4Layout(path, nullptr));
-  EXPECT_FALSE(SourceIsJet4());
 }
 
 }  // namespace

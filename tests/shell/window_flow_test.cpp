@@ -15,7 +15,6 @@
 #include <iterator>
 #include <string>
 
-#include "engine/job_status.h"
 #include "shell/preview_rows_model.h"
 #include "shell/recovered_tables_pane.h"
 #include "support/oracle_readers.h"
@@ -195,16 +194,16 @@ TEST(WindowFlow, AFailedSaveReturnsToThePreview) {
   // A folder that does not exist: the new database cannot be made there.
   t.prompts.filesToSave = {"/nonexistent-folder/repaired.mdb"};
   t.window->Save();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !engine::SavingStatus().IsSaving(); }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !t.window->session().Running(); }));
   ASSERT_TRUE(QTest::qWaitFor([&] { return t.window->page() != Page::kSaving; }));
   EXPECT_EQ(t.window->page(), Page::kPreview);
   EXPECT_FALSE(t.prompts.told.isEmpty());
-  EXPECT_FALSE(engine::SavingStatus().StepBack());
+  EXPECT_TRUE(t.window->session().job().SaveFailed());
 
   // Cancelling the save dialog stays on the preview and starts nothing.
   t.window->Save();
   EXPECT_EQ(t.window->page(), Page::kPreview);
-  EXPECT_FALSE(engine::SavingStatus().IsSaving());
+  EXPECT_FALSE(t.window->session().Running());
 }
 
 TEST(WindowFlow, StopAndCloseAskBeforeTheyEndARepair) {
@@ -216,17 +215,17 @@ TEST(WindowFlow, StopAndCloseAskBeforeTheyEndARepair) {
   t.window->stopAction()->trigger();
   EXPECT_EQ(t.prompts.questions.last(), "Do you really want to stop current process?");
   EXPECT_EQ(t.window->page(), Page::kRepairing);
-  EXPECT_TRUE(engine::RepairingFileStatus().IsRepairing());
+  EXPECT_TRUE(t.window->session().Running());
 
   t.prompts.answers = {false};
   EXPECT_FALSE(t.window->close());
   EXPECT_EQ(t.window->page(), Page::kRepairing);
-  EXPECT_TRUE(engine::RepairingFileStatus().IsRepairing());
+  EXPECT_TRUE(t.window->session().Running());
 
   t.prompts.answers = {true};
   t.window->stopAction()->trigger();
   EXPECT_EQ(t.window->page(), Page::kIdle);
-  EXPECT_FALSE(engine::RepairingFileStatus().IsRepairing());
+  EXPECT_FALSE(t.window->session().Running());
   EXPECT_EQ(t.prompts.told.last(), "Proccess stop by user.");
 
   // Closing from the prompt asks once more; No keeps the window.

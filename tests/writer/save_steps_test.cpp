@@ -5,7 +5,6 @@
 
 #include <fstream>
 
-#include "engine/job_status.h"
 #include "format/unicode.h"
 #include "saved_model.h"
 
@@ -176,8 +175,8 @@ TEST(SaveTableData, AStopBetweenTwoValuesStoresNothingMoreAndLeavesAnOldFileAlon
   AddTable(data, u"T", {{u"A", 10, 9}, {u"B", 10, 9}}, {{u"a", u"b"}, {u"c", u"d"}});
   RecordedSave save(data);
   std::ofstream(save.writer.outputPath) << "old";
-  save.recording->onValue = [](const std::string& call) {
-    if (call == "SetFieldValue 0 'c'") engine::SavingStatus().SetSaving(false);
+  save.recording->onValue = [&save](const std::string& call) {
+    if (call == "SetFieldValue 0 'c'") save.job.Stop();
   };
   EXPECT_FALSE(save.Run());
   EXPECT_THAT(save.recording->Calls("Update"), ElementsAre("Update"));
@@ -193,8 +192,8 @@ TEST(SaveTableData, RowsOfManyBatchesComeInTheirOrderAndAStopAmongThemEndsTheSav
   for (int i = 0; i < 5000; ++i) rows.push_back({format::FromUtf8(std::to_string(i))});
   AddTable(data, u"T", {{u"A", 10, 9}}, rows);
   RecordedSave save(data);
-  save.recording->onValue = [](const std::string& call) {
-    if (call == "SetFieldValue 0 '3000'") engine::SavingStatus().SetSaving(false);
+  save.recording->onValue = [&save](const std::string& call) {
+    if (call == "SetFieldValue 0 '3000'") save.job.Stop();
   };
   EXPECT_FALSE(save.Run());
   std::vector<std::string> expected;
