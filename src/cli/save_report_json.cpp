@@ -73,7 +73,8 @@ ordered_json SaveReportJson(const writer::SaveReport& report) {
                            {"skipped", Skipped(report.relationshipsSkipped)},
                            {"orphanRows", orphans}};
   json["queries"] = {{"written", Names(report.queriesWritten)},
-                     {"skipped", Skipped(report.queriesSkipped)}};
+                     {"skipped", Skipped(report.queriesSkipped)},
+                     {"rebuiltFromSql", Skipped(report.queriesRebuilt)}};
   return json;
 }
 

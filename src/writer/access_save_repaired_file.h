@@ -91,7 +91,7 @@ class CAccessSaveRepairedFile {
   void CreateFields(const model::CAccessTable& table, SavedTable& saved, TableSaveReport& entry);
   void CreateIndexes(const model::CAccessTable& table, TableSaveReport& entry);
   bool CreateDatabase();
-  void CreateQuery(query::CQuery& query);
+  void CreateQuery(query::CQuery& query, const model::TableLosses& losses);
   void CreateRelationship(const dao::RelationInfo& relation);
   // Counts, per enforced relationship created, the saved rows that break it.
   void ReportOrphanRows();

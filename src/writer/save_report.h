@@ -12,7 +12,8 @@
 
 namespace tarvex::writer {
 
-// An item (field, index, relationship, query) that was not written, and why.
+// An item (field, index, relationship, query) that was not written, or not
+// written whole, and why.
 struct SkippedItem {
   std::u16string name;
   std::string reason;
@@ -53,6 +54,9 @@ struct SaveReport {
   std::map<std::u16string, uint64_t> relationshipOrphanRows;
   std::vector<std::u16string> queriesWritten;
   std::vector<SkippedItem> queriesSkipped;
+  // Written queries whose recovered rows could not be kept as they were: each
+  // was rebuilt from its SQL text alone, for the reason given.
+  std::vector<SkippedItem> queriesRebuilt;
 
   uint64_t RowsRecovered() const;
   uint64_t RowsWritten() const;
