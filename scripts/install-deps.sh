@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
 # run: what the repair demo needs to show its result.
 [[ "${1:-}" == "run" ]] && packages+=(mdbtools)
+# fuzz: clang with libFuzzer and the sanitizers' runtimes (fuzz/run-all.sh).
+[[ "${1:-}" == "fuzz" ]] && packages+=(clang libclang-rt-dev)
 # gui: the window, and a display server for a machine without one (scripts/screenshots.sh).
 [[ "${1:-}" == "gui" ]] && packages+=(qt6-base-dev xvfb xauth)
 # package: the Debian packages and their check (scripts/package-check.sh).

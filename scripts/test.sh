@@ -8,6 +8,7 @@ scripts/install-deps.sh test
 scripts/build.sh build/release -DTARVEX_BUILD_BENCH=ON
 (cd build/release && ctest --output-on-failure -j"$(nproc)" --timeout 900)
 
+# The sanitized run also replays every fuzz target's kept inputs (fuzz/regressions, tests FuzzReplay.*).
 scripts/build.sh build/asan -DTARVEX_SANITIZE=ON
 (cd build/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j"$(nproc)" --timeout 1800)

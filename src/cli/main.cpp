@@ -2,11 +2,15 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <iostream>
 
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
+  // Past a file-size limit (ulimit -f) a write is to fail with EFBIG, as on a full disk, so that
+  // the job can remove what it wrote and say why, rather than the process ending at once.
+  std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{
       "Tarvex for Access: recovers tables, rows and queries from damaged Access databases"};
   app.require_subcommand(1);

@@ -44,6 +44,10 @@ std::optional<fs::path> ChooseOutput(const RepairOptions& options) {
     std::cerr << "tarvex: " << folder.string() << ": no such folder\n";
     return std::nullopt;
   }
+  if (const auto problem = writer::FolderWriteProblem(folder)) {
+    std::cerr << "tarvex: " << folder.string() << ": cannot be written: " << *problem << "\n";
+    return std::nullopt;
+  }
   if (decision.path != chosen)
     std::cerr << "tarvex: the repaired database keeps the damaged file's type: writing "
               << decision.path.string() << "\n";
@@ -71,6 +75,12 @@ int RunRepair(const RepairOptions& options, bool terminal) {
                                  writer::SaveSettings::WithoutPause());
   if (!RunRepair(session, {options.dataFile, options.templateFile}, monitor))
     return Interrupted() ? kExitInterrupted : kExitFailure;
+  // A repaired database missing rows the scan found would pass for a whole one: a failed repair
+  // writes nothing.
+  if (ReportRowsNotKept(*session.model())) {
+    std::cerr << "tarvex: nothing was written to " << output->string() << "\n";
+    return kExitFailure;
+  }
   session.StartSave(*output);
   MonitorJob(session, monitor);
 
@@ -85,8 +95,7 @@ int RunRepair(const RepairOptions& options, bool terminal) {
     return kExitFailure;
   }
   std::cout << writer::SaveSummaryText(report);
-  const bool rowsKept = !ReportRowsNotKept(*session.model());
-  return reported && rowsKept ? kExitOk : kExitFailure;
+  return reported ? kExitOk : kExitFailure;
 }
 
 }  // namespace tarvex::cli

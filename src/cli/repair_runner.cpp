@@ -82,6 +82,10 @@ bool RunRepair(session::RepairSession& session, const session::RepairRequest& re
     std::cerr << "tarvex: the repair was stopped\n";
     return false;
   }
+  if (const std::string failure = session.Failure(); !failure.empty()) {
+    std::cerr << "tarvex: " << request.damagedFile.string() << ": " << failure << "\n";
+    return false;
+  }
   return true;
 }
 

@@ -22,7 +22,7 @@ void MonitorJob(session::RepairSession& session, const MonitorOptions& options);
 
 // Runs the repair on the session's worker and waits for it; the session keeps
 // the result. False (with a message on stderr) when an input file cannot be
-// read or the repair was stopped.
+// read, the repair was stopped or it recovered no table.
 bool RunRepair(session::RepairSession& session, const session::RepairRequest& request,
                const MonitorOptions& options);
 

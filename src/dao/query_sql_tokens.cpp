@@ -94,6 +94,10 @@ std::vector<SqlToken> TokenizeSql(std::u16string_view sql) {
       const size_t end = StartsWithSelect(sql.substr(i + 1))
                              ? DerivedTableEnd(sql, i)
                              : ClosingCharacter(sql, i, u']', "a [");
+      // Access refuses "[a[b]" too: a name with a bracket in it could not be written back.
+      if (!StartsWithSelect(sql.substr(i + 1)) &&
+          sql.substr(i + 1, end - i - 1).find(u'[') != std::u16string_view::npos)
+        throw DaoException("The SQL text has a [ inside a bracketed name.");
       token = {SqlTokenKind::kBracketed, i, end, depth};
     } else if (c == u']') {
       throw DaoException("The SQL text has a ] without its opening [.");

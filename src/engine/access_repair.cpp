@@ -1,6 +1,7 @@
 #include "engine/access_repair.h"
 
 #include "engine/version_handler.h"
+#include "format/jet_layout.h"
 
 namespace tarvex::engine {
 namespace {
@@ -22,17 +23,44 @@ void LogLosses(model::CRepairLog& log, const model::CAccessData& model) {
         Ascii(std::to_string(unreadable) + " pages could not be read and were skipped."));
 }
 
+std::string Counted(uint64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace
+
+std::optional<std::string> NoTableRecovered(const model::CAccessData& model, bool jet4,
+                                            bool ownDefinitions) {
+  const uint64_t catalogue =
+      (jet4 ? format::kJet4Layout : format::kJet3Layout).PageOffset(
+          format::JetLayout::kCatalogueDefinitionPage);
+  for (const auto& table : model.tableList) {
+    // The catalogue's definition is built in, and a template's come from elsewhere: only rows
+    // tell that those were found.
+    const bool found = table->tableDefInfo.rowCount > 0 ||
+                       (ownDefinitions && table->tableDefOffset != catalogue &&
+                        table->columnList.count() > 0);
+    if (found) return std::nullopt;
+  }
+  const auto& pages = model.pagesFound;
+  return "no table could be recovered: its " + Counted(pages.pages, "page", "pages") +
+         " (read as " + (jet4 ? "Jet 4" : "Jet 3") + ") hold " +
+         Counted(pages.dataPages, "data page", "data pages") + " and " +
+         Counted(pages.definitions, "table definition", "table definitions");
+}
 
 void CAccessRepair::Repair(const std::filesystem::path& dataPath,
                            const std::filesystem::path& definitionPath) {
   model::CRepairLog& log = job_.log();
   log.Set(u"");
   model_.reset();
+  failure_.clear();
   model_ = std::make_unique<model::CAccessData>();
   scanner_.reset();
-  const bool jet4 =
-      CAccessVersionHandler::IsJet4Layout(dataPath, [this] { return !job_.Running(); });
+  const LayoutDecision layout =
+      CAccessVersionHandler::DecideLayout(dataPath, [this] { return !job_.Running(); });
+  if (!layout.note.empty()) log.AppendLine(layout.note);
+  const bool jet4 = layout.jet4;
   job_.SetSourceLayout(jet4 ? format::kJet4Layout : format::kJet3Layout);
   if (settings_.makeScanner) {
     scanner_ = settings_.makeScanner(jet4);
@@ -68,7 +96,12 @@ void CAccessRepair::Repair(const std::filesystem::path& dataPath,
     LogLosses(log, model);
   }
   scanner_.reset();
-  if (!job_.Running()) model_.reset();
+  if (!job_.Running()) {
+    model_.reset();
+    return;
+  }
+  if (auto nothing = NoTableRecovered(model, jet4, dataPath == definitionPath))
+    failure_ = std::move(*nothing);
 }
 
 }  // namespace tarvex::engine

@@ -3,6 +3,8 @@
 // their fixed order into a fresh model.
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "engine/process_file.h"
 #include "model/access_data.h"
@@ -22,12 +24,22 @@ class CAccessRepair {
   void Repair(const std::filesystem::path& dataPath, const std::filesystem::path& definitionPath);
 
   model::CAccessData* model() const { return model_.get(); }
+  // Why the repair failed though it ran to its end: it recovered no table. Both front ends
+  // report it and save nothing. Empty on success.
+  const std::string& failure() const { return failure_; }
 
  private:
   model::Job& job_;
+  std::string failure_;
   ScanSettings settings_;
   std::unique_ptr<model::CAccessData> model_;
   std::unique_ptr<CAccessProcessFile> scanner_;
 };
+
+// What a scan that ran to its end found of the file when it recovered no table: no
+// row, nor (with `ownDefinitions`, the file's own and not a template's) a
+// definition read or rebuilt; nothing when it recovered one.
+std::optional<std::string> NoTableRecovered(const model::CAccessData& model, bool jet4,
+                                            bool ownDefinitions);
 
 }  // namespace tarvex::engine

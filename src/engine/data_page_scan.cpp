@@ -143,6 +143,7 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   // Step 1 read the headers already where it read this file.
   const PageHeads* kept = definitions == &data ? context.pageHeads : nullptr;
   std::vector<uint8_t> header(layout.pageHeaderLength);
+  model.pagesFound.pages = pages;
   for (uint64_t page = 0; page < pages; ++page) {
     context.job.progress().Step();
     const uint64_t offset = page * layout.pageSize;
@@ -155,6 +156,7 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
         head.read = PageHead::Read::kFailed;
     }
     if (head.read == PageHead::Read::kFailed) model.unreadablePages.push_back(offset);
+    if (head.read == PageHead::Read::kDone && head.dataPage) ++model.pagesFound.dataPages;
     if (head.read == PageHead::Read::kDone && !freePages.IsFree(page)) {
       const int32_t owner = head.owner;
       const bool plausible =

@@ -15,6 +15,14 @@ namespace {
 
 std::atomic<PositionedRead> positionedRead{nullptr};
 
+const char* FileKind(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  return "a special file";
+}
+
 bool Fail(CErrorHandler& error, int systemError) {
   error.Set(SystemErrorText(systemError), 1);
   return false;
@@ -28,12 +36,25 @@ void SetPositionedReadForTesting(PositionedRead read) { positionedRead = read; }
 
 bool CDBFileReader::Open(const std::filesystem::path& path, CErrorHandler& error) {
   Close();
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK opening a FIFO waits for a writer that may never come.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) return Fail(error, errno);
   struct stat info {};
-  if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (::fstat(fd_, &info) != 0) {
+    const int failure = errno;
+    Close();
+    return Fail(error, failure);
+  }
+  if (S_ISDIR(info.st_mode)) {
     Close();
     return Fail(error, EISDIR);
+  }
+  // A FIFO, socket or device has no size to take pages from: /dev/zero would read forever.
+  if (!S_ISREG(info.st_mode)) {
+    Close();
+    error.Set(format::FromUtf8(std::string("not a regular file (") + FileKind(info.st_mode) + ")"),
+              1);
+    return false;
   }
   return true;
 }

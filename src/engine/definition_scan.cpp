@@ -136,6 +136,7 @@ bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model)
                                             pages * layout.pageSize, size));
   found.insert(found.end(), later.begin(), later.end());
   for (const uint64_t offset : found) model.tableList.Append(offset);
+  model.pagesFound.definitions = found.size();
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "format/row.h"
 
 #include <algorithm>
+#include <array>
 
 #include "format/table_definition.h"
 
@@ -93,11 +94,18 @@ void RowDecoder::ReadOffsets(std::optional<uint32_t> assumedCount) {
   variableCount_ = assumedCount ? *assumedCount : size == 2 && variableCountDamaged_ ? 1 : *count;
   const auto jumps = static_cast<int64_t>(JumpCount(row_.size(), size));
   const int64_t firstOffset = countAt - jumps - static_cast<int64_t>(size);
+  // Offset i gains 256 for each jump entry at most i: the entries are read once, as the count of
+  // those at most each value, rather than once per offset.
+  std::array<int64_t, 256> entriesAtMost{};
+  if (jumps > 0) {
+    for (int64_t j = 0; j < jumps; ++j)
+      ++entriesAtMost[FieldAt(row_, countAt - 1 - j, 1).value_or(0xFF)];
+    for (size_t value = 1; value < entriesAtMost.size(); ++value)
+      entriesAtMost[value] += entriesAtMost[value - 1];
+  }
   for (int64_t i = 0; i <= variableCount_; ++i) {
     const auto low = FieldAt(row_, firstOffset - i * static_cast<int64_t>(size), size);
-    int64_t passed = 0;
-    for (int64_t j = 0; j < jumps; ++j)
-      passed += FieldAt(row_, countAt - 1 - j, 1).value_or(0xFF) <= i;
+    const int64_t passed = entriesAtMost[static_cast<size_t>(std::min<int64_t>(i, 0xFF))];
     offsets_.push_back(low ? *low + 256 * passed : -1);
   }
   valuesEnd_ = static_cast<size_t>(

@@ -39,7 +39,7 @@ bool RepairSession::StartSave(const std::filesystem::path& output) {
   if (Running()) return false;
   Wait();
   model::CAccessData* data = model();
-  if (!data) return false;
+  if (!data || !Failure().empty()) return false;
   // Cleared here rather than on the worker, so that a front end following the log never shows
   // the repair's lines again as the save's.
   job_.log().Set(u"");
@@ -62,6 +62,11 @@ void RepairSession::Wait() {
 model::CAccessData* RepairSession::model() const {
   const engine::CAccessRepair* result = repair_.lastResult();
   return result ? result->model() : nullptr;
+}
+
+std::string RepairSession::Failure() const {
+  const engine::CAccessRepair* result = repair_.lastResult();
+  return result ? result->failure() : std::string();
 }
 
 bool RepairSession::Saved() const { return writer() && writer()->report().saved; }

@@ -42,8 +42,8 @@ class RepairSession {
   // Checks as CheckRepair, then starts the repair on a worker, which drops the last result
   // first. Nothing starts when a refusal is returned.
   std::optional<StartRefusal> StartRepair(const RepairRequest& request);
-  // Starts the save of the last repair's model at `output`; false when there is no model or a
-  // step runs.
+  // Starts the save of the last repair's model at `output`; false when there is no model, the
+  // repair recovered no table or a step runs.
   bool StartSave(const std::filesystem::path& output);
 
   // True while a repair or a save runs.
@@ -57,6 +57,9 @@ class RepairSession {
 
   // The model of the last repair that ran to its end, or null. Read only while nothing runs.
   model::CAccessData* model() const;
+  // Why the last repair that ran to its end failed all the same (it recovered no table), or the
+  // empty text; nothing is then to be saved. Read only while nothing runs.
+  std::string Failure() const;
   // The writer of the last save, or null before the first. Read only while nothing runs.
   const writer::CAccessSaveRepairedFile* writer() const { return save_.writer(); }
   // Whether the last save put its database in place.

@@ -345,6 +345,12 @@ void MainWindow::OnRepairTimer() {
     SetPage(Page::kIdle);
     return;
   }
+  if (const std::string failure = session_.Failure(); !failure.empty()) {
+    SetPage(Page::kIdle);
+    options_.prompts.tell(QString::fromStdString(damagedFile_.string()) + QStringLiteral(": ") +
+                          QString::fromStdString(failure));
+    return;
+  }
   SetPage(Page::kPreview);
   tablesPane_->Fill(*model);
 }

@@ -1,6 +1,11 @@
 #include "writer/output_naming.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "format/unicode.h"
 
@@ -69,6 +74,15 @@ std::optional<std::string> CheckFilePrefix(const std::u16string& prefix) {
   if (prefix.empty()) return "Please fill prefix";
   if (prefix.find_first_of(u"/\\|*:?<>'") != std::u16string::npos)
     return "Illegal character found in file pre fix ";
+  return std::nullopt;
+}
+
+std::optional<std::string> FolderWriteProblem(const std::filesystem::path& folder) {
+  std::string probe = (folder / ".tarvex-probe-XXXXXX").string();
+  const int fd = mkstemp(probe.data());
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  ::unlink(probe.c_str());
   return std::nullopt;
 }
 

@@ -35,6 +35,11 @@ OutputPathDecision DecideOutputPath(
     const std::filesystem::path& chosen, const std::string& defaultExtension,
     const std::function<bool(const std::filesystem::path&)>& exists);
 
+// Why no file can be made in `folder` (the system's reason), or nothing when
+// one can: found by making and removing a file there, so that a save into a
+// folder that cannot be written is refused before the hours of a scan.
+std::optional<std::string> FolderWriteProblem(const std::filesystem::path& folder);
+
 // Why a file-name prefix cannot be used, or nothing when it can.
 std::optional<std::string> CheckFilePrefix(const std::u16string& prefix);
 

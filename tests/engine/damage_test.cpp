@@ -541,8 +541,7 @@ TEST(DamageHelper, SameSeedSameBytesOriginalUntouched) {
 
 // Inputs that once broke the scanner (saved by the fuzzer) keep being scanned.
 TEST(FuzzCrashes, ReplayThroughTheScanner) {
-  const fs::path crashes =
-      fs::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" / "crashes";
+  const fs::path crashes = tarvex::test::SourceDir() / "fuzz" / "crashes";
   if (!fs::is_directory(crashes)) GTEST_SKIP() << "no " << crashes;
   for (const auto& entry : fs::directory_iterator(crashes)) {
     if (!entry.is_regular_file() || entry.path().filename().string().starts_with(".")) continue;

@@ -11,6 +11,9 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "shell/preview_rows_model.h"
 #include "shell/recovered_tables_pane.h"
@@ -112,6 +115,24 @@ TEST(StartRepair, AFileThatCannotBeReadGoesBackToThePrompt) {
   EXPECT_EQ(t.window->page(), Page::kIdle);
   EXPECT_EQ(t.prompts.told,
             QStringList{"File '/nonexistent/damaged.mdb' does not exist or access is denied."});
+}
+
+// A repair that recovers no table says what it found and offers nothing to save.
+TEST(StartRepair, ARepairThatRecoversNoTableGoesBackToThePrompt) {
+  ScratchDir dir;
+  const auto damaged = dir.path() / "damaged.mdb";
+  std::ifstream in(FixturesDir() / "real" / "jet3_types.mdb", std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  std::fill(bytes.begin() + 2048, bytes.end(), '\0');
+  std::ofstream(damaged, std::ios::binary) << bytes;
+  TestWindow t;
+  ASSERT_TRUE(t.window->StartRepair({QString::fromStdString(damaged.string()), {}, false}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !t.prompts.told.isEmpty(); }, 120000));
+  EXPECT_EQ(t.window->page(), Page::kIdle);
+  EXPECT_TRUE(t.prompts.told.last().endsWith("no table could be recovered: its 58 pages (read as "
+                                             "Jet 3) hold 0 data pages and 0 table definitions"))
+      << t.prompts.told.last().toStdString();
+  EXPECT_FALSE(t.window->saveAction()->isEnabled());
 }
 
 // The whole road: the start dialog, the repair, the preview, the save, the

@@ -7,12 +7,12 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/test_paths.h"
+
 namespace tarvex::test {
 namespace {
 
-std::filesystem::path OraclesDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path() / "oracles";
-}
+std::filesystem::path OraclesDir() { return SourceDir() / "tests" / "oracles"; }
 
 std::string Quote(const std::string& text) {
   std::string out = "'";

@@ -14,6 +14,8 @@ std::filesystem::path FixturesDir() {
   return TARVEX_FIXTURES_DEFAULT;
 }
 
+std::filesystem::path SourceDir() { return TARVEX_SOURCE_DIR; }
+
 std::vector<TruthFixture> FixturesWithTruth() {
   std::vector<TruthFixture> fixtures;
   const auto dir = FixturesDir();

@@ -9,6 +9,10 @@ namespace tarvex::test {
 // The shared fixtures folder ($TARVEX_FIXTURES, else the one CMake found).
 std::filesystem::path FixturesDir();
 
+// The checkout the tests were built from (for files kept beside them: oracles, kept fuzz inputs).
+// Taken from the build, not from __FILE__, which a compiler cache may make relative.
+std::filesystem::path SourceDir();
+
 // A fixture and the ground-truth dump of its content.
 struct TruthFixture {
   std::filesystem::path file;
