@@ -147,8 +147,7 @@ class Database {
   // documents ("SummaryInfo", "UserDefined"), replacing one of the same name.
   // Only a database created since it was last opened takes them: they are
   // written when it closes. Throws as StoreProperty does, and for a document
-  // name Access refuses. A database given no AccessVersion gets the one
-  // Access writes for its format.
+  // name Access refuses.
   void CreateProperty(const std::u16string& document, const Property& property);
   // The user tables, in catalogue order.
   std::vector<std::u16string> TableNames() const;

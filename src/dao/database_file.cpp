@@ -77,12 +77,6 @@ std::vector<uint8_t> DoubleBytes(double value) {
   return out;
 }
 
-// The AccessVersion Access writes in a new database of `format`.
-const char16_t* DefaultAccessVersion(format::DatabaseFormat format) {
-  if (format == format::DatabaseFormat::kJet3) return u"07.53";
-  return format == format::DatabaseFormat::kJet4 ? u"08.50" : u"09.50";
-}
-
 template <typename Int>
 Int FixedValue(const RowView& row, size_t column) {
   auto bytes = row.Value(column);
@@ -154,12 +148,6 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
     AddAceRow(ace.objectId, Bytes(ids.*ace.sid), ace.access, ace.inheritable);
   tableGrantSids_ = {ownerSid_, Bytes(ids.users)};
   databaseProperties_.assign(1, {});
-  // Readers tell the Access version that made a file by this property.
-  SetDatabaseProperty({}, {u"AccessVersion",
-                           static_cast<int>(FieldType::kText),
-                           false,
-                           {},
-                           DefaultAccessVersion(format_)});
 }
 
 void DatabaseFile::SetDatabaseProperty(const std::u16string& document, const Property& property) {

@@ -1,6 +1,7 @@
 #include "engine/access_repair.h"
 
 #include "engine/job_status.h"
+#include "engine/source_format.h"
 #include "engine/step_progress.h"
 #include "engine/version_handler.h"
 #include "model/repair_log.h"
@@ -65,6 +66,8 @@ void CAccessRepair::Repair(const std::filesystem::path& dataPath,
     Log(u"Parsing file data for table name...");
     scanner_->RecoverTableNames(model);
     scanner_->PostProcessComplexColumns(model);
+    model.sourceFormat =
+        SourceFormat(dataPath, jet4 ? format::kJet4Layout : format::kJet3Layout, model);
     LogLosses(model);
   }
   scanner_.reset();

@@ -18,6 +18,14 @@ struct SkippedItem {
   std::string reason;
 };
 
+// A property the engine refused: of a table's field (`object`) or of the
+// table itself (`object` empty); of a database document, or of the database itself.
+struct RefusedProperty {
+  std::u16string object;
+  std::u16string property;
+  std::string reason;
+};
+
 // Values of one column that are missing from the saved rows.
 struct RefusedValues {
   uint64_t count = 0;
@@ -38,6 +46,7 @@ struct TableSaveReport {
   std::vector<SkippedItem> fieldsNotCreated;
   std::vector<SkippedItem> indexesNotCreated;
   std::map<std::u16string, std::u16string> renamedFields;  // recovered name -> saved name
+  std::vector<RefusedProperty> propertiesRefused;
   model::TableLosses losses;  // what the scan could not bring back of the table
 };
 
@@ -46,6 +55,7 @@ struct SaveReport {
   bool saved = false;      // the database stands complete at outputPath
   std::string failure;     // why the save ended without a database, when it failed
   std::string formatNote;  // how the output format differs from the damaged file's, if it does
+  std::vector<RefusedProperty> databasePropertiesRefused;
   std::vector<TableSaveReport> tables;
   std::vector<std::u16string> relationshipsWritten;
   std::vector<SkippedItem> relationshipsSkipped;

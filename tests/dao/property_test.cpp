@@ -31,6 +31,7 @@ TEST_P(Properties, EveryObjectKeepsItsOwnAndRefusesWhatItCannotStore) {
   const auto file = scratch.path() / "props.mdb";
   Database db;
   db.Create(file, kLocale, jet3 ? kDbVersion30 : kDbVersion40);
+  db.CreateProperty({}, Text(u"AccessVersion", jet3 ? u"07.53" : u"08.50"));
   db.CreateProperty({}, Text(u"Build", u"42"));
   db.CreateProperty(u"SummaryInfo", Text(u"Title", u"Inventaire"));
   TableDef table(db);
