@@ -27,7 +27,6 @@
 
 #include "bench_support.h"
 #include "engine/access_repair.h"
-#include "engine/job_status.h"
 #include "model/table_data_file.h"
 #include "model/table_summary.h"
 
@@ -123,8 +122,9 @@ ScanResult Scan(const fs::path& file) {
           if (jet4) return std::make_unique<TimedScanner<CAccessProcessFileJet4>>(result.seconds);
           return std::make_unique<TimedScanner<CAccessProcessFileJet3>>(result.seconds);
         };
-        RepairingFileStatus().Set(true);
-        CAccessRepair repair(settings);
+        tarvex::model::Job job;
+        job.Start();
+        CAccessRepair repair(job, settings);
         repair.Repair(file, file);
         if (!repair.model()) return;
         result.tables = repair.model()->tableList.count();

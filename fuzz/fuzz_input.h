@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/access_repair.h"
-#include "engine/job_status.h"
+#include "model/job.h"
 
 namespace tarvex::fuzz {
 
@@ -25,16 +25,16 @@ inline std::filesystem::path MakeScratchFolder() {
   return scratch;
 }
 
-// Writes the input to `path` and scans it with `repair`.
+// Writes the input to `path` and scans it with `repair`, which reports to `job`.
 inline void ScanInput(const uint8_t* data, size_t size, const std::filesystem::path& path,
-                      engine::CAccessRepair& repair) {
+                      model::Job& job, engine::CAccessRepair& repair) {
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  engine::RepairingFileStatus().Set(true);
+  job.Start();
   repair.Repair(path, path);
-  engine::RepairingFileStatus().Set(false);
+  job.Stop();
 }
 
 }  // namespace tarvex::fuzz

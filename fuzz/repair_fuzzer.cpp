@@ -44,16 +44,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  tarvex::engine::CAccessRepair repair(tarvex::engine::ScanSettings::WithoutPause());
-  tarvex::fuzz::ScanInput(data, size, inputPath, repair);
+  tarvex::model::Job job;
+  tarvex::engine::CAccessRepair repair(job, tarvex::engine::ScanSettings::WithoutPause());
+  tarvex::fuzz::ScanInput(data, size, inputPath, job, repair);
   if (repair.model() == nullptr) return 0;
 
   fs::create_directories(outputFolder);
-  tarvex::writer::CAccessSaveRepairedFile save(tarvex::writer::SaveSettings::WithoutPause());
+  tarvex::writer::CAccessSaveRepairedFile save(job, tarvex::writer::SaveSettings::WithoutPause());
   save.model = repair.model();
   save.outputPath = outputFolder / "Tarvex_input.mdb";
-  tarvex::engine::SavingStatus().SetStepBack(false);
-  tarvex::engine::SavingStatus().SetSaving(true);
+  job.Start();
   if (save.RunSave()) ReopenSaved(save.outputPath);
   fs::remove_all(outputFolder);
   return 0;

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  tarvex::engine::CAccessRepair repair(tarvex::engine::ScanSettings::WithoutPause());
-  tarvex::fuzz::ScanInput(data, size, inputPath, repair);
+  tarvex::model::Job job;
+  tarvex::engine::CAccessRepair repair(job, tarvex::engine::ScanSettings::WithoutPause());
+  tarvex::fuzz::ScanInput(data, size, inputPath, job, repair);
   return 0;
 }

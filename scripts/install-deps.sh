@@ -9,6 +9,8 @@ packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
 [[ "${1:-}" == "run" ]] && packages+=(mdbtools)
 # gui: the window, and a display server for a machine without one (scripts/screenshots.sh).
 [[ "${1:-}" == "gui" ]] && packages+=(qt6-base-dev xvfb xauth)
+# package: the Debian packages and their check (scripts/package-check.sh).
+[[ "${1:-}" == "package" ]] && packages+=(qt6-base-dev help2man dpkg-dev man-db xvfb xauth)
 if [[ "${1:-}" == "test" ]]; then
   packages+=(qt6-base-dev libgtest-dev googletest mdbtools libsqlite3-dev libbenchmark-dev)
   # A machine may carry its own Node.js (with npm inside); Debian's npm conflicts with it.

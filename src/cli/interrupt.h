@@ -1,7 +1,7 @@
 #pragma once
-// Ctrl-C (SIGINT) and SIGTERM stop a running repair or save at once and
-// cleanly (its flag cleared, as the Stop command does) instead of ending the
-// process in the middle of a write.
+// Ctrl-C (SIGINT) and SIGTERM stop a running repair or save cleanly (the loop
+// that waits for it lowers its job's run flag, as the Stop command does)
+// instead of ending the process in the middle of a write.
 namespace tarvex::cli {
 
 void InstallInterruptHandler();

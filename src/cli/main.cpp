@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Tarvex for Access: recovers tables, rows and queries from damaged Access databases"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("tarvex ") + TARVEX_VERSION);
+  // Every command's options on one page: what the man page is made from.
+  app.set_help_all_flag("--help-all", "Print the help of every command and exit");
   tarvex::cli::RepairOptions repair;
   auto* repairCommand = app.add_subcommand("repair", "Repair a damaged database into a new one");
   repairCommand->add_option("DAMAGED", repair.dataFile, "The damaged .mdb or .accdb file")

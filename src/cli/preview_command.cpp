@@ -56,10 +56,10 @@ const model::CAccessTable* FindTable(const model::CAccessData& model, const std:
 }  // namespace
 
 int RunPreview(const PreviewOptions& options, bool terminal) {
-  engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
-  if (!RunRepair(manager, {options.dataFile, options.templateFile, {terminal, false}}))
+  session::RepairSession session(engine::ScanSettings::WithoutPause());
+  if (!RunRepair(session, {options.dataFile, options.templateFile}, {terminal, false}))
     return kExitFailure;
-  const model::CAccessTable* table = FindTable(*manager.lastResult()->model(), options.table);
+  const model::CAccessTable* table = FindTable(*session.model(), options.table);
   if (!table) {
     std::cerr << "tarvex: no recovered table is named \"" << options.table
               << "\" (tarvex scan lists the tables)\n";

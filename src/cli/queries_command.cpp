@@ -9,10 +9,10 @@
 namespace tarvex::cli {
 
 int RunQueries(const QueriesOptions& options, bool terminal) {
-  engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
-  if (!RunRepair(manager, {options.dataFile, options.templateFile, {terminal, false}}))
+  session::RepairSession session(engine::ScanSettings::WithoutPause());
+  if (!RunRepair(session, {options.dataFile, options.templateFile}, {terminal, false}))
     return kExitFailure;
-  const model::CAccessData& model = *manager.lastResult()->model();
+  const model::CAccessData& model = *session.model();
   query::QueryRowList rows;
   query::ReadQueryRows(model, rows);
   const auto queries = query::RecoverQueries(rows, model.queryObjectList);

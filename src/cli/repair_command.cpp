@@ -6,11 +6,7 @@
 #include "cli/interrupt.h"
 #include "cli/repair_runner.h"
 #include "cli/save_report_json.h"
-#include "engine/job_status.h"
-#include "engine/process_manager.h"
 #include "format/unicode.h"
-#include "model/repair_log.h"
-#include "writer/mt_file_save.h"
 #include "writer/output_naming.h"
 #include "writer/save_summary.h"
 
@@ -71,22 +67,14 @@ int RunRepair(const RepairOptions& options, bool terminal) {
   if (!output) return kExitUsage;
   const MonitorOptions monitor{terminal, true};
 
-  engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
-  if (!RunRepair(manager, {options.dataFile, options.templateFile, monitor}))
+  session::RepairSession session(engine::ScanSettings::WithoutPause(),
+                                 writer::SaveSettings::WithoutPause());
+  if (!RunRepair(session, {options.dataFile, options.templateFile}, monitor))
     return Interrupted() ? kExitInterrupted : kExitFailure;
+  session.StartSave(*output);
+  MonitorJob(session, monitor);
 
-  engine::CProcessManager::EndAll(engine::kConflictingProcessName);
-  engine::SavingStatus().SetStepBack(false);
-  // Started anew here, so that no line of the scan is shown twice.
-  model::CRepairLog::Instance().Set(u"");
-  writer::CMTFileSave save(writer::SaveSettings::WithoutPause());
-  save.SetOutputPath(*output);
-  save.StartSave(*manager.lastResult()->model());
-  MonitorJob([] { return engine::SavingStatus().IsSaving(); },
-             [] { engine::SavingStatus().SetSaving(false); }, monitor);
-  save.Wait();
-
-  const writer::SaveReport& report = save.writer()->report();
+  const writer::SaveReport& report = session.writer()->report();
   const bool reported = !options.report || WriteReport(*options.report, report);
   if (Interrupted() && !report.saved) {
     std::cerr << "tarvex: stopped; nothing was written to " << output->string() << "\n";
@@ -97,7 +85,7 @@ int RunRepair(const RepairOptions& options, bool terminal) {
     return kExitFailure;
   }
   std::cout << writer::SaveSummaryText(report);
-  const bool rowsKept = !ReportRowsNotKept(*manager.lastResult()->model());
+  const bool rowsKept = !ReportRowsNotKept(*session.model());
   return reported && rowsKept ? kExitOk : kExitFailure;
 }
 

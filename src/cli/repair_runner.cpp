@@ -8,12 +8,7 @@
 #include <thread>
 
 #include "cli/interrupt.h"
-#include "engine/input_check.h"
-#include "engine/job_status.h"
-#include "engine/process_manager.h"
 #include "format/unicode.h"
-#include "model/repair_log.h"
-#include "model/working_folder.h"
 
 namespace tarvex::cli {
 namespace {
@@ -23,11 +18,11 @@ namespace {
 constexpr auto kDrawInterval = std::chrono::milliseconds(100);
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 
-void DrawProgress() {
-  const int maximum = engine::ProgressStatus().Maximum();
-  const int position = std::clamp(engine::ProgressStatus().Position(), 0, maximum);
+void DrawProgress(const model::Job& job) {
+  const int maximum = job.progress().Maximum();
+  const int position = std::clamp(job.progress().Position(), 0, maximum);
   const int percent = static_cast<int>(100LL * position / maximum);
-  std::string caption = format::ToUtf8(engine::StatusProgress().Caption());
+  std::string caption = format::ToUtf8(job.Caption());
   if (caption.size() > 60) caption.resize(60);
   std::cerr << "\r\033[K" << percent << "% " << caption << std::flush;
 }
@@ -36,8 +31,8 @@ void DrawProgress() {
 // text with "\r\n" between lines; a save starts it anew.
 class LogFollower {
  public:
-  void PrintNewLines(bool clearProgressLine) {
-    const std::u16string text = model::CRepairLog::Instance().Get();
+  void PrintNewLines(const model::CRepairLog& log, bool clearProgressLine) {
+    const std::u16string text = log.Get();
     if (text.size() < printed_) printed_ = 0;
     if (text.size() == printed_) return;
     std::string lines = format::ToUtf8(std::u16string_view(text).substr(printed_));
@@ -53,58 +48,42 @@ class LogFollower {
 
 }  // namespace
 
-void MonitorJob(const std::function<bool()>& running, const std::function<void()>& requestStop,
-                const MonitorOptions& options) {
+void MonitorJob(session::RepairSession& session, const MonitorOptions& options) {
+  const model::Job& job = session.job();
   LogFollower log;
   bool stopRequested = false;
   auto nextDraw = std::chrono::steady_clock::now();
-  while (running()) {
+  while (session.Running()) {
     if (Interrupted() && !stopRequested) {
       stopRequested = true;
-      requestStop();
+      session.RequestStop();
     }
     if (const auto now = std::chrono::steady_clock::now(); now >= nextDraw) {
-      if (options.showLog) log.PrintNewLines(options.showProgress);
-      if (options.showProgress) DrawProgress();
+      if (options.showLog) log.PrintNewLines(job.log(), options.showProgress);
+      if (options.showProgress) DrawProgress(job);
       nextDraw = now + kDrawInterval;
     }
     std::this_thread::sleep_for(kPollInterval);
   }
-  if (options.showLog) log.PrintNewLines(options.showProgress);
+  session.Wait();
+  if (options.showLog) log.PrintNewLines(job.log(), options.showProgress);
   if (options.showProgress) std::cerr << "\r\033[K" << std::flush;
 }
 
-std::optional<std::string> CheckReadable(const std::filesystem::path& path) {
-  if (auto reason = engine::WhyNotRepairable(path)) return path.string() + ": " + *reason;
-  return std::nullopt;
-}
-
-bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& request) {
-  for (const auto* path :
-       {&request.dataFile, request.templateFile ? &*request.templateFile : nullptr}) {
-    if (!path) continue;
-    if (auto problem = CheckReadable(*path)) {
-      std::cerr << "tarvex: " << *problem << "\n";
-      return false;
-    }
-  }
-  if (!model::WorkingFolder::Available()) {
-    std::cerr << "tarvex: no working folder of this process's own can be made under "
-              << model::WorkingFolder::Base().string() << "\n";
+bool RunRepair(session::RepairSession& session, const session::RepairRequest& request,
+               const MonitorOptions& options) {
+  if (const auto refusal = session.StartRepair(request)) {
+    std::cerr << "tarvex: " << (refusal->file.empty() ? "" : refusal->file.string() + ": ")
+              << refusal->reason << "\n";
     return false;
   }
-  engine::CProcessManager::EndAll(engine::kConflictingProcessName);
-  manager.SetDataFilePath(request.dataFile);
-  if (request.templateFile) {
-    manager.SetTemplatePath(*request.templateFile);
-    manager.mode().Set(engine::CRepairModeStatus::kTemplateMode);
-  }
-  manager.StartRepair();
-  MonitorJob([] { return engine::RepairingFileStatus().IsRepairing(); },
-             [] { engine::RepairingFileStatus().Set(false); }, request.monitor);
-  manager.Wait();
-  if (!manager.lastResult() || !manager.lastResult()->model()) {
+  MonitorJob(session, options);
+  if (!session.model()) {
     std::cerr << "tarvex: the repair was stopped\n";
+    return false;
+  }
+  if (const std::string failure = session.Failure(); !failure.empty()) {
+    std::cerr << "tarvex: " << request.damagedFile.string() << ": " << failure << "\n";
     return false;
   }
   return true;

@@ -1,14 +1,13 @@
 #pragma once
-// Runs one job (a repair, a save) in the foreground for the command line:
-// checks the input files, follows the repair log and shows a progress line
-// on a terminal, and passes Ctrl-C on as a stop request.
+// Runs one step of a repair session (a repair, a save) in the foreground for
+// the command line: follows the repair log and shows a progress line on a
+// terminal, and passes Ctrl-C on as a stop request.
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 
-#include "engine/repair_file_manager.h"
 #include "model/access_data.h"
+#include "session/repair_session.h"
 
 namespace tarvex::cli {
 
@@ -17,24 +16,15 @@ struct MonitorOptions {
   bool showLog = false;       // the repair log's lines on standard error as they come
 };
 
-struct RepairRequest {
-  std::filesystem::path dataFile;
-  std::optional<std::filesystem::path> templateFile;
-  MonitorOptions monitor;
-};
+// Waits while the session runs a step, showing what `options` ask for; on
+// Ctrl-C asks the step to stop, once, and goes on waiting for it to end.
+void MonitorJob(session::RepairSession& session, const MonitorOptions& options);
 
-// Why a file cannot be repaired ("FILE: reason"), or nothing when it can be read.
-std::optional<std::string> CheckReadable(const std::filesystem::path& path);
-
-// Waits while `running` holds, showing what `options` ask for; on Ctrl-C calls
-// `requestStop` once and goes on waiting for the job to end.
-void MonitorJob(const std::function<bool()>& running, const std::function<void()>& requestStop,
-                const MonitorOptions& options);
-
-// Runs the repair on a worker thread and waits for it. The manager keeps the
-// result; false (with a message on stderr) when an input file cannot be read
-// or the repair was stopped.
-bool RunRepair(engine::CMTRepairFileManager& manager, const RepairRequest& request);
+// Runs the repair on the session's worker and waits for it; the session keeps
+// the result. False (with a message on stderr) when an input file cannot be
+// read, the repair was stopped or it recovered no table.
+bool RunRepair(session::RepairSession& session, const session::RepairRequest& request,
+               const MonitorOptions& options);
 
 // Names on stderr every table whose recovered rows the working folder could
 // not hold whole; true when there is one (the job then did not succeed).

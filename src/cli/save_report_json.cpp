@@ -70,7 +70,6 @@ ordered_json SaveReportJson(const writer::SaveReport& report) {
   json["output"] = report.outputPath.string();
   json["saved"] = report.saved;
   if (!report.failure.empty()) json["failure"] = report.failure;
-  if (!report.formatNote.empty()) json["formatNote"] = report.formatNote;
   json["rowsRecovered"] = report.RowsRecovered();
   json["rowsWritten"] = report.RowsWritten();
   json["valuesRefused"] = report.ValuesRefused();
@@ -84,7 +83,8 @@ ordered_json SaveReportJson(const writer::SaveReport& report) {
                            {"skipped", Skipped(report.relationshipsSkipped)},
                            {"orphanRows", orphans}};
   json["queries"] = {{"written", Names(report.queriesWritten)},
-                     {"skipped", Skipped(report.queriesSkipped)}};
+                     {"skipped", Skipped(report.queriesSkipped)},
+                     {"rebuiltFromSql", Skipped(report.queriesRebuilt)}};
   return json;
 }
 

@@ -19,10 +19,10 @@ std::string PlainLines(const std::u16string& text) {
 }  // namespace
 
 int RunScan(const ScanOptions& options, bool terminal) {
-  engine::CMTRepairFileManager manager(engine::ScanSettings::WithoutPause());
-  if (!RunRepair(manager, {options.dataFile, options.templateFile, {terminal, false}}))
+  session::RepairSession session(engine::ScanSettings::WithoutPause());
+  if (!RunRepair(session, {options.dataFile, options.templateFile}, {terminal, false}))
     return kExitFailure;
-  const model::CAccessData& model = *manager.lastResult()->model();
+  const model::CAccessData& model = *session.model();
   if (options.json) {
     std::cout << ScanReport(model).dump(2) << "\n";
   } else {

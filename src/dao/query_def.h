@@ -16,8 +16,14 @@ class QueryDef {
   // Throws DaoException for a name Access refuses or one a table or query
   // has, and for SQL it cannot take. A non-empty `connect` makes a
   // pass-through query, whose text goes to that server unread.
+  // `storedRows`, the rows the query had in the file it comes from, are
+  // written instead of the rows read from the SQL when they say the same
+  // (see StoredRowsMismatch): the query then keeps what SQL has no words for.
   void Create(const std::u16string& name, const std::u16string& sql,
-              const std::u16string& connect = {});
+              const std::u16string& connect = {},
+              std::optional<std::vector<SavedQueryRow>> storedRows = std::nullopt);
+  // Why Create did not keep the stored rows it was given; empty when it kept them.
+  const std::string& StoredRowsMismatch() const { return storedRowsMismatch_; }
   // Writes the query; throws when it was not created or was appended already.
   void Append();
   void Close();
@@ -26,6 +32,7 @@ class QueryDef {
   Database& database_;
   bool created_ = false;
   bool appended_ = false;
+  std::string storedRowsMismatch_;
   std::u16string name_;
   SavedQuery query_;
 };

@@ -19,13 +19,12 @@ using format::QueryTypeCode;
 // The longest connect string Name1 holds.
 constexpr size_t kMaxConnectLength = 255;
 
-// Access ends the text of data-definition and pass-through queries with one U+0000.
-std::u16string StoredText(std::u16string_view sql) { return std::u16string(sql) + u'\0'; }
-
+// The text of a data-definition or pass-through query is kept as written,
+// closing blanks and line breaks included.
 SavedQueryRow TextTypeRow(QueryTypeCode code, std::u16string_view connect,
                           std::u16string_view sql) {
   return {QueryRowKind::kType, std::u16string(connect),    {},
-          StoredText(sql),     static_cast<int32_t>(code), {}};
+          std::u16string(sql), static_cast<int32_t>(code), {}};
 }
 
 // A union keeps the SQL before its last UNION and the SQL after it (up to its

@@ -157,7 +157,8 @@ void ReadAppend(const SqlText& text, SqlRange statement, SavedQuery& query) {
     if (values.empty() || values.size() != fields.size())
       throw DaoException("VALUES does not give one value for each field appended to.");
     for (size_t i = 0; i < values.size(); ++i)
-      rows.push_back(ColumnRow(text.Text(NonEmpty(values[i], "value")), {}, fields[i], 0));
+      rows.push_back(ColumnRow(text.Text(NonEmpty(values[i], "value")), {}, fields[i],
+                               format::kAppendValuesItem));
     return;
   }
   const SqlClauses clauses(

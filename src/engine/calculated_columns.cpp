@@ -49,12 +49,12 @@ bool ApplyResultTypes(model::CAccessTable& table) {
 }  // namespace
 
 bool ApplyCalculatedResultTypes(const ScanContext& context, model::CAccessData& model) {
-  if (context.layout.version != format::JetVersion::kJet4) return Repairing();
+  if (context.layout.version != format::JetVersion::kJet4) return context.job.Running();
   std::vector<model::CAccessTable*> changed;
   for (const auto& table : model.tableList)
     if (ApplyResultTypes(*table)) changed.push_back(table.get());
-  if (changed.empty()) return Repairing();
-  return ExtractTables(context, std::move(changed)) && Repairing();
+  if (changed.empty()) return context.job.Running();
+  return ExtractTables(context, std::move(changed)) && context.job.Running();
 }
 
 }  // namespace tarvex::engine

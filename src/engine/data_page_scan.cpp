@@ -6,7 +6,6 @@
 #include <unordered_map>
 
 #include "engine/free_page_map.h"
-#include "engine/job_status.h"
 #include "engine/step_progress.h"
 #include "engine/table_definition.h"
 #include "format/data_page.h"
@@ -126,7 +125,7 @@ bool RowsAgree(CDBFileReader& data, uint64_t offset, const format::JetLayout& la
 
 bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   const auto& layout = context.layout;
-  if (!Repairing()) return true;
+  if (!context.job.Running()) return true;
   CDBFileReader data;
   CDBFileReader separateDefinitions;
   CErrorHandler error;
@@ -144,8 +143,9 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
   // Step 1 read the headers already where it read this file.
   const PageHeads* kept = definitions == &data ? context.pageHeads : nullptr;
   std::vector<uint8_t> header(layout.pageHeaderLength);
+  model.pagesFound.pages = pages;
   for (uint64_t page = 0; page < pages; ++page) {
-    ProgressStatus().Step();
+    context.job.progress().Step();
     const uint64_t offset = page * layout.pageSize;
     PageHead head = kept ? kept->At(page) : PageHead{};
     if (head.read == PageHead::Read::kUnknown && !freePages.IsFree(page)) {
@@ -156,6 +156,7 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
         head.read = PageHead::Read::kFailed;
     }
     if (head.read == PageHead::Read::kFailed) model.unreadablePages.push_back(offset);
+    if (head.read == PageHead::Read::kDone && head.dataPage) ++model.pagesFound.dataPages;
     if (head.read == PageHead::Read::kDone && !freePages.IsFree(page)) {
       const int32_t owner = head.owner;
       const bool plausible =
@@ -183,11 +184,11 @@ bool ScanDataPages(const ScanContext& context, model::CAccessData& model) {
       }
     }
     if (CaptionDue(page, pages))
-      SetCaption(KilobyteCaption("(Step 2/4)Scanning file for table data", offset + layout.pageSize,
-                                 size));
-    if (!Repairing()) break;
+      SetCaption(context.job, KilobyteCaption("(Step 2/4)Scanning file for table data",
+                                              offset + layout.pageSize, size));
+    if (!context.job.Running()) break;
   }
-  FinishStep(context.settings);
+  FinishStep(context);
   return true;
 }
 

@@ -8,7 +8,6 @@
 
 #include "engine/column_inference.h"
 #include "engine/free_page_map.h"
-#include "engine/job_status.h"
 #include "engine/record_extraction.h"
 #include "engine/step_progress.h"
 #include "format/table_definition_catalogue.h"
@@ -60,6 +59,7 @@ struct DefinitionPageSearch {
   uint64_t size;
   const FreePageMap& freePages;
   PageHeads* heads;
+  model::Job& job;
 
   // Those among pages [first, end), in order; with `showCaption` the caption counts the pages
   // every search of the step has done.
@@ -70,7 +70,7 @@ struct DefinitionPageSearch {
     std::vector<uint8_t> header(layout.pageHeaderLength);
     const uint64_t pages = size / layout.pageSize;
     for (uint64_t page = first; page < end; ++page) {
-      ProgressStatus().Step();
+      job.progress().Step();
       const uint64_t offset = page * layout.pageSize;
       if (!freePages.IsFree(page)) {
         const bool read = reader.ReadWhole(offset, header);
@@ -81,11 +81,11 @@ struct DefinitionPageSearch {
       }
       if (showCaption && CaptionDue(page - first, end - first)) {
         const auto done =
-            std::min<uint64_t>(static_cast<uint64_t>(ProgressStatus().Position()), pages);
-        SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
-                                   done * layout.pageSize, size));
+            std::min<uint64_t>(static_cast<uint64_t>(job.progress().Position()), pages);
+        SetCaption(job, KilobyteCaption("(Step 1/4)Scanning file for table definition",
+                                        done * layout.pageSize, size));
       }
-      if (!Repairing()) break;
+      if (!job.Running()) break;
     }
     return found;
   }
@@ -99,18 +99,17 @@ constexpr uint64_t kPagesWorthAHelper = 512;
 bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model) {
   const auto& layout = context.layout;
   CDBFileReader reader;
-  if (!Repairing() || !OpenFile(reader, context.definitionFile)) return false;
+  if (!context.job.Running() || !OpenFile(reader, context.definitionFile)) return false;
   const uint64_t size = reader.Size();
   const uint64_t pages = size / layout.pageSize;
-  ProgressStatus().SetMaximum(static_cast<int>(std::min<uint64_t>(2 * pages, INT32_MAX)));
-  ProgressStatus().SetPosition(0);
+  context.job.progress().Restart(2 * pages);
   // The catalogue is always present, whatever page 2 holds.
   model.tableList.Append(CataloguePageOffset(layout));
   // A freed page may still look like a definition: a dropped table's, or an old continuation.
   const FreePageMap freePages = FreePageMap::Read(reader, size, layout);
   PageHeads* heads = context.dataFile == context.definitionFile ? context.pageHeads : nullptr;
   if (context.pageHeads) context.pageHeads->Reset(heads ? pages : 0);
-  const DefinitionPageSearch search{layout, size, freePages, heads};
+  const DefinitionPageSearch search{layout, size, freePages, heads, context.job};
   // A page costs a read and little else: a large file's second half goes to a helper with a
   // reader of its own, on the core the scan leaves idle.
   const uint64_t half = pages >= kPagesWorthAHelper ? pages / 2 : pages;
@@ -130,25 +129,27 @@ bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model)
   }
   std::vector<uint64_t> found = search.Find(reader, 0, half, true);
   if (helper.joinable()) helper.join();
-  if (half < pages && !helperRead && Repairing()) later = search.Find(reader, half, pages, false);
-  if (Repairing() && pages > 0)
-    SetCaption(KilobyteCaption("(Step 1/4)Scanning file for table definition",
-                               pages * layout.pageSize, size));
+  if (half < pages && !helperRead && context.job.Running())
+    later = search.Find(reader, half, pages, false);
+  if (context.job.Running() && pages > 0)
+    SetCaption(context.job, KilobyteCaption("(Step 1/4)Scanning file for table definition",
+                                            pages * layout.pageSize, size));
   found.insert(found.end(), later.begin(), later.end());
   for (const uint64_t offset : found) model.tableList.Append(offset);
+  model.pagesFound.definitions = found.size();
   return true;
 }
 
 bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessData& model) {
   const auto& layout = context.layout;
   CDBFileReader reader;
-  if (!Repairing() || !OpenFile(reader, context.definitionFile)) return false;
+  if (!context.job.Running() || !OpenFile(reader, context.definitionFile)) return false;
   const uint64_t size = reader.Size();
   if (size == 0) return false;
   // Every page some listed definition continues on is a continuation, not a table of its own.
   std::unordered_set<uint64_t> continuations;
   for (const auto& table : model.tableList) {
-    if (!Repairing()) return false;
+    if (!context.job.Running()) return false;
     const uint64_t offset = table->tableDefOffset;
     if (offset == 0) continue;
     std::array<uint8_t, sizeof(uint32_t)> next{};
@@ -171,27 +172,27 @@ bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessDat
       table->keep = false;
     }
   }
-  if (Repairing()) model.tableList.Purge();
+  if (context.job.Running()) model.tableList.Purge();
   return true;
 }
 
 bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model) {
   const auto& layout = context.layout;
   CDBFileReader reader;
-  if (!Repairing() || !OpenFile(reader, context.definitionFile)) return false;
+  if (!context.job.Running() || !OpenFile(reader, context.definitionFile)) return false;
   const uint64_t size = reader.Size();
   if (size == 0) return false;
   const bool countTables = layout.version == format::JetVersion::kJet3;
   const uint16_t codePage = DatabaseCodePage(reader);
   if (countTables) {
-    ProgressStatus().SetMaximum(model.tableList.count());
-    ProgressStatus().SetPosition(0);
+    context.job.progress().SetMaximum(model.tableList.count());
+    context.job.progress().SetPosition(0);
   }
   // Built in, so that a damaged page 2 cannot take the catalogue's rows.
   const auto catalogue = format::EncodeTableDefinition(format::CatalogueDefinition(layout), layout);
   for (const auto& table : model.tableList) {
-    if (!Repairing()) break;
-    if (countTables) ProgressStatus().Step();
+    if (!context.job.Running()) break;
+    if (countTables) context.job.progress().Step();
     if (table->tableDefOffset == CataloguePageOffset(layout)) {
       ParseDefinition(catalogue, layout, context.decodeJet3Name, *table);
       continue;
@@ -203,13 +204,13 @@ bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model
     const auto definition = ReadDefinitionChain(reader, size, layout, table->tableDefOffset);
     if (!definition.empty()) ParseDefinition(definition, layout, context.decodeJet3Name, *table);
   }
-  if (countTables) FinishStep(context.settings);
+  if (countTables) FinishStep(context);
   return true;
 }
 
-bool SortColumns(model::CAccessData& model) {
+bool SortColumns(const model::Job& job, model::CAccessData& model) {
   for (const auto& table : model.tableList) {
-    if (!Repairing()) return false;
+    if (!job.Running()) return false;
     table->columnList.SortByColumnNumber();
   }
   return true;

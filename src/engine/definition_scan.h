@@ -9,12 +9,14 @@
 #include "engine/table_definition.h"
 #include "format/jet_layout.h"
 #include "model/access_data.h"
+#include "model/job.h"
 
 namespace tarvex::engine {
 
 struct ScanContext {
   const format::JetLayout& layout;
   const ScanSettings& settings;
+  model::Job& job;  // tested for a stop, and told the progress
   std::filesystem::path dataFile;
   std::filesystem::path definitionFile;
   NameDecoder decodeJet3Name;
@@ -25,6 +27,6 @@ struct ScanContext {
 bool ScanTableDefinitions(const ScanContext& context, model::CAccessData& model);
 bool RemoveContinuationDefinitions(const ScanContext& context, model::CAccessData& model);
 bool ParseTableDefinitions(const ScanContext& context, model::CAccessData& model);
-bool SortColumns(model::CAccessData& model);
+bool SortColumns(const model::Job& job, model::CAccessData& model);
 
 }  // namespace tarvex::engine

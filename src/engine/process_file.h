@@ -10,6 +10,7 @@
 #include "engine/page_heads.h"
 #include "format/jet_layout.h"
 #include "model/access_data.h"
+#include "model/job.h"
 
 namespace tarvex::engine {
 
@@ -34,8 +35,8 @@ class CAccessProcessFile {
  public:
   virtual ~CAccessProcessFile() = default;
 
-  // Every operation tests the repairing flag at its start and at least once
-  // per page or row, and returns at once when it is clear.
+  // Every operation tests the job's run flag at its start and at least once
+  // per page or row, and returns at once when it is low.
   virtual bool PostProcessComplexColumns(model::CAccessData&) { return true; }
   virtual bool RemoveContinuationDefinitions(model::CAccessData&) { return true; }
   virtual void SetDefinitionFile(const std::filesystem::path& path) { definitionFile_ = path; }
@@ -47,13 +48,19 @@ class CAccessProcessFile {
   virtual bool ScanTableDefinitions(model::CAccessData&) { return true; }
   virtual void SetDataFile(const std::filesystem::path& path) { dataFile_ = path; }
 
-  void SetSettings(const ScanSettings& settings) { settings_ = settings; }
+  // The job the operations report to and test for a stop; it outlives the scanner. Set before
+  // any operation runs.
+  void SetJob(model::Job& job, const ScanSettings& settings) {
+    job_ = &job;
+    settings_ = settings;
+  }
   const std::filesystem::path& definitionFile() const { return definitionFile_; }
   const std::filesystem::path& dataFile() const { return dataFile_; }
 
  protected:
   std::filesystem::path definitionFile_;
   std::filesystem::path dataFile_;
+  model::Job* job_ = nullptr;
   ScanSettings settings_;
 };
 

@@ -8,7 +8,6 @@
 #include <thread>
 #include <utility>
 
-#include "engine/job_status.h"
 #include "engine/row_text_writer.h"
 #include "engine/row_values.h"
 #include "engine/step_progress.h"
@@ -41,6 +40,7 @@ class TableExtractor {
   TableExtractor(const ScanContext& context, CDBFileReader& file, uint64_t fileSize,
                  std::atomic<int>& oleNumbers)
       : layout_(context.layout),
+        job_(context.job),
         file_(file),
         fileSize_(fileSize),
         codePage_(DatabaseCodePage(file)),
@@ -162,12 +162,12 @@ class TableExtractor {
       const uint32_t before = accepted;
       const bool finished = ExtractPage(page, pageOffset, table, writer, accepted);
       // Counted a page at a time: tables are cut on two threads that share the count.
-      ProgressStatus().Step(static_cast<int>(accepted - before));
+      job_.progress().Step(static_cast<int>(accepted - before));
       if (!finished) return false;
     }
     const uint32_t before = accepted;
     const bool finished = TakeRowsOfLostPointers(table, writer, accepted);
-    ProgressStatus().Step(static_cast<int>(accepted - before));
+    job_.progress().Step(static_cast<int>(accepted - before));
     if (!finished) return false;
     table.tableDefInfo.rowCount = accepted;
     return true;
@@ -180,7 +180,7 @@ class TableExtractor {
     auto& losses = table.losses;
     format::RowSlotWalker rows(page, layout_, Frame());
     for (uint32_t n = 0; n < rows.count(); ++n) {
-      if (!Repairing()) return false;
+      if (!job_.Running()) return false;
       const format::RowSlot slot = rows.Next();
       const bool placed = slot.located && !slot.deleted && !slot.moved;
       // A row a torn write cut is lost whichever definition reads it, so it tells nothing of
@@ -276,7 +276,7 @@ class TableExtractor {
         (unreached.size() > pointersToNowhere_.size() &&
          counted + unreached.size() <= definitionRows_)) {
       for (const auto& [pageOffset, row] : unreached) {
-        if (!Repairing()) return false;
+        if (!job_.Running()) return false;
         const auto bytes = ReadRow(file_, fileSize_, layout_, pageOffset, row, Frame());
         if (bytes && (!checkRows_ || frame_->HoldsTogether(*bytes)))
           TakeRow(*bytes, pageOffset, table, output, accepted);
@@ -307,6 +307,7 @@ class TableExtractor {
   }
 
   const JetLayout& layout_;
+  model::Job& job_;
   CDBFileReader& file_;
   uint64_t fileSize_;
   uint16_t codePage_;
@@ -376,9 +377,9 @@ bool ExtractTables(const ScanContext& context, std::vector<model::CAccessTable*>
   const auto extract = [&](CDBFileReader& reader) {
     TableExtractor extractor(context, reader, size, oleNumbers);
     for (size_t at = next++; at < tables.size() && !stopped; at = next++) {
-      SetCaption("(Step 3/4) Parsing table records from raw table data: table - " +
-                 std::to_string(at + 1) + " / " + std::to_string(tables.size()));
-      if (!Repairing() || !extractor.Extract(*tables[at])) stopped = true;
+      SetCaption(context.job, "(Step 3/4) Parsing table records from raw table data: table - " +
+                                  std::to_string(at + 1) + " / " + std::to_string(tables.size()));
+      if (!context.job.Running() || !extractor.Extract(*tables[at])) stopped = true;
     }
   };
   // A helper that cannot have a thread or a reader of its own leaves every table to this one.
@@ -397,13 +398,13 @@ bool ExtractTables(const ScanContext& context, std::vector<model::CAccessTable*>
 }
 
 bool ExtractRecords(const ScanContext& context, model::CAccessData& model) {
-  if (!Repairing()) return false;
-  ProgressStatus().SetMaximum(ClampedRowTotal(model));
-  ProgressStatus().SetPosition(0);
+  if (!context.job.Running()) return false;
+  context.job.progress().SetMaximum(ClampedRowTotal(model));
+  context.job.progress().SetPosition(0);
   std::vector<model::CAccessTable*> tables;
   for (const auto& table : model.tableList) tables.push_back(table.get());
   if (!ExtractTables(context, std::move(tables))) return false;
-  FinishStep(context.settings);
+  FinishStep(context);
   return true;
 }
 

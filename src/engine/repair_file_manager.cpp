@@ -1,19 +1,17 @@
 #include "engine/repair_file_manager.h"
 
-#include "engine/job_status.h"
-
 namespace tarvex::engine {
 
 CMTRepairFileManager::~CMTRepairFileManager() { StopRepair(); }
 
 void CMTRepairFileManager::StartRepair() {
   Wait();
-  RepairingFileStatus().Set(true);
+  job_.Start();
   worker_ = std::thread([this] { WorkerBody(); });
 }
 
 void CMTRepairFileManager::StopRepair() {
-  RepairingFileStatus().Set(false);
+  job_.Stop();
   Wait();
 }
 
@@ -22,18 +20,16 @@ void CMTRepairFileManager::Wait() {
 }
 
 void CMTRepairFileManager::WorkerBody() {
-  RepairThreadCounter().Increment();
   RunRepairJob();
-  RepairingFileStatus().Set(false);
-  RepairThreadCounter().Decrement();
+  job_.Stop();
 }
 
 bool CMTRepairFileManager::RunRepairJob() {
   lastResult_.reset();
-  auto repair = std::make_unique<CAccessRepair>(settings_);
+  auto repair = std::make_unique<CAccessRepair>(job_, settings_);
   const auto& definitionPath = mode_.IsTemplateMode() ? templateFile_ : dataFile_;
   repair->Repair(dataFile_, definitionPath);
-  if (!RepairingFileStatus().IsRepairing()) return false;
+  if (!job_.Running()) return false;
   lastResult_ = std::move(repair);
   return true;
 }

@@ -22,7 +22,9 @@ class CRepairModeStatus {
 
 class CMTRepairFileManager {
  public:
-  explicit CMTRepairFileManager(ScanSettings settings = {}) : settings_(settings) {}
+  // Runs repairs that report to `job`, which outlives the manager.
+  explicit CMTRepairFileManager(model::Job& job, ScanSettings settings = {})
+      : job_(job), settings_(std::move(settings)) {}
   CMTRepairFileManager(const CMTRepairFileManager&) = delete;
   CMTRepairFileManager& operator=(const CMTRepairFileManager&) = delete;
   // Stops a running repair and waits for its worker.
@@ -32,9 +34,10 @@ class CMTRepairFileManager {
   void SetTemplatePath(const std::filesystem::path& path) { templateFile_ = path; }
   CRepairModeStatus& mode() { return mode_; }
 
-  // Sets the repairing flag and starts the worker. A previous worker is waited for first.
+  // Raises the job's run flag and starts the worker, which lowers it when it ends. A previous
+  // worker is waited for first.
   void StartRepair();
-  // Clears the repairing flag and waits until no repair worker runs.
+  // Lowers the job's run flag and waits until the worker has ended.
   void StopRepair();
   // Waits for the worker of the last StartRepair to end.
   void Wait();
@@ -48,6 +51,7 @@ class CMTRepairFileManager {
  private:
   void WorkerBody();
 
+  model::Job& job_;
   ScanSettings settings_;
   CRepairModeStatus mode_;
   std::unique_ptr<CAccessRepair> lastResult_;

@@ -2,14 +2,10 @@
 
 #include <thread>
 
-#include "engine/job_status.h"
-
 namespace tarvex::engine {
 
-bool Repairing() { return RepairingFileStatus().IsRepairing(); }
-
-void SetCaption(const std::string& caption) {
-  StatusProgress().SetCaption(std::u16string(caption.begin(), caption.end()));
+void SetCaption(model::Job& job, const std::string& caption) {
+  job.SetCaption(std::u16string(caption.begin(), caption.end()));
 }
 
 std::string KilobyteCaption(const std::string& prefix, uint64_t done, uint64_t total) {
@@ -19,9 +15,10 @@ std::string KilobyteCaption(const std::string& prefix, uint64_t done, uint64_t t
 
 bool CaptionDue(uint64_t page, uint64_t pages) { return page % 256 == 255 || page + 1 == pages; }
 
-void FinishStep(const ScanSettings& settings) {
-  ProgressStatus().SetPosition(ProgressStatus().Maximum());
-  if (settings.stepPause.count() > 0) std::this_thread::sleep_for(settings.stepPause);
+void FinishStep(const ScanContext& context) {
+  context.job.progress().Complete();
+  if (context.settings.stepPause.count() > 0)
+    std::this_thread::sleep_for(context.settings.stepPause);
 }
 
 }  // namespace tarvex::engine

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/calculated_columns.h"
-#include "engine/job_status.h"
 #include "engine/property_files.h"
 #include "engine/step_progress.h"
 #include "format/catalogue_objects.h"
@@ -36,12 +35,13 @@ std::u16string Decimal(uint64_t value) {
 }
 
 // Reads one catalogue row; false at the end of the file (or when stopped).
-bool ReadCatalogueRow(model::CDataFileReader& reader, int columnCount, CatalogueRow& row) {
+bool ReadCatalogueRow(model::Job& job, model::CDataFileReader& reader, int columnCount,
+                      CatalogueRow& row) {
   row = {};
   std::u16string value;
   for (int position = 0; position < columnCount; ++position) {
-    if (!Repairing()) return false;
-    ProgressStatus().Step();
+    if (!job.Running()) return false;
+    job.progress().Step();
     if (!reader.ReadTextRecord(value)) return false;
     switch (position) {
       case kIdColumn:
@@ -92,16 +92,15 @@ bool NameFromCatalogue(const ScanContext& context, model::CAccessData& model) {
     byId.try_emplace(Decimal(table->tableDefOffset / layout.pageSize), table.get());
 
   const uint32_t rows = catalogue->tableDefInfo.rowCount;
-  ProgressStatus().SetMaximum(static_cast<int>(
-      std::min<uint64_t>(uint64_t{rows} * catalogue->columnList.count(), INT32_MAX)));
-  ProgressStatus().SetPosition(0);
+  context.job.progress().Restart(uint64_t{rows} * catalogue->columnList.count());
   const std::u16string queryType = Decimal(static_cast<uint64_t>(format::kQueryObjectType));
   const auto properties = [&](const CatalogueRow& row) {
     return ReadPropertyFile(row.properties, layout.version, model.codePage);
   };
   CatalogueRow row;
   for (uint32_t read = 0;
-       read < rows && ReadCatalogueRow(reader, catalogue->columnList.count(), row); ++read) {
+       read < rows && ReadCatalogueRow(context.job, reader, catalogue->columnList.count(), row);
+       ++read) {
     if (auto found = byId.find(row.id); found != byId.end()) {
       found->second->name = row.name;
       found->second->properties = properties(row);
@@ -122,9 +121,10 @@ bool NameFromCatalogue(const ScanContext& context, model::CAccessData& model) {
       entry->flags = row.flags;
       model.queryObjectList.Append(entry);
     }
-    SetCaption("(Step 4/4)Scanning table name from raw table data... " + format::ToUtf8(row.name));
+    SetCaption(context.job,
+               "(Step 4/4)Scanning table name from raw table data... " + format::ToUtf8(row.name));
   }
-  FinishStep(context.settings);
+  FinishStep(context);
   return true;
 }
 
@@ -171,12 +171,13 @@ std::u16string SystemTableByColumns(const model::CAccessTable& table) {
   return found == kKnown.end() ? std::u16string() : found->second;
 }
 
-void NameTheRest(const format::JetLayout& layout, model::CAccessData& model) {
+void NameTheRest(const ScanContext& context, model::CAccessData& model) {
+  const auto& layout = context.layout;
   std::set<std::u16string> taken;
   for (const auto& table : model.tableList) taken.insert(table->name);
   int recovered = 0;
   for (const auto& table : model.tableList) {
-    if (!Repairing()) return;
+    if (!context.job.Running()) return;
     if (!table->name.empty()) continue;
     table->name = FixedSystemTableName(layout, table->tableDefOffset);
     // Lost catalogue rows: a system table is told by its columns, once.
@@ -214,9 +215,9 @@ std::u16string FixedSystemTableName(const format::JetLayout& layout, uint64_t ta
 }
 
 bool RecoverTableNames(const ScanContext& context, model::CAccessData& model) {
-  if (!Repairing()) return false;
+  if (!context.job.Running()) return false;
   NameFromCatalogue(context, model);
-  NameTheRest(context.layout, model);
+  NameTheRest(context, model);
   return ApplyCalculatedResultTypes(context, model);
 }
 

@@ -27,9 +27,11 @@ struct KeyPart {
 
 class IndexLearner {
  public:
-  IndexLearner(CDBFileReader& file, uint64_t fileSize, const format::JetLayout& layout,
-               const model::CAccessTable& table, format::TextKeyCodes& codes)
-      : file_(file),
+  IndexLearner(const model::Job& job, CDBFileReader& file, uint64_t fileSize,
+               const format::JetLayout& layout, const model::CAccessTable& table,
+               format::TextKeyCodes& codes)
+      : job_(job),
+        file_(file),
         layout_(layout),
         table_(table),
         codes_(codes),
@@ -60,7 +62,7 @@ class IndexLearner {
         pending.push_back(number);
     };
     queue(index.rootPage);
-    while (!pending.empty() && Repairing()) {
+    while (!pending.empty() && job_.Running()) {
       const uint32_t number = pending.back();
       pending.pop_back();
       if (!file_.ReadWhole(layout_.PageOffset(number), page_)) continue;
@@ -132,6 +134,7 @@ class IndexLearner {
 
   static constexpr size_t kBatchEntries = 16384;
 
+  const model::Job& job_;
   CDBFileReader& file_;
   const format::JetLayout& layout_;
   const model::CAccessTable& table_;
@@ -162,10 +165,10 @@ void LearnTextKeys(const ScanContext& context, model::CAccessData& model) {
     return;
   const uint64_t size = file.Size();
   for (const auto& table : model.tableList) {
-    if (!table->textBeyondLatin1 || !Repairing()) continue;
+    if (!table->textBeyondLatin1 || !context.job.Running()) continue;
     // The stored definition names the index trees, the catalogue's included.
     const auto definition = ReadDefinitionChain(file, size, layout, table->tableDefOffset);
-    IndexLearner learner(file, size, layout, *table, model.textKeyCodes);
+    IndexLearner learner(context.job, file, size, layout, *table, model.textKeyCodes);
     for (const auto& index :
          format::DecodeTableDefinition(definition, layout).definition.realIndexes)
       learner.Learn(index);

@@ -1,30 +1,37 @@
 #pragma once
 // Decides whether a file is read with the 2048-byte (Jet 3) or the 4096-byte
-// (Jet 4 and .accdb) page layout. A damaged header must not decide alone: a
-// zero version byte is checked against the first pages.
+// (Jet 4 and .accdb) page layout. A damaged header must not decide alone: its
+// version byte is checked against the pages' own structure, which wins when
+// the two disagree or the byte names no known version.
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "format/jet_layout.h"
 
 namespace tarvex::engine {
 
+struct LayoutDecision {
+  bool jet4 = false;
+  // Why the header was not taken at its word, for the repair log; empty when it was.
+  std::u16string note;
+};
+
 class CAccessVersionHandler {
  public:
   using StopTest = std::function<bool()>;  // true when a stop was requested
 
-  // True when the Jet 4 scanner is to be used; sets the source-is-Jet4 flag,
-  // except for a file that does not open (Jet 3 is answered, the flag kept).
-  static bool IsJet4Layout(const std::filesystem::path& path, const StopTest& stopRequested);
+  // The layout to read the file with; Jet 3 for a file that does not open.
+  static LayoutDecision DecideLayout(const std::filesystem::path& path,
+                                     const StopTest& stopRequested);
+  static bool IsJet4Layout(const std::filesystem::path& path, const StopTest& stopRequested) {
+    return DecideLayout(path, stopRequested).jet4;
+  }
 
   // True when one of the first ten 2048-byte pages starts with the Jet 3
   // definition signature, or when the file does not open.
   static bool HasJet3DefinitionPage(const std::filesystem::path& path,
                                     const StopTest& stopRequested);
 };
-
-// The process-wide source-is-Jet4 flag, read by the name recovery and the writer.
-bool SourceIsJet4();
-void SetSourceIsJet4(bool value);
 
 }  // namespace tarvex::engine

@@ -15,6 +15,8 @@ inline constexpr std::string_view kAceEngineName = "Standard ACE DB";
 inline constexpr size_t kVersionOffset = 0x14;
 inline constexpr uint8_t kJet3VersionByte = 0x00;
 inline constexpr uint8_t kJet4VersionByte = 0x01;
+// Access 2007 to 2019 count on from Jet 4: 2 (ACE 12) to 6 (ACE 17).
+inline constexpr uint8_t kLatestVersionByte = 0x06;
 
 // In the masked region.
 inline constexpr size_t kDatabaseKeyOffset = 0x3E;

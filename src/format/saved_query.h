@@ -91,6 +91,10 @@ enum class QueryParameterType : int32_t {
   kDecimal = 20,
 };
 
+// The flag of an append's kColumn row that is an item of a VALUES list:
+// 0x8000 in the 16-bit Flag column.
+inline constexpr int32_t kAppendValuesItem = -0x8000;
+
 // The flag of a kJoin row.
 enum class QueryJoin : int32_t { kInner = 1, kLeft = 2, kRight = 3 };
 

@@ -41,6 +41,12 @@ class CAccessData {
   // File offsets of the pages the scan for table data could not read; whose
   // they were is not known.
   std::vector<uint64_t> unreadablePages;
+  // What the scan found of the file, so that one that recovers no table can say what it saw.
+  struct PagesFound {
+    uint64_t pages = 0;        // of the layout's size
+    uint64_t dataPages = 0;    // with the data-page signature, whatever their owner
+    uint64_t definitions = 0;  // first pages of table definitions
+  } pagesFound;
 
  private:
   void RemoveOleObjectFiles();

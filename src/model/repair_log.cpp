@@ -2,11 +2,6 @@
 
 namespace tarvex::model {
 
-CRepairLog& CRepairLog::Instance() {
-  static CRepairLog log;
-  return log;
-}
-
 void CRepairLog::AppendLine(const std::u16string& line) {
   std::lock_guard guard(lock_);
   if (text_.empty()) {

@@ -1,7 +1,7 @@
 #pragma once
 // The running text that tells the user what a repair or a save is doing. One
-// per process, shared by the repair, save and interface threads; every
-// operation holds the lock for its whole duration and calls nothing out.
+// per job, shared by the repair, save and interface threads; every operation
+// holds the lock for its whole duration and calls nothing out.
 #include <mutex>
 #include <string>
 
@@ -9,9 +9,6 @@ namespace tarvex::model {
 
 class CRepairLog {
  public:
-  // The process-wide log.
-  static CRepairLog& Instance();
-
   // Lines are separated by "\r\n"; no trailing separator is ever written.
   void AppendLine(const std::u16string& line);
   std::u16string Get() const;

@@ -1,5 +1,7 @@
 #include "query/parameters_clause.h"
 
+#include <string_view>
+
 #include "query/query_text.h"
 
 namespace tarvex::query {
@@ -45,14 +47,33 @@ const char16_t* TypeName(int32_t code) {
 
 constexpr int32_t kTextType = 10;
 
+// Whether a name written bare reads back as itself: it leaves no pair of
+// parentheses open, has no blank at either end, and nothing that ends a list
+// item or opens a bracket, string or date.
+bool ReadsBackBare(const std::u16string& name) {
+  if (name.front() == u' ' || name.back() == u' ') return false;
+  int depth = 0;
+  for (char16_t c : name) {
+    if (std::u16string_view(u",;\"'#[]").find(c) != std::u16string_view::npos) return false;
+    if (c == u'(') ++depth;
+    if (c == u')' && --depth < 0) return false;
+  }
+  return depth == 0;
+}
+
+// Access keeps a name as it was typed, brackets included when they were, and
+// reads it back as written: it is written as kept where that reads back.
+std::u16string ParameterName(const std::u16string& name) {
+  return name.starts_with(u'[') || ReadsBackBare(name) ? name : Bracket(name);
+}
+
 }  // namespace
 
 std::u16string ParametersClause(const QueryRowList& rows) {
   std::u16string list;
   for (const CQueryAttributes* row = rows.head(); row; row = row->next) {
     if (row->Kind() != RowKind::kParameter || row->name1.empty()) continue;
-    // Access keeps a name as it was typed, brackets included when they were.
-    std::u16string item = row->name1.starts_with(u'[') ? row->name1 : Bracket(row->name1);
+    std::u16string item = ParameterName(row->name1);
     const int32_t type = ParseNumber(row->flag);
     item += u" ";
     item += TypeName(type);

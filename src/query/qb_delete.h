@@ -1,7 +1,9 @@
 #pragma once
 // Delete queries:
-//   DELETE FROM [table]
+//   DELETE [columns]
+//   FROM tables or joins
 //   [WHERE …] [HAVING …]
+// Without columns the statement starts DELETE FROM.
 #include "query/query_builder.h"
 #include "query/select_parts.h"
 
@@ -14,8 +16,8 @@ class CQBDelete : public CQB {
  private:
   void TakeRow(const CQueryAttributes& row);
 
-  CSelectParts parts_;  // only its WHERE and HAVING clauses are used
-  std::u16string targetTable_;
+  CSelectParts parts_;  // its tables, joins, WHERE and HAVING
+  std::u16string columnList_;
 };
 
 }  // namespace tarvex::query

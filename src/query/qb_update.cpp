@@ -32,7 +32,7 @@ void CQBUpdate::Build(const QueryRowList& rows, std::u16string& sqlOut) {
 void CQBUpdate::TakeRow(const CQueryAttributes& row) {
   switch (row.Kind()) {
     case RowKind::kInputTable:
-      parts_.AddTargetTable(row);
+      parts_.AddInputTable(row);
       break;
     case RowKind::kColumn:
       AddAssignment(row);

@@ -81,10 +81,6 @@ void CSelectParts::AddInputTable(const CQueryAttributes& row) {
   inputs_.push_back({row.name2.empty() ? row.name1 : row.name2, item});
 }
 
-void CSelectParts::AddTargetTable(const CQueryAttributes& row) {
-  inputs_.push_back({row.name2.empty() ? row.name1 : row.name2, Bracket(row.name1)});
-}
-
 void CSelectParts::AddJoin(const CQueryAttributes& row) {
   std::unique_ptr<CQueryAttributes> copy = row.Copy();
   copy->leftReference = ResolveOnFirstSight(row.name1);

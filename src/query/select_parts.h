@@ -31,8 +31,6 @@ class CSelectParts {
   // An input table as the FROM list writes it: [table], or (subquery) for a
   // derived table, then " AS alias" if any.
   void AddInputTable(const CQueryAttributes& row);
-  // An input table named without its alias: [table] (the target of an update).
-  void AddTargetTable(const CQueryAttributes& row);
   void AddJoin(const CQueryAttributes& row);
   void SetWhere(const CQueryAttributes& row);
   void AddGroupBy(const std::u16string& expression, const std::u16string& separator);

@@ -1,6 +1,7 @@
 // tarvex-gui [FILE]: the desktop window; with FILE the repair of FILE starts at once.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <iostream>
 
 #include "shell/application.h"
@@ -10,10 +11,13 @@ int main(int argc, char** argv) {
   using namespace tarvex::shell;
   QApplication app(argc, argv);
   SetApplicationNames();
+  QApplication::setApplicationVersion(QStringLiteral(TARVEX_VERSION));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvex-gui.png")));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Repairs damaged Microsoft Access databases."));
   parser.addHelpOption();
+  parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("file"),
                                QStringLiteral("A damaged .mdb or .accdb file to repair at once."));
   QCommandLineOption screenshots(QStringLiteral("screenshots"),

@@ -17,11 +17,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "engine/input_check.h"
-#include "engine/job_status.h"
-#include "engine/process_manager.h"
-#include "model/repair_log.h"
-#include "model/working_folder.h"
 #include "shell/access_file_names.h"
 #include "shell/dlg_settings.h"
 #include "shell/output_path_dialog.h"
@@ -61,15 +56,20 @@ std::filesystem::path PathOf(const QString& text) {
   return std::filesystem::path(text.toStdString());
 }
 
-// Why `path` cannot be repaired, as the user is told, or the empty text.
-QString WhyNotRepairable(const QString& path) {
+// The user's text for a file that is not there to be read, or the empty text.
+QString WhyNotReadable(const QString& path) {
   const QFileInfo file(path);
   if (!file.isFile() || !file.isReadable())
     return QStringLiteral("File '") + path +
            QStringLiteral("' does not exist or access is denied.");
-  if (auto reason = engine::WhyNotRepairable(PathOf(path)))
-    return path + QStringLiteral(": ") + QString::fromStdString(*reason);
   return {};
+}
+
+// The user's text for a repair the session refused to start.
+QString RefusalText(const session::StartRefusal& refusal) {
+  const QString reason = QString::fromStdString(refusal.reason);
+  if (refusal.file.empty()) return reason.left(1).toUpper() + reason.mid(1) + QStringLiteral(".");
+  return QString::fromStdString(refusal.file.string()) + QStringLiteral(": ") + reason;
 }
 
 }  // namespace
@@ -77,8 +77,7 @@ QString WhyNotRepairable(const QString& path) {
 MainWindow::MainWindow(ShellOptions options, QWidget* parent)
     : QMainWindow(parent),
       options_(std::move(options)),
-      repair_(options_.scan),
-      save_(options_.save),
+      session_(options_.scan, options_.save),
       pages_(new QStackedWidget),
       selectedPath_(new QLabel),
       statusCaption_(new QLabel),
@@ -114,8 +113,7 @@ MainWindow::MainWindow(ShellOptions options, QWidget* parent)
 MainWindow::~MainWindow() {
   // The preview reads the model that the repair job owns: it goes first.
   tablesPane_->Clear();
-  repair_.StopRepair();
-  save_.StopSave();
+  session_.Stop();
 }
 
 QWidget* MainWindow::MakeModePage() {
@@ -276,38 +274,34 @@ void MainWindow::StartFromModePage() {
 }
 
 bool MainWindow::StartRepair(const StartRequest& request) {
-  if (engine::RepairingFileStatus().IsRepairing() || engine::SavingStatus().IsSaving())
-    return false;
+  if (session_.Running()) return false;
   QStringList inputs{request.damagedFile};
   if (request.templateMode) inputs << request.templateFile;
-  for (const QString& path : inputs) {
-    if (const QString problem = WhyNotRepairable(path); !problem.isEmpty()) {
-      options_.prompts.tell(problem);
-      SetPage(Page::kIdle);
-      return false;
-    }
-  }
-  if (!model::WorkingFolder::Available()) {
-    options_.prompts.tell(QStringLiteral("No working folder can be made under ") +
-                          QString::fromStdString(model::WorkingFolder::Base().string()));
+  session::RepairRequest repair{PathOf(request.damagedFile), std::nullopt};
+  if (request.templateMode) repair.templateFile = PathOf(request.templateFile);
+  QString problem;
+  for (const QString& path : inputs)
+    if (problem.isEmpty()) problem = WhyNotReadable(path);
+  if (problem.isEmpty())
+    if (const auto refusal = session_.CheckRepair(repair)) problem = RefusalText(*refusal);
+  if (!problem.isEmpty()) {
+    options_.prompts.tell(problem);
     SetPage(Page::kIdle);
     return false;
   }
   // The preview reads the model of the last repair, which the new one deletes.
   tablesPane_->Clear();
-  damagedFile_ = PathOf(request.damagedFile);
+  damagedFile_ = repair.damagedFile;
   RecentFiles::Add(request.damagedFile);
   selectedPath_->setText(QStringLiteral("Selected database path : ") + request.damagedFile);
   selectedPath_->show();
   ClearJobDisplay();
-  model::CRepairLog::Instance().Set(u"");
   SetPage(Page::kRepairing);
-
-  engine::CProcessManager::EndAll(engine::kConflictingProcessName);
-  repair_.SetDataFilePath(damagedFile_);
-  repair_.SetTemplatePath(PathOf(request.templateFile));
-  repair_.mode().Set(request.templateMode ? engine::CRepairModeStatus::kTemplateMode : 0);
-  repair_.StartRepair();
+  if (const auto refusal = session_.StartRepair(repair)) {
+    options_.prompts.tell(RefusalText(*refusal));
+    SetPage(Page::kIdle);
+    return false;
+  }
   repairTimer_.start();
   return true;
 }
@@ -322,7 +316,7 @@ void MainWindow::Stop() {
 bool MainWindow::StopRepairSequence() {
   if (!options_.prompts.askYesNo(kStopQuestion)) return false;
   statusCaption_->setText(QStringLiteral("Please wait..."));
-  repair_.StopRepair();
+  session_.Stop();
   repairTimer_.stop();
   tablesPane_->Clear();
   ClearJobDisplay();
@@ -334,58 +328,57 @@ bool MainWindow::StopRepairSequence() {
 bool MainWindow::StopSaveSequence() {
   if (!options_.prompts.askYesNo(kStopQuestion)) return false;
   statusCaption_->setText(QStringLiteral("Please wait..."));
-  save_.StopSave();
+  session_.Stop();
   OnSaveTimer();
   return true;
 }
 
 void MainWindow::OnRepairTimer() {
   ShowJobProgress();
-  if (engine::RepairingFileStatus().IsRepairing()) return;
+  if (session_.Running()) return;
   repairTimer_.stop();
-  repair_.Wait();
+  session_.Wait();
   ShowJobProgress();
   ClearJobDisplay();
-  const engine::CAccessRepair* result = repair_.lastResult();
-  if (!result || !result->model()) {
+  const model::CAccessData* model = session_.model();
+  if (!model) {
     SetPage(Page::kIdle);
     return;
   }
+  if (const std::string failure = session_.Failure(); !failure.empty()) {
+    SetPage(Page::kIdle);
+    options_.prompts.tell(QString::fromStdString(damagedFile_.string()) + QStringLiteral(": ") +
+                          QString::fromStdString(failure));
+    return;
+  }
   SetPage(Page::kPreview);
-  tablesPane_->Fill(*result->model());
+  tablesPane_->Fill(*model);
 }
 
 void MainWindow::Save() {
-  if (!CShowPageState::SaveAllowed(page())) return;
-  const engine::CAccessRepair* result = repair_.lastResult();
-  if (!result || !result->model()) return;
+  if (!CShowPageState::SaveAllowed(page()) || !session_.model()) return;
   tablesPane_->StopPreview();
   if (page() == Page::kDone) SetPage(Page::kPreview);
-  engine::CProcessManager::EndAll(engine::kConflictingProcessName);
   const std::filesystem::path output = ChooseOutputPath(options_.prompts, damagedFile_);
   if (output.empty()) return;
   log_->clear();
   logShown_ = 0;
   SetPage(Page::kSaving);
-  engine::SavingStatus().SetStepBack(false);
-  save_.SetOutputPath(output);
-  save_.StartSave(*result->model());
+  session_.StartSave(output);
   saveTimer_.start();
 }
 
 void MainWindow::OnSaveTimer() {
   ShowJobProgress();
-  if (engine::SavingStatus().IsSaving()) return;
+  if (session_.Running()) return;
   saveTimer_.stop();
-  save_.Wait();
+  session_.Wait();
   ShowJobProgress();
-  // A save that was stopped, or failed, wrote no database: that is no success.
-  const writer::CAccessSaveRepairedFile* writer = save_.writer();
-  const bool saved = writer && writer->report().saved && !engine::SavingStatus().StepBack();
-  engine::SavingStatus().SetStepBack(false);
   ClearJobDisplay();
-  if (!saved) {
+  // A save that was stopped, or failed, wrote no database: that is no success.
+  if (!session_.Saved()) {
     SetPage(CShowPageState::SteppedBack(page()));
+    const writer::CAccessSaveRepairedFile* writer = session_.writer();
     if (writer && !writer->report().failure.empty())
       options_.prompts.tell(QString::fromStdString(writer->report().failure));
     return;
@@ -395,13 +388,14 @@ void MainWindow::OnSaveTimer() {
 }
 
 QString MainWindow::saveSummary() const {
-  const writer::CAccessSaveRepairedFile* writer = save_.writer();
-  if (!writer || engine::SavingStatus().IsSaving()) return {};
+  const writer::CAccessSaveRepairedFile* writer = session_.writer();
+  if (!writer || session_.Running()) return {};
   return QString::fromStdString(writer::SaveSummaryText(writer->report()));
 }
 
 void MainWindow::ShowJobProgress() {
-  const std::u16string text = model::CRepairLog::Instance().Get();
+  const model::Job& job = session_.job();
+  const std::u16string text = job.log().Get();
   // The log only grows while a job runs; a shorter one was started anew.
   if (text.size() < logShown_) {
     log_->clear();
@@ -416,11 +410,11 @@ void MainWindow::ShowJobProgress() {
     log_->moveCursor(QTextCursor::End);
     logShown_ = text.size();
   }
-  const int maximum = engine::ProgressStatus().Maximum();
+  const int maximum = job.progress().Maximum();
   progress_->setRange(0, maximum);
-  progress_->setValue(std::clamp(engine::ProgressStatus().Position(), 0, maximum));
+  progress_->setValue(std::clamp(job.progress().Position(), 0, maximum));
   progress_->show();
-  statusCaption_->setText(QString::fromStdU16String(engine::StatusProgress().Caption()));
+  statusCaption_->setText(QString::fromStdU16String(job.Caption()));
 }
 
 void MainWindow::ClearJobDisplay() {

@@ -7,11 +7,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "engine/repair_file_manager.h"
+#include "session/repair_session.h"
 #include "shell/shell_options.h"
 #include "shell/show_page_state.h"
 #include "shell/start_recover_dlg.h"
-#include "writer/mt_file_save.h"
 
 class QAction;
 class QLabel;
@@ -43,6 +42,8 @@ class MainWindow : public QMainWindow {
   const QString& filePrefix() const { return filePrefix_; }
   // The summary of the last save, as the done page shows it.
   QString saveSummary() const;
+  // The repair and the saves the window runs.
+  const session::RepairSession& session() const { return session_; }
   // The start dialog while it is open, else null.
   CStartRecoverDlg* startDialog() const { return startDialog_; }
 
@@ -86,8 +87,7 @@ class MainWindow : public QMainWindow {
 
   ShellOptions options_;
   CShowPageState page_;
-  engine::CMTRepairFileManager repair_;
-  writer::CMTFileSave save_;
+  session::RepairSession session_;
   QTimer repairTimer_;
   QTimer saveTimer_;
   std::filesystem::path damagedFile_;

@@ -29,7 +29,6 @@ class CStartRecoverDlg : public QDialog {
   // The controls, for the tests that fill the dialog in as a user would.
   QRadioButton* templateModeChoice() const { return templateMode_; }
   QLineEdit* damagedFileField() const { return damagedFile_; }
-  QLineEdit* templateFileField() const { return templateFile_; }
   QPushButton* damagedFileBrowse() const { return browseDamaged_; }
 
   void accept() override;

@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
-#include "engine/job_status.h"
+#include <thread>
+
 #include "format/unicode.h"
-#include "writer/save_status.h"
 
 namespace tarvex::writer {
 namespace {
@@ -23,8 +23,9 @@ std::filesystem::path FreshBuildPath(const std::filesystem::path& output) {
 
 }  // namespace
 
-CAccessSaveRepairedFile::CAccessSaveRepairedFile(SaveSettings settings)
-    : settings_(std::move(settings)),
+CAccessSaveRepairedFile::CAccessSaveRepairedFile(model::Job& job, SaveSettings settings)
+    : job_(job),
+      settings_(std::move(settings)),
       database_(settings_.makeEngine ? settings_.makeEngine() : MakeDaoEngine()) {}
 
 CAccessSaveRepairedFile::~CAccessSaveRepairedFile() = default;
@@ -45,7 +46,7 @@ bool CAccessSaveRepairedFile::RunSave() {
     complete = SaveTableData();
     if (complete) ReportOrphanRows();
   }
-  complete = complete && Saving() && !engine::SavingStatus().StepBack() && Publish();
+  complete = complete && Saving() && !job_.SaveFailed() && Publish();
   if (!complete) {
     std::error_code ignored;
     std::filesystem::remove(buildPath_, ignored);
@@ -93,8 +94,19 @@ bool CAccessSaveRepairedFile::CloseDatabase() {
 void CAccessSaveRepairedFile::Fail(const std::string& reason) {
   Log(reason);
   if (report_.failure.empty()) report_.failure = reason;
-  engine::SavingStatus().SetStepBack(true);
-  engine::SavingStatus().SetSaving(false);
+  job_.SetSaveFailed(true);
+  job_.Stop();
+}
+
+bool CAccessSaveRepairedFile::SourceIsJet4() const {
+  return job_.sourceLayout().version == format::JetVersion::kJet4;
+}
+
+void CAccessSaveRepairedFile::Log(std::string_view utf8Line) { Log(format::FromUtf8(utf8Line)); }
+
+void CAccessSaveRepairedFile::FinishStep() {
+  job_.progress().Complete();
+  if (settings_.stepPause.count() > 0) std::this_thread::sleep_for(settings_.stepPause);
 }
 
 bool CAccessSaveRepairedFile::Publish() {

@@ -1,8 +1,8 @@
 #pragma once
 // One save: writes the recovered model into a new database through the
 // engine, in a fixed order of steps (structure, queries, relationships,
-// table order, rows), reporting through the job-status objects and stopping between any
-// two items when the saving flag is cleared. The database is built under a
+// table order, rows), reporting through its job and stopping between any
+// two items when the job's run flag falls. The database is built under a
 // temporary name beside the output path and takes that path only once it is
 // complete, so a stopped or failed save leaves an old file there untouched.
 #include <chrono>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "model/access_data.h"
+#include "model/job.h"
 #include "model/table_data_file.h"
 #include "query/query.h"
 #include "writer/database_engine.h"
@@ -42,7 +43,9 @@ inline constexpr char kDatabaseLocale[] = ";LANGID=0x0409;CP=1252;COUNTRY=0";
 
 class CAccessSaveRepairedFile {
  public:
-  explicit CAccessSaveRepairedFile(SaveSettings settings = {});
+  // Reports to `job`, which outlives the save; the job also tells the format the source was read
+  // in, which the new database keeps.
+  explicit CAccessSaveRepairedFile(model::Job& job, SaveSettings settings = {});
   virtual ~CAccessSaveRepairedFile();
   CAccessSaveRepairedFile(const CAccessSaveRepairedFile&) = delete;
   CAccessSaveRepairedFile& operator=(const CAccessSaveRepairedFile&) = delete;
@@ -71,7 +74,6 @@ class CAccessSaveRepairedFile {
 
   const SaveReport& report() const { return report_; }
   const CAccessRelationTablesList& relationTables() const { return relationTables_; }
-  const CAccessRelationReferenceTableList& referenceTables() const { return referenceTables_; }
 
   model::CAccessData* model = nullptr;  // not owned
   std::filesystem::path outputPath;
@@ -94,7 +96,7 @@ class CAccessSaveRepairedFile {
   bool CreateDatabase();
   // Gives the new database the source's database and document properties.
   void CreateDatabaseProperties();
-  void CreateQuery(query::CQuery& query);
+  void CreateQuery(query::CQuery& query, const model::TableLosses& losses);
   void CreateRelationship(const dao::RelationInfo& relation);
   // Counts, per enforced relationship created, the saved rows that break it.
   void ReportOrphanRows();
@@ -110,9 +112,17 @@ class CAccessSaveRepairedFile {
   void ReportIndexesLeftOut();
   // Ends the save as failed: the reason is logged and reported, the failure flag set.
   void Fail(const std::string& reason);
+  bool Saving() const { return job_.Running(); }
+  bool SourceIsJet4() const;
+  void Log(const std::u16string& line) { job_.log().AppendLine(line); }
+  void Log(std::string_view utf8Line);
+  void SetCaption(std::u16string caption) { job_.SetCaption(std::move(caption)); }
+  // Ends a step: a full bar, then a pause so that it is seen.
+  void FinishStep();
   bool Publish();
   const SavedTable* SavedTableNamed(const std::u16string& recoveredName) const;
 
+  model::Job& job_;
   SaveSettings settings_;
   std::unique_ptr<CDatabaseEngine> database_;
   model::CDataFileReader dataFile_;

@@ -53,10 +53,12 @@ class CDaoEngine final : public CDatabaseEngine {
 
   void CreateRelation(const dao::RelationInfo& info) override { database_.CreateRelation(info); }
 
-  void CreateQueryDef(const std::u16string& name, const std::u16string& sql,
-                      const std::u16string& connect) override {
+  std::string CreateQueryDef(const std::u16string& name, const std::u16string& sql,
+                             const std::u16string& connect,
+                             std::optional<std::vector<dao::SavedQueryRow>> storedRows) override {
     queryDef_.emplace(database_);
-    queryDef_->Create(name, sql, connect);
+    queryDef_->Create(name, sql, connect, std::move(storedRows));
+    return queryDef_->StoredRowsMismatch();
   }
   void AppendQueryDef() override { QueryDef().Append(); }
   void CloseQueryDef() override {

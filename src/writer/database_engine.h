@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "dao/database.h"
+#include "dao/saved_query_rows.h"
 
 namespace tarvex::writer {
 
@@ -51,9 +53,12 @@ class CDatabaseEngine {
   virtual void CreateRelation(const dao::RelationInfo& info) = 0;
 
   // A saved query; a non-empty `connect` makes it a pass-through query, whose
-  // text goes to that data source as it stands.
-  virtual void CreateQueryDef(const std::u16string& name, const std::u16string& sql,
-                              const std::u16string& connect) = 0;
+  // text goes to that data source as it stands. `storedRows`, the rows the
+  // query had in the damaged file, are kept where they say what the SQL says;
+  // returns why they were not kept (empty when they were, or none were given).
+  virtual std::string CreateQueryDef(
+      const std::u16string& name, const std::u16string& sql, const std::u16string& connect,
+      std::optional<std::vector<dao::SavedQueryRow>> storedRows = std::nullopt) = 0;
   virtual void AppendQueryDef() = 0;
   virtual void CloseQueryDef() = 0;
 

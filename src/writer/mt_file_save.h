@@ -1,7 +1,7 @@
 #pragma once
 // The save job: runs one save of a recovered model on a worker thread and
 // lets the interface stop it. Progress, captions and the log reach the
-// interface through the job-status objects and the repair log.
+// interface through the job.
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -12,7 +12,9 @@ namespace tarvex::writer {
 
 class CMTFileSave {
  public:
-  explicit CMTFileSave(SaveSettings settings = {}) : settings_(std::move(settings)) {}
+  // Runs saves that report to `job`, which outlives it.
+  explicit CMTFileSave(model::Job& job, SaveSettings settings = {})
+      : job_(job), settings_(std::move(settings)) {}
   CMTFileSave(const CMTFileSave&) = delete;
   CMTFileSave& operator=(const CMTFileSave&) = delete;
   // Stops a running save and waits for its worker.
@@ -22,10 +24,10 @@ class CMTFileSave {
   void SetOutputPath(const std::filesystem::path& path) { outputPath_ = path; }
   const std::filesystem::path& outputPath() const { return outputPath_; }
 
-  // Sets the saving flag and starts a save of `data` on a worker thread; returns
-  // at once. A previous save's worker is waited for and its writer deleted.
+  // Raises the job's run flag and starts a save of `data` on a worker thread, which lowers it
+  // when it ends; returns at once. A previous save's worker is waited for and its writer deleted.
   void StartSave(model::CAccessData& data);
-  // Clears the saving flag and waits until the worker has ended.
+  // Lowers the job's run flag and waits until the worker has ended.
   void StopSave();
   // Waits for the worker of the last StartSave to end.
   void Wait();
@@ -36,6 +38,7 @@ class CMTFileSave {
  private:
   void SaveThreadProc();
 
+  model::Job& job_;
   SaveSettings settings_;
   std::unique_ptr<CAccessSaveRepairedFile> writer_;
   std::filesystem::path outputPath_;

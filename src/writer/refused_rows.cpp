@@ -6,7 +6,6 @@
 #include "writer/access_save_repaired_file.h"
 #include "writer/field_plan.h"
 #include "writer/object_names.h"
-#include "writer/save_status.h"
 
 namespace tarvex::writer {
 namespace {
@@ -111,7 +110,8 @@ void CAccessSaveRepairedFile::SaveRefusedRows(const model::CAccessTable& table,
         const int type = table.columnList.At(position)->colInfo.type;
         if (!HoldsBytes(type))
           database_->SetFieldValue(position, text);
-        else if (!text.empty() && ReadValueBytes(type, text, bytes, failure))
+        else if (!text.empty() &&
+                 ReadValueBytes(job_.sourceLayout().version, type, text, bytes, failure))
           database_->SetFieldValue(position, std::span<const uint8_t>(bytes));
       }
       if (reader.ReadRecord(text) == model::RecordKind::kValue)

@@ -1,10 +1,9 @@
 #include "writer/row_batches.h"
 
-#include "engine/file_reader.h"
-#include "engine/version_handler.h"
 #include "format/unicode.h"
 #include "format/value_binary.h"
 #include "format/value_types.h"
+#include "model/ole_file_list.h"
 #include "writer/field_plan.h"
 #include "writer/value_rules.h"
 
@@ -29,23 +28,21 @@ void ReleaseLargeRoom(Buffer& buffer) {
 
 }  // namespace
 
-bool ReadValueBytes(int columnType, const std::u16string& text, std::vector<uint8_t>& bytes,
-                    std::string& failure) {
+bool ReadValueBytes(format::JetVersion version, int columnType, const std::u16string& text,
+                    std::vector<uint8_t>& bytes, std::string& failure) {
   if (columnType == TypeCode(ColumnType::kBinary)) {
-    const auto version =
-        engine::SourceIsJet4() ? format::JetVersion::kJet4 : format::JetVersion::kJet3;
     bytes = format::BinaryValueBytes(version, text);
     return true;
   }
-  model::CErrorHandler error;
-  if (engine::CFileReader::ReadAll(format::ToUtf8(text), bytes, error)) return true;
-  failure = "The OLE object file cannot be read: " + format::ToUtf8(error.Message());
+  if (model::ReadOleObjectFile(format::ToUtf8(text), bytes, failure)) return true;
+  failure = "The OLE object file cannot be read: " + failure;
   return false;
 }
 
-CRowPreparer::CRowPreparer(const model::CAccessTable& table, const std::vector<int>& fieldOfColumn,
-                           const std::vector<int>& fieldType, const CDatabaseEngine& engine)
-    : fieldOfColumn_(fieldOfColumn), fieldType_(fieldType), engine_(engine) {
+CRowPreparer::CRowPreparer(format::JetVersion version, const model::CAccessTable& table,
+                           const std::vector<int>& fieldOfColumn, const std::vector<int>& fieldType,
+                           const CDatabaseEngine& engine)
+    : version_(version), fieldOfColumn_(fieldOfColumn), fieldType_(fieldType), engine_(engine) {
   for (int position = 0; position < table.columnList.count(); ++position)
     columnType_.push_back(table.columnList.At(position)->colInfo.type);
 }
@@ -100,8 +97,9 @@ void CRowPreparer::Prepare(PendingValue& value, std::u16string& preparedText) co
   const std::u16string& text = value.text;
   if (HoldsBytes(type)) {
     if (type == TypeCode(ColumnType::kOle) && text.empty()) return;
-    value.action =
-        ReadValueBytes(type, text, value.bytes, value.refusal) ? Action::kBytes : Action::kRefused;
+    value.action = ReadValueBytes(version_, type, text, value.bytes, value.refusal)
+                       ? Action::kBytes
+                       : Action::kRefused;
     return;
   }
   if (text.empty()) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "format/jet_layout.h"
 #include "model/access_table.h"
 #include "model/table_data_file.h"
 #include "writer/database_engine.h"
@@ -44,11 +45,11 @@ struct alignas(64) RowBatch {
   std::u16string preparedText;  // a value text the rules changed, kept for its room
 };
 
-// The bytes a Binary or OLE value text stands for (an OLE object's text is the
-// path of the file that holds its bytes); false, with the reason in
-// `failure`, when they cannot be read.
-bool ReadValueBytes(int columnType, const std::u16string& text, std::vector<uint8_t>& bytes,
-                    std::string& failure);
+// The bytes a Binary or OLE value text of a source in `version` stands for (an OLE object's text
+// is the path of the file that holds its bytes); false, with the reason in `failure`, when they
+// cannot be read.
+bool ReadValueBytes(format::JetVersion version, int columnType, const std::u16string& text,
+                    std::vector<uint8_t>& bytes, std::string& failure);
 
 // Reads the rows of one table data file into batches, in order.
 class CRowReader {
@@ -72,14 +73,16 @@ class CRowPreparer {
  public:
   // `fieldOfColumn` and `fieldType` give, per column position, the field the
   // structure step made (-1: none) and its type.
-  CRowPreparer(const model::CAccessTable& table, const std::vector<int>& fieldOfColumn,
-               const std::vector<int>& fieldType, const CDatabaseEngine& engine);
+  CRowPreparer(format::JetVersion version, const model::CAccessTable& table,
+               const std::vector<int>& fieldOfColumn, const std::vector<int>& fieldType,
+               const CDatabaseEngine& engine);
 
   void Prepare(RowBatch& batch) const;
 
  private:
   void Prepare(PendingValue& value, std::u16string& preparedText) const;
 
+  format::JetVersion version_;   // of the source
   std::vector<int> columnType_;  // per column position
   const std::vector<int>& fieldOfColumn_;
   const std::vector<int>& fieldType_;

@@ -4,13 +4,12 @@
 #include <cstdio>
 #include <random>
 
-#include "engine/job_status.h"
 #include "format/unicode.h"
 #include "query/qb_stored_text.h"
 #include "query/query_engine.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/object_names.h"
-#include "writer/save_status.h"
+#include "writer/stored_query_rows.h"
 
 namespace tarvex::writer {
 namespace {
@@ -40,7 +39,7 @@ std::u16string GeneratedQueryName() {
 bool CAccessSaveRepairedFile::SaveQueries() {
   model::CAccessTable* table = model ? model->tableList.FindNamed(u"MSysQueries") : nullptr;
   if (!table || table->tableDefInfo.rowCount == 0) return true;
-  auto& progress = engine::ProgressStatus();
+  auto& progress = job_.progress();
   progress.Restart(table->tableDefInfo.rowCount);
   if (!Saving()) return true;
   Log(u"Saving queries");
@@ -68,17 +67,17 @@ bool CAccessSaveRepairedFile::SaveQueries() {
   if (!OpenDatabase()) return false;
   for (query::CQuery* query = queries.head(); query && Saving(); query = query->next) {
     progress.Step();
-    CreateQuery(*query);
+    CreateQuery(*query, table->losses);
   }
   const bool saving = Saving();
   const bool closed = CloseDatabase();
   if (!saving) return false;
   progress.SetPosition(progress.Maximum());
-  FinishStep(settings_.stepPause);
+  FinishStep();
   return closed;
 }
 
-void CAccessSaveRepairedFile::CreateQuery(query::CQuery& query) {
+void CAccessSaveRepairedFile::CreateQuery(query::CQuery& query, const model::TableLosses& losses) {
   const std::u16string sql = query.BuildSQL();
   std::u16string name = query.GetName();
   // The hidden record sources of forms and reports go with the forms, which are not saved.
@@ -93,9 +92,18 @@ void CAccessSaveRepairedFile::CreateQuery(query::CQuery& query) {
   name = UniqueObjectName(name.empty() ? generated : name, generated, usedTableNames_);
   const bool passThrough = static_cast<query::QueryKind>(query::QueryKindOf(query.GetTypeText())) ==
                            query::QueryKind::kPassThrough;
+  // Rows that came through the scan whole are kept where they say what the SQL
+  // says, so that the query is the source's row for row; others are rebuilt
+  // from the SQL alone, and the report says why.
+  StoredQueryRows stored =
+      StoredRowsOf(query.GetRows(), losses,
+                   SourceIsJet4() ? format::JetVersion::kJet4 : format::JetVersion::kJet3);
+  std::string notKept = stored.damage;
   try {
-    database_->CreateQueryDef(name, sql,
-                              passThrough ? query::PassThroughConnect(query.GetRows()) : u"");
+    const std::string mismatch = database_->CreateQueryDef(
+        name, sql, passThrough ? query::PassThroughConnect(query.GetRows()) : u"",
+        std::move(stored.rows));
+    if (notKept.empty()) notKept = mismatch;
     database_->AppendQueryDef();
     database_->CloseQueryDef();
   } catch (const dao::DaoException& error) {
@@ -107,6 +115,7 @@ void CAccessSaveRepairedFile::CreateQuery(query::CQuery& query) {
     return;
   }
   report_.queriesWritten.push_back(name);
+  if (!notKept.empty()) report_.queriesRebuilt.push_back({name, notKept});
 }
 
 }  // namespace tarvex::writer

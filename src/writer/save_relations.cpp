@@ -4,14 +4,11 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "engine/job_status.h"
-#include "engine/version_handler.h"
 #include "format/unicode.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/object_names.h"
 #include "writer/relationship_orphans.h"
 #include "writer/relationship_rows.h"
-#include "writer/save_status.h"
 
 namespace tarvex::writer {
 namespace {
@@ -25,10 +22,10 @@ constexpr long kUnorderedRelationAttributes[] = {3, 16777219, 33554435};
 // Beyond this many rows MSysRelationships is damage, not relationships: it is not regrouped.
 constexpr size_t kMaxRegroupedRows = size_t{1} << 20;
 
-RelationshipPositions PositionsIn(const model::CAccessTable& table) {
+RelationshipPositions PositionsIn(const model::CAccessTable& table, bool jet4) {
   std::vector<std::u16string> names;
   for (const auto& column : table.columnList) names.push_back(column.colInfo.name);
-  return RelationshipPositions::Of(names, engine::SourceIsJet4());
+  return RelationshipPositions::Of(names, jet4);
 }
 
 bool OrdersTables(long attributes) {
@@ -76,7 +73,7 @@ bool CAccessSaveRepairedFile::SaveRelations() {
   referenceTables_ = {};
   model::CAccessTable* table = model ? model->tableList.FindNamed(u"MSysRelationships") : nullptr;
   if (!table || table->tableDefInfo.rowCount == 0) return true;
-  auto& progress = engine::ProgressStatus();
+  auto& progress = job_.progress();
   progress.Restart(table->tableDefInfo.rowCount);
   if (!OpenDatabase()) return false;
   if (!Saving()) {
@@ -90,7 +87,7 @@ bool CAccessSaveRepairedFile::SaveRelations() {
     CloseDatabase();
     return false;
   }
-  CRelationshipAssembler assembler(PositionsIn(*table));
+  CRelationshipAssembler assembler(PositionsIn(*table, SourceIsJet4()));
   std::vector<std::u16string> values;
   while (columnCount > 0 && !dataFile_.AtEnd()) {
     progress.Step();
@@ -109,7 +106,7 @@ bool CAccessSaveRepairedFile::SaveRelations() {
   const bool closed = CloseDatabase();
   if (!saving) return false;
   progress.SetPosition(progress.Maximum());
-  FinishStep(settings_.stepPause);
+  FinishStep();
   return closed;
 }
 
@@ -155,7 +152,7 @@ void CAccessSaveRepairedFile::SortRelationshipRows(const model::CAccessTable& ta
     uint64_t length;
   };
   const int columnCount = table.tableDefInfo.columnCount;
-  const int namePosition = PositionsIn(table).name;
+  const int namePosition = PositionsIn(table, SourceIsJet4()).name;
   // Rows grouped by relationship name, groups in the order of their first rows,
   // rows of a group in file order (their order is the order of the field pairs).
   std::vector<std::vector<Row>> groups;

@@ -12,7 +12,8 @@
 
 namespace tarvex::writer {
 
-// An item (field, index, relationship, query) that was not written, and why.
+// An item (field, index, relationship, query) that was not written, or not
+// written whole, and why.
 struct SkippedItem {
   std::u16string name;
   std::string reason;
@@ -52,9 +53,8 @@ struct TableSaveReport {
 
 struct SaveReport {
   std::filesystem::path outputPath;
-  bool saved = false;      // the database stands complete at outputPath
-  std::string failure;     // why the save ended without a database, when it failed
-  std::string formatNote;  // how the output format differs from the damaged file's, if it does
+  bool saved = false;   // the database stands complete at outputPath
+  std::string failure;  // why the save ended without a database, when it failed
   std::vector<RefusedProperty> databasePropertiesRefused;
   std::vector<TableSaveReport> tables;
   std::vector<std::u16string> relationshipsWritten;
@@ -64,6 +64,9 @@ struct SaveReport {
   std::map<std::u16string, uint64_t> relationshipOrphanRows;
   std::vector<std::u16string> queriesWritten;
   std::vector<SkippedItem> queriesSkipped;
+  // Written queries whose recovered rows could not be kept as they were: each
+  // was rebuilt from its SQL text alone, for the reason given.
+  std::vector<SkippedItem> queriesRebuilt;
 
   uint64_t RowsRecovered() const;
   uint64_t RowsWritten() const;

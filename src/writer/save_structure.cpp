@@ -2,13 +2,11 @@
 // and indexes, in the order of the model's table list.
 #include <unordered_set>
 
-#include "engine/job_status.h"
 #include "format/unicode.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/field_plan.h"
 #include "writer/object_names.h"
 #include "writer/property_plan.h"
-#include "writer/save_status.h"
 
 namespace tarvex::writer {
 namespace {
@@ -37,7 +35,7 @@ bool CAccessSaveRepairedFile::SaveStructure() {
     CloseDatabase();
     return false;
   }
-  auto& progress = engine::ProgressStatus();
+  auto& progress = job_.progress();
   progress.Restart(static_cast<uint64_t>(model->tableList.count()));
   for (const auto& table : model->tableList) {
     progress.Step();
@@ -52,7 +50,7 @@ bool CAccessSaveRepairedFile::SaveStructure() {
   }
   progress.SetPosition(progress.Maximum());
   const bool closed = CloseDatabase();
-  FinishStep(settings_.stepPause);
+  FinishStep();
   return closed && Saving();
 }
 
@@ -65,21 +63,6 @@ bool CAccessSaveRepairedFile::CreateDatabase() {
   try {
     database_->CreateDatabase(buildPath_, locale, FormatOption(model->sourceFormat));
     CreateDatabaseProperties();
-    return true;
-  } catch (const dao::DaoException& error) {
-    if (jet4) {
-      Fail(std::string("The new database cannot be created: ") + error.what());
-      return false;
-    }
-    // Until the engine writes Jet 3 files, a Jet 3 source is saved in the Jet 4 format.
-    report_.formatNote = std::string("Saved in the Jet 4 format: ") + error.what();
-  }
-  try {
-    std::error_code ignored;
-    std::filesystem::remove(buildPath_, ignored);
-    database_->CreateDatabase(buildPath_, kDatabaseLocale, dao::kDbVersion40);
-    CreateDatabaseProperties();
-    Log(report_.formatNote);
     return true;
   } catch (const dao::DaoException& error) {
     Fail(std::string("The new database cannot be created: ") + error.what());

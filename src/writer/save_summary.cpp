@@ -28,6 +28,9 @@ std::string SaveSummaryText(const SaveReport& report) {
     out << "Not written: " << fields << " fields, " << indexes << " indexes, "
         << report.relationshipsSkipped.size() << " relationships, " << report.queriesSkipped.size()
         << " queries\n";
+  for (const auto& query : report.queriesRebuilt)
+    out << "Query '" << format::ToUtf8(query.name)
+        << "' rebuilt from its SQL text: " << query.reason << "\n";
   for (const auto& [name, rows] : report.relationshipOrphanRows)
     out << "Relationship '" << format::ToUtf8(name) << "': " << rows
         << " rows refer to no row of the referenced table\n";

@@ -1,15 +1,12 @@
 // The row step: every row of every created table, from its table data file
 // into a new record, each value into the field made for its column.
 
-#include "engine/job_status.h"
-#include "engine/version_handler.h"
 #include "format/unicode.h"
 #include "writer/access_save_repaired_file.h"
 #include "writer/batch_pipeline.h"
 #include "writer/object_names.h"
 #include "writer/refused_rows.h"
 #include "writer/row_batches.h"
-#include "writer/save_status.h"
 
 namespace tarvex::writer {
 namespace {
@@ -28,7 +25,7 @@ bool CAccessSaveRepairedFile::SaveTableData() {
   for (const auto& table : model->tableList)
     if (!IsSystemObjectName(table->name) || table->name == u"MSysRelationships")
       rows += table->tableDefInfo.rowCount;
-  auto& progress = engine::ProgressStatus();
+  auto& progress = job_.progress();
   progress.Restart(rows);
   if (!OpenDatabase()) return false;
   if (!Saving()) {
@@ -55,7 +52,7 @@ bool CAccessSaveRepairedFile::SaveTableData() {
   const bool closed = CloseDatabase();
   if (closed) ReportIndexesLeftOut();
   progress.SetPosition(progress.Maximum());
-  FinishStep(settings_.stepPause);
+  FinishStep();
   return closed;
 }
 
@@ -70,7 +67,8 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
   }
   // The next rows are read and converted while these are stored.
   CRowReader reader(dataFile_, table.tableDefInfo.columnCount);
-  const CRowPreparer preparer(table, saved.fieldOfColumn, saved.fieldType, *database_);
+  const CRowPreparer preparer(job_.sourceLayout().version, table, saved.fieldOfColumn,
+                              saved.fieldType, *database_);
   CBatchPipeline batches([&reader](RowBatch& batch) { return reader.Read(batch); },
                          [&preparer](RowBatch& batch) { preparer.Prepare(batch); });
   auto closeRecordset = [&] {
@@ -81,7 +79,7 @@ bool CAccessSaveRepairedFile::SaveRows(const model::CAccessTable& table, const S
       // Closing only drops an unsaved record; what was stored stays.
     }
   };
-  auto& progress = engine::ProgressStatus();
+  auto& progress = job_.progress();
   RefusedRows refusedRows(table, table.tableDefInfo.columnCount);
   while (RowBatch* batch = batches.Next()) {
     for (const PendingRow& row : batch->rows) {
@@ -162,7 +160,7 @@ void CAccessSaveRepairedFile::ReportIndexesLeftOut() {
   static const std::string kJet3RelationshipReason =
       "It enforced a relationship keyed on text in a code page whose Access 97 keys the engine "
       "does not know; the relationship is kept, not enforced.";
-  const bool jet3 = !engine::SourceIsJet4();
+  const bool jet3 = !SourceIsJet4();
   for (const auto& left : database_->IndexesLeftOut()) {
     const std::string& reason = left.enforcedRelationship
                                     ? (jet3 ? kJet3RelationshipReason : kRelationshipReason)

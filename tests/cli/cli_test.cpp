@@ -61,7 +61,8 @@ TEST(Cli, ExitStatusAndWhatItPrints) {
       {"preview " + Fixture("jet4_northwind2000.mdb") + " Nowhere", 1, {}},
       {"queries " + Fixture("jet4_query_kinds.mdb"),
        0,
-       {"-- DeleteQuery (Delete)", "DELETE FROM [Table1]", "TRANSFORM Count(", "UNION ALL"}},
+       {"-- DeleteQuery (Delete)", "DELETE Table1.col1, Table1.col2, Table1.col3\nFROM [Table1]",
+        "PARAMETERS User Name Text;", "TRANSFORM Count(", "UNION ALL"}},
   };
   for (const auto& run : runs) ExpectRun(run);
 }
@@ -101,6 +102,25 @@ TEST(Cli, AFileWithNoJetPageIsNotADatabase) {
     runs.push_back({"scan " + locked, 1, {"Permission denied"}});
   }
   for (const auto& run : runs) ExpectRun(run);
+}
+
+// A file that holds pages of a database but yields no table is no success either: the repair
+// says what it found and writes nothing.
+TEST(Cli, ARepairThatRecoversNoTableFailsAndWritesNothing) {
+  tarvex::test::ScratchDir scratch;
+  std::ifstream in(tarvex::test::FixturesDir() / "real" / "jet4_northwind2000.mdb",
+                   std::ios::binary);
+  std::string onlyHeader{std::istreambuf_iterator<char>(in), {}};
+  std::fill(onlyHeader.begin() + 4096, onlyHeader.end(), '\0');
+  const auto damaged = scratch.path() / "damaged.mdb";
+  std::ofstream(damaged, std::ios::binary) << onlyHeader;
+  const auto output = scratch.path() / "out.mdb";
+  ExpectRun({"repair " + damaged.string() + " -o " + output.string(),
+             1,
+             {"no table could be recovered: its 686 pages (read as Jet 4) hold 0 data pages and 0 "
+              "table definitions"}});
+  ExpectRun({"scan " + damaged.string(), 1, {"no table could be recovered"}});
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path()), {}), 1);
 }
 
 // Never a shared or guessable place instead of a folder of its own.

@@ -15,12 +15,23 @@ TEST_P(AppendBuilder, BuildsText) {
 }
 
 const BuilderCase kAppendCases[] = {
-    {"Example",
+    {"ExampleWithOutputName",
      {{.attribute = u"1", .name1 = u"Archive"},
       {.attribute = u"5", .name1 = u"Orders", .name2 = u"O"},
       {.attribute = u"6", .name2 = u"ID", .expression = u"O.ID"},
-      {.attribute = u"6", .name1 = u"Ignored", .name2 = u"Qty", .expression = u"O.Qty"}},
-     u"INSERT INTO Archive ( [ID], [Qty] )\nSELECT O.ID, O.Qty\nFROM [Orders] AS O"},
+      {.attribute = u"6", .name1 = u"Expr1", .name2 = u"Stamp", .expression = u"Now()"}},
+     u"INSERT INTO Archive ( [ID], [Stamp] )\nSELECT O.ID, Now() AS [Expr1]\nFROM [Orders] AS O"},
+    // Access keeps INSERT … VALUES as column rows flagged 0x8000 and no table.
+    {"Values",
+     {{.attribute = u"1", .name1 = u"T"},
+      {.attribute = u"6", .name2 = u"a", .expression = u"'x'", .flag = u"-32768"},
+      {.attribute = u"6", .name2 = u"b", .expression = u"2", .flag = u"-32768"}},
+     u"INSERT INTO T ( [a], [b] )\nVALUES ('x', 2)"},
+    {"ValuesFlagWithATableIsASelect",
+     {{.attribute = u"1", .name1 = u"T"},
+      {.attribute = u"5", .name1 = u"S"},
+      {.attribute = u"6", .name2 = u"a", .expression = u"S.a", .flag = u"-32768"}},
+     u"INSERT INTO T ( [a] )\nSELECT S.a\nFROM [S]"},
     {"NoColumnsNoStar",
      {{.attribute = u"1", .name1 = u"T"}, {.attribute = u"5", .name1 = u"S"}},
      u"INSERT INTO T (  )\nSELECT \nFROM [S]"},
@@ -60,20 +71,21 @@ TEST_P(DeleteBuilder, BuildsText) {
 }
 
 const BuilderCase kDeleteCases[] = {
-    {"WhereAndHaving",
+    {"ColumnsAliasWhereAndHaving",
      {{.attribute = u"5", .name1 = u"Old Orders", .name2 = u"O"},
       {.attribute = u"6", .expression = u"O.*"},
+      {.attribute = u"6", .expression = u"O.ID"},
       {.attribute = u"8", .expression = u"O.ID>5"},
       {.attribute = u"10", .expression = u"h"}},
-     u"DELETE FROM [Old Orders]\nWHERE O.ID>5\nHAVING h"},
-    {"LastInputIsTargetAndOtherClausesNeverWritten",
+     u"DELETE O.*, O.ID\nFROM [Old Orders] AS O\nWHERE O.ID>5\nHAVING h"},
+    {"JoinedTablesAndNoOtherClauses",
      {{.attribute = u"5", .name1 = u"A"},
       {.attribute = u"5", .name1 = u"B"},
       {.attribute = u"3", .flag = u"2"},
       {.attribute = u"7", .name1 = u"A", .name2 = u"B", .expression = u"j", .flag = u"1"},
       {.attribute = u"9", .expression = u"g"},
       {.attribute = u"11", .expression = u"o"}},
-     u"DELETE FROM [B]"},
+     u"DELETE FROM (A) INNER JOIN (B) ON (j)"},
     {"NoRows", {}, u"DELETE FROM "},
 };
 INSTANTIATE_TEST_SUITE_P(Cases, DeleteBuilder, ::testing::ValuesIn(kDeleteCases),
@@ -86,7 +98,7 @@ TEST_P(UpdateBuilder, BuildsText) {
 
 const BuilderCase kUpdateCases[] = {
     {"TwoAssignments",
-     {{.attribute = u"5", .name1 = u"t", .name2 = u"ignored alias"},
+     {{.attribute = u"5", .name1 = u"t"},
       {.attribute = u"6", .name2 = u"t.a", .expression = u"1"},
       {.attribute = u"6", .name2 = u"t.b", .expression = u"2"},
       {.attribute = u"8", .expression = u"t.c>0"},
@@ -108,6 +120,15 @@ const BuilderCase kUpdateCases[] = {
       {.attribute = u"7", .name1 = u"A", .name2 = u"BB", .expression = u"A.k=BB.k", .flag = u"2"},
       {.attribute = u"6", .name2 = u"A.x", .expression = u"BB.y"}},
      u"UPDATE (A) LEFT JOIN (B AS BB) ON (A.k=BB.k)\nSET A.x = BB.y"},
+    // Tables that take part in no join keep their aliases, which the SET and
+    // WHERE refer to.
+    {"UnjoinedAliases",
+     {{.attribute = u"5", .name1 = u"OnlineOrder", .name2 = u"O"},
+      {.attribute = u"5", .name1 = u"DeliveryBoy", .name2 = u"D"},
+      {.attribute = u"6", .name2 = u"DeliveryBoyID", .expression = u"D.ID"},
+      {.attribute = u"8", .expression = u"O.zipCode = D.zipCode"}},
+     u"UPDATE [OnlineOrder] AS O, [DeliveryBoy] AS D\nSET DeliveryBoyID = D.ID\n"
+     u"WHERE O.zipCode = D.zipCode"},
     // Every input table stays in the UPDATE clause, not only the last one.
     {"SeveralTablesWithoutJoin",
      {{.attribute = u"5", .name1 = u"Agenti"}, {.attribute = u"5", .name1 = u"Produse"}},

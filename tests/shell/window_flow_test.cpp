@@ -11,8 +11,10 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
 
-#include "engine/job_status.h"
 #include "shell/preview_rows_model.h"
 #include "shell/recovered_tables_pane.h"
 #include "support/oracle_readers.h"
@@ -115,6 +117,24 @@ TEST(StartRepair, AFileThatCannotBeReadGoesBackToThePrompt) {
             QStringList{"File '/nonexistent/damaged.mdb' does not exist or access is denied."});
 }
 
+// A repair that recovers no table says what it found and offers nothing to save.
+TEST(StartRepair, ARepairThatRecoversNoTableGoesBackToThePrompt) {
+  ScratchDir dir;
+  const auto damaged = dir.path() / "damaged.mdb";
+  std::ifstream in(FixturesDir() / "real" / "jet3_types.mdb", std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  std::fill(bytes.begin() + 2048, bytes.end(), '\0');
+  std::ofstream(damaged, std::ios::binary) << bytes;
+  TestWindow t;
+  ASSERT_TRUE(t.window->StartRepair({QString::fromStdString(damaged.string()), {}, false}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !t.prompts.told.isEmpty(); }, 120000));
+  EXPECT_EQ(t.window->page(), Page::kIdle);
+  EXPECT_TRUE(t.prompts.told.last().endsWith("no table could be recovered: its 58 pages (read as "
+                                             "Jet 3) hold 0 data pages and 0 table definitions"))
+      << t.prompts.told.last().toStdString();
+  EXPECT_FALSE(t.window->saveAction()->isEnabled());
+}
+
 // The whole road: the start dialog, the repair, the preview, the save, the
 // database read back by mdbtools, and another repair from the done page.
 TEST(WindowFlow, RepairsPreviewsAndSavesARealFile) {
@@ -174,16 +194,16 @@ TEST(WindowFlow, AFailedSaveReturnsToThePreview) {
   // A folder that does not exist: the new database cannot be made there.
   t.prompts.filesToSave = {"/nonexistent-folder/repaired.mdb"};
   t.window->Save();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !engine::SavingStatus().IsSaving(); }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !t.window->session().Running(); }));
   ASSERT_TRUE(QTest::qWaitFor([&] { return t.window->page() != Page::kSaving; }));
   EXPECT_EQ(t.window->page(), Page::kPreview);
   EXPECT_FALSE(t.prompts.told.isEmpty());
-  EXPECT_FALSE(engine::SavingStatus().StepBack());
+  EXPECT_TRUE(t.window->session().job().SaveFailed());
 
   // Cancelling the save dialog stays on the preview and starts nothing.
   t.window->Save();
   EXPECT_EQ(t.window->page(), Page::kPreview);
-  EXPECT_FALSE(engine::SavingStatus().IsSaving());
+  EXPECT_FALSE(t.window->session().Running());
 }
 
 TEST(WindowFlow, StopAndCloseAskBeforeTheyEndARepair) {
@@ -195,17 +215,17 @@ TEST(WindowFlow, StopAndCloseAskBeforeTheyEndARepair) {
   t.window->stopAction()->trigger();
   EXPECT_EQ(t.prompts.questions.last(), "Do you really want to stop current process?");
   EXPECT_EQ(t.window->page(), Page::kRepairing);
-  EXPECT_TRUE(engine::RepairingFileStatus().IsRepairing());
+  EXPECT_TRUE(t.window->session().Running());
 
   t.prompts.answers = {false};
   EXPECT_FALSE(t.window->close());
   EXPECT_EQ(t.window->page(), Page::kRepairing);
-  EXPECT_TRUE(engine::RepairingFileStatus().IsRepairing());
+  EXPECT_TRUE(t.window->session().Running());
 
   t.prompts.answers = {true};
   t.window->stopAction()->trigger();
   EXPECT_EQ(t.window->page(), Page::kIdle);
-  EXPECT_FALSE(engine::RepairingFileStatus().IsRepairing());
+  EXPECT_FALSE(t.window->session().Running());
   EXPECT_EQ(t.prompts.told.last(), "Proccess stop by user.");
 
   // Closing from the prompt asks once more; No keeps the window.

@@ -16,6 +16,7 @@ namespace tarvex::test {
 namespace {
 
 constexpr size_t kVersionByteOffset = 20;
+constexpr size_t kHeaderFieldsEnd = 0x80;
 
 std::vector<uint8_t> ReadAll(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -136,6 +137,9 @@ std::string DamagePlan::Describe() const {
   text << "seed" << seed;
   if (zeroHeader) text << "_header";
   if (garbleHeader) text << "_garbled";
+  if (versionByte == kOtherLayoutVersion) text << "_otherversion";
+  if (versionByte >= 0) text << "_version" << versionByte;
+  if (garbleHeaderFields) text << "_garbledfields";
   if (zeroCatalogue) text << "_catalogue";
   if (zeroRandomPages > 0) text << "_pages" << zeroRandomPages;
   if (keepFraction < 1.0) text << "_keep" << static_cast<int>(keepFraction * 100) << "pct";
@@ -171,6 +175,14 @@ DamagedFile MakeDamagedCopy(const std::filesystem::path& original,
   if (plan.garbleHeader)
     std::generate_n(bytes.begin(), std::min<size_t>(bytes.size(), damaged.pageSize),
                     [&] { return static_cast<uint8_t>(random()); });
+  if (plan.garbleHeaderFields && bytes.size() >= kHeaderFieldsEnd)
+    std::generate(bytes.begin() + kVersionByteOffset, bytes.begin() + kHeaderFieldsEnd,
+                  [&] { return static_cast<uint8_t>(random()); });
+  if (plan.versionByte != DamagePlan::kNoVersionByte && bytes.size() > kVersionByteOffset) {
+    const bool jet3 = damaged.pageSize == format::kJet3Layout.pageSize;
+    bytes[kVersionByteOffset] = static_cast<uint8_t>(
+        plan.versionByte == DamagePlan::kOtherLayoutVersion ? (jet3 ? 1 : 0) : plan.versionByte);
+  }
   if (plan.zeroCatalogue)
     ZeroPage(bytes, damaged.pageSize, format::JetLayout::kCatalogueDefinitionPage, zeroed);
   for (uint32_t page : PickPages(pages, plan, random))
@@ -210,6 +222,9 @@ std::vector<DamageCase> DamageCases(int round) {
       Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroHeader = true; }),
       Case(Expect::kEveryTable, 0, [](DamagePlan& p) { p.zeroCatalogue = true; }),
       Case(Expect::kEveryTable, 6, [](DamagePlan& p) { p.garbleHeader = true; }),
+      Case(Expect::kEveryTable, 0,
+           [](DamagePlan& p) { p.versionByte = DamagePlan::kOtherLayoutVersion; }),
+      Case(Expect::kEveryTable, 10, [](DamagePlan& p) { p.garbleHeaderFields = true; }),
       Case(Expect::kProtectedTable, 1, [](DamagePlan& p) { p.zeroRandomPages = 12; }),
       Case(Expect::kProtectedTable, 2, [](DamagePlan& p) { p.zeroRandomPages = 40; }),
       Case(Expect::kTablesBeforeCut, 3, [](DamagePlan& p) { p.keepFraction = 0.5; }),
@@ -225,6 +240,11 @@ std::vector<DamageCase> DamageCases(int round) {
       Case(Expect::kRowsThatSurvive, 8, [](DamagePlan& p) { p.damageRowOffsets = true; }),
       Case(Expect::kRowsThatSurvive, 9, [](DamagePlan& p) { p.tearDataPages = true; }),
   };
+  // Each version byte Access writes, and one it never does; a seed changes nothing in them.
+  if (round == 0 && DamageRounds() > 1)
+    for (int version : {0, 1, 2, 3, 5, 0xFF})
+      cases.push_back(
+          Case(Expect::kEveryTable, 0, [version](DamagePlan& p) { p.versionByte = version; }));
   constexpr uint32_t kSeedsPerRound = 7919;
   for (auto& damageCase : cases)
     damageCase.plan.seed += static_cast<uint32_t>(round) * kSeedsPerRound;

@@ -11,8 +11,14 @@
 namespace tarvex::test {
 
 struct DamagePlan {
+  static constexpr int kNoVersionByte = -1;
+  static constexpr int kOtherLayoutVersion = -2;
   bool zeroHeader = false;     // page 0
   bool garbleHeader = false;   // page 0 filled with random bytes from the seed
+  // Page 0's version byte set to this value; kNoVersionByte leaves it, kOtherLayoutVersion sets
+  // that of the other page layout.
+  int versionByte = kNoVersionByte;
+  bool garbleHeaderFields = false;  // bytes 0x14-0x7F of page 0 (version byte among them) random
   bool zeroCatalogue = false;  // page 2, the catalogue's definition
   int zeroRandomPages = 0;     // pages chosen by the seed among those not protected
   double keepFraction = 1.0;   // below 1: the tail is cut off at this share of the bytes

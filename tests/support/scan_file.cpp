@@ -1,17 +1,16 @@
 #include "support/scan_file.h"
 
-#include "engine/job_status.h"
 #include "model/table_data_file.h"
 
 namespace tarvex::test {
 
-std::unique_ptr<engine::CAccessRepair> ScanFile(const std::filesystem::path& data,
-                                                const std::filesystem::path& definitions) {
-  engine::RepairingFileStatus().Set(true);
-  auto repair = std::make_unique<engine::CAccessRepair>(engine::ScanSettings::WithoutPause());
-  repair->Repair(data, definitions.empty() ? data : definitions);
-  engine::RepairingFileStatus().Set(false);
-  return repair;
+std::unique_ptr<ScannedFile> ScanFile(const std::filesystem::path& data,
+                                      const std::filesystem::path& definitions) {
+  auto scanned = std::make_unique<ScannedFile>();
+  scanned->job.Start();
+  scanned->Repair(data, definitions.empty() ? data : definitions);
+  scanned->job.Stop();
+  return scanned;
 }
 
 std::vector<ValueRow> ReadRows(const model::CAccessTable& table) {

@@ -2,7 +2,6 @@
 // repaired file opens in both readers and holds every row the scan recovered.
 #include <gtest/gtest.h>
 
-#include "engine/job_status.h"
 #include "format/unicode.h"
 #include "support/damage.h"
 #include "support/oracle_readers.h"
@@ -34,11 +33,10 @@ TEST_P(DamagedRepair, TheRepairedFileOpensInBothReadersWithEveryRecoveredRow) {
                                          "damaged" + original.extension().string(), damage.plan);
     auto scan = ScanFile(damaged.path);
     ASSERT_NE(scan->model(), nullptr);
-    writer::CAccessSaveRepairedFile save(writer::SaveSettings::WithoutPause());
+    writer::CAccessSaveRepairedFile save(scan->job, writer::SaveSettings::WithoutPause());
     save.model = scan->model();
     save.outputPath = scratch.path() / ("Tarvex_" + original.filename().string());
-    engine::SavingStatus().SetStepBack(false);
-    engine::SavingStatus().SetSaving(true);
+    scan->job.Start();
     ASSERT_TRUE(save.RunSave()) << save.report().failure;
 
     const auto dump = MdbReaderDump(save.outputPath);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/job_status.h"
 #include "support/scan_file.h"
 #include "writer/access_save_repaired_file.h"
 
@@ -12,11 +11,10 @@ SaveReport Repair(const std::filesystem::path& source, const std::filesystem::pa
   auto scan = tarvex::test::ScanFile(source);
   EXPECT_NE(scan->model(), nullptr);
   if (!scan->model()) return {};
-  CAccessSaveRepairedFile save(SaveSettings::WithoutPause());
+  CAccessSaveRepairedFile save(scan->job, SaveSettings::WithoutPause());
   save.model = scan->model();
   save.outputPath = output;
-  engine::SavingStatus().SetStepBack(false);
-  engine::SavingStatus().SetSaving(true);
+  scan->job.Start();
   EXPECT_TRUE(save.RunSave()) << save.report().failure;
   return save.report();
 }

@@ -67,10 +67,12 @@ class RecordingEngine final : public CDatabaseEngine {
     for (const auto& pair : info.fields) call += " " + U8(pair.name) + "=" + U8(pair.foreignName);
     Call(call);
   }
-  void CreateQueryDef(const std::u16string& name, const std::u16string& sql,
-                      const std::u16string& connect) override {
+  std::string CreateQueryDef(const std::u16string& name, const std::u16string& sql,
+                             const std::u16string& connect,
+                             std::optional<std::vector<dao::SavedQueryRow>>) override {
     Call("CreateQueryDef " + U8(name) + (connect.empty() ? "" : " " + U8(connect)) + ": " +
          U8(sql));
+    return {};
   }
   void AppendQueryDef() override { Call("AppendQueryDef"); }
   void CloseQueryDef() override { Call("CloseQueryDef"); }

@@ -13,7 +13,6 @@
 #include <sstream>
 
 #include "dao/database_file.h"
-#include "engine/version_handler.h"
 #include "engine_repair.h"
 #include "format/catalogue_objects.h"
 #include "format/unicode.h"
@@ -124,8 +123,8 @@ std::multiset<std::string> ReadByOurScanner(const fs::path& file) {
     if (table->name != u"MSysRelationships") continue;
     std::vector<std::u16string> names;
     for (const auto& column : table->columnList) names.push_back(column.colInfo.name);
-    writer::CRelationshipAssembler assembler(
-        writer::RelationshipPositions::Of(names, engine::SourceIsJet4()));
+    writer::CRelationshipAssembler assembler(writer::RelationshipPositions::Of(
+        names, scan->job.sourceLayout().version == format::JetVersion::kJet4));
     std::vector<writer::SkippedItem> dropped;
     for (const auto& values : ReadRows(*table)) {
       std::vector<std::u16string> texts;

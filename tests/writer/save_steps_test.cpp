@@ -5,7 +5,6 @@
 
 #include <fstream>
 
-#include "engine/job_status.h"
 #include "format/unicode.h"
 #include "saved_model.h"
 
@@ -202,8 +201,8 @@ TEST(SaveTableData, AStopBetweenTwoValuesStoresNothingMoreAndLeavesAnOldFileAlon
   AddTable(data, u"T", {{u"A", 10, 9}, {u"B", 10, 9}}, {{u"a", u"b"}, {u"c", u"d"}});
   RecordedSave save(data);
   std::ofstream(save.writer.outputPath) << "old";
-  save.recording->onValue = [](const std::string& call) {
-    if (call == "SetFieldValue 0 'c'") engine::SavingStatus().SetSaving(false);
+  save.recording->onValue = [&save](const std::string& call) {
+    if (call == "SetFieldValue 0 'c'") save.job.Stop();
   };
   EXPECT_FALSE(save.Run());
   EXPECT_THAT(save.recording->Calls("Update"), ElementsAre("Update"));
@@ -219,8 +218,8 @@ TEST(SaveTableData, RowsOfManyBatchesComeInTheirOrderAndAStopAmongThemEndsTheSav
   for (int i = 0; i < 5000; ++i) rows.push_back({format::FromUtf8(std::to_string(i))});
   AddTable(data, u"T", {{u"A", 10, 9}}, rows);
   RecordedSave save(data);
-  save.recording->onValue = [](const std::string& call) {
-    if (call == "SetFieldValue 0 '3000'") engine::SavingStatus().SetSaving(false);
+  save.recording->onValue = [&save](const std::string& call) {
+    if (call == "SetFieldValue 0 '3000'") save.job.Stop();
   };
   EXPECT_FALSE(save.Run());
   std::vector<std::string> expected;
@@ -292,12 +291,13 @@ TEST(SaveQueries, EveryNamedQueryButTheHiddenOnesReachesTheEngine) {
     row.resize(8);
     return row;
   };
+  const std::u16string first(u"\0\0\0\1", 4);  // Order 1 as a Jet 4 binary value text
   AddTable(data, u"MSysQueries", columns,
            {
-               full({u"1", u"5", u"", u"Orders"}),
+               full({u"1", u"5", first, u"Orders"}),
                full({u"2", u"5", u"", u"Lines"}),
                full({u"3", u"1", u"", u"ODBC;DSN=x", u"", std::u16string(u"EXEC p\0", 7), u"8"}),
-               full({u"1", u"2", u"", u"Since", u"", u"", u"8"}),
+               full({u"1", u"2", first, u"Since", u"", u"", u"8"}),
                full({u"4", u"5", u"", u"Hidden"}),
                full({u"5", u"5", u"", u"Nameless"}),
                {u"6", u"1"},  // cut short by the end of the file: no text to store
@@ -317,14 +317,37 @@ TEST(SaveQueries, EveryNamedQueryButTheHiddenOnesReachesTheEngine) {
   ASSERT_TRUE(save.Run());
   const auto calls = save.recording->Calls("CreateQueryDef");
   ASSERT_EQ(calls.size(), 4u);
-  EXPECT_EQ(calls[0],
-            "CreateQueryDef Recent: PARAMETERS [Since] DateTime;\nSELECT *\nFROM [Orders]");
+  EXPECT_EQ(calls[0], "CreateQueryDef Recent: PARAMETERS Since DateTime;\nSELECT *\nFROM [Orders]");
   EXPECT_EQ(calls[1], "CreateQueryDef Remote ODBC;DSN=x: EXEC p");
   EXPECT_EQ(calls[2], "CreateQueryDef Orders~sq: SELECT *\nFROM [Hidden]");
   EXPECT_THAT(calls[3], testing::MatchesRegex("CreateQueryDef Query_[ 0-9A-F]+_[ 0-9A-F]+: "
                                               "SELECT \\*\nFROM \\[Nameless\\]"));
   ASSERT_EQ(save.writer.report().queriesSkipped.size(), 1u);
   EXPECT_EQ(save.writer.report().queriesSkipped[0].name, u"Broken");
+  // The rows of every query but Recent lack their Order: they are rebuilt from SQL alone.
+  const auto& rebuilt = save.writer.report().queriesRebuilt;
+  ASSERT_EQ(rebuilt.size(), 3u);
+  EXPECT_EQ(rebuilt[0].name, u"Remote");
+  EXPECT_EQ(rebuilt[0].reason, "a row's Order is not four bytes");
+}
+
+TEST(SaveQueries, RowsOfATableThatLostRowsAreNotOfferedWhole) {
+  model::CAccessData data;
+  std::vector<ColumnSpec> columns(8, ColumnSpec{u"c", 10, 255});
+  const std::u16string first(u"\0\0\0\1", 4);
+  auto& table =
+      AddTable(data, u"MSysQueries", columns, {{u"1", u"5", first, u"Orders", u"", u"", u"", u""}});
+  table.losses.Skip(model::RowLoss::kFailedChecks, 4096);  // a row of any query may be gone
+  auto* entry = new model::CQuerySysObject();
+  entry->name = u"Recent";
+  entry->id = u"1";
+  entry->flags = u"0";
+  data.queryObjectList.Append(entry);
+  RecordedSave save(data);
+  ASSERT_TRUE(save.Run());
+  const auto& rebuilt = save.writer.report().queriesRebuilt;
+  ASSERT_EQ(rebuilt.size(), 1u);
+  EXPECT_EQ(rebuilt[0].reason, "MSysQueries lost rows or values in the scan");
 }
 
 TEST(TableOrder, ReferencedTablesComeFirstAndEachTableOnce) {

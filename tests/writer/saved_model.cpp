@@ -1,7 +1,5 @@
 #include "saved_model.h"
 
-#include "engine/job_status.h"
-#include "engine/version_handler.h"
 #include "model/table_data_file.h"
 
 namespace tarvex::writer::test {
@@ -33,7 +31,7 @@ model::CAccessTable& AddTable(model::CAccessData& data, const std::u16string& na
 }
 
 RecordedSave::RecordedSave(model::CAccessData& data)
-    : writer([this] {
+    : writer(job, [this] {
         SaveSettings settings = SaveSettings::WithoutPause();
         settings.makeEngine = [recording = recording] {
           return std::make_unique<RecordingEngine>(recording);
@@ -45,9 +43,8 @@ RecordedSave::RecordedSave(model::CAccessData& data)
 }
 
 bool RecordedSave::Run() {
-  engine::SetSourceIsJet4(true);
-  engine::SavingStatus().SetStepBack(false);
-  engine::SavingStatus().SetSaving(true);
+  job.SetSaveFailed(false);
+  job.Start();
   return writer.RunSave();
 }
 

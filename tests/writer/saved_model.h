@@ -35,6 +35,7 @@ struct RecordedSave {
 
   tarvex::test::ScratchDir folder;
   std::shared_ptr<Recording> recording = std::make_shared<Recording>();
+  model::Job job;  // of a Jet 4 source
   CAccessSaveRepairedFile writer;
 };
 
