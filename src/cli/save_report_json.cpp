@@ -22,6 +22,14 @@ ordered_json Names(const std::vector<std::u16string>& names) {
   return list;
 }
 
+ordered_json Properties(const std::vector<writer::RefusedProperty>& properties) {
+  ordered_json list = ordered_json::array();
+  for (const auto& p : properties)
+    list.push_back(
+        {{"object", ToUtf8(p.object)}, {"property", ToUtf8(p.property)}, {"reason", p.reason}});
+  return list;
+}
+
 ordered_json Refused(const writer::RefusedValues& refused) {
   return {{"count", refused.count}, {"firstReason", refused.firstReason}};
 }
@@ -50,6 +58,7 @@ ordered_json Table(const writer::TableSaveReport& table) {
   json["renamedFields"] = renamed;
   json["fieldsNotCreated"] = Skipped(table.fieldsNotCreated);
   json["indexesNotCreated"] = Skipped(table.indexesNotCreated);
+  json["propertiesRefused"] = Properties(table.propertiesRefused);
   json["losses"] = LossReport(table.losses);
   return json;
 }
@@ -64,6 +73,7 @@ ordered_json SaveReportJson(const writer::SaveReport& report) {
   json["rowsRecovered"] = report.RowsRecovered();
   json["rowsWritten"] = report.RowsWritten();
   json["valuesRefused"] = report.ValuesRefused();
+  json["databasePropertiesRefused"] = Properties(report.databasePropertiesRefused);
   ordered_json tables = ordered_json::array();
   for (const auto& table : report.tables) tables.push_back(Table(table));
   json["tables"] = tables;

@@ -1,5 +1,9 @@
 #include "dao/database.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include "dao/database_file.h"
 #include "dao/header_page.h"
 #include "format/catalogue_objects.h"
@@ -19,13 +23,21 @@ Database::~Database() {
 
 void Database::Create(const std::filesystem::path& path, const std::string& locale, int options) {
   if (file_) throw DaoException("The database object is already open.");
-  const bool jet3 = (options & kDbVersion30) != 0;
-  if (jet3 == ((options & kDbVersion40) != 0))
+  using format::DatabaseFormat;
+  static constexpr std::pair<int, DatabaseFormat> kOptions[] = {
+      {kDbVersion30, DatabaseFormat::kJet3},   {kDbVersion40, DatabaseFormat::kJet4},
+      {kDbVersion120, DatabaseFormat::kAce12}, {kDbVersion140, DatabaseFormat::kAce14},
+      {kDbVersion150, DatabaseFormat::kAce15}, {kDbVersion160, DatabaseFormat::kAce16},
+      {kDbVersion170, DatabaseFormat::kAce17}};
+  const auto chosen = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                   [&](const auto& option) { return option.first == options; });
+  if (chosen == std::end(kOptions))
     throw DaoException("Unknown database format option " + std::to_string(options) + ".");
-  file_ = DatabaseFile::CreateNew(path, jet3 ? format::kJet3Layout : format::kJet4Layout,
-                                  CodePageOfLocale(locale));
+  file_ = DatabaseFile::CreateNew(path, chosen->second, CodePageOfLocale(locale));
   ++session_;
 }
+
+format::DatabaseFormat Database::Format() const { return file().format(); }
 
 void Database::Open(const std::filesystem::path& path, bool exclusive, bool readOnly,
                     const std::string& connect) {
@@ -48,6 +60,10 @@ void Database::Close() {
 }
 
 void Database::CreateRelation(const RelationInfo& info) { file().AddRelation(info); }
+
+void Database::CreateProperty(const std::u16string& document, const Property& property) {
+  file().SetDatabaseProperty(document, property);
+}
 
 std::vector<std::u16string> Database::TableNames() const {
   std::vector<std::u16string> names;

@@ -10,15 +10,23 @@
 #include <vector>
 
 #include "dao/dao_exception.h"
+#include "dao/property.h"
+#include "format/database_format.h"
 #include "format/index_key.h"
 
 namespace tarvex::dao {
 
 class DatabaseFile;
 
-// Database format options of Create.
+// Database format options of Create. DAO names no option for the formats of
+// Access 2016 and 2019; these two are the engine's own.
 inline constexpr int kDbVersion30 = 32;
 inline constexpr int kDbVersion40 = 64;
+inline constexpr int kDbVersion120 = 128;
+inline constexpr int kDbVersion140 = 256;
+inline constexpr int kDbVersion150 = 512;
+inline constexpr int kDbVersion160 = 1024;
+inline constexpr int kDbVersion170 = 2048;
 
 // Field attributes.
 inline constexpr long kDbFixedField = 1;
@@ -108,15 +116,18 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
-  // A new, empty database at `path` (which must not exist). Options 64 make a
-  // Jet 4 file, 32 a Jet 3 (Access 97) one, its text in the locale's code page.
+  // A new, empty database at `path` (which must not exist), of the one format
+  // its options name: 32 Jet 3 (Access 97, its text in the locale's code
+  // page), 64 Jet 4 (Access 2000), 128 to 2048 ACE 12 to 17 (Access 2007 to 2019).
   void Create(const std::filesystem::path& path, const std::string& locale, int options);
-  // Opens an existing Jet 3 or Jet 4 database to add tables and rows.
+  // Opens an existing database of any of those formats to add tables and rows.
   void Open(const std::filesystem::path& path, bool exclusive, bool readOnly,
             const std::string& connect);
   // Writes everything and releases the file; harmless when not open.
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
+  // The format of the open database.
+  format::DatabaseFormat Format() const;
   // From now on, keys text beyond Latin-1 with `codes`, learned from an
   // Access file's own indexes; an index holding a character without a code is
   // still left out at Close.
@@ -132,6 +143,12 @@ class Database {
   // pair is empty, the name is taken, or an enforced relationship has no
   // unique index to refer to; the database is then unchanged.
   void CreateRelation(const RelationInfo& info);
+  // Sets a property of the database (`document` empty) or of one of its
+  // documents ("SummaryInfo", "UserDefined"), replacing one of the same name.
+  // Only a database created since it was last opened takes them: they are
+  // written when it closes. Throws as StoreProperty does, and for a document
+  // name Access refuses.
+  void CreateProperty(const std::u16string& document, const Property& property);
   // The user tables, in catalogue order.
   std::vector<std::u16string> TableNames() const;
 

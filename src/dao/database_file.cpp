@@ -87,15 +87,16 @@ Int FixedValue(const RowView& row, size_t column) {
 
 }  // namespace
 
-DatabaseFile::DatabaseFile(std::unique_ptr<PageFile> file)
-    : file_(std::move(file)), now_(NowAsDays()) {}
+DatabaseFile::DatabaseFile(std::unique_ptr<PageFile> file, format::DatabaseFormat format)
+    : file_(std::move(file)), format_(format), now_(NowAsDays()) {}
 
 std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::path& path,
-                                                      const format::JetLayout& layout,
+                                                      format::DatabaseFormat format,
                                                       uint16_t codePage) {
-  auto file = std::make_unique<PageFile>(path, PageFile::Mode::kCreateNew, true, layout);
+  auto file = std::make_unique<PageFile>(path, PageFile::Mode::kCreateNew, true,
+                                         format::LayoutOf(format));
   file->SetCodePage(codePage);
-  std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
+  std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file), format));
   try {
     db->CreateSystemTables(codePage);
   } catch (...) {
@@ -110,7 +111,7 @@ std::unique_ptr<DatabaseFile> DatabaseFile::CreateNew(const std::filesystem::pat
 void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   file_->Allocate();  // page 0: header
   const auto& layout = file_->layout();
-  file_->Write(0, BuildHeaderPage(layout, codePage));
+  file_->Write(0, BuildHeaderPage(format_, codePage));
   format::DataPageBuilder global(layout, format::kGlobalUsageMapPageOwner);
   std::vector<uint8_t> emptyMap(layout.usageMapRowLength, 0);
   global.Add(emptyMap);
@@ -126,7 +127,7 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
     PlaceMaps(definition);
     Keep(page, std::make_unique<TableStore>(*file_, page, std::move(definition)));
   }
-  const SecurityIds& ids = SecurityIdsOf(layout.version);
+  const SecurityIds& ids = SecurityIdsOf(format_);
   ownerSid_ = Bytes(ids.admin);
   const std::vector<uint8_t> engine = Bytes(ids.engine);
   const int32_t system = format::kSystemObjectFlags;
@@ -139,9 +140,6 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   AddCatalogueRow({format::kRelationshipsContainerId, format::kRootId, u"Relationships",
                    format::kContainerObjectType, system},
                   engine, {});
-  AddCatalogueRow({format::kDatabaseObjectId, format::kDatabasesContainerId, u"MSysDb",
-                   format::kDatabaseObjectType, system},
-                  ownerSid_, {});
   for (size_t i = 0; i < definitions.size(); ++i)
     AddCatalogueRow({static_cast<int32_t>(definitions[i].first), format::kTablesContainerId,
                      SystemTableName(order[i]), format::kTableObjectType, system},
@@ -149,6 +147,37 @@ void DatabaseFile::CreateSystemTables(uint16_t codePage) {
   for (const auto& ace : kInitialAces)
     AddAceRow(ace.objectId, Bytes(ids.*ace.sid), ace.access, ace.inheritable);
   tableGrantSids_ = {ownerSid_, Bytes(ids.users)};
+  databaseProperties_.assign(1, {});
+}
+
+void DatabaseFile::SetDatabaseProperty(const std::u16string& document, const Property& property) {
+  if (databaseProperties_.empty())
+    throw DaoException("Properties of the database can be set only while it is new.");
+  if (!document.empty()) CheckObjectName(document, "Document");
+  auto stored = StoreProperty(property, file_->textFormat());
+  auto object = std::find_if(databaseProperties_.begin(), databaseProperties_.end(),
+                             [&](const auto& o) { return SameNameNoCase(o.name, document); });
+  if (object == databaseProperties_.end()) {
+    databaseProperties_.push_back({false, document, {}});
+    object = databaseProperties_.end() - 1;
+  }
+  SetProperty(*object, std::move(stored));
+}
+
+void DatabaseFile::AddDatabaseRows() {
+  const int32_t system = format::kSystemObjectFlags;
+  for (const auto& object : databaseProperties_) {
+    const auto blob = EncodeProperties({object}, file_->textFormat());
+    if (object.name.empty())
+      AddCatalogueRow({format::kDatabaseObjectId, format::kDatabasesContainerId, u"MSysDb",
+                       format::kDatabaseObjectType, system},
+                      ownerSid_, blob);
+    else
+      AddCatalogueRow({NextSyntheticId(), format::kDatabasesContainerId, object.name,
+                       format::kDocumentObjectType, 0},
+                      ownerSid_, blob);
+  }
+  databaseProperties_.clear();
 }
 
 std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::path& path,
@@ -162,7 +191,8 @@ std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::
   if (file->pageCount() <= kObjectsPage)
     throw DaoException("'" + path.string() + "' is not a database file.");
   const auto page0 = file->Read(0);
-  const auto& layout = CheckHeaderPage(page0);
+  const auto format = CheckHeaderPage(page0);
+  const auto& layout = format::LayoutOf(format);
   if (&layout != &file->layout()) {
     file.reset();  // released before the file is opened again with its own page size
     file = std::make_unique<PageFile>(path, mode, exclusive, layout);
@@ -170,7 +200,7 @@ std::unique_ptr<DatabaseFile> DatabaseFile::OpenExisting(const std::filesystem::
       throw DaoException("'" + path.string() + "' is not a database file.");
   }
   file->SetCodePage(format::HeaderCodePage(page0).value_or(format::kDefaultCodePage));
-  std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file)));
+  std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(file), format));
   db->ReadCatalogue();
   db->ReadSecurityIds();
   auto global = ReadMapRow(*db->file_, {format::kGlobalUsageMapPage, 0});
@@ -202,7 +232,7 @@ void DatabaseFile::ReadCatalogue() {
 }
 
 void DatabaseFile::ReadSecurityIds() {
-  if (ownerSid_.empty()) ownerSid_ = Bytes(SecurityIdsOf(file_->layout().version).admin);
+  if (ownerSid_.empty()) ownerSid_ = Bytes(SecurityIdsOf(format_).admin);
   tableGrantSids_ = {ownerSid_};
   auto aces = FindTable(SystemTableName(SystemTable::kAces));
   if (!aces) return;
@@ -325,6 +355,7 @@ std::vector<LeftOutIndex> DatabaseFile::Close() {
   std::vector<LeftOutIndex> leftOut;
   if (!file_) return leftOut;
   if (!readOnly()) {
+    if (!databaseProperties_.empty()) AddDatabaseRows();
     std::vector<uint32_t> freed;
     std::map<uint32_t, std::vector<uint32_t>> unbuilt;
     // The catalogue last: finishing other tables never adds catalogue rows,

@@ -14,12 +14,13 @@
 
 #include "dao/database.h"
 #include "dao/page_file.h"
-#include "dao/property_blob.h"
+#include "dao/property.h"
 #include "dao/saved_query_rows.h"
 #include "dao/table_definition.h"
 #include "dao/table_store.h"
 #include "dao/usage_map.h"
 #include "format/data_page.h"
+#include "format/database_format.h"
 #include "format/index_key.h"
 #include "format/row_pointer.h"
 
@@ -36,12 +37,12 @@ struct CatalogueEntry {
 class DatabaseFile {
  public:
   static std::unique_ptr<DatabaseFile> CreateNew(const std::filesystem::path& path,
-                                                 const format::JetLayout& layout,
-                                                 uint16_t codePage);
+                                                 format::DatabaseFormat format, uint16_t codePage);
   static std::unique_ptr<DatabaseFile> OpenExisting(const std::filesystem::path& path,
                                                     bool exclusive, bool readOnly);
 
   bool readOnly() const { return file_->readOnly(); }
+  format::DatabaseFormat format() const { return format_; }
   const TextFormat& textFormat() const { return file_->textFormat(); }
   const std::vector<CatalogueEntry>& catalogue() const { return catalogue_; }
   // The definition page of the user or system table `name` (case-insensitive).
@@ -63,12 +64,15 @@ class DatabaseFile {
   // written nothing, when the name is refused or taken or a row does not fit.
   void AddQuery(const std::u16string& name, const SavedQuery& query);
 
+  // Sets a property of the database or one of its documents (Database::CreateProperty).
+  void SetDatabaseProperty(const std::u16string& document, const Property& property);
+
   // Writes every change and closes the file; returns the indexes of new
   // tables it left out.
   std::vector<LeftOutIndex> Close();
 
  private:
-  explicit DatabaseFile(std::unique_ptr<PageFile> file);
+  DatabaseFile(std::unique_ptr<PageFile> file, format::DatabaseFormat format);
   void CreateSystemTables(uint16_t codePage);
   void PlaceMaps(TableDefinition& definition);
   format::RowPointer AddMapRow();
@@ -89,11 +93,14 @@ class DatabaseFile {
       const std::map<uint32_t, std::vector<uint32_t>>& unbuilt, std::vector<uint32_t>& freedPages);
   // Marks the MSysRelationships rows of the relationships `names` not enforced.
   void MarkNotEnforced(const std::set<std::u16string>& names);
+  // The catalogue rows of the database object and its documents, with their properties.
+  void AddDatabaseRows();
   void ReadCatalogue();
   void ReadSecurityIds();
   void WriteGlobalMap();
 
   std::unique_ptr<PageFile> file_;
+  format::DatabaseFormat format_;
   format::TextKeyCodes textKeys_;  // before tables_: every store points to it
   std::map<uint32_t, std::unique_ptr<TableStore>> tables_;
   std::vector<CatalogueEntry> catalogue_;
@@ -103,6 +110,9 @@ class DatabaseFile {
   std::vector<uint8_t> ownerSid_;
   std::vector<std::vector<uint8_t>> tableGrantSids_;
   double now_ = 0;
+  // A new file's database object and documents, written when it closes:
+  // the database's own properties first (its name empty), then each document's.
+  std::vector<format::PropertyObject> databaseProperties_;
 };
 
 }  // namespace tarvex::dao

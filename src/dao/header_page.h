@@ -1,12 +1,12 @@
 #pragma once
-// Page 0 of a Jet file: engine name, format version, code page, sort order
-// and (Jet 4) creation date, most of it masked with a fixed RC4 key stream.
+// The header page of a database this engine makes, and the check of an
+// existing one before it is extended.
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "format/jet_layout.h"
+#include "format/database_format.h"
 
 namespace tarvex::dao {
 
@@ -14,12 +14,12 @@ namespace tarvex::dao {
 // 1252 when it names none. Throws on a malformed CP value.
 uint16_t CodePageOfLocale(const std::string& locale);
 
-// A complete header page for a new, empty, unencrypted database of `layout`.
-std::vector<uint8_t> BuildHeaderPage(const format::JetLayout& layout, uint16_t codePage);
+// A complete header page for a new, empty, unencrypted database of `format`.
+std::vector<uint8_t> BuildHeaderPage(format::DatabaseFormat format, uint16_t codePage);
 
 // Checks that `page` (at least the first page's Jet 3 size) is the header of a
-// Jet 3 or Jet 4 file this engine can extend and returns its layout; throws
-// DaoException naming what is wrong (ACE, encrypted, not a database).
-const format::JetLayout& CheckHeaderPage(std::span<const uint8_t> page);
+// file this engine can extend and returns its format; throws DaoException
+// naming what is wrong (encrypted, not a database).
+format::DatabaseFormat CheckHeaderPage(std::span<const uint8_t> page);
 
 }  // namespace tarvex::dao

@@ -16,14 +16,12 @@ constexpr size_t kMaxFields = 255;
 constexpr long kDefaultTextSize = 50;
 const std::u16string kGenGuid = u"GenGUID()";
 
-// Property text is never compressed.
-Property TextProperty(const char16_t* name, uint8_t type, const std::u16string& value,
-                      const TextFormat& text) {
-  return {name, type, true, EncodeStoredText(value, false, text)};
+Property TextProperty(const char16_t* name, FieldType type, const std::u16string& value) {
+  return {name, static_cast<int>(type), true, {}, value};
 }
 
 Property YesProperty(const char16_t* name) {
-  return {name, static_cast<uint8_t>(FieldType::kBoolean), true, {0xFF}};
+  return {name, static_cast<int>(FieldType::kBoolean), true, {0xFF}, {}};
 }
 
 bool IsPunctuationRefused(char16_t c) {
@@ -91,7 +89,7 @@ void TableDef::Create(const std::u16string& name, long attributes) {
   name_ = name;
   definition_ = {};
   definition_.tableType = format::kUserTableType;
-  properties_.clear();
+  properties_.assign(1, {});
   created_ = true;
   appended_ = false;
 }
@@ -147,19 +145,39 @@ void TableDef::CreateField(const FieldInfo& info) {
     c.extra = DecimalColumnExtra(info.name, info.precision, info.scale);
   definition_.columns.push_back(std::move(c));
 
-  ColumnProperties props{info.name, {}};
+  std::vector<Property> properties;
   if (!info.defaultValue.empty())
-    props.properties.push_back(TextProperty(u"DefaultValue", static_cast<uint8_t>(FieldType::kMemo),
-                                            info.defaultValue, text));
-  if (info.required) props.properties.push_back(YesProperty(u"Required"));
-  if (info.allowZeroLength) props.properties.push_back(YesProperty(u"AllowZeroLength"));
+    properties.push_back(TextProperty(u"DefaultValue", FieldType::kMemo, info.defaultValue));
+  if (info.required) properties.push_back(YesProperty(u"Required"));
+  if (info.allowZeroLength) properties.push_back(YesProperty(u"AllowZeroLength"));
   if (!info.validationRule.empty())
-    props.properties.push_back(TextProperty(
-        u"ValidationRule", static_cast<uint8_t>(FieldType::kText), info.validationRule, text));
+    properties.push_back(TextProperty(u"ValidationRule", FieldType::kText, info.validationRule));
   if (!info.validationText.empty())
-    props.properties.push_back(TextProperty(
-        u"ValidationText", static_cast<uint8_t>(FieldType::kText), info.validationText, text));
-  if (!props.properties.empty()) properties_.push_back(std::move(props));
+    properties.push_back(TextProperty(u"ValidationText", FieldType::kText, info.validationText));
+  for (const auto& property : properties) CreateProperty(info.name, property);
+}
+
+void TableDef::CreateProperty(const std::u16string& field, const Property& property) {
+  RequireCreated();
+  auto stored = StoreProperty(property, database_.file().textFormat());
+  if (field.empty()) return SetProperty(properties_.front(), std::move(stored));
+  const auto column =
+      std::find_if(definition_.columns.begin(), definition_.columns.end(),
+                   [&](const ColumnDefinition& c) { return SameNameNoCase(c.name, field); });
+  if (column == definition_.columns.end())
+    throw DaoException("The table has no field '" + format::ToUtf8(field) + "'.");
+  // Text is compressed only where the field allows it, as Access does.
+  if (SameNameNoCase(property.name, u"UnicodeCompression") &&
+      (column->extraFlags & format::kColumnCompressedText) != 0 && !stored.data.empty() &&
+      stored.data[0] == 0)
+    column->extraFlags &= static_cast<uint8_t>(~format::kColumnCompressedText);
+  auto object = std::find_if(properties_.begin() + 1, properties_.end(),
+                             [&](const auto& o) { return SameNameNoCase(o.name, column->name); });
+  if (object == properties_.end()) {
+    properties_.push_back({true, column->name, {}});
+    object = properties_.end() - 1;
+  }
+  SetProperty(*object, std::move(stored));
 }
 
 void TableDef::CreateIndex(const IndexInfo& info) {
@@ -222,7 +240,7 @@ void TableDef::Append() {
   AssignColumnLayout(definition_, true, text);
   for (const auto& c : definition_.columns)
     if (c.IsLongValue()) definition_.longValueMaps.push_back({c.number, {}, {}});
-  database_.file().AddTable(name_, definition_, EncodePropertyBlob(properties_, text));
+  database_.file().AddTable(name_, definition_, EncodeProperties(properties_, text));
   appended_ = true;
 }
 

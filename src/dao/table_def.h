@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "dao/database.h"
-#include "dao/property_blob.h"
+#include "dao/property.h"
 #include "dao/table_definition.h"
 
 namespace tarvex::dao {
@@ -25,6 +25,11 @@ class TableDef {
   // key, no or more than 10 fields, an unknown field, or a field that cannot
   // be indexed (memo, OLE, multi-valued).
   void CreateIndex(const IndexInfo& info);
+  // Sets a property of the table (`field` empty) or of one of its fields,
+  // replacing one of the same name; throws (the definition unchanged) when
+  // the field is unknown or StoreProperty refuses the property. A field's
+  // UnicodeCompression property decides whether its text is compressed.
+  void CreateProperty(const std::u16string& field, const Property& property);
   // Writes the table; throws when it has no fields or was not created.
   void Append();
   void Close();
@@ -37,7 +42,8 @@ class TableDef {
   bool appended_ = false;
   std::u16string name_;
   TableDefinition definition_;
-  std::vector<ColumnProperties> properties_;
+  // The table's own properties first, then one object per field that has any.
+  std::vector<format::PropertyObject> properties_;
 };
 
 // Whether two object names are the same to Access, which ignores the case of ASCII letters.

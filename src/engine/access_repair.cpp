@@ -1,5 +1,6 @@
 #include "engine/access_repair.h"
 
+#include "engine/source_format.h"
 #include "engine/version_handler.h"
 #include "format/jet_layout.h"
 
@@ -93,6 +94,8 @@ void CAccessRepair::Repair(const std::filesystem::path& dataPath,
     log.AppendLine(u"Parsing file data for table name...");
     scanner_->RecoverTableNames(model);
     scanner_->PostProcessComplexColumns(model);
+    model.sourceFormat =
+        SourceFormat(dataPath, jet4 ? format::kJet4Layout : format::kJet3Layout, model);
     LogLosses(log, model);
   }
   scanner_.reset();

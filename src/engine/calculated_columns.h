@@ -1,8 +1,8 @@
 #pragma once
 // Calculated columns (ACE) keep their results in the type their ResultType
 // property names, which may differ from the type in the table's definition.
-// Once the catalogue's rows are read, the properties of every table with such a
-// column give each its result type, and tables whose types change are cut again.
+// Once the catalogue's rows have given every table its properties, those of a
+// calculated column give its result type, and tables whose types change are cut again.
 #include "engine/definition_scan.h"
 
 namespace tarvex::engine {

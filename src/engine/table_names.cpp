@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/calculated_columns.h"
+#include "engine/property_files.h"
 #include "engine/step_progress.h"
 #include "format/catalogue_objects.h"
 #include "format/unicode.h"
@@ -17,12 +18,15 @@ namespace {
 
 // Positions of the catalogue columns used here (the column number of each).
 constexpr int kIdColumn = 0;
+constexpr int kParentIdColumn = 1;
 constexpr int kNameColumn = 2;
 constexpr int kTypeColumn = 3;
 constexpr int kFlagsColumn = 7;
+constexpr int kPropertiesColumn = 14;
 
 struct CatalogueRow {
-  std::u16string id, name, type, flags;
+  std::u16string id, parentId, name, type, flags;
+  std::u16string properties;  // the path of the file that holds the property blob
 };
 
 std::u16string Decimal(uint64_t value) {
@@ -43,6 +47,12 @@ bool ReadCatalogueRow(model::Job& job, model::CDataFileReader& reader, int colum
       case kIdColumn:
         row.id = value;
         break;
+      case kParentIdColumn:
+        row.parentId = value;
+        break;
+      case kPropertiesColumn:
+        row.properties = value;
+        break;
       case kNameColumn:
         row.name = value;
         break;
@@ -57,6 +67,16 @@ bool ReadCatalogueRow(model::Job& job, model::CDataFileReader& reader, int colum
     }
   }
   return true;
+}
+
+const std::u16string kDatabaseType = Decimal(format::kDatabaseObjectType);
+
+// The database object (MSysDb), or a document of the Databases container (SummaryInfo, UserDefined).
+bool IsDatabaseObject(const CatalogueRow& row) {
+  static const std::u16string kDocumentType =
+      format::FromUtf8(std::to_string(format::kDocumentObjectType));
+  static const std::u16string kDatabases = Decimal(format::kDatabasesContainerId);
+  return row.parentId == kDatabases && (row.type == kDatabaseType || row.type == kDocumentType);
 }
 
 bool NameFromCatalogue(const ScanContext& context, model::CAccessData& model) {
@@ -74,11 +94,26 @@ bool NameFromCatalogue(const ScanContext& context, model::CAccessData& model) {
   const uint32_t rows = catalogue->tableDefInfo.rowCount;
   context.job.progress().Restart(uint64_t{rows} * catalogue->columnList.count());
   const std::u16string queryType = Decimal(static_cast<uint64_t>(format::kQueryObjectType));
+  const auto properties = [&](const CatalogueRow& row) {
+    return ReadPropertyFile(row.properties, layout.version, model.codePage);
+  };
   CatalogueRow row;
   for (uint32_t read = 0;
        read < rows && ReadCatalogueRow(context.job, reader, catalogue->columnList.count(), row);
        ++read) {
-    if (auto found = byId.find(row.id); found != byId.end()) found->second->name = row.name;
+    if (auto found = byId.find(row.id); found != byId.end()) {
+      found->second->name = row.name;
+      found->second->properties = properties(row);
+      found->second->propertiesRead = true;
+    }
+    if (IsDatabaseObject(row)) {
+      auto objects = properties(row);
+      // A document's properties are its own, as are the database object's.
+      for (auto& object : objects) object.name = row.type == kDatabaseType ? u"" : row.name;
+      if (row.type == kDatabaseType) model.databasePropertiesRead = true;
+      model.databaseProperties.insert(model.databaseProperties.end(), objects.begin(),
+                                      objects.end());
+    }
     if (row.type == queryType) {
       auto* entry = new model::CQuerySysObject;
       entry->name = row.name;

@@ -18,6 +18,8 @@ inline constexpr int16_t kDatabaseObjectType = 2;
 inline constexpr int16_t kContainerObjectType = 3;
 inline constexpr int16_t kQueryObjectType = 5;
 inline constexpr int16_t kRelationshipObjectType = 8;
+// A document of the Databases container (SummaryInfo, UserDefined) that holds properties.
+inline constexpr int16_t kDocumentObjectType = static_cast<int16_t>(0x800B);
 
 // Objects without a definition page (queries, relationships) take ids
 // counting up from here; as signed numbers they are negative.

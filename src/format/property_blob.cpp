@@ -8,6 +8,10 @@
 namespace tarvex::format {
 namespace {
 
+Bytes MagicOf(JetVersion version) {
+  return version == JetVersion::kJet3 ? Bytes(kJet3PropertyBlobMagic) : Bytes(kPropertyBlobMagic);
+}
+
 // A name: its 16-bit byte length, then UTF-16LE units (code-page bytes in Jet 3).
 std::optional<std::u16string> ReadName(Bytes bytes, size_t& at, JetVersion version,
                                        uint16_t codePage) {
@@ -47,17 +51,51 @@ std::optional<PropertyObject> ReadObject(Bytes chunk, bool column,
   }
   for (size_t at = *nameBlock; at < chunk.size();) {
     const auto length = CDataReader::U16(chunk, at);
+    const auto ddl = CDataReader::U8(chunk, at + 2);
     const auto type = CDataReader::U8(chunk, at + 3);
     const auto nameIndex = CDataReader::U16(chunk, at + 4);
     const auto dataLength = CDataReader::U16(chunk, at + 6);
-    if (!length || !type || !nameIndex || !dataLength || *length < kPropertyValueHeaderLength)
+    if (!length || !ddl || !type || !nameIndex || !dataLength ||
+        *length < kPropertyValueHeaderLength)
       break;
     const auto data = CDataReader::Slice(chunk, at + kPropertyValueHeaderLength, *dataLength);
     if (!data || *nameIndex >= names.size()) break;
-    object.properties.push_back({names[*nameIndex], *type, *data});
+    object.properties.push_back(
+        {names[*nameIndex], *type, *ddl != 0, std::vector<uint8_t>(data->begin(), data->end())});
     at += *length;
   }
   return object;
+}
+
+void PutU16(std::vector<uint8_t>& out, uint16_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+// A name as ReadName reads it; false when it cannot be stored.
+bool PutName(std::vector<uint8_t>& out, const std::u16string& name, JetVersion version,
+             uint16_t codePage) {
+  std::vector<uint8_t> bytes;
+  if (version == JetVersion::kJet3) {
+    auto encoded = EncodeCodePage(name, codePage);
+    if (!encoded) return false;
+    bytes = std::move(*encoded);
+  } else {
+    for (char16_t c : name) PutU16(bytes, static_cast<uint16_t>(c));
+  }
+  if (bytes.size() > 0xFFFF) return false;
+  PutU16(out, static_cast<uint16_t>(bytes.size()));
+  out.insert(out.end(), bytes.begin(), bytes.end());
+  return true;
+}
+
+// Wraps `body` as a chunk of `type`.
+void AppendChunk(std::vector<uint8_t>& out, uint16_t type, const std::vector<uint8_t>& body) {
+  const size_t at = out.size();
+  out.resize(at + kPropertyChunkHeaderLength);
+  PutU32(out, at, static_cast<uint32_t>(kPropertyChunkHeaderLength + body.size()));
+  format::PutU16(out, at + 4, type);
+  out.insert(out.end(), body.begin(), body.end());
 }
 
 }  // namespace
@@ -70,8 +108,7 @@ const StoredProperty* PropertyObject::Find(std::u16string_view property) const {
 
 std::vector<PropertyObject> ReadPropertyBlob(Bytes blob, JetVersion version, uint16_t codePage) {
   std::vector<PropertyObject> objects;
-  const Bytes magic =
-      version == JetVersion::kJet3 ? Bytes(kJet3PropertyBlobMagic) : Bytes(kPropertyBlobMagic);
+  const Bytes magic = MagicOf(version);
   if (blob.size() < magic.size() || !std::equal(magic.begin(), magic.end(), blob.begin()))
     return objects;
   std::vector<std::u16string> names;
@@ -93,6 +130,42 @@ std::vector<PropertyObject> ReadPropertyBlob(Bytes blob, JetVersion version, uin
     at += *length;
   }
   return objects;
+}
+
+std::optional<std::vector<uint8_t>> EncodePropertyBlob(const std::vector<PropertyObject>& objects,
+                                                       JetVersion version, uint16_t codePage) {
+  std::vector<std::u16string> names;
+  for (const auto& object : objects)
+    for (const auto& p : object.properties)
+      if (std::find(names.begin(), names.end(), p.name) == names.end()) names.push_back(p.name);
+  if (names.empty()) return std::vector<uint8_t>{};
+  const Bytes magic = MagicOf(version);
+  std::vector<uint8_t> blob(magic.begin(), magic.end());
+  std::vector<uint8_t> list;
+  for (const auto& name : names)
+    if (!PutName(list, name, version, codePage)) return std::nullopt;
+  AppendChunk(blob, kPropertyNameListChunk, list);
+  for (const auto& object : objects) {
+    if (object.properties.empty()) continue;
+    // The object itself has an empty name in its name block; a column its own.
+    std::vector<uint8_t> body(4);
+    if (!PutName(body, object.column ? object.name : std::u16string(), version, codePage))
+      return std::nullopt;
+    PutU32(body, 0, static_cast<uint32_t>(body.size()));
+    for (const auto& p : object.properties) {
+      if (p.data.size() > kMaxPropertyData) return std::nullopt;
+      const auto index =
+          static_cast<uint16_t>(std::find(names.begin(), names.end(), p.name) - names.begin());
+      PutU16(body, static_cast<uint16_t>(kPropertyValueHeaderLength + p.data.size()));
+      body.push_back(p.ddl ? 1 : 0);
+      body.push_back(p.type);
+      PutU16(body, index);
+      PutU16(body, static_cast<uint16_t>(p.data.size()));
+      body.insert(body.end(), p.data.begin(), p.data.end());
+    }
+    AppendChunk(blob, object.column ? kColumnPropertiesChunk : kTablePropertiesChunk, body);
+  }
+  return blob;
 }
 
 }  // namespace tarvex::format

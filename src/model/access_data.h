@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "format/database_format.h"
 #include "format/index_key.h"
+#include "format/property_blob.h"
 #include "model/ctlist.h"
 #include "model/query_sys_object.h"
 #include "model/table_list.h"
@@ -30,6 +32,12 @@ class CAccessData {
   format::TextKeyCodes textKeyCodes;
   // The code page the source's header names (its Jet 3 text is stored in it).
   uint16_t codePage = 1252;
+  // The format the source was written in, which the repaired file keeps.
+  format::DatabaseFormat sourceFormat = format::DatabaseFormat::kJet4;
+  // The properties of the database itself (its name empty) and of its
+  // documents (SummaryInfo, UserDefined), as the source stores them.
+  std::vector<format::PropertyObject> databaseProperties;
+  bool databasePropertiesRead = false;  // the catalogue has the database object's row
   // File offsets of the pages the scan for table data could not read; whose
   // they were is not known.
   std::vector<uint64_t> unreadablePages;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "format/property_blob.h"
 #include "model/column_list.h"
 #include "model/index_list.h"
 #include "model/table_losses.h"
@@ -48,6 +49,10 @@ class CAccessTable {
   bool keep = true;                    // false: removed by the next purge
   bool textBeyondLatin1 = false;       // an indexed text value holds a character beyond U+00FF
   TableLosses losses;                  // what the scan could not bring back
+  // The table's own properties and its columns', as the source stores them;
+  // read when the catalogue has the table's row (none may be set there).
+  std::vector<format::PropertyObject> properties;
+  bool propertiesRead = false;
   std::u16string name;                 // empty until the catalogue names it
   const uint64_t tableDefOffset;       // the table's identity
 };

@@ -90,7 +90,12 @@ class CAccessSaveRepairedFile {
   void CreateTable(const model::CAccessTable& table);
   void CreateFields(const model::CAccessTable& table, SavedTable& saved, TableSaveReport& entry);
   void CreateIndexes(const model::CAccessTable& table, TableSaveReport& entry);
+  // Gives the table definition being made the table's and its fields' properties.
+  void CreateProperties(const model::CAccessTable& table, const SavedTable& saved,
+                        TableSaveReport& entry);
   bool CreateDatabase();
+  // Gives the new database the source's database and document properties.
+  void CreateDatabaseProperties();
   void CreateQuery(query::CQuery& query, const model::TableLosses& losses);
   void CreateRelationship(const dao::RelationInfo& relation);
   // Counts, per enforced relationship created, the saved rows that break it.

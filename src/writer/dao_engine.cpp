@@ -31,12 +31,20 @@ class CDaoEngine final : public CDatabaseEngine {
     return database_.IndexesLeftOut();
   }
 
+  void CreateDatabaseProperty(const std::u16string& document,
+                              const dao::Property& property) override {
+    database_.CreateProperty(document, property);
+  }
+
   void CreateTableDef(const std::u16string& name, long attributes) override {
     tableDef_.emplace(database_);
     tableDef_->Create(name, attributes);
   }
   void CreateField(const dao::FieldInfo& info) override { TableDef().CreateField(info); }
   void CreateIndex(const dao::IndexInfo& info) override { TableDef().CreateIndex(info); }
+  void CreateTableProperty(const std::u16string& field, const dao::Property& property) override {
+    TableDef().CreateProperty(field, property);
+  }
   void AppendTableDef() override { TableDef().Append(); }
   void CloseTableDef() override {
     if (tableDef_) tableDef_->Close();

@@ -38,9 +38,15 @@ class CDatabaseEngine {
   // Keys text beyond Latin-1 with `codes` in every database created or opened from now on.
   virtual void UseTextKeyCodes(format::TextKeyCodes) {}
 
+  // Sets a property of the new database (`document` empty) or of one of its documents.
+  virtual void CreateDatabaseProperty(const std::u16string& document,
+                                      const dao::Property& property) = 0;
+
   virtual void CreateTableDef(const std::u16string& name, long attributes) = 0;
   virtual void CreateField(const dao::FieldInfo& info) = 0;
   virtual void CreateIndex(const dao::IndexInfo& info) = 0;
+  // Sets a property of the table definition (`field` empty) or of one of its fields.
+  virtual void CreateTableProperty(const std::u16string& field, const dao::Property& property) = 0;
   virtual void AppendTableDef() = 0;
   virtual void CloseTableDef() = 0;
 

@@ -19,6 +19,14 @@ struct SkippedItem {
   std::string reason;
 };
 
+// A property the engine refused: of a table's field (`object`) or of the
+// table itself (`object` empty); of a database document, or of the database itself.
+struct RefusedProperty {
+  std::u16string object;
+  std::u16string property;
+  std::string reason;
+};
+
 // Values of one column that are missing from the saved rows.
 struct RefusedValues {
   uint64_t count = 0;
@@ -39,6 +47,7 @@ struct TableSaveReport {
   std::vector<SkippedItem> fieldsNotCreated;
   std::vector<SkippedItem> indexesNotCreated;
   std::map<std::u16string, std::u16string> renamedFields;  // recovered name -> saved name
+  std::vector<RefusedProperty> propertiesRefused;
   model::TableLosses losses;  // what the scan could not bring back of the table
 };
 
@@ -46,6 +55,7 @@ struct SaveReport {
   std::filesystem::path outputPath;
   bool saved = false;   // the database stands complete at outputPath
   std::string failure;  // why the save ended without a database, when it failed
+  std::vector<RefusedProperty> databasePropertiesRefused;
   std::vector<TableSaveReport> tables;
   std::vector<std::u16string> relationshipsWritten;
   std::vector<SkippedItem> relationshipsSkipped;

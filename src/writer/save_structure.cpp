@@ -6,6 +6,7 @@
 #include "writer/access_save_repaired_file.h"
 #include "writer/field_plan.h"
 #include "writer/object_names.h"
+#include "writer/property_plan.h"
 
 namespace tarvex::writer {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 using format::FromUtf8;
 
 constexpr long kTableAttributes = dao::kDbAttachExclusive;
+constexpr int kTextProperty = 10;
 // A table whose name the engine still refuses is tried under this many numbered names.
 constexpr int kNameAttempts = 3;
 
@@ -53,13 +55,14 @@ bool CAccessSaveRepairedFile::SaveStructure() {
 }
 
 bool CAccessSaveRepairedFile::CreateDatabase() {
-  const bool jet4 = SourceIsJet4();
+  const bool jet4 = model->sourceFormat != format::DatabaseFormat::kJet3;
   // A Jet 3 file keeps its text in the source's code page.
   const std::string locale =
       jet4 ? std::string(kDatabaseLocale)
            : ";LANGID=0x0409;CP=" + std::to_string(model->codePage) + ";COUNTRY=0";
   try {
-    database_->CreateDatabase(buildPath_, locale, jet4 ? dao::kDbVersion40 : dao::kDbVersion30);
+    database_->CreateDatabase(buildPath_, locale, FormatOption(model->sourceFormat));
+    CreateDatabaseProperties();
     return true;
   } catch (const dao::DaoException& error) {
     Fail(std::string("The new database cannot be created: ") + error.what());
@@ -93,6 +96,7 @@ void CAccessSaveRepairedFile::CreateTable(const model::CAccessTable& table) {
     Log(u"Table " + Quoted(table.name) + u" is saved as " + Quoted(saved.name) + u".");
 
   CreateFields(table, saved, entry);
+  if (Saving()) CreateProperties(table, saved, entry);
   if (Saving()) CreateIndexes(table, entry);
   try {
     if (!Saving()) throw dao::DaoException("The save was stopped.");
@@ -129,6 +133,8 @@ void CAccessSaveRepairedFile::CreateFields(const model::CAccessTable& table, Sav
     }
     field->name = UniqueObjectName(column.name, u"Field" + FromUtf8(std::to_string(position + 1)),
                                    usedFieldNames);
+    // Where the source's properties were read, they alone say whether empty text is allowed.
+    if (table.propertiesRead) field->allowZeroLength = false;
     try {
       database_->CreateField(*field);
       saved.fieldOfColumn[static_cast<size_t>(position)] = nextField++;
@@ -141,6 +147,58 @@ void CAccessSaveRepairedFile::CreateFields(const model::CAccessTable& table, Sav
   for (const auto& field : entry.fieldsNotCreated)
     Log(u"Field " + Quoted(field.name) + u" of table " + Quoted(table.name) + u" is not created: " +
         FromUtf8(field.reason));
+}
+
+void CAccessSaveRepairedFile::CreateDatabaseProperties() {
+  auto create = [&](const std::u16string& document, const dao::Property& property) {
+    try {
+      database_->CreateDatabaseProperty(document, property);
+    } catch (const dao::DaoException& error) {
+      report_.databasePropertiesRefused.push_back({document, property.name, error.what()});
+    }
+  };
+  // Readers tell the Access version that made a file from its AccessVersion:
+  // a database whose own properties were lost gets the one Access writes.
+  if (!model->databasePropertiesRead) {
+    const auto format = model->sourceFormat;
+    const char16_t* version = format == format::DatabaseFormat::kJet3   ? u"07.53"
+                              : format == format::DatabaseFormat::kJet4 ? u"08.50"
+                                                                        : u"09.50";
+    create({}, {u"AccessVersion", kTextProperty, false, {}, version});
+  }
+  for (const auto& object : model->databaseProperties)
+    for (const auto& stored : object.properties)
+      create(object.name, PlanProperty(stored, model->sourceFormat, model->codePage));
+}
+
+void CAccessSaveRepairedFile::CreateProperties(const model::CAccessTable& table,
+                                               const SavedTable& saved, TableSaveReport& entry) {
+  // A column's properties go to the field made for it, under the field's name.
+  auto fieldName = [&](const std::u16string& column) -> std::optional<std::u16string> {
+    for (int position = 0; position < table.columnList.count(); ++position) {
+      const auto& info = table.columnList.At(position)->colInfo;
+      if (info.name != column || saved.fieldOfColumn[static_cast<size_t>(position)] < 0) continue;
+      const auto renamed = entry.renamedFields.find(ColumnLabel(info, position));
+      return renamed == entry.renamedFields.end() ? info.name : renamed->second;
+    }
+    return std::nullopt;
+  };
+  for (const auto& object : table.properties) {
+    const auto field = object.column ? fieldName(object.name) : std::u16string();
+    if (!field) continue;  // the field was not created, as the report says
+    for (const auto& stored : object.properties) {
+      try {
+        database_->CreateTableProperty(
+            *field, PlanProperty(stored, model->sourceFormat, model->codePage));
+      } catch (const dao::DaoException& error) {
+        entry.propertiesRefused.push_back({*field, stored.name, error.what()});
+      }
+    }
+  }
+  if (!entry.propertiesRefused.empty())
+    Log(u"Table " + Quoted(table.name) + u": " +
+        FromUtf8(std::to_string(entry.propertiesRefused.size())) +
+        u" properties are not kept: " + FromUtf8(entry.propertiesRefused.front().reason));
 }
 
 void CAccessSaveRepairedFile::CreateIndexes(const model::CAccessTable& table,

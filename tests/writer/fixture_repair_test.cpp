@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <tuple>
@@ -14,6 +15,7 @@
 #include "dao/database_file.h"
 #include "dao/index_tree_reader.h"
 #include "engine_repair.h"
+#include "format/property_blob.h"
 #include "format/table_definition.h"
 #include "format/unicode.h"
 #include "format/value_text.h"
@@ -242,6 +244,95 @@ void CompareIndexes(const fs::path& source, const fs::path& repaired,
   }
 }
 
+// What our scanner reads of a file that a repair must give back: per table its
+// columns (name and type) and properties, and the database's properties.
+struct ScannedModel {
+  struct Table {
+    std::vector<std::pair<std::u16string, uint8_t>> columns;
+    std::vector<format::PropertyObject> properties;
+  };
+  format::DatabaseFormat format{};
+  std::map<std::u16string, Table> tables;
+  std::vector<format::PropertyObject> databaseProperties;
+};
+
+ScannedModel ScanModel(const fs::path& file) {
+  const auto scan = ScanFile(file);
+  ScannedModel out;
+  out.format = scan->model()->sourceFormat;
+  out.databaseProperties = scan->model()->databaseProperties;
+  for (const auto& table : scan->model()->tableList) {
+    auto& entry = out.tables[table->name];
+    for (const auto& column : table->columnList)
+      entry.columns.emplace_back(column.colInfo.name, column.colInfo.type);
+    entry.properties = table->properties;
+  }
+  return out;
+}
+
+// The objects' properties, one line each, sorted: objects, and properties
+// within an object, may come back in another order.
+std::string PropertyLines(const std::vector<format::PropertyObject>& objects) {
+  std::set<std::string> lines;
+  for (const auto& object : objects)
+    for (const auto& p : object.properties)
+      lines.insert((object.column ? "column " : "object ") + format::ToUtf8(object.name) + ": " +
+                   format::ToUtf8(p.name) + " type " + std::to_string(p.type) +
+                   (p.ddl ? " ddl " : " ") + Hex(p.data));
+  std::string text;
+  for (const auto& line : lines) text += line + "\n";
+  return text;
+}
+
+// The type a column of `type` is saved with: binary columns become long binary
+// fields, as the writer's field types say.
+uint8_t SavedType(uint8_t type) {
+  using format::ColumnType;
+  switch (static_cast<ColumnType>(type)) {
+    case ColumnType::kBinary:
+    case ColumnType::kUnknown13:
+      return format::TypeCode(ColumnType::kOle);
+    case ColumnType::kComplex:
+    case ColumnType::kBigInt:
+    case ColumnType::kExtDateTime:
+      return format::TypeCode(ColumnType::kText);
+    default:
+      return type;
+  }
+}
+
+// The repair read by our scanner gives the source's model back: the format, the
+// database's properties, and every saved table's columns and properties under
+// their saved names.
+void CompareModels(const ScannedModel& source, const ScannedModel& repaired,
+                   const writer::SaveReport& report) {
+  EXPECT_EQ(repaired.format, source.format);
+  EXPECT_EQ(PropertyLines(repaired.databaseProperties), PropertyLines(source.databaseProperties));
+  EXPECT_TRUE(report.databasePropertiesRefused.empty());
+  for (const auto& saved : report.tables) {
+    if (saved.savedName.empty() || !saved.fieldsNotCreated.empty()) continue;
+    SCOPED_TRACE("table " + format::ToUtf8(saved.name));
+    const auto theirs = source.tables.find(saved.name);
+    const auto ours = repaired.tables.find(saved.savedName);
+    ASSERT_NE(theirs, source.tables.end());
+    ASSERT_NE(ours, repaired.tables.end());
+    auto columns = theirs->second.columns;
+    auto properties = theirs->second.properties;
+    for (auto& [name, type] : columns) {
+      type = SavedType(type);
+      if (const auto renamed = saved.renamedFields.find(name); renamed != saved.renamedFields.end())
+        name = renamed->second;
+    }
+    for (auto& object : properties)
+      if (const auto renamed = saved.renamedFields.find(object.name);
+          object.column && renamed != saved.renamedFields.end())
+        object.name = renamed->second;
+    EXPECT_EQ(ours->second.columns, columns);
+    EXPECT_TRUE(saved.propertiesRefused.empty());
+    EXPECT_EQ(PropertyLines(ours->second.properties), PropertyLines(properties));
+  }
+}
+
 class FixtureRepair : public testing::TestWithParam<TruthFixture> {};
 
 TEST_P(FixtureRepair, BothReadersFindEveryTableColumnAndRow) {
@@ -284,6 +375,8 @@ TEST_P(FixtureRepair, BothReadersFindEveryTableColumnAndRow) {
     CompareWithMdbtools(fixture.file, output, name, savedName, columns, truthTable["rows"].size());
   }
   CompareIndexes(fixture.file, output, report, jet3 ? format::kJet3Layout : format::kJet4Layout);
+  const auto repaired = ScanModel(output);
+  CompareModels(ScanModel(fixture.file), repaired, report);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureRepair, testing::ValuesIn(FixturesWithTruth()),

@@ -38,6 +38,9 @@ class RecordingEngine final : public CDatabaseEngine {
   }
   void OpenDatabase(const std::filesystem::path&) override { Call("OpenDatabase"); }
   void CloseDatabase() override { Call("CloseDatabase"); }
+  void CreateDatabaseProperty(const std::u16string& document, const dao::Property& p) override {
+    Call("CreateDatabaseProperty " + U8(document) + ":" + U8(p.name));
+  }
   void CreateTableDef(const std::u16string& name, long attributes) override {
     Call("CreateTableDef " + U8(name) + " " + std::to_string(attributes));
   }
@@ -52,6 +55,9 @@ class RecordingEngine final : public CDatabaseEngine {
     for (const auto& field : info.fields)
       call += " [" + U8(field.name) + (field.descending ? " desc]" : "]");
     Call(call + (info.primary ? " primary" : ""));
+  }
+  void CreateTableProperty(const std::u16string& field, const dao::Property& p) override {
+    Call("CreateTableProperty " + U8(field) + ":" + U8(p.name));
   }
   void AppendTableDef() override { Call("AppendTableDef"); }
   void CloseTableDef() override { Call("CloseTableDef"); }

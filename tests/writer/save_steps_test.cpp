@@ -88,6 +88,32 @@ TEST(SaveStructure, RefusedNamesAreMendedRatherThanLosingTheirTableOrColumn) {
   EXPECT_EQ(save.writer.report().tables.at(1).savedName, u"Taken1");
 }
 
+TEST(SaveStructure, PropertiesFollowTheirFieldsNewNamesAndRefusedOnesAreReported) {
+  model::CAccessData data;
+  data.databasePropertiesRead = true;
+  data.databaseProperties = {{false, u"", {{u"AccessVersion", 10, false, {'0', 0, '9', 0}}}},
+                             {false, u"SummaryInfo", {{u"Title", 10, false, {'T', 0}}}}};
+  auto& table = AddTable(data, u"T", {{u"a.b", 10, 20}, {u"Gone", 77, 4}}, {});
+  table.propertiesRead = true;
+  table.properties = {{false, u"", {{u"Description", 12, false, {'d', 0}}}},
+                      {true, u"a.b", {{u"Caption", 10, false, {'c', 0}}, {u"Odd", 1, true, {1}}}},
+                      {true, u"Gone", {{u"Caption", 10, false, {'g', 0}}}}};
+  RecordedSave save(data);
+  save.recording->refused = {"CreateTableProperty a_b:Odd"};
+  ASSERT_TRUE(save.Run());
+  EXPECT_THAT(save.recording->Calls("CreateDatabaseProperty"),
+              ElementsAre("CreateDatabaseProperty :AccessVersion",
+                          "CreateDatabaseProperty SummaryInfo:Title"));
+  // The field made for "a.b" is named "a_b"; "Gone" has no field, so no properties.
+  EXPECT_THAT(save.recording->Calls("CreateTableProperty"),
+              ElementsAre("CreateTableProperty :Description", "CreateTableProperty a_b:Caption",
+                          "CreateTableProperty a_b:Odd"));
+  const auto& refused = save.writer.report().tables.at(0).propertiesRefused;
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].object, u"a_b");
+  EXPECT_EQ(refused[0].property, u"Odd");
+}
+
 // The values one row of each kind hands the engine.
 TEST(SaveTableData, EveryValueGoesToTheFieldOfItsOwnColumn) {
   model::CAccessData data;
