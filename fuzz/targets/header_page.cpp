@@ -1,6 +1,6 @@
 // Page 0: the code page a scan reads its Jet 3 text with, and the checks our
 // engine makes before it extends a file. Round trip: a header built for the
-// layout and code page read decodes to them again.
+// format and code page read decodes to them again.
 #include "dao/dao_exception.h"
 #include "dao/header_page.h"
 #include "format/header_mask.h"
@@ -12,16 +12,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const format::Bytes page(data, size);
   const auto codePage = format::HeaderCodePage(page);
   if (size < format::kJet3Layout.pageSize) return 0;
-  const format::JetLayout* layout = nullptr;
+  format::DatabaseFormat databaseFormat;
   try {
-    layout = &dao::CheckHeaderPage(page);
+    databaseFormat = dao::CheckHeaderPage(page);
   } catch (const dao::DaoException&) {
     return 0;
   }
   FUZZ_CHECK(codePage.has_value());
-  const auto built = dao::BuildHeaderPage(*layout, *codePage);
-  FUZZ_CHECK(built.size() == layout->pageSize);
-  FUZZ_CHECK(&dao::CheckHeaderPage(built) == layout);
+  const auto built = dao::BuildHeaderPage(databaseFormat, *codePage);
+  FUZZ_CHECK(built.size() == format::LayoutOf(databaseFormat).pageSize);
+  FUZZ_CHECK(dao::CheckHeaderPage(built) == databaseFormat);
   FUZZ_CHECK(format::HeaderCodePage(built) == codePage);
   return 0;
 }
